@@ -1,0 +1,83 @@
+# Windows build: Pennora.exe (static, no DLL beside it), the Wine test tiers.
+if(DEFINED ENV{PENNORA_CACHE})
+  set(PENNORA_CACHE $ENV{PENNORA_CACHE})
+else()
+  set(PENNORA_CACHE $ENV{HOME}/.cache/pennora)
+endif()
+set(jpeg_root ${PENNORA_CACHE}/libjpeg-turbo-win64)
+set(gtest_root ${PENNORA_CACHE}/googletest-win64)
+if(NOT EXISTS ${jpeg_root}/lib/libjpeg.a OR NOT EXISTS ${gtest_root}/lib/libgtest.a)
+  message(FATAL_ERROR "win64 libraries missing under ${PENNORA_CACHE}: run scripts/setup")
+endif()
+
+add_library(win64_jpeg STATIC IMPORTED)
+set_target_properties(win64_jpeg PROPERTIES IMPORTED_LOCATION ${jpeg_root}/lib/libjpeg.a
+  INTERFACE_INCLUDE_DIRECTORIES ${jpeg_root}/include)
+target_link_libraries(pennora_logic PUBLIC win64_jpeg)
+
+set(win32_libs user32 gdi32 comctl32 comdlg32 shell32 ole32 oleaut32 uuid advapi32)
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 NOMINMAX STRICT)
+
+add_library(pennora_ui STATIC ${PENNORA_WIN32_SOURCES})
+target_link_libraries(pennora_ui PUBLIC pennora_logic ${win32_libs})
+
+add_executable(Pennora WIN32 ${CMAKE_SOURCE_DIR}/src/app/Main.cpp ${CMAKE_SOURCE_DIR}/res/Pennora.rc)
+target_link_libraries(Pennora PRIVATE pennora_ui)
+target_link_options(Pennora PRIVATE -static -s)
+set_target_properties(Pennora PROPERTIES OUTPUT_NAME Pennora RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}/src")
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/Help.cmake)
+  include(cmake/Help.cmake)
+endif()
+
+# The Wine tiers share one throw-away prefix and one X server per test run,
+# made by a CTest fixture before the first of them and removed after the last.
+set(desktop ${CMAKE_SOURCE_DIR}/tests/support/desktop.sh)
+set(wine_env "PENNORA_RUN_DIR=${CMAKE_BINARY_DIR}/testrun" "PENNORA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+add_test(NAME desktop.start COMMAND ${desktop} start)
+add_test(NAME desktop.stop COMMAND ${desktop} stop)
+set_tests_properties(desktop.start PROPERTIES FIXTURES_SETUP desktop ENVIRONMENT "${wine_env}" TIMEOUT 180)
+set_tests_properties(desktop.stop PROPERTIES FIXTURES_CLEANUP desktop ENVIRONMENT "${wine_env}")
+
+function(pennora_wine_test name)
+  add_test(NAME ${name} COMMAND ${desktop} exec ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED desktop RESOURCE_LOCK desktop
+    ENVIRONMENT "${wine_env}" TIMEOUT 600)
+endfunction()
+
+file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+add_executable(pennora_win32_tests ${win32_test_sources})
+target_include_directories(pennora_win32_tests PRIVATE ${gtest_root}/include ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(pennora_win32_tests PRIVATE pennora_ui ${gtest_root}/lib/libgmock.a ${gtest_root}/lib/libgtest.a)
+target_link_options(pennora_win32_tests PRIVATE -static)
+target_compile_definitions(pennora_win32_tests PRIVATE PENNORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+pennora_wine_test(win32.gtest wine $<TARGET_FILE:pennora_win32_tests>)
+
+# Small helper programs of the test tree (e.g. a target window with an edit
+# control that reports what it received).
+file(GLOB helper_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/programs/*.cpp)
+foreach(src ${helper_sources})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} WIN32 ${src})
+  target_link_libraries(${name} PRIVATE ${win32_libs})
+  target_link_options(${name} PRIVATE -static)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
+  add_dependencies(pennora_win32_tests ${name})
+endforeach()
+
+file(GLOB win32_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/test_*.py)
+foreach(script ${win32_scripts})
+  get_filename_component(name ${script} NAME_WE)
+  pennora_wine_test(win32.${name} python3 ${script})
+  set_property(TEST win32.${name} APPEND PROPERTY ENVIRONMENT
+    "PENNORA_APP_DIR=${CMAKE_BINARY_DIR}/app" "PENNORA_PROGRAMS_DIR=${CMAKE_BINARY_DIR}/programs")
+endforeach()
+
+file(GLOB e2e_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
+foreach(script ${e2e_tests})
+  get_filename_component(name ${script} NAME_WE)
+  pennora_wine_test(e2e.${name} python3 ${script})
+  set_property(TEST e2e.${name} APPEND PROPERTY ENVIRONMENT
+    "PENNORA_APP_DIR=${CMAKE_BINARY_DIR}/app" "PENNORA_PROGRAMS_DIR=${CMAKE_BINARY_DIR}/programs")
+endforeach()

@@ -1,0 +1,98 @@
+#include "app/Application.h"
+
+#include "app/ErrorText.h"
+#include "platform/win32/Win32WindowsInput.h"
+
+namespace pennora {
+
+Application* Application::current_ = nullptr;
+
+void ReportUnhandled(const std::exception& error) {
+    if (Application* app = Application::Current()) app->ShowError(error.what());
+}
+
+void ReportUnhandled() {
+    if (Application* app = Application::Current()) app->ShowError("Unknown error");
+}
+
+Application::Application(const std::string& title) : title_(title) {
+    current_ = this;
+    WNDCLASSEXA windowClass{};
+    windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    // A zero-size window in the middle of the screen: invisible, but shown, so
+    // the taskbar lists it; the main window it owns gets no button of its own.
+    int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    Create("TApplication", windowClass, 0, title.c_str(),
+           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, RECT{x, y, x, y}, nullptr);
+    ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+}
+
+Application::~Application() {
+    if (current_ == this) current_ = nullptr;
+}
+
+void Application::Minimize() {
+    if (minimized_) return;
+    minimized_ = true;
+    if (mainWindow_) ShowWindow(mainWindow_, SW_HIDE);
+    ShowWindow(hwnd(), SW_MINIMIZE);
+    if (onMinimize) onMinimize();
+}
+
+void Application::Restore() {
+    if (!minimized_) return;
+    minimized_ = false;
+    ShowWindow(hwnd(), SW_RESTORE);
+    if (mainWindow_) {
+        ShowWindow(mainWindow_, SW_SHOW);
+        SetForegroundWindow(mainWindow_);
+    }
+}
+
+void Application::ShowTaskbarWindow(bool shown) { ShowWindow(hwnd(), shown ? SW_SHOW : SW_HIDE); }
+
+void Application::SetHint(const std::string& hint) {
+    if (hint == hint_) return;
+    hint_ = hint;
+    if (onHint) onHint(hint_);
+}
+
+void Application::ShowError(const std::string& text) {
+    MessageBoxA(hwnd(), ErrorReportText(text).c_str(), title_.c_str(), MB_ICONERROR);
+}
+
+int Application::Run() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        HWND dialog = root ? root : message.hwnd;
+        if (dialog && IsDialogMessageA(dialog, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return int(message.wParam);
+}
+
+LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        // The taskbar button's own minimise and restore.
+        switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE: Minimize(); return 0;
+        case SC_RESTORE: Restore(); return 0;
+        case SC_CLOSE:
+            if (mainWindow_) PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (ApplyAppCursor()) return TRUE;
+        break;
+    case WM_CLOSE:
+        if (mainWindow_) PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace pennora

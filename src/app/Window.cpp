@@ -1,0 +1,111 @@
+#include "app/Window.h"
+
+#include <vector>
+
+namespace pennora {
+
+Window::~Window() {
+    if (hwnd_) {
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void Window::Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
+                    DWORD style, RECT bounds, HWND owner) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA existing{sizeof existing};
+    if (!GetClassInfoExA(instance, className, &existing)) {
+        WNDCLASSEXA windowClass = classTemplate;
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = className;
+        if (!windowClass.hCursor) windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        RegisterClassExA(&windowClass);
+    }
+    CreateWindowExA(exStyle, className, title, style, bounds.left, bounds.top, bounds.right - bounds.left,
+                    bounds.bottom - bounds.top, owner, nullptr, instance, this);
+}
+
+LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    try {
+        LRESULT result = self->HandleMessage(message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            self->hwnd_ = nullptr;
+        }
+        return result;
+    } catch (const std::exception& error) {
+        ReportUnhandled(error);
+    } catch (...) {
+        ReportUnhandled();
+    }
+    return 0;
+}
+
+void Dialog::CreateChild(int templateId, HWND parent) {
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
+                       reinterpret_cast<LPARAM>(this));
+}
+
+std::string Dialog::ItemText(int id) const {
+    HWND item = Item(id);
+    std::vector<char> text(GetWindowTextLengthA(item) + 1);
+    GetWindowTextA(item, text.data(), int(text.size()));
+    return text.data();
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInit();
+        return TRUE;
+    case WM_SHOWWINDOW:
+        if (wParam) OnShow();
+        return FALSE;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return TRUE;
+    case WM_NOTIFY:
+        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<NMHDR*>(lParam)));
+        return TRUE;
+    default: {
+        INT_PTR result = 0;
+        return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+    }
+    }
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<Dialog*>(lParam);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    }
+    auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!self) return FALSE;
+    try {
+        return self->Dispatch(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ReportUnhandled(error);
+    } catch (...) {
+        ReportUnhandled();
+    }
+    return FALSE;
+}
+
+}  // namespace pennora

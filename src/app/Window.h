@@ -1,0 +1,69 @@
+#pragma once
+// Small bases for the tool's windows and dialogs: one static procedure binds
+// the HWND to its object and routes to virtual handlers. Nothing thrown by a
+// handler crosses the callback: the edge turns it into the general error report.
+#include <windows.h>
+
+#include <string>
+
+namespace pennora {
+
+// Shows the general error report for an exception that escaped a handler.
+void ReportUnhandled(const std::exception& error);
+void ReportUnhandled();
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND hwnd() const { return hwnd_; }
+
+protected:
+    // Registers the class once per process and creates the window bound to this.
+    void Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
+                DWORD style, RECT bounds, HWND owner);
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};
+
+// A modeless child dialog made from a resource template (the pages of the
+// main window's page area).
+class Dialog {
+public:
+    Dialog() = default;
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+    virtual ~Dialog() = default;
+
+    HWND hwnd() const { return hwnd_; }
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    void CreateChild(int templateId, HWND parent);
+
+    void CheckButton(int id, bool checked) const { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
+    bool IsButtonChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+    void EnableItem(int id, bool enabled) const { EnableWindow(Item(id), enabled); }
+    void SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+    std::string ItemText(int id) const;
+
+protected:
+    virtual void OnInit() {}
+    virtual void OnShow() {}
+    virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    virtual LRESULT OnNotify(const NMHDR& /*header*/) { return 0; }
+    // Any other message; return true when handled.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) { return false; }
+
+private:
+    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace pennora

@@ -1,0 +1,45 @@
+#pragma once
+// The seam to user32 and kernel32 for windows, messages and synthetic input.
+// Member functions carry the Win32 names and meanings; the Win32 face forwards
+// each one to the call of that name, and tests/fakes records them.
+#include <string>
+
+#include "platform/Types.h"
+
+namespace pennora {
+
+class WindowsInput {
+public:
+    virtual ~WindowsInput() = default;
+
+    // Single-instance handshake.
+    virtual Handle CreateMutexA(bool initialOwner, const std::string& name) = 0;
+    virtual unsigned GetLastError() = 0;
+    virtual void CloseHandle(Handle handle) = 0;
+    virtual Hwnd GetDesktopWindow() = 0;
+    virtual Hwnd GetWindow(Hwnd window, unsigned command) = 0;
+    virtual std::uintptr_t GetPropA(Hwnd window, const std::string& name) = 0;
+    virtual bool SetPropA(Hwnd window, const std::string& name, std::uintptr_t value) = 0;
+    virtual bool SetForegroundWindow(Hwnd window) = 0;
+
+    // Messages and dialogs.
+    virtual bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) = 0;
+
+    // Pointer and synthetic input.
+    virtual Point GetCursorPos() = 0;
+    virtual Hwnd WindowFromPoint(Point point) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
+    virtual void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) = 0;
+    virtual void Sleep(unsigned milliseconds) = 0;
+    virtual Hwnd SetCapture(Hwnd window) = 0;
+    virtual bool ReleaseCapture() = 0;
+
+    // The application-wide cursor: a cursor id of the user-interface layer's
+    // table (0 the default arrow, -12 the drag cursor crDrag) that every
+    // window of the tool shows.
+    virtual int GetAppCursor() = 0;
+    virtual void SetAppCursor(int cursorId) = 0;
+};
+
+}  // namespace pennora

@@ -1,0 +1,67 @@
+#include "platform/win32/Win32WindowsInput.h"
+
+namespace pennora {
+namespace {
+
+constexpr int kCrDefault = 0;
+constexpr int kCrDrag = -12;
+int appCursor = kCrDefault;
+
+HCURSOR CursorFor(int cursorId) {
+    if (cursorId == kCrDrag) {
+        // The drag cursor ships as a resource of the exe; a test host without
+        // it falls back to the system's "arrow with a cross" shape.
+        if (HCURSOR drag = LoadCursorA(GetModuleHandleA(nullptr), "DRAGCURSOR")) return drag;
+        return LoadCursorA(nullptr, IDC_SIZEALL);
+    }
+    return LoadCursorA(nullptr, IDC_ARROW);
+}
+
+}  // namespace
+
+bool ApplyAppCursor() {
+    if (appCursor == kCrDefault) return false;
+    ::SetCursor(CursorFor(appCursor));
+    return true;
+}
+
+Handle Win32WindowsInput::CreateMutexA(bool initialOwner, const std::string& name) {
+    return reinterpret_cast<Handle>(::CreateMutexA(nullptr, initialOwner, name.c_str()));
+}
+unsigned Win32WindowsInput::GetLastError() { return ::GetLastError(); }
+void Win32WindowsInput::CloseHandle(Handle handle) { ::CloseHandle(reinterpret_cast<HANDLE>(handle)); }
+Hwnd Win32WindowsInput::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }
+Hwnd Win32WindowsInput::GetWindow(Hwnd window, unsigned command) { return FromHwnd(::GetWindow(ToHwnd(window), command)); }
+std::uintptr_t Win32WindowsInput::GetPropA(Hwnd window, const std::string& name) {
+    return reinterpret_cast<std::uintptr_t>(::GetPropA(ToHwnd(window), name.c_str()));
+}
+bool Win32WindowsInput::SetPropA(Hwnd window, const std::string& name, std::uintptr_t value) {
+    return ::SetPropA(ToHwnd(window), name.c_str(), reinterpret_cast<HANDLE>(value));
+}
+bool Win32WindowsInput::SetForegroundWindow(Hwnd window) { return ::SetForegroundWindow(ToHwnd(window)); }
+bool Win32WindowsInput::PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return ::PostMessageA(ToHwnd(window), message, wParam, lParam);
+}
+int Win32WindowsInput::MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) {
+    return ::MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
+}
+Point Win32WindowsInput::GetCursorPos() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    return {p.x, p.y};
+}
+Hwnd Win32WindowsInput::WindowFromPoint(Point point) { return FromHwnd(::WindowFromPoint(POINT{point.x, point.y})); }
+int Win32WindowsInput::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+void Win32WindowsInput::mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) {
+    ::mouse_event(flags, x, y, data, extraInfo);
+}
+void Win32WindowsInput::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+Hwnd Win32WindowsInput::SetCapture(Hwnd window) { return FromHwnd(::SetCapture(ToHwnd(window))); }
+bool Win32WindowsInput::ReleaseCapture() { return ::ReleaseCapture(); }
+int Win32WindowsInput::GetAppCursor() { return appCursor; }
+void Win32WindowsInput::SetAppCursor(int cursorId) {
+    appCursor = cursorId;
+    ::SetCursor(CursorFor(cursorId));
+}
+
+}  // namespace pennora

@@ -1,0 +1,39 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/WindowsInput.h"
+
+namespace pennora {
+
+inline HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
+inline Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
+
+// Forwards each call of the seam to the Win32 function of the same name.
+class Win32WindowsInput final : public WindowsInput {
+public:
+    Handle CreateMutexA(bool initialOwner, const std::string& name) override;
+    unsigned GetLastError() override;
+    void CloseHandle(Handle handle) override;
+    Hwnd GetDesktopWindow() override;
+    Hwnd GetWindow(Hwnd window, unsigned command) override;
+    std::uintptr_t GetPropA(Hwnd window, const std::string& name) override;
+    bool SetPropA(Hwnd window, const std::string& name, std::uintptr_t value) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) override;
+    Point GetCursorPos() override;
+    Hwnd WindowFromPoint(Point point) override;
+    int GetSystemMetrics(int index) override;
+    void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) override;
+    void Sleep(unsigned milliseconds) override;
+    Hwnd SetCapture(Hwnd window) override;
+    bool ReleaseCapture() override;
+    int GetAppCursor() override;
+    void SetAppCursor(int cursorId) override;
+};
+
+// The cursor every window of the tool shows while the application-wide
+// cursor is not the default; windows call this from WM_SETCURSOR.
+bool ApplyAppCursor();
+
+}  // namespace pennora

@@ -1,0 +1,96 @@
+#pragma once
+// Records every call of the WindowsInput seam and answers from a script that
+// a test sets up through the public members below.
+#include <deque>
+#include <map>
+#include <utility>
+
+#include "fakes/CallLog.h"
+#include "platform/WindowsInput.h"
+
+namespace pennora::fakes {
+
+class FakeWindowsInput final : public WindowsInput {
+public:
+    // Script.
+    Handle mutexHandle = 0x77;
+    unsigned lastError = 0;
+    Hwnd desktop = 0x10;
+    std::map<std::pair<Hwnd, unsigned>, Hwnd> windowLinks;            // GetWindow answers
+    std::map<std::pair<Hwnd, std::string>, std::uintptr_t> properties;  // GetPropA answers
+    std::deque<int> messageBoxAnswers;                                 // IDOK (1) when empty
+    Point cursor{};
+    Hwnd windowUnderCursor = 0;
+    int swapButtons = 0;
+    int appCursor = 0;
+    bool postMessageResult = true;  // what every PostMessageA returns
+
+    CallLog calls;
+
+    Handle CreateMutexA(bool initialOwner, const std::string& name) override {
+        calls.push_back("CreateMutexA(" + std::to_string(initialOwner) + ", " + Quoted(name) + ")");
+        return mutexHandle;
+    }
+    unsigned GetLastError() override { return lastError; }
+    void CloseHandle(Handle handle) override { calls.push_back("CloseHandle(" + Hex(handle) + ")"); }
+    Hwnd GetDesktopWindow() override { return desktop; }
+    Hwnd GetWindow(Hwnd window, unsigned command) override {
+        auto link = windowLinks.find({window, command});
+        return link == windowLinks.end() ? 0 : link->second;
+    }
+    std::uintptr_t GetPropA(Hwnd window, const std::string& name) override {
+        auto prop = properties.find({window, name});
+        return prop == properties.end() ? 0 : prop->second;
+    }
+    bool SetPropA(Hwnd window, const std::string& name, std::uintptr_t value) override {
+        calls.push_back("SetPropA(" + Hex(window) + ", " + Quoted(name) + ", " + Hex(value) + ")");
+        properties[{window, name}] = value;
+        return true;
+    }
+    bool SetForegroundWindow(Hwnd window) override {
+        calls.push_back("SetForegroundWindow(" + Hex(window) + ")");
+        return true;
+    }
+    bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        calls.push_back("PostMessageA(" + Hex(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
+                        std::to_string(lParam) + ")");
+        return postMessageResult;
+    }
+    int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) override {
+        calls.push_back("MessageBoxA(" + Hex(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " +
+                        Hex(flags) + ")");
+        if (messageBoxAnswers.empty()) return 1;
+        int answer = messageBoxAnswers.front();
+        messageBoxAnswers.pop_front();
+        return answer;
+    }
+    Point GetCursorPos() override {
+        calls.push_back("GetCursorPos()");
+        return cursor;
+    }
+    Hwnd WindowFromPoint(Point point) override {
+        calls.push_back("WindowFromPoint(" + std::to_string(point.x) + ", " + std::to_string(point.y) + ")");
+        return windowUnderCursor;
+    }
+    int GetSystemMetrics(int index) override { return index == kSmSwapButton ? swapButtons : 0; }
+    void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) override {
+        calls.push_back("mouse_event(" + Hex(flags) + ", " + std::to_string(x) + ", " + std::to_string(y) + ", " +
+                        std::to_string(data) + ", " + std::to_string(extraInfo) + ")");
+    }
+    void Sleep(unsigned milliseconds) override { calls.push_back("Sleep(" + std::to_string(milliseconds) + ")"); }
+    Hwnd SetCapture(Hwnd window) override {
+        calls.push_back("SetCapture(" + Hex(window) + ")");
+        return 0;
+    }
+    bool ReleaseCapture() override {
+        calls.push_back("ReleaseCapture()");
+        return true;
+    }
+    int GetAppCursor() override { return appCursor; }
+    void SetAppCursor(int cursorId) override {
+        calls.push_back("SetAppCursor(" + std::to_string(cursorId) + ")");
+        appCursor = cursorId;
+    }
+};
+
+}  // namespace pennora::fakes
