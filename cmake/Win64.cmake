@@ -25,6 +25,12 @@ add_executable(Pennora WIN32 ${CMAKE_SOURCE_DIR}/src/app/Main.cpp ${CMAKE_SOURCE
 target_link_libraries(Pennora PRIVATE pennora_ui)
 target_link_options(Pennora PRIVATE -static -s)
 set_target_properties(Pennora PROPERTIES OUTPUT_NAME Pennora RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+# The .rc files include the pictures and the manifest; a change to any of
+# them rebuilds the resources.
+file(GLOB resource_inputs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.bmp
+  ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.cur ${CMAKE_SOURCE_DIR}/res/*.jpg
+  ${CMAKE_SOURCE_DIR}/res/*.manifest ${CMAKE_SOURCE_DIR}/src/app/resource.h)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Pennora.rc PROPERTIES OBJECT_DEPENDS "${resource_inputs}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}/src")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/cmake/Help.cmake)
@@ -47,11 +53,13 @@ function(pennora_wine_test name)
 endfunction()
 
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
-add_executable(pennora_win32_tests ${win32_test_sources})
+add_executable(pennora_win32_tests ${win32_test_sources} ${CMAKE_SOURCE_DIR}/res/Pennora.rc)
 target_include_directories(pennora_win32_tests PRIVATE ${gtest_root}/include ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(pennora_win32_tests PRIVATE pennora_ui ${gtest_root}/lib/libgmock.a ${gtest_root}/lib/libgtest.a)
+target_link_libraries(pennora_win32_tests PRIVATE pennora_ui ${gtest_root}/lib/libgtest_main.a ${gtest_root}/lib/libgmock.a ${gtest_root}/lib/libgtest.a)
 target_link_options(pennora_win32_tests PRIVATE -static)
-target_compile_definitions(pennora_win32_tests PRIVATE PENNORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_compile_definitions(pennora_win32_tests PRIVATE PENNORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  PENNORA_APP_EXE="$<TARGET_FILE:Pennora>")
+add_dependencies(pennora_win32_tests Pennora)
 pennora_wine_test(win32.gtest wine $<TARGET_FILE:pennora_win32_tests>)
 
 # Small helper programs of the test tree (e.g. a target window with an edit
@@ -60,7 +68,8 @@ file(GLOB helper_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/programs/*.
 foreach(src ${helper_sources})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} WIN32 ${src})
-  target_link_libraries(${name} PRIVATE ${win32_libs})
+  # pennora_ui, so a helper can drive the product's own logic and Win32 face.
+  target_link_libraries(${name} PRIVATE pennora_ui)
   target_link_options(${name} PRIVATE -static)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/programs)
   add_dependencies(pennora_win32_tests ${name})
@@ -81,3 +90,10 @@ foreach(script ${e2e_tests})
   set_property(TEST e2e.${name} APPEND PROPERTY ENVIRONMENT
     "PENNORA_APP_DIR=${CMAKE_BINARY_DIR}/app" "PENNORA_PROGRAMS_DIR=${CMAKE_BINARY_DIR}/programs")
 endforeach()
+
+# The yardstick of the whole-program measurements (scripts/bench): a minimal
+# static window program, started and measured beside Pennora.exe.
+add_executable(MinimalWindow WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/MinimalWindow.cpp)
+target_link_libraries(MinimalWindow PRIVATE user32 gdi32)
+target_link_options(MinimalWindow PRIVATE -static -s)
+set_target_properties(MinimalWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

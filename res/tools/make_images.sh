@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Remakes the pictures of res/ (they are committed; the build does not run
+# this). Needs ImageMagick 6 (`convert`), python3 and the DejaVu and
+# WenQuanYi Zen Hei fonts.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+res=$(dirname "$here")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+zh=/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
+bold=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
+boldItalic=/usr/share/fonts/truetype/dejavu/DejaVuSans-BoldOblique.ttf
+
+# Palette: the title strip's light blue (169,183,220), navy ink, red accent.
+strip='#A9B7DC'
+navy='#2B3F73'
+red='#C0392B'
+
+# Draws a picture designed on a grid of `units` at `size` pixels: renders at
+# four times the size, then averages 4x4 blocks, which smooths the edges.
+render() {  # render MVG_FILE UNITS SIZE OUT.png
+    local k=$((4 * $3 / $2)) s=$((4 * $3))
+    convert -size ${s}x${s} xc:none -draw "scale $k,$k $(tr '\n' ' ' < "$1")" -scale 25% "$4"
+}
+
+# A 24-bit tile for the image list: opaque where the picture covers at least
+# half a pixel (blended over a light button face), magenta elsewhere.
+masked() {  # masked IN.png OUT.png
+    convert -size 32x32 xc:'#FF00FF' \( "$1" -background '#F0F0F0' -flatten \) \
+        \( "$1" -alpha extract -threshold 50% \) -composite "$2"
+}
+
+# ---- About page banner, 440 x 150 ------------------------------------------
+convert -size 440x150 gradient:'#F7F9FE-#DCE4F5' \
+    -fill "$strip" -draw 'rectangle 0,0 439,18' -draw 'rectangle 0,145 439,149' \
+    -fill '#FFFFFF' -stroke '#8C9CCB' -strokewidth 1.5 -draw 'roundrectangle 318,36 418,132 6,6' \
+    -stroke none -fill "$strip" -draw 'roundrectangle 319,37 417,49 5,5' -draw 'rectangle 319,44 417,49' \
+    -fill '#E9EEF9' -stroke '#B4C0E0' -strokewidth 1 \
+    -draw 'rectangle 330,60 406,72' -draw 'rectangle 330,82 406,94' -draw 'rectangle 330,104 380,116' \
+    -stroke "$navy" -strokewidth 1.5 -draw 'line 334,66 362,66' -draw 'line 334,88 350,88' \
+    -stroke none \
+    -fill "$navy" -draw 'polygon 372,118 420,70 428,78 380,126' \
+    -fill "$red" -draw 'polygon 420,70 426,64 434,72 428,78' \
+    -fill '#E8C98A' -draw 'polygon 372,118 380,126 366,132' \
+    -fill "$navy" -draw 'polygon 366,132 369,126 372,129' \
+    -font "$bold" -pointsize 24 -fill "$navy" -annotate +24+74 'KestovaPennora' \
+    -font "$boldItalic" -pointsize 24 -fill "$red" -annotate +254+74 '2.5' \
+    -fill "$strip" -draw 'rectangle 24,86 292,87' \
+    -font "$zh" -pointsize 18 -fill '#4A5A85' -annotate +25+114 '常用文字快速填表工具' \
+    -quality 85 -sampling-factor 1x1 -strip "$res/banner.jpg"
+
+# ---- Application icon: a form with a pen, on a 64-unit grid ----------------
+cat > "$work/pen.mvg" <<'EOF'
+fill #2B3F73 rectangle 8,4 47,59
+fill #FFFFFF rectangle 12,8 43,55
+fill #A9B7DC rectangle 12,8 43,15
+fill #6F86C4 rectangle 16,24 39,27
+fill #6F86C4 rectangle 16,36 35,39
+fill #6F86C4 rectangle 16,48 27,51
+fill #1E2D57 polygon 30,46 52,24 60,32 38,54
+fill #3D5CB0 polygon 31,45 52,24 55,27 34,48
+fill #C0392B polygon 52,24 56,20 64,28 60,32
+fill #E8C98A polygon 30,46 38,54 24,60
+fill #1E2D57 polygon 24,60 26,54 30,58
+EOF
+for size in 16 32 48; do render "$work/pen.mvg" 64 $size "$work/pen$size.png"; done
+convert "$work/pen16.png" "$work/pen32.png" "$work/pen48.png" "$res/Pennora.ico"
+
+# ---- ImageListMain: five 32 x 32 tiles on a 32-unit grid -------------------
+# 0 drag fill: a hand dragging a line of text
+cat > "$work/0.mvg" <<'EOF'
+stroke #2B3F73 stroke-width 1 fill #FFFFFF roundrectangle 1.5,2.5 24.5,11.5 2,2
+stroke none fill #2B3F73 rectangle 4,6 9,8 rectangle 11,6 14,8 rectangle 16,6 21,8
+stroke #8C9CCB stroke-width 1.5 stroke-linecap round line 2,17 8,17 line 4,21 9,21 line 2,25 8,25
+stroke #6B4A24 stroke-width 1 fill #FBDDB5
+roundrectangle 14.5,9.5 19.5,23 2.5,2.5
+roundrectangle 11.5,18.5 28.5,30.5 3.5,3.5
+roundrectangle 14.5,9.5 19.5,21 2.5,2.5
+stroke #6B4A24 stroke-width 1 line 20,19 20,23 line 24,19 24,23
+fill #FBDDB5 ellipse 11.5,23 2.5,3.5 0,360
+EOF
+# 1 hot key: a key cap
+cat > "$work/1.mvg" <<EOF
+stroke none fill #5D6E9E roundrectangle 3,4 29,29 4,4
+fill #8C9CCB roundrectangle 3,3 29,26 4,4
+stroke #2B3F73 stroke-width 1 fill none roundrectangle 3.5,3.5 28.5,28.5 4,4
+stroke none fill #F4F7FD roundrectangle 6,5 26,22 3,3
+fill #2B3F73 font '$bold' font-size 16 text 10,20 'V'
+EOF
+# 2 help: a question mark
+cat > "$work/2.mvg" <<EOF
+stroke #1E2D57 stroke-width 1 fill #3D5CB0 circle 16,16 16,2.5
+stroke none fill #6F86C4 ellipse 16,11 9,6 0,360
+fill #3D5CB0 ellipse 16,18 12,9 0,360
+fill #FFFFFF font '$bold' font-size 20 text 10,24 '?'
+EOF
+# 3 (no button uses it): a plain form, in the same style
+cat > "$work/3.mvg" <<'EOF'
+stroke none fill #2B3F73 rectangle 5,2 26,29
+fill #FFFFFF rectangle 7,4 24,27
+fill #A9B7DC rectangle 7,4 24,7
+fill #6F86C4 rectangle 9,11 22,12 rectangle 9,16 20,17 rectangle 9,21 15,22
+EOF
+# 4 hide browser: a browser window struck through
+cat > "$work/4.mvg" <<'EOF'
+stroke none fill #2B3F73 rectangle 1,4 30,27
+fill #A9B7DC rectangle 2,5 29,9
+fill #FFFFFF rectangle 2,10 29,26
+fill #C0392B rectangle 26,6 28,8
+fill #E9EEF9 stroke #8C9CCB stroke-width 1 rectangle 4.5,12.5 27.5,15.5
+stroke #3D5CB0 stroke-width 1.2 fill #CFE0F7 circle 21,21 21,17
+fill none line 17,21 25,21 line 21,17 21,25 ellipse 21,21 1.8,4 0,360
+stroke #FFFFFF stroke-width 5 stroke-linecap round line 5,29 27,3
+stroke #C0392B stroke-width 3 stroke-linecap round line 5,29 27,3
+EOF
+tiles=()
+for i in 0 1 2 3 4; do
+    render "$work/$i.mvg" 32 32 "$work/$i.png"
+    masked "$work/$i.png" "$work/tile$i.png"
+    tiles+=("$work/tile$i.png")
+done
+convert "${tiles[@]}" +append -alpha off -type TrueColor "BMP3:$res/ImageListMain.bmp"
+
+# ---- Tray icon while the hot key is on: tile 1 as an icon ------------------
+render "$work/1.mvg" 32 16 "$work/key16.png"
+convert "$work/key16.png" "$work/1.png" "$res/HotKey.ico"
+
+# ---- Title-strip glyphs, 16 x 14 on the strip colour -----------------------
+convert -size 64x56 xc:"$strip" -draw "scale 4,4 stroke $navy stroke-width 2 line 4,10 12,10" \
+    -scale 25% -alpha off -type TrueColor "BMP3:$res/StripMinimize.bmp"
+convert -size 64x56 xc:"$strip" \
+    -draw "scale 4,4 stroke $navy stroke-width 1.8 line 4.5,3.5 11.5,10.5 line 11.5,3.5 4.5,10.5" \
+    -scale 25% -alpha off -type TrueColor "BMP3:$res/StripClose.bmp"
+
+# ---- Drag cursor -------------------------------------------------------------
+python3 "$here/make_cursor.py" "$res/DragCursor.cur"
+
+# ---- Seeds for the JPEG decoder's fuzz target (tiny, each a different kind) --
+seeds="$res/../tests/fuzz/corpus/JpegImageFuzz"
+mkdir -p "$seeds"
+convert -size 8x8 gradient:"$strip"-"$red" -quality 85 -strip "$seeds/colour8x8.jpg"
+convert -size 8x8 gradient:white-black -colorspace Gray -quality 85 -strip "$seeds/grey8x8.jpg"
+convert -seed 1 -size 16x16 plasma:fractal -interlace JPEG -quality 75 -strip "$seeds/progressive16x16.jpg"

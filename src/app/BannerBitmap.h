@@ -1,0 +1,44 @@
+#pragma once
+// The About page's banner: a JPEG stored as an RCDATA resource of the exe,
+// decoded and turned into a bitmap a static control can show.
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/JpegImage.h"
+
+namespace pennora {
+
+inline constexpr const char* kBannerResource = "BANNER";
+
+// Owns a GDI bitmap and deletes it; move-only. A control shown with it must
+// not outlive it (STM_SETIMAGE does not take ownership).
+class OwnedBitmap {
+public:
+    OwnedBitmap() = default;
+    explicit OwnedBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
+    OwnedBitmap(OwnedBitmap&& other) noexcept : bitmap_(other.bitmap_) { other.bitmap_ = nullptr; }
+    OwnedBitmap& operator=(OwnedBitmap&& other) noexcept;
+    OwnedBitmap(const OwnedBitmap&) = delete;
+    OwnedBitmap& operator=(const OwnedBitmap&) = delete;
+    ~OwnedBitmap();
+
+    HBITMAP get() const { return bitmap_; }
+
+private:
+    HBITMAP bitmap_ = nullptr;
+};
+
+// A 32-bit top-down DIB section with the picture's pixels. Throws
+// pennora::Error for an image without pixels or when GDI refuses.
+OwnedBitmap CreateBannerBitmap(const JpegImage& image);
+
+// The bytes of an RCDATA resource of the module; throws pennora::Error when
+// the module has none of that name.
+std::vector<std::uint8_t> LoadRcData(HMODULE module, const char* name);
+
+// Decodes the module's RCDATA "BANNER" into a bitmap; throws pennora::Error.
+OwnedBitmap LoadBannerBitmap(HMODULE module);
+
+}  // namespace pennora

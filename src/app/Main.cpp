@@ -1,0 +1,26 @@
+// Program entry: the single-instance guard, the two windows, the message loop.
+#include <windows.h>
+
+#include "app/Application.h"
+#include "app/InstanceGuard.h"
+#include "app/MainWindow.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32HotKeyApi.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/Win32WindowsInput.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace pennora;
+    Win32WindowsInput windows;
+    InstanceGuard guard(windows);
+    if (!guard.ClaimOrWakeRunning()) return 0;
+
+    Win32Profile profile;
+    Win32FileSystem files;
+    Win32HotKeyApi hotKeys;
+    Application app(kAppTitle);
+    MainWindow mainWindow(app, ShellServices{windows, profile, files, hotKeys}, "");
+    guard.MarkMainWindow(FromHwnd(mainWindow.hwnd()));
+    mainWindow.Show();
+    return app.Run();
+}

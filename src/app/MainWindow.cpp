@@ -1,0 +1,538 @@
+#include "app/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
+#include "app/BannerBitmap.h"
+#include "app/HelpTopic.h"
+#include "app/ScreenFonts.h"
+#include "app/resource.h"
+#include "fill/DragFillWindow.h"
+#include "platform/Error.h"
+#include "platform/win32/Win32WindowsInput.h"
+
+namespace pennora {
+namespace {
+
+constexpr int kClientWidth = 468;
+constexpr int kClientHeight = 343;
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 10;
+
+// The main window's native style: a borderless popup to which CreateParams
+// adds a thin border and a sizing frame, no caption bar.
+constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
+
+struct PageDefinition {
+    int templateId;
+    const char* caption;
+};
+
+// PageControl1's pages in order; index = PageIndex.
+constexpr PageDefinition kPages[] = {
+    {IDD_TABSHEET1, " 填表助手"},      {IDD_TABSHEET2, " 数据编辑 "},   {IDD_TABSHEET4, "IE右键菜单填表"},
+    {IDD_TABSHEET5, "文字方阵制作"}, {IDD_TABSHEET6, "选项..."},      {IDD_TABSHEET3, "关于..."},
+};
+
+struct MenuButton {
+    int id;
+    const char* caption;
+    char mnemonic;
+    int menuPosition;  // position of its popup in MainMenu1
+};
+
+// ToolBar5: the menu bar as flat buttons that drop down MainMenu1's menus.
+constexpr MenuButton kMenuButtons[] = {
+    {IDC_TOOLBUTTON_FILE, "文件(&F)", 'F', 0},
+    {IDC_TOOLBUTTON_OPTIONS, "选项(&O)", 'O', 1},
+    {IDC_TOOLBUTTON_HELP_MENU, "帮助(&H)", 'H', 2},
+};
+
+// Images of ImageListMain, 32 x 32, magenta transparent.
+constexpr int kImageSize = 32;
+constexpr int kImageHelp = 2;
+constexpr int kImageHotKey = 1;
+
+const std::string kStartupErrorText =
+    "错误：\r未知的错误。请与软件开发者联系：support@kestova.example 。";
+
+HFONT MakeSongTiFont(int height, bool italic) {
+    return CreateFontA(height, 0, 0, 0, FW_NORMAL, italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
+}
+
+int CALLBACK CollectFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names) {
+    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
+    return 1;
+}
+
+std::vector<std::string> EnumerateScreenFonts() {
+    std::vector<std::string> families;
+    HDC dc = GetDC(nullptr);
+    LOGFONTA query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
+    ReleaseDC(nullptr, dc);
+    return BuildScreenFontList(families);
+}
+
+std::string ExecutablePath() {
+    char path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length);
+}
+
+}  // namespace
+
+// A page of PageControl1: a child dialog made from its template.
+class MainWindow::Page final : public Dialog {
+public:
+    Page(MainWindow& owner, int templateId) : owner_(owner) { CreateChild(templateId, owner.hwnd()); }
+
+    std::function<void()> onShow;
+    std::function<void(int id)> onClick;
+
+protected:
+    void OnShow() override {
+        if (onShow) onShow();
+    }
+    void OnCommand(int id, int code, HWND) override {
+        if (code == BN_CLICKED && onClick) onClick(id);
+    }
+    LRESULT OnNotify(const NMHDR& header) override {
+        // A tool-bar button's tooltip is its hint: the status line shows it.
+        if (header.code == TTN_GETDISPINFOA) {
+            const auto& info = reinterpret_cast<const NMTTDISPINFOA&>(header);
+            if (info.lpszText && *info.lpszText) owner_.app_.SetHint(info.lpszText);
+        }
+        return 0;
+    }
+    bool OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
+        if (message == WM_SETCURSOR && ApplyAppCursor()) {
+            result = TRUE;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    MainWindow& owner_;
+};
+
+MainWindow::MainWindow(Application& app, ShellServices services, const std::string& executablePath)
+    : app_(app), services_(services), executablePath_(executablePath.empty() ? ExecutablePath() : executablePath) {
+    WNDCLASSEXA windowClass{};
+    windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    RECT bounds{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&bounds, kMainWindowStyle, FALSE, 0);
+    int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    Create("TfrmMain", windowClass, WS_EX_CONTROLPARENT, kAppTitle, kMainWindowStyle, RECT{x, y, x + width, y + height},
+           app.hwnd());
+    app_.SetMainWindow(hwnd());
+    FormCreate();
+    // The drag-fill window reads its place through IniFile, so it follows FormCreate.
+    dragFill_ = std::make_unique<DragFillWindow>(*iniFile_);
+}
+
+MainWindow::~MainWindow() {
+    pages_.clear();
+    if (font_) DeleteObject(font_);
+    if (stripFont_) DeleteObject(stripFont_);
+    if (mainMenu1_) DestroyMenu(mainMenu1_);
+    if (popupMenuMain_) DestroyMenu(popupMenuMain_);
+    if (imageListMain_) ImageList_Destroy(imageListMain_);
+    if (hotKeyIcon_) DestroyIcon(hotKeyIcon_);
+}
+
+void MainWindow::FormCreate() {
+    CreateChildren();
+    SetDlgItemTextA(pages_[kAboutPage]->hwnd(), IDC_LABEL1, kVersionLine);
+    panel11_->SetCaption(kStripCaption);
+
+    flags_.dragFillOn = flags_.hotKeyOn = flags_.dataModified = false;
+    appPath_ = AppPathOf(executablePath_);
+
+    app_.onMinimize = [this] { OnMin(); };
+    app_.onHint = [this](const std::string& hint) { OnHint(hint); };
+
+    LoadEntryStore();
+
+    iniFile_ = std::make_unique<IniFile>(services_.profile, appPath_ + kSettingsFileName);
+    settings_ = LoadSettings(*iniFile_);
+    optionsLogic_ = std::make_unique<OptionsLogic>(settings_, *iniFile_, flags_, services_.hotKeys, services_.windows,
+                                                   FromHwnd(hwnd()));
+    auto options = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
+    options->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
+    optionsPage_ = options.get();
+    pages_[kOptionsPage] = std::move(options);
+    Layout();
+    SelectPage(activePage());
+
+    hotKeyIcon_ = ImageList_GetIcon(imageListMain_, kImageHotKey, ILD_NORMAL);
+
+    screenFonts_ = EnumerateScreenFonts();
+    RestoreMatrixFields();
+}
+
+// Loads the entries and picks the first page: the fill page when there is a
+// data file, the entry editor when there is none (or it could not be read),
+// so a user without entries starts where entries are made.
+void MainWindow::LoadEntryStore() {
+    store_ = std::make_unique<EntryStore>(services_.files, appPath_ + kDataFileName);
+    store_->SetAfterPost([this] { ClientDataSet1AfterPost(*store_, flags_, FillListSinks{}); });
+    EntryStore::LoadResult result = store_->Load();
+    SelectPage(result.status == EntryStore::LoadStatus::Loaded ? kFillPage : kEditorPage);
+    if (result.status == EntryStore::LoadStatus::Unreadable) {
+        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
+    }
+}
+
+void MainWindow::RestoreMatrixFields() {
+    try {
+        matrixFields_ = ReadChineseGroup(*iniFile_, int(screenFonts_.size()));
+    } catch (...) {
+        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kStartupErrorText, "错误：", MB_ICONERROR);
+    }
+}
+
+void MainWindow::CreateChildren() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    font_ = MakeSongTiFont(-12, false);
+    stripFont_ = MakeSongTiFont(-12, true);
+
+    panel11_ = std::make_unique<TitleStrip>(hwnd(), IDC_PANEL11, TitleStrip::Look{stripFont_, false, IDC_IMAGE7, IDC_IMAGE8});
+    panel11_->onMinimizeClick = [this] { Image7Click(); };
+    panel11_->onCloseClick = [this] { Exit1Click(); };
+
+    mainMenu1_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1));
+    popupMenuMain_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN));
+    appIcon_ = LoadIconA(instance, "MAINICON");
+    imageListMain_ = ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+                                          LR_CREATEDIBSECTION);
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    toolBar5_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER | CCS_NORESIZE |
+                                    CCS_NOPARENTALIGN,
+                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR5), instance, nullptr);
+    SendMessageA(toolBar5_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolBar5_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(toolBar5_, TB_SETIMAGELIST, 0, 0);
+    for (const auto& button : kMenuButtons) {
+        TBBUTTON tb{};
+        tb.iBitmap = I_IMAGENONE;
+        tb.idCommand = button.id;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = BTNS_AUTOSIZE | BTNS_SHOWTEXT | BTNS_DROPDOWN | BTNS_WHOLEDROPDOWN;
+        tb.iString = reinterpret_cast<INT_PTR>(button.caption);
+        SendMessageA(toolBar5_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
+    }
+    SendMessageA(toolBar5_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+
+    pageControl1_ = CreateWindowExA(0, WC_TABCONTROLA, nullptr,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | WS_TABSTOP,
+                                    0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_PAGECONTROL1), instance, nullptr);
+    SendMessageA(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(pageControl1_, TCM_SETPADDING, 0, MAKELPARAM(4, 3));  // all six tabs in one row
+    statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
+                                  reinterpret_cast<HMENU>(IDC_STATUSBAR1), instance, nullptr);
+    SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
+
+    CreatePages();
+    Layout();
+}
+
+void MainWindow::CreatePages() {
+    int index = 0;
+    for (const auto& page : kPages) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(page.caption);
+        SendMessageA(pageControl1_, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
+        // The Options page is made once the settings it shows are read.
+        pages_.push_back(index == kOptionsPage ? nullptr : std::make_unique<Page>(*this, page.templateId));
+        ++index;
+    }
+    auto& fillPage = static_cast<Page&>(*pages_[kFillPage]);
+    fillPage.onShow = [this] { TabSheet1Show(); };
+    fillPage.onClick = [this](int id) {
+        if (id == IDC_TOOLBUTTONHELP) ToolButtonHelpClick();
+    };
+    CreateFillPageToolBar();
+    PlaceAboutPage();
+}
+
+// ToolBar3 on the fill page: large image buttons with hints.
+void MainWindow::CreateFillPageToolBar() {
+    HWND page = pages_[kFillPage]->hwnd();
+    toolBar3_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
+                                    CCS_NOPARENTALIGN,
+                                8, 8, 400, kImageSize + 16, page, reinterpret_cast<HMENU>(IDC_TOOLBAR3),
+                                GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(toolBar3_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolBar3_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageListMain_));
+    SendMessageA(toolBar3_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kImageSize + 12, kImageSize + 12));
+    TBBUTTON help{};
+    help.iBitmap = kImageHelp;
+    help.idCommand = IDC_TOOLBUTTONHELP;
+    help.fsState = TBSTATE_ENABLED;
+    help.fsStyle = BTNS_BUTTON;
+    help.iString = reinterpret_cast<INT_PTR>("帮助");
+    SendMessageA(toolBar3_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&help));
+    SendMessageA(toolBar3_, TB_SETMAXTEXTROWS, 0, 0);  // the caption serves as the tooltip, not as a label
+}
+
+void MainWindow::PlaceAboutPage() {
+    HWND about = pages_[kAboutPage]->hwnd();
+    banner_ = LoadBannerBitmap(GetModuleHandleA(nullptr));
+    SendDlgItemMessageA(about, IDC_IMAGE2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
+    BITMAP size{};
+    GetObjectA(banner_.get(), sizeof size, &size);
+    constexpr int kMargin = 8;
+    MoveWindow(GetDlgItem(about, IDC_IMAGE2), kMargin, kMargin, size.bmWidth, size.bmHeight, FALSE);
+    MoveWindow(GetDlgItem(about, IDC_LABEL1), kMargin, 2 * kMargin + size.bmHeight, size.bmWidth, 40, FALSE);
+}
+
+void MainWindow::Layout() {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    int width = client.right;
+    panel11_->Layout(width);
+    DWORD buttonSize = DWORD(SendMessageA(toolBar5_, TB_GETBUTTONSIZE, 0, 0));
+    int toolBarHeight = HIWORD(buttonSize) + 2;
+    MoveWindow(toolBar5_, 0, kStripHeight, width, toolBarHeight, TRUE);
+    SendMessageA(statusBar1_, WM_SIZE, 0, 0);
+    RECT status;
+    GetWindowRect(statusBar1_, &status);
+    int statusHeight = status.bottom - status.top;
+    int pagesTop = kStripHeight + toolBarHeight;
+    RECT pageArea{0, pagesTop, width, client.bottom - statusHeight};
+    MoveWindow(pageControl1_, pageArea.left, pageArea.top, pageArea.right - pageArea.left,
+               pageArea.bottom - pageArea.top, TRUE);
+    RECT display{0, 0, pageArea.right - pageArea.left, pageArea.bottom - pageArea.top};
+    SendMessageA(pageControl1_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    for (const auto& page : pages_) {
+        if (!page) continue;
+        SetWindowPos(page->hwnd(), HWND_TOP, display.left, pagesTop + display.top, display.right - display.left,
+                     display.bottom - display.top, SWP_NOACTIVATE);
+    }
+}
+
+int MainWindow::activePage() const { return int(SendMessageA(pageControl1_, TCM_GETCURSEL, 0, 0)); }
+
+void MainWindow::SelectPage(int index) {
+    SendMessageA(pageControl1_, TCM_SETCURSEL, index, 0);
+    for (int i = 0; i < int(pages_.size()); ++i) {
+        if (pages_[i]) ShowWindow(pages_[i]->hwnd(), i == index ? SW_SHOW : SW_HIDE);
+    }
+}
+
+std::string MainWindow::statusText() const {
+    char text[512] = {};
+    SendMessageA(statusBar1_, SB_GETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void MainWindow::SetStatusText(const std::string& text) {
+    SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void MainWindow::PageControl1Change() {
+    int index = activePage();
+    SelectPage(index);
+    SetStatusText(kPages[index].caption);
+}
+
+void MainWindow::OnHint(const std::string& hint) {
+    if (!hint.empty()) SetStatusText(hint);
+}
+
+void MainWindow::Show() {
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void MainWindow::FormShow() { SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr); }
+
+void MainWindow::Timer1Timer() {
+    KillTimer(hwnd(), kTimer1);
+    if (settings_.MinimizeWhenStartup) app_.Minimize();
+}
+
+bool MainWindow::FormClose() {
+    if (flags_.dataModified) {
+        int answer = services_.windows.MessageBoxA(FromHwnd(hwnd()), "保存对数据项的修改吗？", "退出 Pennora",
+                                                   MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) return false;
+        if (answer == IDYES) store_->Save();
+    }
+    WritePosition(*iniFile_, dragFill_->CurrentPosition());
+    WriteChineseGroup(*iniFile_, matrixFields_);
+    iniFile_->Close();
+    if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
+    trayIcon_.Delete();
+    store_->Close();
+    return true;
+}
+
+void MainWindow::WMPennora() {
+    app_.ShowTaskbarWindow(true);
+    app_.Restore();
+}
+
+void MainWindow::Exit1Click() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+
+void MainWindow::Image7Click() { app_.Minimize(); }
+
+// The application went to the tray: hide its taskbar button, show the icon.
+void MainWindow::OnMin() {
+    app_.ShowTaskbarWindow(false);
+    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? hotKeyIcon_ : appIcon_);
+}
+
+void MainWindow::WMTrayNotify(LPARAM mouseMessage) {
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+        app_.ShowTaskbarWindow(true);
+        app_.Restore();
+        SetForegroundWindow(GetLastActivePopup(hwnd()));
+        break;
+    case WM_RBUTTONUP:
+        ShowTrayMenu();
+        break;
+    }
+}
+
+void MainWindow::ShowTrayMenu() {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    // Without being the foreground window the menu would not close when the
+    // user clicks elsewhere; WM_NULL lets the next click go through.
+    SetForegroundWindow(hwnd());
+    TrackPopupMenu(GetSubMenu(popupMenuMain_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
+                   0, hwnd(), nullptr);
+    PostMessageA(hwnd(), WM_NULL, 0, 0);
+}
+
+void MainWindow::About1Click() {
+    SelectPage(int(std::size(kPages)) - 1);
+    app_.ShowTaskbarWindow(true);
+    app_.Restore();
+}
+
+void MainWindow::TabSheet1Show() {
+    optionsLogic_->TabSheet1Show();
+    optionsPage_->ShowControls();
+}
+
+void MainWindow::ResetOptions1Click() {
+    if (optionsLogic_->ResetOptions1Click()) optionsPage_->ShowControls();
+}
+
+void MainWindow::OrvantaHelp1Click() { ShowHelpEntry(hwnd(), appPath_, HelpEntry::HelpMenu); }
+
+void MainWindow::ToolButtonHelpClick() { ShowHelpEntry(hwnd(), appPath_, HelpEntry::FillPage); }
+
+// A commit whose new hot key the system refused leaves no key registered:
+// the hot-key mode is off, the tray shows the application's icon again.
+void MainWindow::HotKeyStoppedAfterCommit() {
+    trayIcon_.ChangeIcon(appIcon_);
+    SetStatusText(kHotKeyStoppedStatus);
+}
+
+void MainWindow::ShowMenuOfButton(int buttonId) {
+    const auto* button = std::find_if(std::begin(kMenuButtons), std::end(kMenuButtons),
+                                      [&](const MenuButton& b) { return b.id == buttonId; });
+    if (button == std::end(kMenuButtons)) return;
+    RECT rect;
+    SendMessageA(toolBar5_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&rect));
+    MapWindowPoints(toolBar5_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, TRUE);
+    TrackPopupMenu(GetSubMenu(mainMenu1_, button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left, rect.bottom,
+                   0, hwnd(), nullptr);
+    SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, FALSE);
+}
+
+void MainWindow::OpenMenuByMnemonic(char key) {
+    for (const auto& button : kMenuButtons) {
+        if (button.mnemonic == (key & ~0x20)) ShowMenuOfButton(button.id);
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        if (panel11_) Layout();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimer1) Timer1Timer();
+        return 0;
+    case WM_CLOSE:
+        try {
+            if (FormClose()) DestroyWindow(hwnd());
+        } catch (const std::exception& error) {
+            // A failed save keeps the program open with the entries in memory.
+            app_.ShowError(error.what());
+        }
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case kWmPennora:
+        WMPennora();
+        return 0;
+    case kTrayCallbackMessage:
+        WMTrayNotify(lParam);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            app_.Minimize();
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam) {
+            OpenMenuByMnemonic(char(lParam));
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (ApplyAppCursor()) return TRUE;
+        break;
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.idFrom == IDC_PAGECONTROL1 && header.code == TCN_SELCHANGE) {
+            PageControl1Change();
+            return 0;
+        }
+        if (header.idFrom == IDC_TOOLBAR5 && header.code == TBN_DROPDOWN) {
+            ShowMenuOfButton(reinterpret_cast<const NMTOOLBARA&>(header).iItem);
+            return TBDDRET_DEFAULT;
+        }
+        break;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDM_EXIT1:
+        case IDM_EXIT2: Exit1Click(); return 0;
+        case IDM_ABOUT1: About1Click(); return 0;
+        case IDM_RESETOPTIONS1: ResetOptions1Click(); return 0;
+        case IDM_ORVANTAHELP1: OrvantaHelp1Click(); return 0;
+        }
+        break;
+    }
+    if (message == taskbarCreated_ && taskbarCreated_) trayIcon_.Restore();
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace pennora

@@ -1,0 +1,94 @@
+#include "app/OptionsLogic.h"
+
+namespace pennora {
+
+OptionsLogic::OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys,
+                           WindowsInput& input, Hwnd mainWindow)
+    : settings_(settings), ini_(ini), flags_(flags), hotKeys_(hotKeys), input_(input), mainWindow_(mainWindow) {}
+
+bool& OptionsLogic::CheckState(OptionsCheck box) {
+    switch (box) {
+    case OptionsCheck::ChkMinimize: return controls_.ChkMinimize;
+    case OptionsCheck::ChkAutoDragFill: return controls_.ChkAutoDragFill;
+    case OptionsCheck::ChkAutoHotKey: return controls_.ChkAutoHotKey;
+    case OptionsCheck::ChkHotKey: return controls_.ChkHotKey;
+    case OptionsCheck::ChkDrag: break;
+    }
+    return controls_.ChkDrag;
+}
+
+// A check box raises its change event whenever its state actually changes,
+// whether the user or the program changed it; the event enables BtnOK.
+void OptionsLogic::SetCheck(OptionsCheck box, bool checked) {
+    bool& state = CheckState(box);
+    if (state == checked) return;
+    state = checked;
+    controls_.BtnOKEnabled = true;
+}
+
+void OptionsLogic::CheckClick(OptionsCheck box, bool checked) { SetCheck(box, checked); }
+
+void OptionsLogic::HotKey1Change(HotKeyCombination combination) {
+    controls_.HotKey1 = combination;
+    controls_.BtnOKEnabled = true;
+}
+
+void OptionsLogic::ShowSettings() {
+    controls_.HotKey1 = {settings_.Key, ModifiersToShift(settings_.Shift)};
+    SetCheck(OptionsCheck::ChkHotKey, settings_.MinimizeWhenHotKey);
+    SetCheck(OptionsCheck::ChkMinimize, settings_.MinimizeWhenStartup);
+    SetCheck(OptionsCheck::ChkDrag, settings_.MinimizeWhenDrag);
+    SetCheck(OptionsCheck::ChkAutoDragFill, settings_.AutoStartDragFill);
+    SetCheck(OptionsCheck::ChkAutoHotKey, settings_.AutoStartHotKey);
+}
+
+void OptionsLogic::TabSheet1Show() { ShowSettings(); }
+
+// Unregisters the old hot key and registers the stored combination under the
+// same identifier; false when the system refuses the new combination.
+bool OptionsLogic::ReplaceLiveHotKey() {
+    hotKeys_.UnregisterHotKey(mainWindow_, HotKeyId(hotKeys_));
+    return hotKeys_.RegisterHotKey(mainWindow_, HotKeyId(hotKeys_), settings_.Shift, settings_.Key);
+}
+
+OptionsCommit OptionsLogic::BtnOKClick() {
+    settings_.MinimizeWhenHotKey = controls_.ChkHotKey;
+    settings_.MinimizeWhenStartup = controls_.ChkMinimize;
+    settings_.MinimizeWhenDrag = controls_.ChkDrag;
+    settings_.AutoStartDragFill = controls_.ChkAutoDragFill;
+    settings_.AutoStartHotKey = controls_.ChkAutoHotKey;
+    settings_.Key = controls_.HotKey1.key;
+    settings_.Shift = ShiftToModifiers(controls_.HotKey1.shift);
+    WriteOptions(ini_, settings_);
+
+    if (flags_.hotKeyOn && !ReplaceLiveHotKey()) {
+        input_.MessageBoxA(mainWindow_, kHotKeyRefusedText, "", kMbIconInformation);
+        // The old key is gone and the new one was refused: the mode is off now,
+        // so that HotKeyOn keeps meaning "a hot key is registered".
+        flags_.hotKeyOn = false;
+        return OptionsCommit::HotKeyStopped;
+    }
+    controls_.BtnOKEnabled = false;
+    return OptionsCommit::Committed;
+}
+
+bool OptionsLogic::ResetOptions1Click() {
+    if (input_.MessageBoxA(mainWindow_, kResetOptionsText, kResetOptionsCaption, kMbYesNoWarningDefaultNo) != kIdYes) {
+        return false;
+    }
+    controls_.HotKey1 = {kVkV, {.shift = true, .alt = true}};
+    settings_.Key = controls_.HotKey1.key;
+    settings_.Shift = ShiftToModifiers(controls_.HotKey1.shift);
+
+    const Settings defaults;
+    settings_.AutoStartDragFill = defaults.AutoStartDragFill;
+    settings_.AutoStartHotKey = defaults.AutoStartHotKey;
+    settings_.MinimizeWhenStartup = defaults.MinimizeWhenStartup;
+    settings_.MinimizeWhenHotKey = defaults.MinimizeWhenHotKey;
+    settings_.MinimizeWhenDrag = defaults.MinimizeWhenDrag;
+    ShowSettings();
+    WriteOptions(ini_, settings_);
+    return true;
+}
+
+}  // namespace pennora

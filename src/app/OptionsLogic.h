@@ -1,0 +1,105 @@
+#pragma once
+// The rules of the Options page ("选项..."), apart from its window: a model of
+// the page's controls, their loading from the in-memory settings, the commit
+// button and the reset command of the Options menu. The dialog moves states
+// between its controls and this model and calls the handlers below.
+#include <cstdint>
+
+#include "app/IniFile.h"
+#include "app/ModeFlags.h"
+#include "app/Settings.h"
+#include "platform/HotKeyApi.h"
+#include "platform/Types.h"
+#include "platform/WindowsInput.h"
+
+namespace pennora {
+
+// The combination held by the hot-key capture control HotKey1.
+struct HotKeyCombination {
+    std::uint16_t key = 0;
+    ShiftState shift;
+    bool operator==(const HotKeyCombination&) const = default;
+};
+
+// The five check boxes of the page, by their control names.
+enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag };
+
+// The states of the page's controls; the initial values are the built-in
+// states in force until the page is first loaded.
+struct OptionsControls {
+    bool ChkMinimize = false;      // MinimizeWhenStartup
+    bool ChkAutoDragFill = false;  // AutoStartDragFill
+    bool ChkAutoHotKey = false;    // AutoStartHotKey
+    bool ChkHotKey = false;        // MinimizeWhenHotKey
+    bool ChkDrag = true;           // MinimizeWhenDrag
+    HotKeyCombination HotKey1{kVkV, {.ctrl = true, .alt = true}};
+    bool BtnOKEnabled = true;
+    bool operator==(const OptionsControls&) const = default;
+};
+
+// What BtnOKClick did.
+enum class OptionsCommit {
+    Committed,       // settings written, the live hot key (if any) replaced, BtnOK disabled
+    HotKeyStopped,   // settings written, but the new hot key was refused: no hot key is
+                     // registered any more and HotKeyOn was cleared; BtnOK stays enabled.
+                     // The window layer releases the hot-key button and menu check mark,
+                     // puts the application's icon back in the tray and shows
+                     // kHotKeyStoppedStatus on the status line.
+};
+
+inline constexpr const char* kHotKeyStoppedStatus = "热键快填已停止：热键注册失败";
+inline constexpr const char* kHotKeyRefusedText =
+    "Registration of hot-key failed.\r Maybe the keystrokes specified for the hot key have already been "
+    "registered by another hot key.";
+inline constexpr const char* kResetOptionsText = "您确定要删除所有关于“选项”的个人设置吗？";
+inline constexpr const char* kResetOptionsCaption = "警告！";
+inline constexpr unsigned kMbIconInformation = 0x40;
+inline constexpr unsigned kMbYesNoWarningDefaultNo = 0x134;  // MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2
+
+class OptionsLogic {
+public:
+    // All references must outlive the object; `mainWindow` owns the hot key
+    // and the message boxes.
+    OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys, WindowsInput& input,
+                 Hwnd mainWindow);
+
+    // The current control states; the dialog shows these after every call below.
+    const OptionsControls& Controls() const { return controls_; }
+
+    // The fill page was shown: loads the controls from the in-memory settings.
+    // A check box whose state changes enables BtnOK, as a user's click would.
+    void TabSheet1Show();
+
+    // A check box now has state `checked` (the user clicked it): BtnOK is
+    // enabled if the state changed. Nothing else takes effect before BtnOK.
+    void CheckClick(OptionsCheck box, bool checked);
+
+    // The user edited HotKey1's combination: stores it and enables BtnOK.
+    void HotKey1Change(HotKeyCombination combination);
+
+    // Commits the page: copies the controls into the settings, writes the seven
+    // keys, replaces the live hot key when HotKeyOn is set. Throws Error when a
+    // write is refused (the settings in memory are already updated then).
+    OptionsCommit BtnOKClick();
+
+    // Asks for confirmation; on Yes resets the settings and controls to the
+    // defaults (Shift+Alt+V) and writes the seven keys. Does not touch the live
+    // hot key. Returns whether the reset took place. Throws Error like BtnOKClick.
+    bool ResetOptions1Click();
+
+private:
+    bool& CheckState(OptionsCheck box);
+    void SetCheck(OptionsCheck box, bool checked);
+    void ShowSettings();
+    bool ReplaceLiveHotKey();
+
+    Settings& settings_;
+    IniFile& ini_;
+    ModeFlags& flags_;
+    HotKeyApi& hotKeys_;
+    WindowsInput& input_;
+    Hwnd mainWindow_;
+    OptionsControls controls_;
+};
+
+}  // namespace pennora

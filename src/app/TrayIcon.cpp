@@ -1,0 +1,38 @@
+#include "app/TrayIcon.h"
+
+#include <cstring>
+
+namespace pennora {
+
+void TrayIcon::Add(HWND mainWindow, HICON icon) {
+    // The first form of the record for this build's architecture: 88 bytes in
+    // a 32-bit build, 104 in a 64-bit one, where a 64-bit shell refuses 88.
+    trayData_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    trayData_.hWnd = mainWindow;
+    trayData_.uID = kTrayIconId;
+    trayData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayData_.uCallbackMessage = kTrayCallbackMessage;
+    trayData_.hIcon = icon;
+    std::memset(trayData_.szTip, 0, sizeof trayData_.szTip);
+    std::strncpy(trayData_.szTip, kTrayTip, 63);
+    // The platform refuses a second add of the same icon; the one shown stays.
+    Shell_NotifyIconA(NIM_ADD, &trayData_);
+    added_ = true;
+}
+
+void TrayIcon::ChangeIcon(HICON icon) {
+    trayData_.hIcon = icon;
+    Shell_NotifyIconA(NIM_MODIFY, &trayData_);
+}
+
+void TrayIcon::Delete() {
+    // Also when none was ever added: the empty record changes nothing.
+    Shell_NotifyIconA(NIM_DELETE, &trayData_);
+    added_ = false;
+}
+
+void TrayIcon::Restore() {
+    if (added_) Shell_NotifyIconA(NIM_ADD, &trayData_);
+}
+
+}  // namespace pennora

@@ -1,0 +1,36 @@
+#pragma once
+// TrayData, the tool's one notification-area icon. It is added when the
+// application is minimised, stays until the program closes, shows
+// HotKeyIcon while the hot key is on, and is added again when the shell
+// restarts (the taskbar broadcasts "TaskbarCreated").
+#include <windows.h>
+#include <shellapi.h>
+
+namespace pennora {
+
+inline constexpr UINT kTrayIconId = 1000;
+inline constexpr UINT kTrayCallbackMessage = 0x0903;
+inline constexpr const char* kTrayTip = "KestovaPennora";
+
+class TrayIcon {
+public:
+    // Until the first Add the record is empty but for the icon it shows.
+    TrayIcon() = default;
+
+    // OnMin's record: the main window, uID 1000, message, icon and tip.
+    void Add(HWND mainWindow, HICON icon);
+    // ChangeTrayIcon: a new picture, at once if the icon is shown.
+    void ChangeIcon(HICON icon);
+    void Delete();
+    // After the shell restarted: the icon comes back if it was shown.
+    void Restore();
+
+    const NOTIFYICONDATAA& record() const { return trayData_; }
+    bool added() const { return added_; }  // OnMin has run and the program is not closing
+
+private:
+    NOTIFYICONDATAA trayData_{};
+    bool added_ = false;
+};
+
+}  // namespace pennora

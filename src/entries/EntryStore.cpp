@@ -1,0 +1,256 @@
+#include "entries/EntryStore.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "entries/DataFile.h"
+#include "platform/Error.h"
+
+namespace pennora {
+namespace {
+
+bool InHotKeyList(const Entry& e) { return e.inHotKey.value_or(true); }
+bool InDragList(const Entry& e) { return e.inDrag.value_or(true); }
+
+std::string_view TextOf(const std::optional<std::string>& text) { return text ? std::string_view(*text) : ""; }
+
+// Ends `text` with a full stop unless it has one, so sentences can be joined.
+std::string Sentence(std::string text) {
+    static constexpr std::string_view kChineseFullStop = "。";
+    bool ends = !text.empty() && (text.back() == '.' || std::string_view(text).ends_with(kChineseFullStop));
+    return ends ? text : text + std::string(kChineseFullStop);
+}
+
+}  // namespace
+
+EntryStore::EntryStore(FileSystem& files, std::string dataFilePath) : files_(files), path_(std::move(dataFilePath)) {}
+
+EntryStore::LoadResult EntryStore::Load() {
+    Close();
+    unreadableFileInPlace_ = false;
+    if (!files_.FileExists(path_)) return {LoadStatus::NoFile, {}};
+    std::string bytes;
+    FileError error = files_.ReadWholeFile(path_, bytes);
+    if (error.empty()) {
+        DecodedDataFile decoded = DecodeDataFile(bytes);
+        if (decoded.ok()) {
+            entries_ = std::move(decoded.entries);
+            if (!entries_.empty()) current_ = 0;
+            return {LoadStatus::Loaded, {}};
+        }
+        error = "数据文件 \"" + path_ + "\" 无法读取：" + decoded.error;
+    }
+    return {LoadStatus::Unreadable, SetAsideUnreadableFile(error)};
+}
+
+// Keeps a file that could not be read out of the way of the next save.
+std::string EntryStore::SetAsideUnreadableFile(const std::string& reason) {
+    std::string movedTo;
+    FileError moveError = files_.MoveAside(path_, movedTo);
+    if (moveError.empty())
+        return Sentence(reason) + "它已改名为 \"" + movedTo + "\" 保留下来，程序从空的数据开始。";
+    unreadableFileInPlace_ = true;
+    return Sentence(reason) + Sentence(moveError) + "在它被移走之前，保存不会覆盖它。";
+}
+
+void EntryStore::MakeRoomForSave() {
+    if (!unreadableFileInPlace_) return;
+    if (files_.FileExists(path_)) {
+        std::string movedTo;
+        FileError moveError = files_.MoveAside(path_, movedTo);
+        if (!moveError.empty())
+            throw Error(Sentence(moveError) + "原有的数据文件 \"" + path_ + "\" 无法读取，为免覆盖它，这次没有保存。");
+    }
+    unreadableFileInPlace_ = false;
+}
+
+void EntryStore::Save() {
+    Commit();
+    MakeRoomForSave();
+    FileError error = files_.SaveWholeFile(path_, EncodeDataFile(entries_));
+    if (!error.empty()) throw Error(error);
+}
+
+void EntryStore::Close() {
+    entries_.clear();
+    current_.reset();
+    state_ = State::Browse;
+    pending_ = {};
+    changed_ = false;
+}
+
+void EntryStore::SetAfterPost(std::function<void()> afterPost) { afterPost_ = std::move(afterPost); }
+
+std::size_t EntryStore::RowCount() const { return entries_.size() + (state_ == State::Insert ? 1 : 0); }
+
+const Entry& EntryStore::Row(std::size_t row) const {
+    if (state_ != State::Browse && row == current_) return pending_;
+    if (state_ == State::Insert && row > *current_) --row;
+    return entries_.at(row);
+}
+
+std::optional<std::size_t> EntryStore::CurrentRow() const { return current_; }
+
+const Entry* EntryStore::Current() const { return current_ ? &Row(*current_) : nullptr; }
+
+bool EntryStore::IsEditing() const { return state_ != State::Browse; }
+
+bool EntryStore::IsNewEntry() const { return state_ == State::Insert; }
+
+void EntryStore::ClampCurrent(std::size_t wanted) {
+    if (entries_.empty())
+        current_.reset();
+    else
+        current_ = std::min(wanted, entries_.size() - 1);
+}
+
+template <class Field, class Value>
+void EntryStore::Change(Field Entry::*field, Value value) {
+    if (state_ == State::Browse) {
+        if (!current_) {
+            BeginInsert();
+        } else {
+            if (entries_[*current_].*field == value) return;
+            pending_ = entries_[*current_];
+            state_ = State::Edit;
+        }
+    }
+    if (pending_.*field == value) return;
+    pending_.*field = std::move(value);
+    changed_ = true;
+}
+
+void EntryStore::SetTitle(std::optional<std::string> title) {
+    if (title) title = CutToWidth(*title, kTitleWidth);
+    Change(&Entry::title, std::move(title));
+}
+
+void EntryStore::SetContent(std::optional<std::string> content) {
+    if (content) content = CutToWidth(*content, kContentWidth);
+    Change(&Entry::content, std::move(content));
+}
+
+void EntryStore::SetInDrag(std::optional<bool> inDrag) { Change(&Entry::inDrag, inDrag); }
+
+void EntryStore::SetInHotKey(std::optional<bool> inHotKey) { Change(&Entry::inHotKey, inHotKey); }
+
+void EntryStore::BeginInsert() {
+    pending_ = {};
+    changed_ = false;
+    state_ = State::Insert;
+    if (!current_) current_ = 0;  // the only row of an empty store
+}
+
+void EntryStore::DropNewEntry() {
+    state_ = State::Browse;
+    pending_ = {};
+    // The entry that was current at the insert is back on the new entry's row.
+    ClampCurrent(*current_);
+}
+
+void EntryStore::Commit() {
+    switch (state_) {
+    case State::Browse:
+        return;
+    case State::Insert:
+        if (!changed_) {
+            DropNewEntry();
+            return;
+        }
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(*current_), std::move(pending_));
+        break;
+    case State::Edit:
+        entries_[*current_] = std::move(pending_);
+        break;
+    }
+    state_ = State::Browse;
+    pending_ = {};
+    RunAfterPost();
+}
+
+void EntryStore::RunAfterPost() {
+    if (afterPost_) afterPost_();
+}
+
+void EntryStore::Post() { Commit(); }
+
+void EntryStore::Cancel() {
+    if (state_ == State::Insert) {
+        DropNewEntry();
+    } else {
+        state_ = State::Browse;
+        pending_ = {};
+    }
+}
+
+void EntryStore::DropUntouchedNewEntry() {
+    if (state_ == State::Insert && !changed_) DropNewEntry();
+}
+
+void EntryStore::Insert() {
+    Commit();
+    BeginInsert();
+}
+
+void EntryStore::Delete() {
+    if (state_ == State::Insert) {
+        DropNewEntry();
+        return;
+    }
+    if (entries_.empty()) throw Error("Cannot perform this operation on an empty dataset");
+    state_ = State::Browse;  // a pending edit goes with its entry
+    pending_ = {};
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*current_));
+    ClampCurrent(*current_);
+    RunAfterPost();
+}
+
+void EntryStore::Prior() {
+    Commit();
+    if (current_ && *current_ > 0) --*current_;
+}
+
+void EntryStore::Next() {
+    Commit();
+    if (current_ && *current_ + 1 < entries_.size()) ++*current_;
+}
+
+void EntryStore::MoveTo(std::size_t row) {
+    if (row == current_) return;
+    // Dropping an untouched new entry moves the rows after it up by one.
+    if (state_ == State::Insert && !changed_ && row > *current_) --row;
+    Commit();
+    ClampCurrent(row);
+}
+
+std::vector<std::string> EntryStore::Walk(bool (*inList)(const Entry&)) {
+    Commit();
+    std::vector<std::string> titles;
+    for (const Entry& e : entries_)
+        if (inList(e)) titles.emplace_back(TextOf(e.title));
+    ClampCurrent(0);
+    return titles;
+}
+
+std::vector<std::string> EntryStore::WalkHotKeyList() { return Walk(InHotKeyList); }
+
+std::vector<std::string> EntryStore::WalkDragList() { return Walk(InDragList); }
+
+std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
+    try {
+        Commit();
+        for (const Entry& e : entries_)
+            if (TextOf(e.title) == title) return std::string(TextOf(e.content));
+    } catch (...) {
+    }
+    return {};
+}
+
+void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillListSinks& sinks) {
+    flags.dataModified = true;
+    if (flags.hotKeyOn) sinks.buildFillMenu(store.WalkHotKeyList());
+    if (flags.dragFillOn) sinks.fillDragList(store.WalkDragList());
+}
+
+}  // namespace pennora

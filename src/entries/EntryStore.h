@@ -1,0 +1,127 @@
+#pragma once
+// The fill entries in memory: store order, one current entry, a pending change
+// on it, and the data file "Pennora.Dat" behind them.
+//
+// Use: EntryStore store(files, appPath + "Pennora.Dat"); store.SetAfterPost(...);
+// Load() once at start-up, Save() from the save button and the close prompt
+// (it throws pennora::Error naming the file and the system's reason; clearing
+// DataModified stays with the caller), Close() at shutdown.
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ModeFlags.h"
+#include "entries/Entry.h"
+#include "platform/FileSystem.h"
+
+namespace pennora {
+
+class EntryStore {
+public:
+    EntryStore(FileSystem& files, std::string dataFilePath);
+
+    enum class LoadStatus {
+        Loaded,      // the file's entries are in the store, the first one current
+        NoFile,      // no data file: the store is empty and the first save creates it
+        Unreadable,  // the file could not be read; `message` says why and where it was moved
+    };
+    struct LoadResult {
+        LoadStatus status;
+        std::string message;  // for Unreadable: a sentence for the user naming the file
+    };
+    LoadResult Load();
+    // Commits the pending change, then writes all entries; on failure throws
+    // pennora::Error and leaves the entries and the old file as they were.
+    void Save();
+    // Drops unsaved changes and empties the store.
+    void Close();
+
+    // Runs after every stored change: a commit of a new or changed entry and a
+    // delete of a stored entry.
+    void SetAfterPost(std::function<void()> afterPost);
+
+    // The rows the editor shows, in store order; a new entry that is being
+    // inserted is among them, and the current row shows its pending values.
+    std::size_t RowCount() const;
+    const Entry& Row(std::size_t row) const;
+    std::optional<std::size_t> CurrentRow() const;
+    const Entry* Current() const;  // nullptr when the store is empty
+    bool IsEditing() const;        // the current entry has a pending change or is new
+    bool IsNewEntry() const;       // the current entry is inserted and not stored yet
+
+    // Changes of the current entry's fields, pending until committed. Texts are
+    // cut to their width without splitting a GBK character. On an empty store
+    // the change starts a new entry, as a bound edit control does.
+    void SetTitle(std::optional<std::string> title);
+    void SetContent(std::optional<std::string> content);
+    void SetInDrag(std::optional<bool> inDrag);
+    void SetInHotKey(std::optional<bool> inHotKey);
+
+    // The commit rule: stores the pending change; a new entry that was never
+    // changed is dropped instead.
+    void Post();
+    // Drops the pending change: a new entry disappears, an edited one gets back
+    // its stored values. Not a stored change.
+    void Cancel();
+    // What the grid does when it loses the keyboard focus.
+    void DropUntouchedNewEntry();
+
+    void Insert();  // a new entry, all fields null, before the current one
+    // Throws pennora::Error "Cannot perform this operation on an empty dataset"
+    // when there is nothing to delete.
+    void Delete();
+    void Prior();
+    void Next();
+    void MoveTo(std::size_t row);  // a row of RowCount(), as the grid selects it
+
+    // Commit, then the titles (null as empty) of the entries in the list, in
+    // store order, repeats included; afterwards the first entry is current.
+    std::vector<std::string> WalkHotKeyList();  // InHotKey null or true
+    std::vector<std::string> WalkDragList();    // InDrag null or true
+
+    // Commit, then the content (null as empty) of the first entry whose title
+    // is exactly `title`; empty text when there is none or anything fails.
+    std::string GetContentByTitle(const std::string& title) noexcept;
+
+    const std::string& DataFilePath() const { return path_; }
+
+private:
+    enum class State { Browse, Edit, Insert };
+
+    template <class Field, class Value>
+    void Change(Field Entry::*field, Value value);
+    void BeginInsert();
+    void Commit();
+    void DropNewEntry();
+    void RunAfterPost();
+    void ClampCurrent(std::size_t wanted);
+    std::vector<std::string> Walk(bool (*inList)(const Entry&));
+    std::string SetAsideUnreadableFile(const std::string& reason);
+    void MakeRoomForSave();
+
+    FileSystem& files_;
+    std::string path_;
+    std::vector<Entry> entries_;
+    std::optional<std::size_t> current_;  // a row; while inserting, the new entry's row
+    State state_ = State::Browse;
+    Entry pending_;         // the current entry's values while editing or inserting
+    bool changed_ = false;  // a field of a new entry was changed
+    bool unreadableFileInPlace_ = false;
+    std::function<void()> afterPost_;
+};
+
+// Where the rebuilt entry lists go: the hot-key fill menu and the drag-fill
+// window's title list.
+struct FillListSinks {
+    std::function<void(const std::vector<std::string>& titles)> buildFillMenu;
+    std::function<void(const std::vector<std::string>& titles)> fillDragList;
+};
+
+// After every stored change: marks the data modified and rebuilds the lists
+// of the fill modes that are running (each walk leaves the first entry
+// current); with no mode running the current entry stays where it was.
+void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillListSinks& sinks);
+
+}  // namespace pennora

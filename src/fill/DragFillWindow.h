@@ -1,0 +1,27 @@
+#pragma once
+// TfrmDragfill: the small always-on-top window of drag fill. It is created
+// once, hidden, right after the main window, and is shown and hidden again,
+// never destroyed, until the process ends.
+#include "app/IniFile.h"
+#include "app/Window.h"
+#include "platform/Types.h"
+
+namespace pennora {
+
+class DragFillWindow final : public Window {
+public:
+    explicit DragFillWindow(IniFile& iniFile);
+
+    // The window's place on screen (its restored place while minimised), as
+    // the close sequence stores it.
+    Point CurrentPosition() const;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FormCreate();
+    IniFile& iniFile_;
+};
+
+}  // namespace pennora

@@ -1,0 +1,59 @@
+#include "fill/TextDelivery.h"
+
+namespace pennora {
+namespace {
+
+constexpr unsigned kMouseAbsolute = 0x8000;
+constexpr unsigned kMouseLeftDown = 0x0002;
+constexpr unsigned kMouseLeftUp = 0x0004;
+constexpr unsigned kMouseRightDown = 0x0008;
+constexpr unsigned kMouseRightUp = 0x0010;
+
+}  // namespace
+
+void ClickAtCursor(WindowsInput& input, int x, int y) {
+    // With swapped buttons the physical right button is the primary one.
+    const bool swapped = input.GetSystemMetrics(kSmSwapButton) > 0;
+    const unsigned down = swapped ? kMouseRightDown : kMouseLeftDown;
+    const unsigned up = swapped ? kMouseRightUp : kMouseLeftUp;
+    input.mouse_event(kMouseAbsolute | down, x, y, 0, 0);
+    input.mouse_event(kMouseAbsolute | up, x, y, 0, 0);
+}
+
+void PostChars(WindowsInput& input, Hwnd target, const std::string& text, unsigned char skip) {
+    for (const unsigned char byte : text) {
+        if (byte == skip) continue;
+        input.PostMessageA(target, kWmChar, byte, 1);
+    }
+}
+
+void TextDelivery::ArmDrag(Hwnd captureWindow) {
+    state_.SavedCursor = input_.GetAppCursor();
+    input_.SetAppCursor(kCrDrag);
+    input_.SetCapture(captureWindow);
+    state_.DragActive = true;
+}
+
+void TextDelivery::DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow,
+                            const TextSource& textSource, OnRefusedRelease onRefused) {
+    if (!state_.DragActive || releasedButton != MouseButton::Left) {
+        if (onRefused == OnRefusedRelease::RestoreCursor) RestoreCursor();
+        return;
+    }
+    const Hwnd target = input_.WindowFromPoint(input_.GetCursorPos());
+    if (target == 0 || target == excludedWindow) {
+        // An aborted drop stays armed: the next left release on either
+        // source drops at that point.
+        RestoreCursor();
+        return;
+    }
+    ClickAtCursor(input_, x, y);
+    const std::string text = textSource();
+    input_.Sleep(kDropPauseMs);
+    PostChars(input_, target, text, kSkipLineFeed);
+    state_.DragActive = false;
+    input_.ReleaseCapture();
+    RestoreCursor();
+}
+
+}  // namespace pennora

@@ -1,0 +1,3 @@
+#pragma once
+#include <stdexcept>
+namespace pennora { struct Error : std::runtime_error { using std::runtime_error::runtime_error; }; }

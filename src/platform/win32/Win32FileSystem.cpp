@@ -1,0 +1,132 @@
+#include "platform/win32/Win32FileSystem.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace pennora {
+namespace {
+
+class ScopedFile {
+public:
+    explicit ScopedFile(HANDLE handle) : handle_(handle) {}
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+    ~ScopedFile() { Close(); }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+    bool Close() {
+        if (!Valid()) return true;
+        HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
+        return ::CloseHandle(handle) != FALSE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// The system's sentence for an error code, in the user's language.
+std::string SystemReason(DWORD code) {
+    char* buffer = nullptr;
+    DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string reason = length != 0 && buffer ? std::string(buffer, length) : std::string();
+    if (buffer) ::LocalFree(buffer);
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
+        reason.pop_back();
+    return reason.empty() ? "系统错误 " + std::to_string(code) + "。" : reason;
+}
+
+FileError Failure(const std::string& what, const std::string& path, DWORD code) {
+    return what + " \"" + path + "\"：" + SystemReason(code);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
+}
+
+// Writes `bytes` to `temp` and flushes it to the disk; the error code on failure.
+DWORD WriteFlushed(const std::string& temp, const std::string& bytes) {
+    ScopedFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file.Valid()) return ::GetLastError();
+    if (!WriteAll(file.Get(), bytes) || !::FlushFileBuffers(file.Get()) || !file.Close()) {
+        DWORD code = ::GetLastError();
+        file.Close();
+        ::DeleteFileA(temp.c_str());
+        return code;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    DWORD code = ::GetLastError();
+    return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
+}
+
+FileError Win32FileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
+    const std::string what = "无法读取文件";
+    ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return Failure(what, path, ::GetLastError());
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file.Get(), &size)) return Failure(what, path, ::GetLastError());
+    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxReadFileBytes)
+        return what + " \"" + path + "\"：文件太大（" + std::to_string(size.QuadPart) + " 字节）。";
+
+    std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), content.data() + done, chunk, &read, nullptr))
+            return Failure(what, path, ::GetLastError());
+        if (read == 0) break;  // the file shrank while being read
+        done += read;
+    }
+    content.resize(done);
+    bytes = std::move(content);
+    return {};
+}
+
+FileError Win32FileSystem::SaveWholeFile(const std::string& path, const std::string& bytes) {
+    const std::string what = "无法保存文件";
+    const std::string temp = path + ".saving";
+    if (DWORD code = WriteFlushed(temp, bytes); code != ERROR_SUCCESS) return Failure(what, path, code);
+    if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD code = ::GetLastError();
+        ::DeleteFileA(temp.c_str());
+        return Failure(what, path, code);
+    }
+    return {};
+}
+
+FileError Win32FileSystem::MoveAside(const std::string& path, std::string& newPath) {
+    for (int n = 1; n < 10000; ++n) {
+        std::string candidate = path + ".unreadable-" + std::to_string(n);
+        if (::MoveFileExA(path.c_str(), candidate.c_str(), 0)) {
+            newPath = candidate;
+            return {};
+        }
+        DWORD code = ::GetLastError();
+        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS)
+            return Failure("无法将文件 \"" + path + "\" 改名为", candidate, code);
+    }
+    return "无法将文件 \"" + path + "\" 改名：已有太多同名的备份文件。";
+}
+
+}  // namespace pennora

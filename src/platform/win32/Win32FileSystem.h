@@ -1,0 +1,15 @@
+#pragma once
+#include "platform/FileSystem.h"
+
+namespace pennora {
+
+// Files through kernel32 (CreateFileA, WriteFile, FlushFileBuffers, MoveFileExA).
+class Win32FileSystem final : public FileSystem {
+public:
+    bool FileExists(const std::string& path) override;
+    FileError ReadWholeFile(const std::string& path, std::string& bytes) override;
+    FileError SaveWholeFile(const std::string& path, const std::string& bytes) override;
+    FileError MoveAside(const std::string& path, std::string& newPath) override;
+};
+
+}  // namespace pennora

@@ -1,0 +1,79 @@
+"""Start-up as a user meets it: the first page, a data file that cannot be
+read, the title strip's close glyph and what closing writes."""
+import configparser
+import os
+
+import harness
+from harness import Pennora
+
+FILL_PAGE, EDITOR_PAGE = 0, 1
+
+
+def read_ini(app):
+    parser = configparser.ConfigParser()
+    with open(app.path("Pennora.Ini"), encoding="gbk") as file:
+        parser.read_string(file.read())
+    return parser
+
+
+def test_without_a_data_file_the_entry_editor_comes_first():
+    app = Pennora("no_data_file").start()
+    app.wait_for_main_window()
+    harness.screenshot("startup_without_data_file")
+    assert app.page() == EDITOR_PAGE
+    app.kill()
+
+
+def test_with_a_data_file_the_fill_page_comes_first():
+    app = Pennora("with_data_file")
+    app.write_entries(("地址", "北京市海淀区"))
+    app.start().wait_for_main_window()
+    harness.screenshot("startup_with_data_file")
+    assert app.page() == FILL_PAGE
+    app.kill()
+
+
+def test_an_unreadable_data_file_is_reported_and_kept():
+    app = Pennora("unreadable_data_file")
+    garbage = b"this is not a Pennora data file \x00\xff" * 10
+    with open(app.path("Pennora.Dat"), "wb") as file:
+        file.write(garbage)
+    app.start()
+    text = app.dialog_text("KestovaPennora")
+    harness.screenshot("startup_unreadable_data_file")
+    assert "Pennora.Dat" in text, text
+    app.answer("KestovaPennora", 1)
+    app.wait_for_main_window()
+    assert app.page() == EDITOR_PAGE
+    kept = [f for f in os.listdir(app.folder) if f.startswith("Pennora.Dat.")]
+    assert kept, "the unreadable file was not kept"
+    with open(app.path(kept[0]), "rb") as file:
+        assert file.read() == garbage
+    app.click_strip_image("close")
+    assert app.wait_for_exit() == 0
+    with open(app.path(kept[0]), "rb") as file:
+        assert file.read() == garbage
+
+
+def test_closing_by_the_strip_writes_position_and_text_matrix_keys():
+    app = Pennora("close_writes_settings")
+    with open(app.path("Pennora.Ini"), "w", encoding="gbk") as file:
+        file.write("[Position]\nLeft=200\nTop=120\n[ChineseGroup]\nFrontText=山\nFillText=\nBackText=x\n")
+    app.start().wait_for_main_window()
+    app.click_strip_image("close")
+    assert app.wait_for_exit() == 0, "closing without changes asks nothing and ends"
+    ini = read_ini(app)
+    assert ini["Position"]["Left"] == "200" and ini["Position"]["Top"] == "120"
+    assert ini["ChineseGroup"]["FrontText"] == "山"
+    assert ini["ChineseGroup"]["FillText"] == "", "an empty field leaves the stored value alone"
+    assert ini["ChineseGroup"]["BackText"] == "x"
+    assert "FontIndex" in ini["ChineseGroup"]
+    assert not ini.has_section("Options"), "closing never writes the options"
+
+
+harness.run([
+    test_without_a_data_file_the_entry_editor_comes_first,
+    test_with_a_data_file_the_fill_page_comes_first,
+    test_an_unreadable_data_file_is_reported_and_kept,
+    test_closing_by_the_strip_writes_position_and_text_matrix_keys,
+])

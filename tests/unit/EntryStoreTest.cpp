@@ -1,0 +1,326 @@
+#include "entries/EntryStore.h"
+
+#include <gtest/gtest.h>
+
+#include "entries/DataFile.h"
+#include "fakes/FakeFileSystem.h"
+#include "platform/Error.h"
+
+namespace pennora {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const std::string kPath = "C:\\Tools\\Pennora\\Pennora.Dat";
+
+Entry Titled(std::optional<std::string> title, std::optional<std::string> content = std::nullopt,
+             std::optional<bool> inDrag = std::nullopt, std::optional<bool> inHotKey = std::nullopt) {
+    return {std::move(title), std::move(content), inDrag, inHotKey};
+}
+
+class EntryStoreTest : public ::testing::Test {
+protected:
+    EntryStoreTest() {
+        store.SetAfterPost([this] {
+            ++afterPosts;
+            ClientDataSet1AfterPost(store, flags, sinks);
+        });
+    }
+
+    void Load(const std::vector<Entry>& entries) {
+        files.files[kPath] = EncodeDataFile(entries);
+        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    }
+    void LoadNumbered(int count) {
+        std::vector<Entry> entries;
+        for (int i = 1; i <= count; ++i) entries.push_back(Titled("E" + std::to_string(i), "c" + std::to_string(i)));
+        Load(entries);
+    }
+    std::vector<Entry> SavedEntries() {
+        DecodedDataFile decoded = DecodeDataFile(files.files.at(kPath));
+        EXPECT_TRUE(decoded.ok()) << decoded.error;
+        return decoded.entries;
+    }
+    Strings RowTitles() const {
+        Strings titles;
+        for (std::size_t row = 0; row < store.RowCount(); ++row) titles.push_back(store.Row(row).title.value_or("<null>"));
+        return titles;
+    }
+    std::string CurrentTitle() const { return store.Current() ? store.Current()->title.value_or("<null>") : "<none>"; }
+
+    fakes::FakeFileSystem files;
+    EntryStore store{files, kPath};
+    ModeFlags flags;
+    int afterPosts = 0;
+    Strings fillMenu{"stale"};
+    Strings dragList{"stale"};
+    FillListSinks sinks{[this](const Strings& titles) { fillMenu = titles; },
+                        [this](const Strings& titles) { dragList = titles; }};
+};
+
+TEST_F(EntryStoreTest, NewEntryIsStoredBeforeTheCurrentOneAtItsFirstChange) {
+    Load({Titled("A"), Titled("B")});
+    store.Next();
+    store.Insert();
+    EXPECT_EQ(RowTitles(), (Strings{"A", "<null>", "B"}));
+    EXPECT_EQ(store.CurrentRow(), 1u);
+    EXPECT_EQ(afterPosts, 0);
+
+    store.SetTitle("N");
+    store.Save();
+
+    EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("A"), Titled("N"), Titled("B")}));
+    EXPECT_EQ(afterPosts, 1);
+    EXPECT_TRUE(flags.dataModified);
+}
+
+TEST_F(EntryStoreTest, UntouchedNewEntryIsDroppedOnPriorAndOnSave) {
+    Load({Titled("A"), Titled("B"), Titled("C")});
+    store.MoveTo(2);
+    store.Insert();
+    store.Prior();
+    EXPECT_EQ(CurrentTitle(), "B");  // the entry before the one current at the insert
+    EXPECT_EQ(RowTitles(), (Strings{"A", "B", "C"}));
+
+    store.Insert();
+    store.Save();
+    EXPECT_EQ(SavedEntries().size(), 3u);
+    EXPECT_EQ(afterPosts, 0);
+    EXPECT_FALSE(flags.dataModified);
+}
+
+TEST_F(EntryStoreTest, ChangesArePendingUntilCommittedAndCancelRestoresThem) {
+    Load({Titled("A", "a"), Titled("B", "b")});
+    store.SetContent("a");  // the stored value: no change
+    EXPECT_FALSE(store.IsEditing());
+
+    store.SetContent("changed");
+    EXPECT_TRUE(store.IsEditing());
+    EXPECT_EQ(store.Current()->content, "changed");
+    store.Cancel();
+    EXPECT_EQ(store.Current()->content, "a");
+
+    store.SetContent("changed");
+    store.Next();
+    EXPECT_EQ(afterPosts, 1);
+    EXPECT_EQ(CurrentTitle(), "B");
+    EXPECT_EQ(store.Row(0).content, "changed");
+}
+
+TEST_F(EntryStoreTest, TypingIntoAnEmptyStoreStartsANewEntryWithNullFlags) {
+    EXPECT_EQ(store.Load().status, EntryStore::LoadStatus::NoFile);
+    EXPECT_EQ(store.Current(), nullptr);
+    store.SetTitle("x");
+    EXPECT_TRUE(store.IsNewEntry());
+    store.Post();
+    EXPECT_EQ(RowTitles(), (Strings{"x"}));
+    EXPECT_EQ(*store.Current(), Titled("x"));
+}
+
+TEST_F(EntryStoreTest, GridFocusLossAndRowSelectionDropAnUntouchedNewEntry) {
+    Load({Titled("A"), Titled("B"), Titled("C")});
+    store.Insert();  // before A
+    store.DropUntouchedNewEntry();
+    EXPECT_EQ(CurrentTitle(), "A");
+
+    store.Insert();
+    store.MoveTo(2);  // the row of B while the new entry was shown
+    EXPECT_EQ(CurrentTitle(), "B");
+
+    store.Insert();
+    store.SetTitle("N");
+    store.DropUntouchedNewEntry();  // it was changed: stays
+    EXPECT_TRUE(store.IsNewEntry());
+}
+
+TEST_F(EntryStoreTest, DeleteRemovesTheCurrentEntryAndRunsAfterPost) {
+    Load({Titled("A"), Titled("B"), Titled("C")});
+    store.MoveTo(1);
+    store.Delete();
+    EXPECT_EQ(CurrentTitle(), "C");  // the following entry
+    store.Delete();
+    EXPECT_EQ(CurrentTitle(), "A");  // the last one was deleted: the previous
+    EXPECT_EQ(afterPosts, 2);
+
+    store.Insert();
+    store.SetTitle("N");
+    store.Delete();  // a new entry is only dropped
+    EXPECT_EQ(RowTitles(), (Strings{"A"}));
+    EXPECT_EQ(afterPosts, 2);
+
+    store.Delete();
+    EXPECT_EQ(store.Current(), nullptr);
+    try {
+        store.Delete();
+        FAIL() << "delete on an empty store succeeded";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "Cannot perform this operation on an empty dataset");
+    }
+}
+
+TEST_F(EntryStoreTest, PriorAndNextStopAtTheEnds) {
+    LoadNumbered(2);
+    store.Prior();
+    EXPECT_EQ(CurrentTitle(), "E1");
+    store.Next();
+    store.Next();
+    EXPECT_EQ(CurrentTitle(), "E2");
+}
+
+TEST_F(EntryStoreTest, ListsHoldRepeatedTitlesAndCountNullFlagsAsSet) {
+    Load({Titled("A", "first", true, false), Titled("A", "second", true, true), Titled(std::nullopt, "untitled"),
+          Titled("B", "b", false, std::nullopt)});
+    store.MoveTo(3);
+    EXPECT_EQ(store.WalkHotKeyList(), (Strings{"A", "", "B"}));
+    EXPECT_EQ(store.CurrentRow(), 0u);
+    store.MoveTo(3);
+    EXPECT_EQ(store.WalkDragList(), (Strings{"A", "A", ""}));
+    EXPECT_EQ(store.CurrentRow(), 0u);
+    EXPECT_EQ(afterPosts, 0);
+
+    store.MoveTo(2);
+    const struct {
+        std::string title, content;
+    } lookups[] = {{"A", "first"}, {"a", ""}, {"A ", ""}, {"", "untitled"}, {"B", "b"}, {"missing", ""}};
+    for (const auto& lookup : lookups) EXPECT_EQ(store.GetContentByTitle(lookup.title), lookup.content) << lookup.title;
+    EXPECT_EQ(store.CurrentRow(), 2u);
+}
+
+TEST_F(EntryStoreTest, WalksAndLookupCommitThePendingChangeFirst) {
+    Load({Titled("A", std::nullopt), Titled("B", "b")});
+    EXPECT_EQ(store.GetContentByTitle("A"), "");  // null content
+    store.SetTitle("Z");
+    EXPECT_EQ(store.GetContentByTitle("Z"), "");
+    EXPECT_EQ(afterPosts, 1);
+
+    store.Next();
+    store.SetTitle("Y");
+    EXPECT_EQ(store.WalkDragList(), (Strings{"Z", "Y"}));
+    EXPECT_EQ(afterPosts, 2);
+}
+
+TEST_F(EntryStoreTest, AfterPostLeavesTheFirstEntryCurrentOnlyWhileAModeRuns) {
+    const struct {
+        bool hotKeyOn, dragFillOn;
+        std::string currentAfterCommit;
+        Strings fillMenu, dragList;
+    } cases[] = {
+        {false, false, "X", {"stale"}, {"stale"}},
+        {true, false, "E1", {"E1", "E2", "E3", "E4", "X"}, {"stale"}},
+        {false, true, "E1", {"stale"}, {"E1", "E2", "E3", "E4", "X"}},
+        {true, true, "E1", {"E1", "E2", "E3", "E4", "X"}, {"E1", "E2", "E3", "E4", "X"}},
+    };
+    for (const auto& c : cases) {
+        LoadNumbered(5);
+        flags = {};
+        flags.hotKeyOn = c.hotKeyOn;
+        flags.dragFillOn = c.dragFillOn;
+        fillMenu = dragList = {"stale"};
+        store.MoveTo(4);
+        store.SetTitle("X");
+        store.Post();
+        EXPECT_TRUE(flags.dataModified);
+        EXPECT_EQ(CurrentTitle(), c.currentAfterCommit) << c.hotKeyOn << c.dragFillOn;
+        EXPECT_EQ(fillMenu, c.fillMenu) << c.hotKeyOn << c.dragFillOn;
+        EXPECT_EQ(dragList, c.dragList) << c.hotKeyOn << c.dragFillOn;
+    }
+}
+
+TEST_F(EntryStoreTest, WithAModeRunningNextAfterAnEditLandsOnTheSecondEntry) {
+    LoadNumbered(4);
+    flags.hotKeyOn = true;
+    store.MoveTo(2);
+    store.SetContent("edited");
+    store.Next();
+    EXPECT_EQ(CurrentTitle(), "E2");
+}
+
+TEST_F(EntryStoreTest, TextsAreCutToTheirWidthWithoutSplittingAGbkCharacter) {
+    const std::string han = "灌";  // two bytes
+    ASSERT_EQ(han.size(), 2u);
+    const struct {
+        std::string text;
+        std::size_t width, expectedSize;
+    } cases[] = {
+        {std::string(1200, 'a'), kContentWidth, 1000},
+        {std::string(98, 'a') + han + "b", kTitleWidth, 100},
+        {std::string(99, 'a') + han, kTitleWidth, 99},  // the lead byte would be the 100th
+        {std::string(99, 'a') + "b" + han, kTitleWidth, 100},
+        {"\xB9" + std::string(120, 'a'), kTitleWidth, 100},  // a lead byte pairs with any next byte
+        {std::string(999, 'a') + "\xB9", kContentWidth, 1000},  // a lone lead byte at the end stays
+        {han + han, 3, 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CutToWidth(c.text, c.width), c.text.substr(0, c.expectedSize)) << fakes::Quoted(c.text);
+
+    store.SetTitle(std::string(99, 'a') + han);
+    store.SetContent(std::string(1200, 'c'));
+    store.Post();
+    EXPECT_EQ(store.Current()->title->size(), 99u);
+    EXPECT_EQ(store.Current()->content->size(), 1000u);
+}
+
+TEST_F(EntryStoreTest, SaveAndLoadKeepEntriesAndOrder) {
+    std::vector<Entry> entries = {Titled(std::nullopt), Titled("", "", false, false), Titled("灌水", "内容", true, true)};
+    Load(entries);
+    store.Save();
+    EXPECT_EQ(SavedEntries(), entries);
+    EXPECT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    EXPECT_EQ(store.CurrentRow(), 0u);
+    EXPECT_EQ(store.Row(2), entries[2]);
+}
+
+TEST_F(EntryStoreTest, FailedSaveKeepsTheEntriesAndReportsTheFile) {
+    Load({Titled("A")});
+    const std::string oldFile = files.files[kPath];
+    store.SetTitle("B");
+    files.saveError = "无法保存文件 \"" + kPath + "\"：磁盘已满。";
+    try {
+        store.Save();
+        FAIL() << "save reported success";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.what(), files.saveError);
+    }
+    EXPECT_EQ(files.files[kPath], oldFile);
+    EXPECT_EQ(RowTitles(), (Strings{"B"}));
+
+    files.saveError.clear();
+    store.Save();
+    EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("B")}));
+}
+
+TEST_F(EntryStoreTest, UnreadableFileIsMovedAsideAndNotOverwritten) {
+    const std::string garbage = "not a data file";
+    files.files[kPath] = garbage;
+    EntryStore::LoadResult result = store.Load();
+    EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
+    EXPECT_NE(result.message.find(kPath), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find(kPath + ".unreadable-1"), std::string::npos) << result.message;
+    EXPECT_EQ(store.RowCount(), 0u);
+
+    store.SetTitle("new");
+    store.Save();
+    EXPECT_EQ(files.files.at(kPath + ".unreadable-1"), garbage);
+    EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("new")}));
+}
+
+TEST_F(EntryStoreTest, UnreadableFileThatCannotBeMovedBlocksSavesUntilItCanBe) {
+    files.files[kPath] = "garbage";
+    files.readError = "无法读取文件 \"" + kPath + "\"：拒绝访问。";
+    files.moveAsideError = "无法将文件 \"" + kPath + "\" 改名：拒绝访问。";
+    EntryStore::LoadResult result = store.Load();
+    EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
+    EXPECT_NE(result.message.find(files.readError), std::string::npos) << result.message;
+
+    store.SetTitle("new");
+    EXPECT_THROW(store.Save(), Error);
+    EXPECT_EQ(files.files.at(kPath), "garbage");
+
+    files.moveAsideError.clear();
+    store.Save();
+    EXPECT_EQ(files.files.at(kPath + ".unreadable-1"), "garbage");
+    EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("new")}));
+}
+
+}  // namespace
+}  // namespace pennora

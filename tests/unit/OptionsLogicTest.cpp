@@ -1,0 +1,210 @@
+#include "app/OptionsLogic.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeHotKeyApi.h"
+#include "fakes/FakeProfile.h"
+#include "fakes/FakeWindowsInput.h"
+#include "platform/Error.h"
+
+namespace pennora {
+namespace {
+
+using fakes::CallLog;
+using fakes::Quoted;
+
+constexpr Hwnd kMain = 0x500;
+constexpr const char* kFile = "Pennora.Ini";
+
+// The seven keys as the commit and the reset write them, for a given content.
+CallLog OptionWrites(const char* minHotKey, const char* minStartup, const char* minDrag, const char* autoDrag,
+                     const char* autoHotKey, const char* shift, const char* key) {
+    auto write = [](const char* section, const char* name, const char* value) {
+        return std::string("WritePrivateProfileStringA(\"") + section + "\", \"" + name + "\", \"" + value +
+               "\", \"Pennora.Ini\")";
+    };
+    return {write("Options", "MinimizeWhenHotKey", minHotKey), write("Options", "MinimizeWhenStartup", minStartup),
+            write("Options", "MinimizeWhenDrag", minDrag),     write("Options", "AutoStartDragFill", autoDrag),
+            write("Options", "AutoStartHotKey", autoHotKey),   write("HotKey", "Shift", shift),
+            write("HotKey", "Key", key)};
+}
+
+CallLog operator+(CallLog a, const CallLog& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The live hot key replaced: the atom 0xC123 gives the identifier 0x123.
+CallLog ReplaceHotKey(const char* modifiers, const char* key) {
+    return {R"(GlobalAddAtomA("Pennora"))", "UnregisterHotKey(0x500, 0x123)", R"(GlobalAddAtomA("Pennora"))",
+            std::string("RegisterHotKey(0x500, 0x123, ") + modifiers + ", " + key + ")"};
+}
+
+class OptionsLogicTest : public ::testing::Test {
+protected:
+    fakes::FakeWindowsInput input;
+    fakes::FakeProfile profile{&input.calls};
+    fakes::FakeHotKeyApi hotKeys{&input.calls};
+    IniFile ini{profile, kFile};
+    Settings settings;
+    ModeFlags flags;
+    OptionsLogic page{settings, ini, flags, hotKeys, input, kMain};
+};
+
+TEST_F(OptionsLogicTest, CommitBeforeTheFirstLoadWritesTheBuiltInStates) {
+    EXPECT_TRUE(page.Controls().BtnOKEnabled);
+    EXPECT_EQ(page.BtnOKClick(), OptionsCommit::Committed);
+    // Ctrl+Alt+V, only minimise-on-drag checked.
+    EXPECT_EQ(input.calls, OptionWrites("0", "0", "1", "0", "0", "3", "86"));
+    EXPECT_EQ(settings.Shift, 3);
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+}
+
+TEST_F(OptionsLogicTest, TabSheet1ShowLoadsTheSettingsAndEnablesBtnOKOnlyWhenACheckBoxChanges) {
+    settings = {.Shift = 4 | 8, .Key = 0x70, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = false,
+                .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = false};
+    page.TabSheet1Show();
+    EXPECT_EQ(page.Controls(), (OptionsControls{.ChkMinimize = false, .ChkAutoDragFill = true, .ChkAutoHotKey = false,
+                                                .ChkHotKey = true, .ChkDrag = false,
+                                                .HotKey1 = {0x70, {.shift = true}}, .BtnOKEnabled = true}));
+    page.BtnOKClick();
+    ASSERT_FALSE(page.Controls().BtnOKEnabled);
+
+    page.TabSheet1Show();  // nothing differs
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+
+    settings.Key = 0x71;  // only the combination differs
+    page.TabSheet1Show();
+    EXPECT_EQ(page.Controls().HotKey1.key, 0x71);
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+
+    settings.AutoStartHotKey = true;
+    page.TabSheet1Show();
+    EXPECT_TRUE(page.Controls().BtnOKEnabled);
+}
+
+TEST_F(OptionsLogicTest, UncommittedChangesAreReplacedWhenTheFillPageIsShownAgain) {
+    page.TabSheet1Show();
+    page.CheckClick(OptionsCheck::ChkMinimize, true);
+    page.HotKey1Change({0x41, {.ctrl = true}});
+    page.TabSheet1Show();
+    EXPECT_FALSE(page.Controls().ChkMinimize);
+    EXPECT_EQ(page.Controls().HotKey1, (HotKeyCombination{0x56, {.shift = true, .alt = true}}));
+    EXPECT_EQ(settings, Settings{});
+    EXPECT_TRUE(input.calls.empty());
+}
+
+TEST_F(OptionsLogicTest, EveryChangeOnThePageEnablesBtnOKAndNothingElse) {
+    page.TabSheet1Show();
+    page.BtnOKClick();
+    input.calls.clear();
+
+    page.CheckClick(OptionsCheck::ChkDrag, true);  // already checked: no change
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+    page.CheckClick(OptionsCheck::ChkAutoHotKey, true);
+    EXPECT_TRUE(page.Controls().BtnOKEnabled);
+
+    page.BtnOKClick();
+    page.HotKey1Change({0x42, {.alt = true}});
+    EXPECT_TRUE(page.Controls().BtnOKEnabled);
+    EXPECT_EQ(settings.Key, 0x56);
+    EXPECT_EQ(input.calls, OptionWrites("0", "0", "1", "0", "1", "5", "86"));
+}
+
+TEST_F(OptionsLogicTest, BtnOKClickWritesTheSevenKeysThenReplacesTheLiveHotKey) {
+    flags.hotKeyOn = true;
+    page.TabSheet1Show();
+    page.CheckClick(OptionsCheck::ChkHotKey, true);
+    page.CheckClick(OptionsCheck::ChkMinimize, true);
+    page.CheckClick(OptionsCheck::ChkDrag, false);
+    page.CheckClick(OptionsCheck::ChkAutoDragFill, true);
+    page.HotKey1Change({0x70, {.shift = true, .ctrl = true}});
+
+    EXPECT_EQ(page.BtnOKClick(), OptionsCommit::Committed);
+
+    EXPECT_EQ(input.calls, OptionWrites("1", "1", "0", "1", "0", "6", "112") + ReplaceHotKey("0x6", "0x70"));
+    EXPECT_EQ(settings, (Settings{.Shift = 6, .Key = 0x70, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = true,
+                                  .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = false}));
+    EXPECT_TRUE(flags.hotKeyOn);
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+}
+
+TEST_F(OptionsLogicTest, RefusedHotKeySwitchesTheModeOffAndKeepsBtnOKEnabled) {
+    flags.hotKeyOn = true;
+    hotKeys.registerAnswers = {false};
+    page.TabSheet1Show();
+    page.HotKey1Change({0x41, {.alt = true}});
+
+    EXPECT_EQ(page.BtnOKClick(), OptionsCommit::HotKeyStopped);
+
+    const std::string text =
+        "Registration of hot-key failed.\r Maybe the keystrokes specified for the hot key have already been "
+        "registered by another hot key.";
+    const CallLog message = {"MessageBoxA(0x500, " + Quoted(text) + ", \"\", 0x40)"};
+    EXPECT_EQ(input.calls, OptionWrites("0", "0", "1", "0", "0", "1", "65") + ReplaceHotKey("0x1", "0x41") + message);
+    EXPECT_FALSE(flags.hotKeyOn);
+    EXPECT_TRUE(page.Controls().BtnOKEnabled);
+    EXPECT_EQ(settings.Key, 0x41);  // the settings are written all the same
+}
+
+TEST_F(OptionsLogicTest, RefusedWriteStopsTheCommitBeforeTheHotKeyIsTouched) {
+    flags.hotKeyOn = true;
+    profile.refuseWrites = true;
+    page.TabSheet1Show();
+    EXPECT_THROW(page.BtnOKClick(), Error);
+    EXPECT_EQ(input.calls.size(), 1u);  // the first write only
+    EXPECT_TRUE(page.Controls().BtnOKEnabled);
+    EXPECT_TRUE(flags.hotKeyOn);
+}
+
+TEST_F(OptionsLogicTest, ResetAnsweredNoChangesNothing) {
+    settings.AutoStartHotKey = true;
+    page.TabSheet1Show();
+    page.BtnOKClick();
+    input.calls.clear();
+    input.messageBoxAnswers = {kIdNo};
+
+    EXPECT_FALSE(page.ResetOptions1Click());
+
+    EXPECT_EQ(input.calls, CallLog{"MessageBoxA(0x500, " + Quoted("您确定要删除所有关于“选项”的个人设置吗？") + ", " +
+                                   Quoted("警告！") + ", 0x134)"});
+    EXPECT_TRUE(settings.AutoStartHotKey);
+    EXPECT_TRUE(page.Controls().ChkAutoHotKey);
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+}
+
+TEST_F(OptionsLogicTest, ResetWritesTheDefaultsAndLeavesTheOtherSectionsAndTheLiveHotKeyAlone) {
+    for (auto [section, key] : {std::pair{"ChineseGroup", "FrontText"}, {"Position", "Left"}, {"StartPosition", "X"}}) {
+        profile.Put(kFile, section, key, "7");
+    }
+    flags.hotKeyOn = true;
+    settings = {.Shift = 2, .Key = 0x41, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = true,
+                .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = true};
+    page.TabSheet1Show();
+    page.BtnOKClick();
+    input.calls.clear();
+    input.messageBoxAnswers = {kIdYes};
+
+    EXPECT_TRUE(page.ResetOptions1Click());
+
+    const CallLog question = {"MessageBoxA(0x500, " + Quoted("您确定要删除所有关于“选项”的个人设置吗？") + ", " +
+                              Quoted("警告！") + ", 0x134)"};
+    EXPECT_EQ(input.calls, question + OptionWrites("0", "0", "1", "0", "0", "5", "86"));
+    EXPECT_EQ(settings, Settings{});
+    EXPECT_EQ(page.Controls(), (OptionsControls{.HotKey1 = {0x56, {.shift = true, .alt = true}}, .BtnOKEnabled = true}));
+    EXPECT_TRUE(flags.hotKeyOn);
+    for (auto [section, key] : {std::pair{"ChineseGroup", "FrontText"}, {"Position", "Left"}, {"StartPosition", "X"}}) {
+        EXPECT_EQ(profile.Stored(kFile, section, key), "7") << section;
+    }
+}
+
+TEST_F(OptionsLogicTest, ResetOfAlreadyDefaultChecksLeavesBtnOKDisabled) {
+    page.TabSheet1Show();
+    page.BtnOKClick();
+    input.messageBoxAnswers = {kIdYes};
+    EXPECT_TRUE(page.ResetOptions1Click());
+    EXPECT_FALSE(page.Controls().BtnOKEnabled);
+}
+
+}  // namespace
+}  // namespace pennora

@@ -1,0 +1,25 @@
+#include "app/ScreenFonts.h"
+
+#include <gtest/gtest.h>
+
+namespace pennora {
+namespace {
+
+TEST(ScreenFontList, SkipsRepeatsOfThePreviousNameAndSortsIgnoringCase) {
+    const std::vector<std::string> enumerated = {"宋体", "Arial", "arial", "@宋体", "Courier", "Arial"};
+    // "arial" repeats the name just before it; the last "Arial" does not.
+    const std::vector<std::string> expected = {"@宋体", "Arial", "Arial", "Courier", "Default", "宋体"};
+    EXPECT_EQ(BuildScreenFontList(enumerated), expected);
+}
+
+TEST(ScreenFontList, NothingEnumeratedLeavesDefault) {
+    EXPECT_EQ(BuildScreenFontList({}), std::vector<std::string>{"Default"});
+}
+
+TEST(AppPath, IsTheExecutablesFolderWithItsBackslash) {
+    EXPECT_EQ(AppPathOf("C:\\Tools\\Pennora\\Pennora.exe"), "C:\\Tools\\Pennora\\");
+    EXPECT_EQ(AppPathOf("Z:\\Pennora.exe"), "Z:\\");
+}
+
+}  // namespace
+}  // namespace pennora

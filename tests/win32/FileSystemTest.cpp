@@ -1,0 +1,146 @@
+// The real file seam under Wine: atomic replace, failures that keep the old
+// file, and moving an unreadable file aside.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "entries/EntryStore.h"
+#include "platform/win32/Win32FileSystem.h"
+
+namespace pennora {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+        folder = std::string(temp) + "pennora-fs-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+        path = folder + "Pennora.Dat";
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                std::string file = folder + found.cFileName;
+                SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(file.c_str());
+            } while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    std::string Read(const std::string& file) {
+        std::string bytes;
+        FileError error = files.ReadWholeFile(file, bytes);
+        EXPECT_EQ(error, "");
+        return bytes;
+    }
+    int FilesInFolder() {
+        int count = 0;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return 0;
+        do count += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+        return count;
+    }
+
+    Win32FileSystem files;
+    std::string folder;
+    std::string path;
+};
+
+const std::string kOld = std::string("old\0contents\x1A\r\n", 15);
+const std::string kNew = "新的内容\r\n";
+
+TEST_F(FileSystemTest, SaveCreatesThenReplacesTheWholeFile) {
+    EXPECT_FALSE(files.FileExists(path));
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    EXPECT_TRUE(files.FileExists(path));
+    EXPECT_EQ(Read(path), kOld);
+
+    ASSERT_EQ(files.SaveWholeFile(path, kNew), "");
+    EXPECT_EQ(Read(path), kNew);
+    EXPECT_EQ(FilesInFolder(), 1);  // no temporary file left behind
+}
+
+TEST_F(FileSystemTest, SaveIntoAMissingFolderNamesTheFile) {
+    std::string missing = folder + "no-such-folder\\Pennora.Dat";
+    FileError error = files.SaveWholeFile(missing, kNew);
+    EXPECT_NE(error.find(missing), std::string::npos) << error;
+    EXPECT_GT(error.size(), missing.size() + 12) << "no system reason: " << error;
+}
+
+TEST_F(FileSystemTest, SaveThatCannotWriteItsTemporaryFileKeepsTheOldFileWhole) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    ASSERT_TRUE(CreateDirectoryA((path + ".saving").c_str(), nullptr));
+
+    FileError error = files.SaveWholeFile(path, kNew);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(Read(path), kOld);
+    RemoveDirectoryA((path + ".saving").c_str());
+}
+
+TEST_F(FileSystemTest, SaveOverAFileHeldOpenByAnotherProgramKeepsItWhole) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    FileError error = files.SaveWholeFile(path, kNew);
+    CloseHandle(held);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(Read(path), kOld);
+    EXPECT_EQ(FilesInFolder(), 1);  // the temporary file is removed
+}
+
+TEST_F(FileSystemTest, ReadOfAMissingFileNamesTheFile) {
+    std::string bytes = "untouched";
+    FileError error = files.ReadWholeFile(path, bytes);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(bytes, "untouched");
+}
+
+TEST_F(FileSystemTest, MoveAsideTakesTheFirstFreeName) {
+    ASSERT_EQ(files.SaveWholeFile(path + ".unreadable-1", "earlier"), "");
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+
+    std::string movedTo;
+    ASSERT_EQ(files.MoveAside(path, movedTo), "");
+    EXPECT_EQ(movedTo, path + ".unreadable-2");
+    EXPECT_FALSE(files.FileExists(path));
+    EXPECT_EQ(Read(movedTo), kOld);
+    EXPECT_EQ(Read(path + ".unreadable-1"), "earlier");
+
+    FileError error = files.MoveAside(path, movedTo);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+}
+
+TEST_F(FileSystemTest, StoreSavesANewFileAndSetsAnUnreadableOneAside) {
+    EntryStore first(files, path);
+    EXPECT_EQ(first.Load().status, EntryStore::LoadStatus::NoFile);
+    first.SetTitle("灌水");
+    first.Save();
+
+    EntryStore second(files, path);
+    ASSERT_EQ(second.Load().status, EntryStore::LoadStatus::Loaded);
+    EXPECT_EQ(second.Current()->title, "灌水");
+
+    ASSERT_EQ(files.SaveWholeFile(path, "garbage"), "");
+    EntryStore third(files, path);
+    EntryStore::LoadResult result = third.Load();
+    EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
+    EXPECT_NE(result.message.find(path + ".unreadable-1"), std::string::npos) << result.message;
+    EXPECT_EQ(Read(path + ".unreadable-1"), "garbage");
+}
+
+}  // namespace
+}  // namespace pennora

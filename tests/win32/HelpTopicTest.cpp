@@ -1,0 +1,104 @@
+// The help launcher with the real HTML help control: each help entry point
+// opens the viewer on the built Pennora.chm, owned by the calling window.
+// Wine's test prefixes have no browser engine, so the viewer's page pane
+// stays blank; what is checked is the viewer window itself.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/HelpTopic.h"
+#include "app/ScreenFonts.h"
+#include "win32/WinePaths.h"
+
+namespace pennora {
+namespace {
+
+constexpr const char* kViewerClass = "HH Parent";
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// The viewer window owned by `owner`, waited for up to two seconds.
+HWND WaitForViewerOwnedBy(HWND owner) {
+    for (int i = 0; i < 40; ++i) {
+        PumpMessages();
+        for (HWND w = FindWindowExA(nullptr, nullptr, kViewerClass, nullptr); w != nullptr;
+             w = FindWindowExA(nullptr, w, kViewerClass, nullptr)) {
+            if (GetWindow(w, GW_OWNER) == owner) return w;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// As the user closes it. Wine's viewer must get WM_CLOSE: a viewer destroyed
+// without it stays registered, and the next request opens no window.
+void CloseViewer(HWND viewer) { SendMessageA(viewer, WM_CLOSE, 0, 0); }
+
+HWND AnyViewer() {
+    PumpMessages();
+    return FindWindowExA(nullptr, nullptr, kViewerClass, nullptr);
+}
+
+class HelpTopic : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Hidden: Wine without a window manager waits two seconds to unmap a
+        // shown framed window, and the owner needs no pixels.
+        owner_ = CreateWindowExA(0, "STATIC", "help owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(owner_, nullptr);
+    }
+    void TearDown() override {
+        for (HWND viewer = AnyViewer(); viewer != nullptr; viewer = AnyViewer()) CloseViewer(viewer);
+        DestroyWindow(owner_);
+    }
+
+    HWND owner_ = nullptr;
+    const std::string appPath_ = AppPathOf(testing::WindowsPath(PENNORA_APP_EXE));
+};
+
+TEST_F(HelpTopic, EveryEntryPointOpensTheViewerOwnedByItsWindow) {
+    ASSERT_NE(GetFileAttributesA((appPath_ + kHelpFileName).c_str()), INVALID_FILE_ATTRIBUTES)
+        << appPath_ << kHelpFileName << " was not built";
+    // The target carries the whole path, so the working directory does not matter.
+    char startDirectory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, startDirectory);
+    SetCurrentDirectoryA("C:\\");
+    const HelpEntry entries[] = {HelpEntry::FillPage,   HelpEntry::EntryEditor, HelpEntry::BrowserMenu,
+                                 HelpEntry::TextMatrix, HelpEntry::HelpMenu,    HelpEntry::DragFillWindow};
+    for (HelpEntry entry : entries) {
+        const std::string target = HelpTarget(appPath_, entry);
+        EXPECT_TRUE(ShowHelpEntry(owner_, appPath_, entry)) << target;
+        HWND viewer = WaitForViewerOwnedBy(owner_);
+        ASSERT_NE(viewer, nullptr) << "no viewer for " << target;
+        EXPECT_TRUE(IsWindowVisible(viewer)) << target;
+        char title[128] = {};
+        GetWindowTextA(viewer, title, sizeof title);
+        EXPECT_STREQ(title, "KestovaPennora 帮助") << target;
+        CloseViewer(viewer);
+        EXPECT_EQ(AnyViewer(), nullptr) << target;
+    }
+    SetCurrentDirectoryA(startDirectory);
+    EXPECT_NE(GetModuleHandleA("HHCtrl.ocx"), nullptr) << "the help library is kept loaded";
+}
+
+TEST_F(HelpTopic, LibraryThatCannotBeLoadedShowsNothingAndReportsFalse) {
+    EXPECT_FALSE(ShowHelpTopicFrom("NoSuchHelpLibrary.ocx", "HtmlHelpA", owner_,
+                                   HelpTarget(appPath_, HelpEntry::HelpMenu), kHhDisplayToc, 0));
+    EXPECT_EQ(AnyViewer(), nullptr);
+}
+
+TEST_F(HelpTopic, LibraryWithoutTheEntryShowsNothingAndReportsTrue) {
+    EXPECT_TRUE(ShowHelpTopicFrom("HHCtrl.ocx", "NoSuchEntry", owner_, HelpTarget(appPath_, HelpEntry::HelpMenu),
+                                  kHhDisplayToc, 0));
+    EXPECT_EQ(AnyViewer(), nullptr);
+}
+
+}  // namespace
+}  // namespace pennora
