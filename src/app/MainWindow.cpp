@@ -378,13 +378,25 @@ bool MainWindow::FormClose() {
         if (answer == IDCANCEL) return false;
         if (answer == IDYES) store_->Save();
     }
-    WritePosition(*iniFile_, dragFill_->CurrentPosition());
-    WriteChineseGroup(*iniFile_, matrixFields_);
-    iniFile_->Close();
+    SaveWindowSettings();
     if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
     trayIcon_.Delete();
     store_->Close();
     return true;
+}
+
+// The drag-fill window's place and the text matrix fields. A settings file
+// that refuses the write is reported, and the program still closes: the
+// entries are already dealt with, and a read-only folder must not keep the
+// user from quitting.
+void MainWindow::SaveWindowSettings() {
+    try {
+        WritePosition(*iniFile_, dragFill_->CurrentPosition());
+        WriteChineseGroup(*iniFile_, matrixFields_);
+    } catch (const Error& error) {
+        app_.ShowError(error.what());
+    }
+    iniFile_->Close();
 }
 
 void MainWindow::WMPennora() {

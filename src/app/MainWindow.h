@@ -74,6 +74,7 @@ private:
     void FormShow();
     void Timer1Timer();
     bool FormClose();  // false when the user cancelled the close
+    void SaveWindowSettings();
     void WMPennora();
     void Exit1Click();
     void Image7Click();
