@@ -103,10 +103,15 @@ protected:
         if (code == BN_CLICKED && onClick) onClick(id);
     }
     LRESULT OnNotify(const NMHDR& header) override {
-        // A tool-bar button's tooltip is its hint: the status line shows it.
-        if (header.code == TTN_GETDISPINFOA) {
-            const auto& info = reinterpret_cast<const NMTTDISPINFOA&>(header);
-            if (info.lpszText && *info.lpszText) owner_.app_.SetHint(info.lpszText);
+        // Pointing at a tool-bar button makes its hint the application's hint,
+        // which the status line shows.
+        if (header.code == TBN_HOTITEMCHANGE) {
+            const auto& change = reinterpret_cast<const NMTBHOTITEM&>(header);
+            char hint[128] = {};
+            if (!(change.dwFlags & HICF_LEAVING) &&
+                SendMessageA(header.hwndFrom, TB_GETBUTTONTEXTA, change.idNew, reinterpret_cast<LPARAM>(hint)) > 0) {
+                owner_.app_.SetHint(hint);
+            }
         }
         return 0;
     }
