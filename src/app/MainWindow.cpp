@@ -177,6 +177,8 @@ void MainWindow::FormCreate() {
     pages_[kOptionsPage] = std::move(options);
     Layout();
     SelectPage(activePage());
+    // The fill page may have been shown before the settings were read.
+    if (activePage() == kFillPage) TabSheet1Show();
 
     hotKeyIcon_ = ImageList_GetIcon(imageListMain_, kImageHotKey, ILD_NORMAL);
 
@@ -342,7 +344,8 @@ void MainWindow::SelectPage(int index) {
 
 std::string MainWindow::statusText() const {
     char text[512] = {};
-    SendMessageA(statusBar1_, SB_GETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text));
+    // (Wine answers the simple-mode text for part 0, not for SB_SIMPLEID.)
+    SendMessageA(statusBar1_, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -450,6 +453,7 @@ void MainWindow::About1Click() {
 }
 
 void MainWindow::TabSheet1Show() {
+    if (!optionsLogic_) return;  // not yet: FormCreate shows the page again once the settings are read
     optionsLogic_->TabSheet1Show();
     optionsPage_->ShowControls();
 }

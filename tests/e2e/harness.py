@@ -1,6 +1,7 @@
 """Drives the built Pennora.exe under Wine on the test run's Xvfb display, as a
 person would: xdotool for the mouse and keys, screenshots of the screen, and
 the Probe program (tests/programs) to read what the window shows."""
+import configparser
 import os
 import shutil
 import subprocess
@@ -36,6 +37,24 @@ def probe(*args):
 
 def xdotool(*args):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
+
+
+def click_rect(rect):
+    """Clicks the middle of a "left top right bottom" screen rectangle."""
+    left, top, right, bottom = rect
+    xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2), "click", "1")
+
+
+def probe_rect(*args):
+    """A screen rectangle that Probe reports, once the window it asks about is there."""
+    return wait_for(lambda: (lambda r: tuple(map(int, r[1].split())) if r[0] == 0 else None)(probe(*args)),
+                    what=f"Probe {' '.join(args)}")
+
+
+def popup_menu():
+    """The screen rectangle of the popup menu shown, or None."""
+    fields = probe("popup")[1].split()
+    return tuple(map(int, fields[1:])) if fields and fields[0] == "menu=1" else None
 
 
 def screenshot(name):
@@ -117,11 +136,81 @@ class Pennora:
         code, _ = probe("answer", caption, str(button_id))
         assert code == 0, f"no message box '{caption}' to answer"
 
+    def wait_for_dialog_closed(self, caption):
+        wait_for(lambda: probe("dialog", caption)[0] != 0, what=f"the message box '{caption}' to close")
+
     def click_strip_image(self, which):
         """Clicks the minimise (Image7) or close (Image8) glyph of the title strip."""
         x, y, width, _ = self.main_window_geometry()
         offset = {"close": 10, "minimize": 28}[which]
         xdotool("mousemove", str(x + width - offset), str(y + 9), "click", "1")
+
+    def select_page(self, index):
+        """Clicks the tab of page `index` and waits until that page is selected."""
+        click_rect(probe_rect("tab-rect", str(index)))
+        wait_for(lambda: self.page() == index, what=f"page {index}")
+
+    def options(self):
+        """The Options page's controls: check boxes and BtnOK as 0/1, HotKey1 as its HKM_GETHOTKEY word."""
+        code, out = probe("options")
+        assert code == 0, "no Options page"
+        values = dict(field.split("=") for field in out.split())
+        return {name: int(value, 0) for name, value in values.items()}
+
+    def click_control(self, control_id):
+        click_rect(probe_rect("item-rect", str(control_id)))
+
+    def read_settings(self):
+        parser = configparser.ConfigParser()
+        parser.optionxform = str  # keep the keys' case
+        with open(self.path("Pennora.Ini"), encoding="gbk") as file:
+            parser.read_string(file.read())
+        return parser
+
+    def write_settings(self, text):
+        with open(self.path("Pennora.Ini"), "w", encoding="gbk", newline="\r\n") as file:
+            file.write(text)
+
+    def menu_items(self, menu_id, position):
+        """The captions of a popup of the exe's menu resource, "-" for a separator."""
+        code, out = probe("menu-items", windows_path(self.path("Pennora.exe")), str(menu_id), str(position))
+        assert code == 0, f"no menu {menu_id}/{position} in Pennora.exe"
+        return out.splitlines()
+
+    def open_menu(self, button_id):
+        """Clicks a button of the menu bar and waits for its menu."""
+        click_rect(probe_rect("menu-button-rect", str(button_id)))
+        return wait_for(popup_menu, what="the menu")
+
+    def choose_menu_item(self, items, caption):
+        """Chooses `caption` in the popup menu shown, whose items are `items`, with
+        the keyboard: Down walks the items that are not separators."""
+        menu = wait_for(popup_menu, what="the popup menu")
+        steps = [item for item in items if item != "-"].index(caption) + 1
+        # The keys reach the window under the pointer: its border, where no
+        # item is highlighted.
+        xdotool("mousemove", str(menu[0] + 1), str(menu[1] + 1))
+        for _ in range(steps):
+            xdotool("key", "Down")
+        xdotool("key", "Return")
+        wait_for(lambda: popup_menu() is None, what="the menu to close")
+
+    def wait_for_visibility(self, expected, timeout=20.0):
+        """Waits until `Probe visible` starts with `expected` (e.g. "main=0 app=0")."""
+        return wait_for(lambda: self.visibility().startswith(expected), timeout, what=f"visibility {expected}")
+
+    def tray_icon(self):
+        return probe("tray")[1] == "icon=1"
+
+    def tray_message(self, mouse_message):
+        """What the shell sends when the mouse does `mouse_message` over the tray icon."""
+        code, _ = probe("tray-message", hex(mouse_message))
+        assert code == 0, "no main window"
+
+    def minimize_to_tray(self):
+        self.click_strip_image("minimize")
+        wait_for(self.tray_icon, what="the tray icon")
+        self.wait_for_visibility("main=0 app=0")
 
     def wait_for_exit(self, timeout=30):
         return self.process.wait(timeout=timeout)

@@ -9,6 +9,13 @@
 //   Probe tray                     -> "icon=<0|1>": whether the shell holds the tray icon
 //   Probe tray-message <mouse message> -> sends the tray callback as a click on the icon would
 //   Probe write-data <file> [<title> <content>]...
+//   Probe options                  -> the Options page's controls: "ChkMinimize=<0|1> ... HotKey1=0x<word> BtnOK=<0|1>"
+//   Probe item-rect <id>           -> "left top right bottom": screen rectangle of the main window's control <id>
+//   Probe tab-rect <index>         -> screen rectangle of a tab of PageControl1
+//   Probe menu-button-rect <id>    -> screen rectangle of a button of the menu tool bar ToolBar5
+//   Probe popup                    -> "menu=<0|1> left top right bottom": the popup menu shown, if any
+//   Probe menu-items <exe> <id> <position> -> the items of the popup at <position> of menu resource <id>
+//                                     of <exe>, one a line ("-" for a separator)
 // Exit code 0 on success, 1 when the window looked for is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -48,6 +55,47 @@ std::string WindowText(HWND window) {
 }
 
 HWND MainWindow() { return FindWindowA("TfrmMain", nullptr); }
+
+// The main window's descendant with control id `id` (pages are child dialogs
+// of the main window, so a page's controls are grandchildren).
+HWND FindControl(int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        MainWindow(),
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (GetDlgCtrlID(child) != s->id) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PrintRect(const RECT& rect) {
+    Print(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
+          std::to_string(rect.bottom));
+}
+
+// Asks a control of another process for one of its item rectangles: the
+// message's RECT pointer must point into that process, so the rectangle is
+// placed there and read back. Returns it in screen coordinates.
+bool RemoteItemRect(HWND control, UINT message, WPARAM item, RECT& rect) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(control, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool ok = remote && SendMessageA(control, message, item, reinterpret_cast<LPARAM>(remote)) &&
+              ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (ok) MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return ok;
+}
 HWND MessageBoxWindow(const char* caption) { return FindWindowA("#32770", caption); }
 
 int ShowPage() {
@@ -104,6 +152,76 @@ int SendTrayMessage(int mouseMessage) {
     return 0;
 }
 
+int ShowOptions() {
+    HWND button = FindControl(IDC_BTNOK);
+    if (!button) return 1;
+    HWND page = GetParent(button);
+    struct Check {
+        const char* name;
+        int id;
+    };
+    constexpr Check kChecks[] = {{"ChkMinimize", IDC_CHKMINIMIZE}, {"ChkAutoDragFill", IDC_CHKAUTODRAGFILL},
+                                 {"ChkAutoHotKey", IDC_CHKAUTOHOTKEY}, {"ChkHotKey", IDC_CHKHOTKEY},
+                                 {"ChkDrag", IDC_CHKDRAG}};
+    std::string line;
+    for (const auto& check : kChecks) {
+        line += std::string(check.name) + "=" + (IsDlgButtonChecked(page, check.id) == BST_CHECKED ? "1 " : "0 ");
+    }
+    char hotKey[16];
+    std::snprintf(hotKey, sizeof hotKey, "0x%04X",
+                  unsigned(LOWORD(SendMessageA(GetDlgItem(page, IDC_HOTKEY1), HKM_GETHOTKEY, 0, 0))));
+    Print(line + "HotKey1=" + hotKey + " BtnOK=" + (IsWindowEnabled(button) ? "1" : "0"));
+    return 0;
+}
+
+int ShowItemRect(int id) {
+    HWND control = FindControl(id);
+    if (!control) return 1;
+    RECT rect;
+    GetWindowRect(control, &rect);
+    PrintRect(rect);
+    return 0;
+}
+
+int ShowRemoteRect(int controlId, UINT message, WPARAM item) {
+    HWND control = FindControl(controlId);
+    RECT rect;
+    if (!control || !RemoteItemRect(control, message, item, rect)) return 1;
+    PrintRect(rect);
+    return 0;
+}
+
+int ShowPopupMenu() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) {
+        Print("menu=0");
+        return 0;
+    }
+    RECT rect;
+    GetWindowRect(menu, &rect);
+    Print("menu=1 " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) +
+          " " + std::to_string(rect.bottom));
+    return 0;
+}
+
+// A menu of another process cannot be read from here, so the items come from
+// the menu resource of the executable that shows it: the popup at `position`
+// of menu resource `menuId`.
+int ShowMenuItems(const char* executable, int menuId, int position) {
+    HMODULE module = LoadLibraryExA(executable, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return 1;
+    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(menuId));
+    HMENU popup = menu ? GetSubMenu(menu, position) : nullptr;
+    if (!popup) return 1;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        char text[256] = {};
+        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+        Print(GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR ? "-" : text);
+    }
+    DestroyMenu(menu);
+    return 0;
+}
+
 int WriteData(int argc, char** argv) {
     std::vector<pennora::Entry> entries;
     for (int i = 3; i + 1 < argc; i += 2) entries.push_back({std::string(argv[i]), std::string(argv[i + 1]), {}, {}});
@@ -122,6 +240,14 @@ int main(int argc, char** argv) {
     if (command == "write-data" && argc > 2) return WriteData(argc, argv);
     if (command == "tray") return ShowTrayIcon();
     if (command == "tray-message" && argc > 2) return SendTrayMessage(std::strtol(argv[2], nullptr, 0));
-    std::fprintf(stderr, "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|write-data FILE [TITLE CONTENT]...\n");
+    if (command == "options") return ShowOptions();
+    if (command == "item-rect" && argc > 2) return ShowItemRect(std::atoi(argv[2]));
+    if (command == "tab-rect" && argc > 2) return ShowRemoteRect(IDC_PAGECONTROL1, TCM_GETITEMRECT, std::atoi(argv[2]));
+    if (command == "menu-button-rect" && argc > 2) return ShowRemoteRect(IDC_TOOLBAR5, TB_GETRECT, std::atoi(argv[2]));
+    if (command == "popup") return ShowPopupMenu();
+    if (command == "menu-items" && argc > 4) return ShowMenuItems(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    std::fprintf(stderr,
+                 "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
+                 "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...\n");
     return 2;
 }

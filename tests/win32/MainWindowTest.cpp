@@ -1,0 +1,425 @@
+// The real main window on the real profile and file functions: the save prompt
+// at close and its three answers, a save that fails at close, the first page
+// chosen from the data file, and the status line after a page change. Every
+// test runs in its own folder that plays the tool's folder.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "app/Settings.h"
+#include "app/resource.h"
+#include "entries/DataFile.h"
+#include "fill/DragFillWindow.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32HotKeyApi.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/Win32WindowsInput.h"
+
+namespace pennora {
+namespace {
+
+constexpr const char* kClosePromptCaption = "退出 Pennora";
+constexpr const char* kIniName = "Pennora.Ini";
+constexpr const char* kMissing = "<missing>";
+
+// Control ids inside a system message box.
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x0440;
+
+// A message box as the user saw it.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    std::string icon;     // "error", "question" or "other"
+    std::string buttons;  // the visible buttons, e.g. "Yes No Cancel"
+    bool operator==(const SeenBox&) const = default;
+};
+
+void PrintTo(const SeenBox& box, std::ostream* out) {
+    *out << "{\"" << box.caption << "\", \"" << box.text << "\", " << box.icon << ", " << box.buttons << "}";
+}
+
+const SeenBox kClosePrompt{kClosePromptCaption, "保存对数据项的修改吗？", "question", "Yes No Cancel"};
+
+std::string IconKind(HWND box) {
+    auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIconId, STM_GETICON, 0, 0));
+    if (icon && icon == LoadIconA(nullptr, IDI_ERROR)) return "error";
+    if (icon && icon == LoadIconA(nullptr, IDI_QUESTION)) return "question";
+    return "other";
+}
+
+std::string VisibleButtons(HWND box) {
+    static const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    std::string names;
+    for (const auto& [id, name] : kButtons) {
+        HWND button = GetDlgItem(box, id);
+        if (!button || !IsWindowVisible(button)) continue;
+        if (!names.empty()) names += ' ';
+        names += name;
+    }
+    return names;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Answers every message box this process shows, from a thread of its own (a
+// box runs its modal loop inside the handler under test): with the button
+// given for its caption, or Cancel for a box nobody expected, so a wrong box
+// is recorded instead of hanging the test. Each box is recorded before it is
+// answered, so once the handler has returned, Seen() is complete.
+class MessageBoxAnswerer {
+public:
+    explicit MessageBoxAnswerer(std::map<std::string, int> answers = {})
+        : answers_(std::move(answers)), thread_([this] { Run(); }) {}
+    ~MessageBoxAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    std::vector<SeenBox> Seen() const {
+        std::lock_guard lock(mutex_);
+        return seen_;
+    }
+
+private:
+    void Run() {
+        std::set<HWND> answered;
+        while (!stop_) {
+            std::erase_if(answered, [](HWND box) { return !IsWindow(box); });
+            for (HWND box : ShownBoxes()) {
+                if (answered.insert(box).second) Answer(box);
+            }
+            Sleep(5);
+        }
+    }
+
+    static std::vector<HWND> ShownBoxes() {
+        std::vector<HWND> boxes;
+        EnumWindows(
+            [](HWND window, LPARAM found) -> BOOL {
+                char className[16] = {};
+                GetClassNameA(window, className, sizeof className);
+                DWORD process = 0;
+                GetWindowThreadProcessId(window, &process);
+                if (process == GetCurrentProcessId() && std::string(className) == "#32770" && IsWindowVisible(window))
+                    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&boxes));
+        return boxes;
+    }
+
+    void Answer(HWND box) {
+        SeenBox seen{WindowText(box), WindowText(GetDlgItem(box, kMessageBoxTextId)), IconKind(box), VisibleButtons(box)};
+        auto answer = answers_.find(seen.caption);
+        int button = answer == answers_.end() ? IDCANCEL : answer->second;
+        {
+            std::lock_guard lock(mutex_);
+            seen_.push_back(seen);
+        }
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    }
+
+    const std::map<std::string, int> answers_;
+    mutable std::mutex mutex_;
+    std::vector<SeenBox> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Dispatches everything queued for this thread; true when WM_QUIT was among it
+// (swallowed, so it cannot end a later modal loop).
+bool DispatchPending() {
+    bool quit = false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quit = true;
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
+}
+
+struct CloseOutcome {
+    bool windowGone;
+    bool quitPosted;  // the message loop of the program would end
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int serial = 0;
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        folder_ = std::string(temp) + "PennoraMainWindowTest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(++serial) + "\\";
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        main_.reset();
+        app_.reset();
+        DispatchPending();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    // Program entry with the tool's folder as AppPath (the exe need not exist there).
+    void Start() {
+        app_ = std::make_unique<Application>(kAppTitle);
+        main_ = std::make_unique<MainWindow>(*app_, ShellServices{windows_, profile_, files_, hotKeys_},
+                                             Path("Pennora.exe"));
+        main_->Show();
+        DispatchPending();
+    }
+
+    // A stored change of the entries, as the editor page makes it.
+    void ChangeEntries() {
+        main_->store().SetTitle("x");
+        main_->store().Post();
+        ASSERT_TRUE(main_->flags().dataModified);
+    }
+
+    // The close request of the title strip's close image and the Exit items.
+    CloseOutcome RequestClose() {
+        HWND window = main_->hwnd();
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        bool quit = DispatchPending();
+        return {!IsWindow(window), quit};
+    }
+
+    std::string Path(const std::string& name) const { return folder_ + name; }
+    bool Exists(const std::string& name) const { return GetFileAttributesA(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::string FileBytes(const std::string& name) const {
+        std::ostringstream bytes;
+        bytes << std::ifstream(Path(name), std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+    void WriteFileBytes(const std::string& name, const std::string& bytes) const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+    std::string IniValue(const char* section, const char* key) {
+        return profile_.GetPrivateProfileStringA(section, key, kMissing, Path(kIniName));
+    }
+    std::vector<Entry> DataFileEntries() const {
+        DecodedDataFile decoded = DecodeDataFile(FileBytes(kDataFileName));
+        EXPECT_TRUE(decoded.ok()) << decoded.error;
+        return decoded.entries;
+    }
+
+    Win32WindowsInput windows_;
+    Win32Profile profile_;
+    Win32FileSystem files_;
+    Win32HotKeyApi hotKeys_;
+    std::string folder_;
+    std::unique_ptr<Application> app_;
+    std::unique_ptr<MainWindow> main_;
+};
+
+// A settings file of a user who set an option once and has never closed the
+// tool: no Position and no ChineseGroup keys yet.
+const std::string kOptionsOnlyIni = "[Options]\r\nMinimizeWhenDrag=0\r\n";
+const std::vector<Entry> kChangedEntries{Entry{"x", std::nullopt, std::nullopt, std::nullopt}};
+
+TEST_F(MainWindowTest, CancelInTheSavePromptKeepsTheWindowTheEntriesAndTheFilesAsTheyWere) {
+    WriteFileBytes(kIniName, kOptionsOnlyIni);
+    Start();
+    ChangeEntries();
+
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDCANCEL}});
+    CloseOutcome outcome = RequestClose();
+
+    EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{kClosePrompt});
+    EXPECT_FALSE(outcome.windowGone);
+    EXPECT_FALSE(outcome.quitPosted);
+    EXPECT_TRUE(main_->flags().dataModified);
+    EXPECT_EQ(main_->store().RowCount(), 1u);
+    EXPECT_EQ(FileBytes(kIniName), kOptionsOnlyIni);
+    EXPECT_FALSE(Exists(kDataFileName));
+}
+
+struct CloseCase {
+    const char* name;
+    bool changeEntries;
+    int answer;  // the button pressed in the save prompt, if one is shown
+    bool prompts;
+    bool savesData;
+};
+
+class MainWindowCloseTest : public MainWindowTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(MainWindowCloseTest, ClosesAndWritesTheDragFillPlaceAndTheMatrixFields) {
+    const CloseCase& c = GetParam();
+    WriteFileBytes(kIniName, kOptionsOnlyIni);
+    Start();
+    if (c.changeEntries) ChangeEntries();
+    // Moved since start, so the keys must come from where the window is now.
+    SetWindowPos(main_->dragFill().hwnd(), nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    MessageBoxAnswerer answerer({{kClosePromptCaption, c.answer}});
+    CloseOutcome outcome = RequestClose();
+
+    EXPECT_EQ(answerer.Seen(), c.prompts ? std::vector<SeenBox>{kClosePrompt} : std::vector<SeenBox>{});
+    EXPECT_TRUE(outcome.windowGone);
+    EXPECT_TRUE(outcome.quitPosted);
+    EXPECT_EQ(IniValue(ini::kPosition, ini::kLeft), "123");
+    EXPECT_EQ(IniValue(ini::kPosition, ini::kTop), "45");
+    EXPECT_NE(IniValue(ini::kChineseGroup, ini::kFontIndex), kMissing);
+    EXPECT_NE(IniValue(ini::kChineseGroup, ini::kBackText), kMissing);
+    EXPECT_EQ(IniValue(ini::kOptions, ini::kMinimizeWhenDrag), "0");
+    ASSERT_EQ(Exists(kDataFileName), c.savesData);
+    if (c.savesData) {
+        EXPECT_EQ(DataFileEntries(), kChangedEntries);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowCloseTest,
+                         ::testing::Values(CloseCase{"AnsweredYes", true, IDYES, true, true},
+                                           CloseCase{"AnsweredNo", true, IDNO, true, false},
+                                           CloseCase{"WithoutChangesNoPrompt", false, IDCANCEL, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, AFailedSaveAtCloseIsReportedAndTheWindowKeepsItsEntriesForTheNextClose) {
+    WriteFileBytes(kIniName, kOptionsOnlyIni);
+    Start();
+    ChangeEntries();
+    // A directory where the save writes its temporary file makes the save fail.
+    const std::string blocker = Path(std::string(kDataFileName) + ".saving");
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+
+    {
+        MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}, {kAppTitle, IDOK}});
+        CloseOutcome outcome = RequestClose();
+        std::vector<SeenBox> seen = answerer.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0], kClosePrompt);
+        EXPECT_EQ(seen[1].caption, kAppTitle);
+        EXPECT_EQ(seen[1].icon, "error");
+        EXPECT_EQ(seen[1].buttons, "OK");
+        EXPECT_NE(seen[1].text.find(Path(kDataFileName)), std::string::npos) << seen[1].text;
+        EXPECT_FALSE(outcome.windowGone);
+        EXPECT_FALSE(outcome.quitPosted);
+    }
+    EXPECT_TRUE(main_->flags().dataModified);
+    ASSERT_EQ(main_->store().RowCount(), 1u);
+    EXPECT_EQ(main_->store().Row(0), kChangedEntries[0]);
+    EXPECT_FALSE(Exists(kDataFileName));
+    EXPECT_EQ(FileBytes(kIniName), kOptionsOnlyIni);  // the close stopped before the settings
+
+    ASSERT_TRUE(RemoveDirectoryA(blocker.c_str()));
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}});
+    EXPECT_TRUE(RequestClose().windowGone);
+    EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{kClosePrompt});
+    EXPECT_EQ(DataFileEntries(), kChangedEntries);
+}
+
+struct StartCase {
+    const char* name;
+    std::optional<std::string> dataFile;  // the bytes of Pennora.Dat, if there is one
+    int page;
+    std::size_t rows;
+    bool reportsUnreadableFile;
+};
+
+class MainWindowStartTest : public MainWindowTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(MainWindowStartTest, TheDataFileDecidesTheFirstPage) {
+    const StartCase& c = GetParam();
+    if (c.dataFile) WriteFileBytes(kDataFileName, *c.dataFile);
+
+    MessageBoxAnswerer answerer({{kAppTitle, IDOK}});
+    Start();
+
+    EXPECT_EQ(main_->activePage(), c.page);
+    EXPECT_EQ(main_->store().RowCount(), c.rows);
+    EXPECT_FALSE(main_->flags().dataModified);
+    EXPECT_EQ(main_->statusText(), "");
+    std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), c.reportsUnreadableFile ? 1u : 0u);
+    if (c.reportsUnreadableFile) {
+        EXPECT_EQ(seen[0].caption, kAppTitle);
+        EXPECT_EQ(seen[0].icon, "error");
+        EXPECT_NE(seen[0].text.find(Path(kDataFileName)), std::string::npos) << seen[0].text;
+        EXPECT_EQ(FileBytes(std::string(kDataFileName) + ".unreadable-1"), *c.dataFile);  // kept for the user
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , MainWindowStartTest,
+    ::testing::Values(StartCase{"NoDataFileOpensTheEditor", std::nullopt, kEditorPage, 0, false},
+                      StartCase{"DataFileOpensTheFillPage",
+                                EncodeDataFile({Entry{"a", "1", true, std::nullopt}, Entry{"b", std::nullopt, false, true}}),
+                                kFillPage, 2, false},
+                      StartCase{"UnreadableDataFileIsReportedAndOpensTheEditor", "not a data file", kEditorPage, 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, EntriesSavedAtCloseAreLoadedAtTheNextStartOnTheFillPage) {
+    Start();
+    ASSERT_EQ(main_->activePage(), kEditorPage);
+    ChangeEntries();
+    {
+        MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}});
+        ASSERT_TRUE(RequestClose().windowGone);
+    }
+    main_.reset();
+    app_.reset();
+
+    Start();
+    EXPECT_EQ(main_->activePage(), kFillPage);
+    ASSERT_EQ(main_->store().RowCount(), 1u);
+    EXPECT_EQ(main_->store().Row(0), kChangedEntries[0]);
+}
+
+// A click on a tab of the page area, as the mouse makes it: the tab control
+// selects the tab and notifies the main window.
+void ClickTab(HWND tabs, int index) {
+    RECT item{};
+    ASSERT_TRUE(SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)));
+    LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(tabs, WM_LBUTTONUP, 0, point);
+}
+
+TEST_F(MainWindowTest, TheStatusLineShowsTheCaptionOfThePageTheUserSelects) {
+    static const std::pair<int, const char*> kPageCaptions[] = {
+        {kFillPage, " 填表助手"},  {kEditorPage, " 数据编辑 "},  {kBrowserMenuPage, "IE右键菜单填表"},
+        {kMatrixPage, "文字方阵制作"}, {kOptionsPage, "选项..."}, {kAboutPage, "关于..."},
+    };
+    Start();
+    HWND tabs = GetDlgItem(main_->hwnd(), IDC_PAGECONTROL1);
+    ASSERT_TRUE(tabs);
+    for (const auto& [page, caption] : kPageCaptions) {
+        SCOPED_TRACE(page);
+        ClickTab(tabs, page);
+        DispatchPending();
+        EXPECT_EQ(main_->activePage(), page);
+        EXPECT_EQ(main_->statusText(), caption);
+    }
+}
+
+}  // namespace
+}  // namespace pennora
