@@ -249,8 +249,8 @@ std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
 
 void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillListSinks& sinks) {
     flags.dataModified = true;
-    if (flags.hotKeyOn) sinks.buildFillMenu(store.WalkHotKeyList());
-    if (flags.dragFillOn) sinks.fillDragList(store.WalkDragList());
+    if (flags.hotKeyOn && sinks.buildFillMenu) sinks.buildFillMenu(store.WalkHotKeyList());
+    if (flags.dragFillOn && sinks.fillDragList) sinks.fillDragList(store.WalkDragList());
 }
 
 }  // namespace pennora

@@ -27,9 +27,6 @@ start)
   [ -f "$run/display" ] || { echo "desktop: could not start Xvfb" >&2; exit 1; }
   wine_environment
   wineboot -i >"$run/wineboot.log" 2>&1
-  # Xvfb has no window manager: unmanaged windows spare every close the 2 s
-  # that Wine otherwise waits for a manager's answer.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$run/wineboot.log" 2>&1
   wineserver -w
   echo "desktop: display $DISPLAY, prefix $WINEPREFIX"
   ;;
