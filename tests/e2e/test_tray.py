@@ -46,6 +46,15 @@ def test_the_tray_menu_offers_exit_and_about_and_about_restores_on_the_about_pag
     app.kill()
 
 
+def test_the_tray_menu_closes_when_the_user_clicks_elsewhere():
+    app = minimized_app("tray_menu_dismissed")
+    open_tray_menu(app)
+    harness.xdotool("mousemove", "1200", "760", "click", "1")
+    harness.wait_for(lambda: harness.popup_menu() is None, what="the tray menu to close")
+    assert app.visibility().startswith("main=0"), "a click elsewhere chooses nothing"
+    app.kill()
+
+
 def test_a_second_start_while_minimised_brings_the_window_back_and_ends():
     app = minimized_app("tray_second_start")
     assert app.start_second() == 0
@@ -66,6 +75,7 @@ def test_exit_in_the_tray_menu_ends_the_program():
 harness.run([
     test_minimise_hides_the_window_and_its_taskbar_button_and_a_left_click_restores_it,
     test_the_tray_menu_offers_exit_and_about_and_about_restores_on_the_about_page,
+    test_the_tray_menu_closes_when_the_user_clicks_elsewhere,
     test_a_second_start_while_minimised_brings_the_window_back_and_ends,
     test_exit_in_the_tray_menu_ends_the_program,
 ])
