@@ -110,10 +110,10 @@ class Display:
 
 
 class Program:
-    def __init__(self, spec):
-        parts = spec.split("=")
+    def __init__(self, option):
+        parts = option.split("=")
         if len(parts) not in (3, 4):
-            raise SystemExit(f"startup.py: --program wants NAME=EXE=WINDOW_TITLE[=DATA_FILE], got {spec!r}")
+            raise SystemExit(f"startup.py: --program wants NAME=EXE=WINDOW_TITLE[=DATA_FILE], got {option!r}")
         self.name, self.exe, self.title = parts[:3]
         self.data_file = parts[3] if len(parts) == 4 else None
         self.startups, self.cpu, self.rss, self.private = [], [], [], []
@@ -238,7 +238,7 @@ def main():
     parser.add_argument("--each", action="store_true", help="also print every run's figures")
     args = parser.parse_args()
 
-    programs = [Program(spec) for spec in args.program]
+    programs = [Program(option) for option in args.program]
     for p in programs:
         for path in filter(None, (p.exe, p.data_file)):
             if not os.path.isfile(path):
