@@ -1,8 +1,10 @@
 # Windows build: Pennora.exe (static, no DLL beside it), the Wine test tiers.
 if(DEFINED ENV{PENNORA_CACHE})
   set(PENNORA_CACHE $ENV{PENNORA_CACHE})
-else()
+elseif(DEFINED ENV{HOME})
   set(PENNORA_CACHE $ENV{HOME}/.cache/pennora)
+else()
+  set(PENNORA_CACHE /root/.cache/pennora)
 endif()
 set(jpeg_root ${PENNORA_CACHE}/libjpeg-turbo-win64)
 set(gtest_root ${PENNORA_CACHE}/googletest-win64)
