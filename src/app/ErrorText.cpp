@@ -2,13 +2,10 @@
 
 namespace pennora {
 
+bool EndsWithFullStop(std::string_view message) { return message.ends_with('.') || message.ends_with("。"); }
+
 std::string ErrorReportText(const std::string& message) {
-    static const std::string kChineseFullStop = "。";
-    bool ends = !message.empty() && (message.back() == '.' ||
-                                     (message.size() >= kChineseFullStop.size() &&
-                                      message.compare(message.size() - kChineseFullStop.size(),
-                                                      kChineseFullStop.size(), kChineseFullStop) == 0));
-    return ends ? message : message + ".";
+    return EndsWithFullStop(message) ? message : message + ".";
 }
 
 }  // namespace pennora

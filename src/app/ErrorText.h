@@ -1,7 +1,11 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace pennora {
+
+// Whether a message already ends a sentence: with "." or the Chinese "。".
+bool EndsWithFullStop(std::string_view message);
 
 // The text of the general error report: the error's own text, with a full stop
 // added when it does not already end in one.

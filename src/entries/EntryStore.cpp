@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/ErrorText.h"
 #include "entries/DataFile.h"
 #include "platform/Error.h"
 
@@ -16,11 +17,7 @@ bool InDragList(const Entry& e) { return e.inDrag.value_or(true); }
 std::string_view TextOf(const std::optional<std::string>& text) { return text ? std::string_view(*text) : ""; }
 
 // Ends `text` with a full stop unless it has one, so sentences can be joined.
-std::string Sentence(std::string text) {
-    static constexpr std::string_view kChineseFullStop = "。";
-    bool ends = !text.empty() && (text.back() == '.' || std::string_view(text).ends_with(kChineseFullStop));
-    return ends ? text : text + std::string(kChineseFullStop);
-}
+std::string Sentence(std::string text) { return EndsWithFullStop(text) ? text : text + "。"; }
 
 }  // namespace
 
