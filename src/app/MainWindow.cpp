@@ -176,7 +176,6 @@ void MainWindow::FormCreate() {
     optionsPage_ = options.get();
     pages_[kOptionsPage] = std::move(options);
     Layout();
-    SelectPage(activePage());
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
 

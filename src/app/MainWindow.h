@@ -61,8 +61,6 @@ public:
     void SelectPage(int index);
     std::string statusText() const;
     DragFillWindow& dragFill() { return *dragFill_; }
-    const Settings& settings() const { return settings_; }
-    const TrayIcon& tray() const { return trayIcon_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -26,11 +26,10 @@ public:
     void Restore();
 
     const NOTIFYICONDATAA& record() const { return trayData_; }
-    bool added() const { return added_; }  // OnMin has run and the program is not closing
 
 private:
     NOTIFYICONDATAA trayData_{};
-    bool added_ = false;
+    bool added_ = false;  // OnMin has run and the program is not closing
 };
 
 }  // namespace pennora

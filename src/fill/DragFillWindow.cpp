@@ -36,8 +36,4 @@ Point DragFillWindow::CurrentPosition() const {
     return {placement.rcNormalPosition.left, placement.rcNormalPosition.top};
 }
 
-LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return Default(message, wParam, lParam);
-}
-
 }  // namespace pennora

@@ -16,9 +16,6 @@ public:
     // the close sequence stores it.
     Point CurrentPosition() const;
 
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
     void FormCreate();
     IniFile& iniFile_;

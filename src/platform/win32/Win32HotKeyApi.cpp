@@ -2,16 +2,18 @@
 
 #include <windows.h>
 
+#include "platform/win32/Handles.h"
+
 namespace pennora {
 
 std::uint16_t Win32HotKeyApi::GlobalAddAtomA(const std::string& name) { return ::GlobalAddAtomA(name.c_str()); }
 
 bool Win32HotKeyApi::RegisterHotKey(Hwnd window, int id, unsigned modifiers, unsigned virtualKey) {
-    return ::RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey) != FALSE;
+    return ::RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey) != FALSE;
 }
 
 bool Win32HotKeyApi::UnregisterHotKey(Hwnd window, int id) {
-    return ::UnregisterHotKey(reinterpret_cast<HWND>(window), id) != FALSE;
+    return ::UnregisterHotKey(ToHwnd(window), id) != FALSE;
 }
 
 }  // namespace pennora

@@ -2,11 +2,9 @@
 #include <windows.h>
 
 #include "platform/WindowsInput.h"
+#include "platform/win32/Handles.h"
 
 namespace pennora {
-
-inline HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
-inline Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
 
 // Forwards each call of the seam to the Win32 function of the same name.
 class Win32WindowsInput final : public WindowsInput {
