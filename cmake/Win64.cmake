@@ -31,7 +31,7 @@ set_target_properties(Pennora PROPERTIES OUTPUT_NAME Pennora RUNTIME_OUTPUT_DIRE
 # them rebuilds the resources.
 file(GLOB resource_inputs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.bmp
   ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.cur ${CMAKE_SOURCE_DIR}/res/*.jpg
-  ${CMAKE_SOURCE_DIR}/res/*.manifest ${CMAKE_SOURCE_DIR}/src/app/resource.h)
+  ${CMAKE_SOURCE_DIR}/res/*.manifest ${CMAKE_SOURCE_DIR}/src/ui/resource.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Pennora.rc PROPERTIES OBJECT_DEPENDS "${resource_inputs}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_SOURCE_DIR}/src")
 

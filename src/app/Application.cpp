@@ -1,22 +1,15 @@
 #include "app/Application.h"
 
-#include "app/ErrorText.h"
+#include "ui/ErrorText.h"
 #include "platform/win32/Win32WindowsInput.h"
 
 namespace pennora {
 
 Application* Application::current_ = nullptr;
 
-void ReportUnhandled(const std::exception& error) {
-    if (Application* app = Application::Current()) app->ShowError(error.what());
-}
-
-void ReportUnhandled() {
-    if (Application* app = Application::Current()) app->ShowError("Unknown error");
-}
-
 Application::Application(const std::string& title) : title_(title) {
     current_ = this;
+    SetUnhandledErrorReport([this](const std::string& text) { ShowError(text); });
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     // A zero-size window in the middle of the screen: invisible, but shown, so
@@ -28,7 +21,9 @@ Application::Application(const std::string& title) : title_(title) {
 }
 
 Application::~Application() {
-    if (current_ == this) current_ = nullptr;
+    if (current_ != this) return;
+    current_ = nullptr;
+    SetUnhandledErrorReport(nullptr);
 }
 
 void Application::Minimize() {

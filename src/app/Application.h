@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/Window.h"
+#include "ui/Window.h"
 
 namespace pennora {
 

@@ -11,7 +11,7 @@ inline constexpr const char* kInstanceProp = "KestovaPennora.MainWindow";
 
 class InstanceGuard {
 public:
-    explicit InstanceGuard(WindowsInput& windows) : windows_(windows) {}
+    explicit InstanceGuard(InstanceHandshake& windows) : windows_(windows) {}
     ~InstanceGuard();
 
     // True when this process is the first instance (also when the mutex could
@@ -24,7 +24,7 @@ public:
 
 private:
     void WakeRunningInstance();
-    WindowsInput& windows_;
+    InstanceHandshake& windows_;
     Handle mutex_ = 0;
 };
 

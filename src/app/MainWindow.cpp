@@ -7,9 +7,9 @@
 #include <iterator>
 
 #include "app/BannerBitmap.h"
-#include "app/HelpTopic.h"
+#include "ui/HelpTopic.h"
 #include "app/ScreenFonts.h"
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "fill/DragFillWindow.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -53,7 +53,6 @@ constexpr MenuButton kMenuButtons[] = {
 
 // Images of ImageListMain, 32 x 32, magenta transparent.
 constexpr int kImageSize = 32;
-constexpr int kImageHelp = 2;
 constexpr int kImageHotKey = 1;
 
 const std::string kStartupErrorText =
@@ -85,47 +84,13 @@ std::string ExecutablePath() {
     return std::string(path, length);
 }
 
-}  // namespace
-
-// A page of PageControl1: a child dialog made from its template.
-class MainWindow::Page final : public Dialog {
+// A page whose feature is not built yet: its template alone.
+class BlankPage final : public PageDialog {
 public:
-    Page(MainWindow& owner, int templateId) : owner_(owner) { CreateChild(templateId, owner.hwnd()); }
-
-    std::function<void()> onShow;
-    std::function<void(int id)> onClick;
-
-protected:
-    void OnShow() override {
-        if (onShow) onShow();
-    }
-    void OnCommand(int id, int code, HWND) override {
-        if (code == BN_CLICKED && onClick) onClick(id);
-    }
-    LRESULT OnNotify(const NMHDR& header) override {
-        // Pointing at a tool-bar button makes its hint the application's hint,
-        // which the status line shows.
-        if (header.code == TBN_HOTITEMCHANGE) {
-            const auto& change = reinterpret_cast<const NMTBHOTITEM&>(header);
-            char hint[128] = {};
-            if (!(change.dwFlags & HICF_LEAVING) &&
-                SendMessageA(header.hwndFrom, TB_GETBUTTONTEXTA, change.idNew, reinterpret_cast<LPARAM>(hint)) > 0) {
-                owner_.app_.SetHint(hint);
-            }
-        }
-        return 0;
-    }
-    bool OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
-        if (message == WM_SETCURSOR && ApplyAppCursor()) {
-            result = TRUE;
-            return true;
-        }
-        return false;
-    }
-
-private:
-    MainWindow& owner_;
+    BlankPage(int templateId, HWND parent) : PageDialog(templateId, parent) {}
 };
+
+}  // namespace
 
 MainWindow::MainWindow(Application& app, ShellServices services, const std::string& executablePath)
     : app_(app), services_(services), executablePath_(executablePath.empty() ? ExecutablePath() : executablePath) {
@@ -145,7 +110,6 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
 }
 
 MainWindow::~MainWindow() {
-    pages_.clear();
     if (font_) DeleteObject(font_);
     if (stripFont_) DeleteObject(stripFont_);
     if (mainMenu1_) DestroyMenu(mainMenu1_);
@@ -156,7 +120,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::FormCreate() {
     CreateChildren();
-    SetDlgItemTextA(pages_[kAboutPage]->hwnd(), IDC_LABEL1, kVersionLine);
+    aboutPage_->SetVersionLine(kVersionLine);
     panel11_->SetCaption(kStripCaption);
 
     flags_.dragFillOn = flags_.hotKeyOn = flags_.dataModified = false;
@@ -171,10 +135,9 @@ void MainWindow::FormCreate() {
     settings_ = LoadSettings(*iniFile_);
     optionsLogic_ = std::make_unique<OptionsLogic>(settings_, *iniFile_, flags_, services_.hotKeys, services_.windows,
                                                    FromHwnd(hwnd()));
-    auto options = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
-    options->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
-    optionsPage_ = options.get();
-    pages_[kOptionsPage] = std::move(options);
+    optionsPage_ = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
+    optionsPage_->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
+    AddPage(kOptionsPage, *optionsPage_);
     Layout();
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
@@ -261,50 +224,29 @@ void MainWindow::CreatePages() {
         TCITEMA item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<char*>(page.caption);
-        SendMessageA(pageControl1_, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
-        // The Options page is made once the settings it shows are read.
-        pages_.push_back(index == kOptionsPage ? nullptr : std::make_unique<Page>(*this, page.templateId));
-        ++index;
+        SendMessageA(pageControl1_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
     }
-    auto& fillPage = static_cast<Page&>(*pages_[kFillPage]);
-    fillPage.onShow = [this] { TabSheet1Show(); };
-    fillPage.onClick = [this](int id) {
-        if (id == IDC_TOOLBUTTONHELP) ToolButtonHelpClick();
-    };
-    CreateFillPageToolBar();
-    PlaceAboutPage();
+    fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_);
+    fillPage_->onShow = [this] { TabSheet1Show(); };
+    fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
+    AddPage(kFillPage, *fillPage_);
+    editorPage_ = std::make_unique<BlankPage>(IDD_TABSHEET2, hwnd());
+    AddPage(kEditorPage, *editorPage_);
+    browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
+    AddPage(kBrowserMenuPage, *browserPage_);
+    matrixPage_ = std::make_unique<BlankPage>(IDD_TABSHEET5, hwnd());
+    AddPage(kMatrixPage, *matrixPage_);
+    // The Options page is made once the settings it shows are read.
+    aboutPage_ = std::make_unique<AboutPage>(hwnd());
+    AddPage(kAboutPage, *aboutPage_);
 }
 
-// ToolBar3 on the fill page: large image buttons with hints.
-void MainWindow::CreateFillPageToolBar() {
-    HWND page = pages_[kFillPage]->hwnd();
-    toolBar3_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
-                                    CCS_NOPARENTALIGN,
-                                8, 8, 400, kImageSize + 16, page, reinterpret_cast<HMENU>(IDC_TOOLBAR3),
-                                GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(toolBar3_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar3_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(imageListMain_));
-    SendMessageA(toolBar3_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kImageSize + 12, kImageSize + 12));
-    TBBUTTON help{};
-    help.iBitmap = kImageHelp;
-    help.idCommand = IDC_TOOLBUTTONHELP;
-    help.fsState = TBSTATE_ENABLED;
-    help.fsStyle = BTNS_BUTTON;
-    help.iString = reinterpret_cast<INT_PTR>("帮助");
-    SendMessageA(toolBar3_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&help));
-    SendMessageA(toolBar3_, TB_SETMAXTEXTROWS, 0, 0);  // the caption serves as the tooltip, not as a label
-}
-
-void MainWindow::PlaceAboutPage() {
-    HWND about = pages_[kAboutPage]->hwnd();
-    banner_ = LoadBannerBitmap(GetModuleHandleA(nullptr));
-    SendDlgItemMessageA(about, IDC_IMAGE2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
-    BITMAP size{};
-    GetObjectA(banner_.get(), sizeof size, &size);
-    constexpr int kMargin = 8;
-    MoveWindow(GetDlgItem(about, IDC_IMAGE2), kMargin, kMargin, size.bmWidth, size.bmHeight, FALSE);
-    MoveWindow(GetDlgItem(about, IDC_LABEL1), kMargin, 2 * kMargin + size.bmHeight, size.bmWidth, 40, FALSE);
+// Puts a page in its place of the page area; every page hands its hints to
+// the status line.
+void MainWindow::AddPage(PageIndex index, PageDialog& page) {
+    pages_[index] = &page;
+    page.onHint = [this](const std::string& hint) { app_.SetHint(hint); };
+    ShowWindow(page.hwnd(), index == activePage() ? SW_SHOW : SW_HIDE);
 }
 
 void MainWindow::Layout() {
@@ -325,7 +267,7 @@ void MainWindow::Layout() {
                pageArea.bottom - pageArea.top, TRUE);
     RECT display{0, 0, pageArea.right - pageArea.left, pageArea.bottom - pageArea.top};
     SendMessageA(pageControl1_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    for (const auto& page : pages_) {
+    for (Dialog* page : pages_) {
         if (!page) continue;
         SetWindowPos(page->hwnd(), HWND_TOP, display.left, pagesTop + display.top, display.right - display.left,
                      display.bottom - display.top, SWP_NOACTIVATE);

@@ -9,16 +9,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
+
+#include "app/AboutPage.h"
 #include "app/Application.h"
-#include "app/BannerBitmap.h"
-#include "app/IniFile.h"
-#include "app/ModeFlags.h"
+#include "app/FillPage.h"
+#include "ui/IniFile.h"
+#include "ui/ModeFlags.h"
 #include "app/OptionsLogic.h"
 #include "app/OptionsPage.h"
-#include "app/Settings.h"
-#include "app/TitleStrip.h"
+#include "ui/Settings.h"
+#include "ui/TitleStrip.h"
 #include "app/TrayIcon.h"
-#include "app/Window.h"
+#include "ui/Window.h"
 #include "entries/EntryStore.h"
 #include "platform/FileSystem.h"
 #include "platform/HotKeyApi.h"
@@ -66,7 +69,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    class Page;
 
     void FormCreate();
     void FormShow();
@@ -92,8 +94,7 @@ private:
     void RestoreMatrixFields();
     void CreateChildren();
     void CreatePages();
-    void CreateFillPageToolBar();
-    void PlaceAboutPage();
+    void AddPage(PageIndex index, PageDialog& page);
     void Layout();
     void ShowMenuOfButton(int buttonId);
     void OpenMenuByMnemonic(char key);
@@ -118,17 +119,20 @@ private:
     HMENU mainMenu1_ = nullptr;
     HWND pageControl1_ = nullptr;
     HWND statusBar1_ = nullptr;
-    std::vector<std::unique_ptr<Dialog>> pages_;
+    std::unique_ptr<FillPage> fillPage_;
+    std::unique_ptr<PageDialog> editorPage_;
+    std::unique_ptr<PageDialog> browserPage_;
+    std::unique_ptr<PageDialog> matrixPage_;
     std::unique_ptr<OptionsLogic> optionsLogic_;
-    OptionsPage* optionsPage_ = nullptr;
-    HWND toolBar3_ = nullptr;
+    std::unique_ptr<OptionsPage> optionsPage_;
+    std::unique_ptr<AboutPage> aboutPage_;
+    std::array<Dialog*, 6> pages_{};  // by PageIndex; null until made
     HIMAGELIST imageListMain_ = nullptr;
     HICON hotKeyIcon_ = nullptr;
     HICON appIcon_ = nullptr;
     TrayIcon trayIcon_;
     HMENU popupMenuMain_ = nullptr;
     UINT taskbarCreated_ = 0;
-    OwnedBitmap banner_;
     bool shown_ = false;
 };
 

@@ -3,7 +3,7 @@
 namespace pennora {
 
 OptionsLogic::OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys,
-                           WindowsInput& input, Hwnd mainWindow)
+                           MessageBoxes& input, Hwnd mainWindow)
     : settings_(settings), ini_(ini), flags_(flags), hotKeys_(hotKeys), input_(input), mainWindow_(mainWindow) {}
 
 bool& OptionsLogic::CheckState(OptionsCheck box) {

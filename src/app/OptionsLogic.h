@@ -5,9 +5,9 @@
 // between its controls and this model and calls the handlers below.
 #include <cstdint>
 
-#include "app/IniFile.h"
-#include "app/ModeFlags.h"
-#include "app/Settings.h"
+#include "ui/IniFile.h"
+#include "ui/ModeFlags.h"
+#include "ui/Settings.h"
 #include "platform/HotKeyApi.h"
 #include "platform/Types.h"
 #include "platform/WindowsInput.h"
@@ -60,7 +60,7 @@ class OptionsLogic {
 public:
     // All references must outlive the object; `mainWindow` owns the hot key
     // and the message boxes.
-    OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys, WindowsInput& input,
+    OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys, MessageBoxes& input,
                  Hwnd mainWindow);
 
     // The current control states; the dialog shows these after every call below.
@@ -97,7 +97,7 @@ private:
     IniFile& ini_;
     ModeFlags& flags_;
     HotKeyApi& hotKeys_;
-    WindowsInput& input_;
+    MessageBoxes& input_;
     Hwnd mainWindow_;
     OptionsControls controls_;
 };

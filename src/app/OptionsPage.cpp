@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 
 namespace pennora {
 namespace {
@@ -35,8 +35,7 @@ WORD ToHotKeyControl(const HotKeyCombination& combination) {
     return MAKEWORD(BYTE(combination.key), flags);
 }
 
-OptionsPage::OptionsPage(HWND parent, OptionsLogic& logic) : logic_(logic) {
-    CreateChild(IDD_TABSHEET6, parent);
+OptionsPage::OptionsPage(HWND parent, OptionsLogic& logic) : PageDialog(IDD_TABSHEET6, parent), logic_(logic) {
     ShowControls();
 }
 
@@ -49,23 +48,27 @@ void OptionsPage::ShowControls() {
     showing_ = false;
 }
 
-void OptionsPage::OnCommand(int id, int code, HWND) {
-    if (showing_) return;
-    if (id == IDC_BTNOK && code == BN_CLICKED) {
+bool OptionsPage::OnButtonClicked(int id) {
+    if (showing_) return false;
+    if (id == IDC_BTNOK) {
         BtnOKClick();
-        return;
-    }
-    if (id == IDC_HOTKEY1 && code == EN_CHANGE) {
-        logic_.HotKey1Change(FromHotKeyControl(WORD(SendMessageA(Item(IDC_HOTKEY1), HKM_GETHOTKEY, 0, 0))));
-        ShowControls();
-        return;
+        return true;
     }
     for (const auto& check : kChecks) {
-        if (check.id == id && code == BN_CLICKED) {
+        if (check.id == id) {
             logic_.CheckClick(check.box, IsButtonChecked(id));
             ShowControls();
+            return true;
         }
     }
+    return false;
+}
+
+bool OptionsPage::OnCommand(int id, int code, HWND) {
+    if (showing_ || id != IDC_HOTKEY1 || code != EN_CHANGE) return false;
+    logic_.HotKey1Change(FromHotKeyControl(WORD(SendMessageA(Item(IDC_HOTKEY1), HKM_GETHOTKEY, 0, 0))));
+    ShowControls();
+    return true;
 }
 
 void OptionsPage::BtnOKClick() {

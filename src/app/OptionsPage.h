@@ -4,11 +4,11 @@
 #include <functional>
 
 #include "app/OptionsLogic.h"
-#include "app/Window.h"
+#include "ui/PageDialog.h"
 
 namespace pennora {
 
-class OptionsPage final : public Dialog {
+class OptionsPage final : public PageDialog {
 public:
     OptionsPage(HWND parent, OptionsLogic& logic);
 
@@ -19,7 +19,8 @@ public:
     std::function<void()> onHotKeyStopped;
 
 protected:
-    void OnCommand(int id, int code, HWND control) override;
+    bool OnButtonClicked(int id) override;
+    bool OnCommand(int id, int code, HWND control) override;
 
 private:
     void BtnOKClick();

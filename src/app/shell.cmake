@@ -1,11 +1,10 @@
 list(APPEND PENNORA_LOGIC_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/ErrorText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstanceGuard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScreenFonts.cpp)
 list(APPEND PENNORA_WIN32_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/Window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TitleStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OptionsPage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FillPage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AboutPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TrayIcon.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp)

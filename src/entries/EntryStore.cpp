@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/ErrorText.h"
+#include "ui/ErrorText.h"
 #include "entries/DataFile.h"
 #include "platform/Error.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ModeFlags.h"
+#include "ui/ModeFlags.h"
 #include "entries/Entry.h"
 #include "platform/FileSystem.h"
 

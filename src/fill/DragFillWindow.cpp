@@ -1,7 +1,7 @@
 #include "fill/DragFillWindow.h"
 
-#include "app/Settings.h"
-#include "app/TitleStrip.h"
+#include "ui/Settings.h"
+#include "ui/TitleStrip.h"
 
 namespace pennora {
 namespace {

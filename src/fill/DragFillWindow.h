@@ -2,8 +2,8 @@
 // TfrmDragfill: the small always-on-top window of drag fill. It is created
 // once, hidden, right after the main window, and is shown and hidden again,
 // never destroyed, until the process ends.
-#include "app/IniFile.h"
-#include "app/Window.h"
+#include "ui/IniFile.h"
+#include "ui/Window.h"
 #include "platform/Types.h"
 
 namespace pennora {

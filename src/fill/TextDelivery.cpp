@@ -11,7 +11,7 @@ constexpr unsigned kMouseRightUp = 0x0010;
 
 }  // namespace
 
-void ClickAtCursor(WindowsInput& input, int x, int y) {
+void ClickAtCursor(PointerInput& input, int x, int y) {
     // With swapped buttons the physical right button is the primary one.
     const bool swapped = input.GetSystemMetrics(kSmSwapButton) > 0;
     const unsigned down = swapped ? kMouseRightDown : kMouseLeftDown;
@@ -20,7 +20,7 @@ void ClickAtCursor(WindowsInput& input, int x, int y) {
     input.mouse_event(kMouseAbsolute | up, x, y, 0, 0);
 }
 
-void PostChars(WindowsInput& input, Hwnd target, const std::string& text, unsigned char skip) {
+void PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip) {
     for (const unsigned char byte : text) {
         if (byte == skip) continue;
         input.PostMessageA(target, kWmChar, byte, 1);

@@ -40,11 +40,11 @@ struct DragState {
 
 // One primary-button click where the cursor is; X and Y go along with the
 // absolute flag but no move flag, so the cursor does not move.
-void ClickAtCursor(WindowsInput& input, int x, int y);
+void ClickAtCursor(PointerInput& input, int x, int y);
 
 // Posts one WM_CHAR (lParam 1) per byte of the text to the target itself,
 // leaving out every byte equal to skip. Failed posts are ignored.
-void PostChars(WindowsInput& input, Hwnd target, const std::string& text, unsigned char skip);
+void PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip);
 
 // The drag of a text onto another program's field. One instance per process,
 // used by the press and release handlers of both drag sources.
@@ -52,7 +52,7 @@ class TextDelivery {
 public:
     using TextSource = std::function<std::string()>;
 
-    explicit TextDelivery(WindowsInput& input) : input_(input) {}
+    explicit TextDelivery(PointerInput& input) : input_(input) {}
 
     bool DragActive() const { return state_.DragActive; }
     int SavedCursor() const { return state_.SavedCursor; }
@@ -75,7 +75,7 @@ public:
 private:
     void RestoreCursor() { input_.SetAppCursor(state_.SavedCursor); }
 
-    WindowsInput& input_;
+    PointerInput& input_;
     DragState state_;
 };
 

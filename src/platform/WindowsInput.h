@@ -1,18 +1,25 @@
 #pragma once
-// The seam to user32 and kernel32 for windows, messages and synthetic input.
-// Member functions carry the Win32 names and meanings; the Win32 face forwards
-// each one to the call of that name, and tests/fakes records them.
+// The seam to user32 and kernel32 for windows, messages and synthetic input,
+// split by who needs which slice. Member functions carry the Win32 names and
+// meanings; the Win32 face forwards each one to the call of that name, and
+// tests/fakes records them. One object (WindowsInput) offers all of them.
+#include <cstdint>
 #include <string>
 
 #include "platform/Types.h"
 
 namespace pennora {
 
-class WindowsInput {
+// Posting a message to a window of any process; false when it was refused.
+class MessagePosting {
 public:
-    virtual ~WindowsInput() = default;
+    virtual ~MessagePosting() = default;
+    virtual bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+};
 
-    // Single-instance handshake.
+// The single-instance handshake.
+class InstanceHandshake : public virtual MessagePosting {
+public:
     virtual Handle CreateMutexA(bool initialOwner, const std::string& name) = 0;
     virtual unsigned GetLastError() = 0;
     virtual void CloseHandle(Handle handle) = 0;
@@ -21,12 +28,18 @@ public:
     virtual std::uintptr_t GetPropA(Hwnd window, const std::string& name) = 0;
     virtual bool SetPropA(Hwnd window, const std::string& name, std::uintptr_t value) = 0;
     virtual bool SetForegroundWindow(Hwnd window) = 0;
+};
 
-    // Messages and dialogs.
-    virtual bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+// Modal message boxes.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
     virtual int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) = 0;
+};
 
-    // Pointer and synthetic input.
+// The pointer, synthetic input and the drag cursor: what a drop needs.
+class PointerInput : public virtual MessagePosting {
+public:
     virtual Point GetCursorPos() = 0;
     virtual Hwnd WindowFromPoint(Point point) = 0;
     virtual int GetSystemMetrics(int index) = 0;
@@ -41,5 +54,8 @@ public:
     virtual int GetAppCursor() = 0;
     virtual void SetAppCursor(int cursorId) = 0;
 };
+
+// All of the above, as the main window holds them.
+class WindowsInput : public InstanceHandshake, public MessageBoxes, public PointerInput {};
 
 }  // namespace pennora

@@ -6,7 +6,7 @@ from harness import Pennora
 
 FILL_PAGE, EDITOR_PAGE, OPTIONS_PAGE = 0, 1, 4
 
-# Control ids of the Options page and the menu bar (src/app/resource.h).
+# Control ids of the Options page and the menu bar (src/ui/resource.h).
 CHK_MINIMIZE, CHK_AUTO_DRAG_FILL, CHK_AUTO_HOT_KEY, CHK_HOT_KEY, CHK_DRAG, BTN_OK = 1201, 1203, 1204, 1207, 1208, 1209
 OPTIONS_MENU_BUTTON, MAIN_MENU, OPTIONS_MENU_POSITION = 1011, 200, 1
 IDYES, IDNO = 6, 7

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "entries/DataFile.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/HelpTargets.h"
+#include "ui/HelpTargets.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/HelpTopic.h"
+#include "ui/HelpTopic.h"
 #include "app/ScreenFonts.h"
 #include "win32/WinePaths.h"
 

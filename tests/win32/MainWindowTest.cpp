@@ -23,8 +23,8 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "app/Settings.h"
-#include "app/resource.h"
+#include "ui/Settings.h"
+#include "ui/resource.h"
 #include "entries/DataFile.h"
 #include "fill/DragFillWindow.h"
 #include "platform/win32/Win32FileSystem.h"

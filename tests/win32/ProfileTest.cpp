@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/IniFile.h"
-#include "app/Settings.h"
+#include "ui/IniFile.h"
+#include "ui/Settings.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Profile.h"
 

@@ -1,4 +1,4 @@
-#include "app/ErrorText.h"
+#include "ui/ErrorText.h"
 
 namespace pennora {
 

@@ -1,8 +1,28 @@
-#include "app/Window.h"
+#include "ui/Window.h"
 
 #include <vector>
 
 namespace pennora {
+namespace {
+
+std::function<void(const std::string&)>& UnhandledErrorReport() {
+    static std::function<void(const std::string&)> report;
+    return report;
+}
+
+}  // namespace
+
+void SetUnhandledErrorReport(std::function<void(const std::string& text)> report) {
+    UnhandledErrorReport() = std::move(report);
+}
+
+void ReportUnhandled(const std::exception& error) {
+    if (UnhandledErrorReport()) UnhandledErrorReport()(error.what());
+}
+
+void ReportUnhandled() {
+    if (UnhandledErrorReport()) UnhandledErrorReport()("Unknown error");
+}
 
 Window::~Window() {
     if (hwnd_) {
@@ -57,6 +77,13 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
+Dialog::~Dialog() {
+    if (hwnd_) {
+        SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
 void Dialog::CreateChild(int templateId, HWND parent) {
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
                        reinterpret_cast<LPARAM>(this));
@@ -77,9 +104,11 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
         if (wParam) OnShow();
         return FALSE;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return TRUE;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam), code = HIWORD(wParam);
+        if (code == BN_CLICKED && OnButtonClicked(id)) return TRUE;
+        return OnCommand(id, code, reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+    }
     case WM_NOTIFY:
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<NMHDR*>(lParam)));
         return TRUE;
@@ -99,7 +128,12 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;
     try {
-        return self->Dispatch(message, wParam, lParam);
+        INT_PTR result = self->Dispatch(message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+            self->hwnd_ = nullptr;
+        }
+        return result;
     } catch (const std::exception& error) {
         ReportUnhandled(error);
     } catch (...) {

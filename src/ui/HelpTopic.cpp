@@ -1,4 +1,4 @@
-#include "app/HelpTopic.h"
+#include "ui/HelpTopic.h"
 
 namespace pennora {
 namespace {

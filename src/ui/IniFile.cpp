@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "ui/IniFile.h"
 
 #include <climits>
 #include <cstdint>

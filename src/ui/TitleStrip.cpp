@@ -1,4 +1,4 @@
-#include "app/TitleStrip.h"
+#include "ui/TitleStrip.h"
 
 #include <commctrl.h>
 

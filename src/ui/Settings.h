@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/IniFile.h"
+#include "ui/IniFile.h"
 #include "platform/Types.h"
 
 namespace pennora {

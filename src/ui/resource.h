@@ -30,6 +30,9 @@
 // Fill page.
 #define IDC_TOOLBAR3 1050
 #define IDC_TOOLBUTTONHELP 1051
+#define IDC_TOOLBUTTONDRAGFILL 1052
+#define IDC_TOOLBUTTONHOTKEY 1053
+#define IDC_TOOLBUTTONHIDEIE 1054
 
 // Options page.
 #define IDC_GROUPOPTIONS 1200
@@ -47,6 +50,13 @@
 #define IDR_POPUPMENUMAIN 300
 #define IDM_EXIT2 301
 #define IDM_ABOUT1 302
+#define IDM_MNUDRAGFILLING 303
+#define IDM_MNUHOTKEYFILLING 304
+#define IDM_MNUHIDEIE 305
+
+// Id ranges of the feature pages, whose ids live beside them:
+// entry editor 1300-1399, browser menu page 1400-1499, text matrix page
+// 1500-1599, drag-fill window 1600-1699.
 
 // About page.
 #define IDC_IMAGE2 1100

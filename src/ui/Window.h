@@ -4,10 +4,14 @@
 // handler crosses the callback: the edge turns it into the general error report.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace pennora {
 
+// The general error report that an error escaping a handler reaches; the
+// application installs it at start.
+void SetUnhandledErrorReport(std::function<void(const std::string& text)> report);
 // Shows the general error report for an exception that escaped a handler.
 void ReportUnhandled(const std::exception& error);
 void ReportUnhandled();
@@ -40,7 +44,9 @@ public:
     Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
-    virtual ~Dialog() = default;
+    // Destroys the dialog's window, if it still exists, unbound first so no
+    // message reaches the half-destroyed object.
+    virtual ~Dialog();
 
     HWND hwnd() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
@@ -55,7 +61,10 @@ public:
 protected:
     virtual void OnInit() {}
     virtual void OnShow() {}
-    virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    // A button (or a tool-bar button) was clicked; true when handled.
+    virtual bool OnButtonClicked(int /*id*/) { return false; }
+    // Any other WM_COMMAND; true when handled.
+    virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
     virtual LRESULT OnNotify(const NMHDR& /*header*/) { return 0; }
     // Any other message; return true when handled.
     virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) { return false; }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/HelpTargets.h"
+#include "ui/HelpTargets.h"
 
 namespace pennora {
 

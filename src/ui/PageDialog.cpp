@@ -1,0 +1,77 @@
+#include "ui/PageDialog.h"
+
+#include "platform/win32/Win32WindowsInput.h"
+
+namespace pennora {
+
+PageDialog::PageDialog(int templateId, HWND parent) { CreateChild(templateId, parent); }
+
+void PageDialog::AddHint(int controlId, const char* hint) {
+    if (!tooltip_) {
+        tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                   hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(controlId));
+    tool.lpszText = const_cast<char*>(hint);
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void PageDialog::AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButton* buttons, int count) {
+    SendMessageA(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    for (int i = 0; i < count; ++i) {
+        const ToolButton& button = buttons[i];
+        TBBUTTON tb{};
+        tb.iBitmap = button.id ? button.image : 6;  // a separator's width
+        tb.idCommand = button.id;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = button.id ? button.style : BTNS_SEP;
+        tb.iString = button.id ? reinterpret_cast<INT_PTR>(button.hint) : 0;
+        SendMessageA(toolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
+    }
+    SendMessageA(toolBar, TB_SETMAXTEXTROWS, 0, 0);  // the text serves as the tooltip, not as a label
+    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+}
+
+void PageDialog::OnShow() {
+    if (onShow) onShow();
+}
+
+void PageDialog::Hint(const std::string& text) {
+    if (onHint) onHint(text);
+}
+
+LRESULT PageDialog::OnNotify(const NMHDR& header) {
+    if (header.code == TBN_HOTITEMCHANGE) {
+        const auto& change = reinterpret_cast<const NMTBHOTITEM&>(header);
+        char hint[128] = {};
+        if (!(change.dwFlags & HICF_LEAVING) &&
+            SendMessageA(header.hwndFrom, TB_GETBUTTONTEXTA, change.idNew, reinterpret_cast<LPARAM>(hint)) > 0) {
+            Hint(hint);
+        }
+    } else if (header.code == TTN_SHOW && header.hwndFrom == tooltip_) {
+        char hint[128] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = hwnd();
+        tool.uId = header.idFrom;
+        tool.lpszText = hint;
+        SendMessageA(tooltip_, TTM_GETTEXTA, sizeof hint, reinterpret_cast<LPARAM>(&tool));
+        Hint(hint);
+    }
+    return 0;
+}
+
+bool PageDialog::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) {
+    if (message == WM_SETCURSOR && ApplyAppCursor()) {
+        result = TRUE;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace pennora

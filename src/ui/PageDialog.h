@@ -1,0 +1,50 @@
+#pragma once
+// A page of the main window's page area: a child dialog made from its
+// template. Pointing at one of its tool-bar buttons, or at a control given a
+// hint with AddHint, shows the hint as a tooltip and hands it to onHint (the
+// main window puts it on the status line). While the application-wide cursor
+// is set (a drag), the page shows it too.
+#include <functional>
+#include <string>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/Window.h"
+
+namespace pennora {
+
+class PageDialog : public Dialog {
+public:
+    std::function<void(const std::string& hint)> onHint;
+    std::function<void()> onShow;
+
+    // A button of a page's tool bar: its text is its hint (shown as tooltip,
+    // not as a label).
+    struct ToolButton {
+        int id;  // 0 for a separator
+        int image;
+        BYTE style;  // BTNS_BUTTON or BTNS_CHECK
+        const char* hint;
+    };
+
+protected:
+    PageDialog(int templateId, HWND parent);
+
+    // Gives a control a hint: its tooltip, and the status line's text while
+    // the tooltip shows.
+    void AddHint(int controlId, const char* hint);
+
+    // Adds buttons to a tool bar of the template.
+    static void AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButton* buttons, int count);
+
+    void OnShow() override;
+    LRESULT OnNotify(const NMHDR& header) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    void Hint(const std::string& text);
+    HWND tooltip_ = nullptr;
+};
+
+}  // namespace pennora

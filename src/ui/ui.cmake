@@ -1,0 +1,13 @@
+# What every feature's windows share: the window and dialog bases, the title
+# strip, error text, mode flags, the settings file and its keys, the help
+# launcher.
+list(APPEND PENNORA_LOGIC_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ErrorText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/IniFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelpTargets.cpp)
+list(APPEND PENNORA_WIN32_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TitleStrip.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PageDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HelpTopic.cpp)
