@@ -20,11 +20,13 @@ void ClickAtCursor(PointerInput& input, int x, int y) {
     input.mouse_event(kMouseAbsolute | up, x, y, 0, 0);
 }
 
-void PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip) {
+bool PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip) {
+    bool allPosted = true;
     for (const unsigned char byte : text) {
         if (byte == skip) continue;
-        input.PostMessageA(target, kWmChar, byte, 1);
+        if (!input.PostMessageA(target, kWmChar, byte, 1)) allPosted = false;
     }
+    return allPosted;
 }
 
 void TextDelivery::ArmDrag(Hwnd captureWindow) {
@@ -34,23 +36,30 @@ void TextDelivery::ArmDrag(Hwnd captureWindow) {
     state_.DragActive = true;
 }
 
-void TextDelivery::DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow,
-                            const TextSource& textSource, OnRefusedRelease onRefused) {
+DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow,
+                                  const TextSource& textSource, OnRefusedRelease onRefused) {
     if (!state_.DragActive || releasedButton != MouseButton::Left) {
         if (onRefused == OnRefusedRelease::RestoreCursor) RestoreCursor();
-        return;
+        return DropResult::NotDropped;
     }
     const Hwnd target = input_.WindowFromPoint(input_.GetCursorPos());
     if (target == 0 || target == excludedWindow) {
         // An aborted drop stays armed: the next left release on either
         // source drops at that point.
         RestoreCursor();
-        return;
+        return DropResult::NotDropped;
     }
     ClickAtCursor(input_, x, y);
     const std::string text = textSource();
     input_.Sleep(kDropPauseMs);
-    PostChars(input_, target, text, kSkipLineFeed);
+    const bool posted = PostChars(input_, target, text, kSkipLineFeed);
+    state_.DragActive = false;
+    input_.ReleaseCapture();
+    RestoreCursor();
+    return posted ? DropResult::Delivered : DropResult::Refused;
+}
+
+void TextDelivery::CancelDrag() {
     state_.DragActive = false;
     input_.ReleaseCapture();
     RestoreCursor();

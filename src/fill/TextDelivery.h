@@ -43,8 +43,17 @@ struct DragState {
 void ClickAtCursor(PointerInput& input, int x, int y);
 
 // Posts one WM_CHAR (lParam 1) per byte of the text to the target itself,
-// leaving out every byte equal to skip. Failed posts are ignored.
-void PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip);
+// leaving out every byte equal to skip. A refused post does not stop the
+// loop; the result says whether every post was accepted, so the caller can
+// tell the user that the target refused the text.
+bool PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip);
+
+// How a release ended.
+enum class DropResult {
+    NotDropped,  // the button test failed, or no target: nothing was clicked or typed
+    Delivered,   // clicked and typed
+    Refused,     // clicked, but the target refused some of the typed characters
+};
 
 // The drag of a text onto another program's field. One instance per process,
 // used by the press and release handlers of both drag sources.
@@ -69,8 +78,12 @@ public:
     // capture already, so that the synthetic click reaches the target rather
     // than the capture window. x, y are the release position of the event;
     // textSource is called once, after the click.
-    void DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow, const TextSource& textSource,
-                  OnRefusedRelease onRefused);
+    DropResult DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow, const TextSource& textSource,
+                        OnRefusedRelease onRefused);
+
+    // Ends an armed drag that has nothing to deliver: no click, no text; the
+    // capture and the cursor go back as after a drop.
+    void CancelDrag();
 
 private:
     void RestoreCursor() { input_.SetAppCursor(state_.SavedCursor); }

@@ -12,6 +12,9 @@ namespace pennora::fakes {
 
 class FakeWindowsInput final : public WindowsInput {
 public:
+    // Records into `sharedLog` when given, so several fakes make one sequence.
+    explicit FakeWindowsInput(CallLog* sharedLog = nullptr) : calls(sharedLog ? *sharedLog : ownLog_) {}
+
     // Script.
     Handle mutexHandle = 0x77;
     unsigned lastError = 0;
@@ -25,7 +28,7 @@ public:
     int appCursor = 0;
     bool postMessageResult = true;  // what every PostMessageA returns
 
-    CallLog calls;
+    CallLog& calls;
 
     Handle CreateMutexA(bool initialOwner, const std::string& name) override {
         calls.push_back("CreateMutexA(" + std::to_string(initialOwner) + ", " + Quoted(name) + ")");
@@ -91,6 +94,9 @@ public:
         calls.push_back("SetAppCursor(" + std::to_string(cursorId) + ")");
         appCursor = cursorId;
     }
+
+private:
+    CallLog ownLog_;
 };
 
 }  // namespace pennora::fakes

@@ -184,6 +184,25 @@ TEST_F(TextDeliveryTest, RefusedReleaseRestoresTheCursorOnlyForTheListVariant) {
     }
 }
 
+TEST_F(TextDeliveryTest, DropIntoATargetThatRefusesPostsSaysSoAndStillEndsTheDrag) {
+    input.postMessageResult = false;
+    Arm();
+    DropResult result = delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, kList, [] { return std::string("ab\r\ncd"); },
+                                          OnRefusedRelease::RestoreCursor);
+
+    EXPECT_EQ(result, DropResult::Refused);
+    EXPECT_FALSE(delivery.DragActive());
+    EXPECT_EQ(CallLog(input.calls.end() - 2, input.calls.end()), kFinish);
+}
+
+TEST_F(TextDeliveryTest, CancelledDragClicksNothingAndPutsCaptureAndCursorBack) {
+    Arm();
+    delivery.CancelDrag();
+
+    EXPECT_EQ(input.calls, kFinish);
+    EXPECT_FALSE(delivery.DragActive());
+}
+
 TEST_F(TextDeliveryTest, DisarmedDragIgnoresTheNextLeftRelease) {
     Arm();
     delivery.Disarm();
@@ -213,11 +232,13 @@ TEST(PostCharsTest, PostsEachByteZeroExtendedExceptTheSkipByte) {
     }
 }
 
-TEST(PostCharsTest, FailedPostsDoNotStopTheLoop) {
+TEST(PostCharsTest, FailedPostsDoNotStopTheLoopAndAreReported) {
     FakeWindowsInput input;
+    EXPECT_TRUE(PostChars(input, kTarget, "ab", kSkipNothing));
+    input.calls.clear();
     input.postMessageResult = false;
 
-    PostChars(input, kTarget, "ab\r\ncd", kSkipNothing);
+    EXPECT_FALSE(PostChars(input, kTarget, "ab\r\ncd", kSkipNothing));
 
     EXPECT_EQ(input.calls, Chars(kTarget, {0x61, 0x62, 0x0D, 0x0A, 0x63, 0x64}));
 }
