@@ -122,6 +122,41 @@ for i in 0 1 2 3 4; do
 done
 convert "${tiles[@]}" +append -alpha off -type TrueColor "BMP3:$res/ImageListMain.bmp"
 
+# ---- ImgLstEditData: eight 16 x 16 tiles on a 32-unit grid -----------------
+# 0 save, 1 new, 2 delete, 3 and 5 unused (a plain form), 4 help, 6 prior, 7 next
+cat > "$work/e0.mvg" <<'EOF'
+stroke none fill #2B3F73 roundrectangle 3,3 29,29 3,3
+fill #FFFFFF rectangle 8,4 24,14
+fill #6F86C4 rectangle 10,7 22,8 rectangle 10,10 22,11
+fill #A9B7DC rectangle 9,19 23,28
+fill #2B3F73 rectangle 18,21 21,26
+EOF
+cat > "$work/e1.mvg" <<'EOF'
+stroke #2B3F73 stroke-width 1.5 fill #FFFFFF polygon 6,3 19,3 26,10 26,29 6,29
+fill #A9B7DC polygon 19,3 19,10 26,10
+stroke none fill #2E8B57 rectangle 14,14 18,26 rectangle 10,18 22,22
+EOF
+cat > "$work/e2.mvg" <<'EOF'
+stroke #C0392B stroke-width 5 stroke-linecap round line 8,8 24,24 line 24,8 8,24
+EOF
+cp "$work/3.mvg" "$work/e3.mvg"
+cp "$work/2.mvg" "$work/e4.mvg"
+cp "$work/3.mvg" "$work/e5.mvg"
+cat > "$work/e6.mvg" <<'EOF'
+stroke none fill #3D5CB0 polygon 22,5 22,27 7,16
+EOF
+cat > "$work/e7.mvg" <<'EOF'
+stroke none fill #3D5CB0 polygon 10,5 10,27 25,16
+EOF
+edit=()
+for i in 0 1 2 3 4 5 6 7; do
+    render "$work/e$i.mvg" 32 16 "$work/e$i.png"
+    convert -size 16x16 xc:'#FF00FF' \( "$work/e$i.png" -background '#F0F0F0' -flatten \) \
+        \( "$work/e$i.png" -alpha extract -threshold 50% \) -composite "$work/etile$i.png"
+    edit+=("$work/etile$i.png")
+done
+convert "${edit[@]}" +append -alpha off -type TrueColor "BMP3:$res/ImgLstEditData.bmp"
+
 # ---- Tray icon while the hot key is on: tile 1 as an icon ------------------
 render "$work/1.mvg" 32 16 "$work/key16.png"
 convert "$work/key16.png" "$work/1.png" "$res/HotKey.ico"

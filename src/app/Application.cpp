@@ -56,14 +56,17 @@ void Application::ShowError(const std::string& text) {
     MessageBoxA(hwnd(), ErrorReportText(text).c_str(), title_.c_str(), MB_ICONERROR);
 }
 
+// The loop takes messages in their Unicode form: a typed Chinese character
+// then reaches a Unicode edit box whole. Taken as ANSI, Wine splits it into
+// its two GBK bytes, which the box cannot join again.
 int Application::Run() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         HWND dialog = root ? root : message.hwnd;
-        if (dialog && IsDialogMessageA(dialog, &message)) continue;
+        if (dialog && IsDialogMessageW(dialog, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return int(message.wParam);
 }

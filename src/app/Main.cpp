@@ -5,6 +5,7 @@
 #include "app/InstanceGuard.h"
 #include "app/MainWindow.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32CaretApi.h"
 #include "platform/win32/Win32HotKeyApi.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -18,8 +19,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Profile profile;
     Win32FileSystem files;
     Win32HotKeyApi hotKeys;
+    Win32CaretApi caret;
     Application app(kAppTitle);
-    MainWindow mainWindow(app, ShellServices{windows, profile, files, hotKeys}, "");
+    MainWindow mainWindow(app, ShellServices{windows, profile, files, hotKeys, caret}, "");
     guard.MarkMainWindow(FromHwnd(mainWindow.hwnd()));
     mainWindow.Show();
     return app.Run();

@@ -55,6 +55,11 @@ constexpr MenuButton kMenuButtons[] = {
 constexpr int kImageSize = 32;
 constexpr int kImageHotKey = 1;
 
+// Ids of the fill menu's items: one per title, from this on.
+constexpr UINT kFillMenuFirstId = 0x4000;
+
+constexpr const char* kDeliveryRefusedText = "目标窗口拒绝了输入的文字（它可能以更高的权限运行），文字没有完整送达。";
+
 const std::string kStartupErrorText =
     "错误：\r未知的错误。请与软件开发者联系：support@kestova.example 。";
 
@@ -105,8 +110,22 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
            app.hwnd());
     app_.SetMainWindow(hwnd());
     FormCreate();
-    // The drag-fill window reads its place through IniFile, so it follows FormCreate.
-    dragFill_ = std::make_unique<DragFillWindow>(*iniFile_);
+    CreateFillModes();
+}
+
+// The drag-fill window reads its place through IniFile, so it follows FormCreate.
+void MainWindow::CreateFillModes() {
+    delivery_ = std::make_unique<TextDelivery>(services_.windows);
+    dragFill_ = std::make_unique<DragFillWindow>(
+        DragFillWindow::Context{*iniFile_, *store_, *delivery_, services_.windows, appPath_});
+    dragFill_->onClosed = [this] { DragFillWindowClosed(flags_, *this); };
+    dragFill_->onDeliveryRefused = [this] { ReportRefusedDelivery(); };
+    popupMenuFill_ = CreatePopupMenu();
+    hotKeyFill_ = std::make_unique<HotKeyFill>(
+        HotKeyFill::Services{services_.hotKeys, services_.caret, services_.windows, services_.windows}, *store_,
+        settings_, flags_, FromHwnd(hwnd()), static_cast<HotKeyFillView&>(*this));
+    fillPage_->onDragFillClick = [this] { ToolButtonDragFillClick(); };
+    fillPage_->onHotKeyClick = [this] { hotKeyFill_->ToolButtonHotKeyClick(); };
 }
 
 MainWindow::~MainWindow() {
@@ -114,6 +133,7 @@ MainWindow::~MainWindow() {
     if (stripFont_) DeleteObject(stripFont_);
     if (mainMenu1_) DestroyMenu(mainMenu1_);
     if (popupMenuMain_) DestroyMenu(popupMenuMain_);
+    if (popupMenuFill_) DestroyMenu(popupMenuFill_);
     if (imageListMain_) ImageList_Destroy(imageListMain_);
     if (hotKeyIcon_) DestroyIcon(hotKeyIcon_);
 }
@@ -130,6 +150,7 @@ void MainWindow::FormCreate() {
     app_.onHint = [this](const std::string& hint) { OnHint(hint); };
 
     LoadEntryStore();
+    CreateEditorPage();
 
     iniFile_ = std::make_unique<IniFile>(services_.profile, appPath_ + kSettingsFileName);
     settings_ = LoadSettings(*iniFile_);
@@ -153,12 +174,28 @@ void MainWindow::FormCreate() {
 // so a user without entries starts where entries are made.
 void MainWindow::LoadEntryStore() {
     store_ = std::make_unique<EntryStore>(services_.files, appPath_ + kDataFileName);
-    store_->SetAfterPost([this] { ClientDataSet1AfterPost(*store_, flags_, FillListSinks{}); });
+    store_->SetAfterPost([this] { ClientDataSet1AfterPost(); });
     EntryStore::LoadResult result = store_->Load();
     SelectPage(result.status == EntryStore::LoadStatus::Loaded ? kFillPage : kEditorPage);
     if (result.status == EntryStore::LoadStatus::Unreadable) {
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
     }
+}
+
+// After every stored change: the data is modified and the running fill
+// lists follow it.
+void MainWindow::ClientDataSet1AfterPost() {
+    pennora::ClientDataSet1AfterPost(
+        *store_, flags_,
+        FillListSinks{[this](const std::vector<std::string>& titles) { hotKeyFill_->BuildFillMenu(titles); },
+                      [this](const std::vector<std::string>& titles) { dragFill_->FillList(titles); }});
+}
+
+void MainWindow::CreateEditorPage() {
+    editorLogic_ = std::make_unique<EntryEditorLogic>(*store_, flags_, services_.windows, FromHwnd(hwnd()));
+    editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, appPath_);
+    store_->SetRowsChanged([this] { editorPage_->ShowCurrent(); });
+    AddPage(kEditorPage, *editorPage_);
 }
 
 void MainWindow::RestoreMatrixFields() {
@@ -230,8 +267,7 @@ void MainWindow::CreatePages() {
     fillPage_->onShow = [this] { TabSheet1Show(); };
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
     AddPage(kFillPage, *fillPage_);
-    editorPage_ = std::make_unique<BlankPage>(IDD_TABSHEET2, hwnd());
-    AddPage(kEditorPage, *editorPage_);
+    // The entry editor is made once the store it shows is loaded.
     browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
     AddPage(kBrowserMenuPage, *browserPage_);
     matrixPage_ = std::make_unique<BlankPage>(IDD_TABSHEET5, hwnd());
@@ -318,7 +354,14 @@ void MainWindow::FormShow() { SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr
 void MainWindow::Timer1Timer() {
     KillTimer(hwnd(), kTimer1);
     if (settings_.MinimizeWhenStartup) app_.Minimize();
+    if (settings_.AutoStartDragFill) {
+        ToolButtonDragFillClick();
+        SetDragFillButton(flags_.dragFillOn);
+    }
+    if (settings_.AutoStartHotKey) hotKeyFill_->ToolButtonHotKeyClick();
 }
+
+void MainWindow::ToolButtonDragFillClick() { pennora::ToolButtonDragFillClick(flags_, settings_, *this); }
 
 bool MainWindow::FormClose() {
     if (flags_.dataModified) {
@@ -371,6 +414,8 @@ void MainWindow::WMTrayNotify(LPARAM mouseMessage) {
         SetForegroundWindow(GetLastActivePopup(hwnd()));
         break;
     case WM_RBUTTONUP:
+        CheckTrayItem(IDM_MNUDRAGFILLING, flags_.dragFillOn);
+        CheckTrayItem(IDM_MNUHOTKEYFILLING, flags_.hotKeyOn);
         ShowTrayMenu();
         break;
     }
@@ -410,9 +455,68 @@ void MainWindow::ToolButtonHelpClick() { ShowHelpEntry(hwnd(), appPath_, HelpEnt
 // A commit whose new hot key the system refused leaves no key registered:
 // the hot-key mode is off, the tray shows the application's icon again.
 void MainWindow::HotKeyStoppedAfterCommit() {
-    trayIcon_.ChangeIcon(appIcon_);
+    ChangeTrayIcon(false);
+    SetHotKeyButton(false);
+    SetHotKeyMenuCheck(false);
     SetStatusText(kHotKeyStoppedStatus);
 }
+
+void MainWindow::CheckTrayItem(int id, bool checked) {
+    CheckMenuItem(popupMenuMain_, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::SetHotKeyButton(bool pressed) { fillPage_->SetPressed(IDC_TOOLBUTTONHOTKEY, pressed); }
+
+void MainWindow::SetHotKeyMenuCheck(bool checked) { CheckTrayItem(IDM_MNUHOTKEYFILLING, checked); }
+
+// The hot key is empty: the user is taken to where it is set.
+void MainWindow::ShowHotKeyOptions() {
+    SelectPage(kOptionsPage);
+    if (app_.IsMinimized()) {
+        app_.ShowTaskbarWindow(true);
+        app_.Restore();
+    }
+    SetFocus(optionsPage_->Item(IDC_HOTKEY1));
+}
+
+void MainWindow::MinimizeApplication() { app_.Minimize(); }
+
+void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_ : appIcon_); }
+
+// PopupMenuFill: one item per title, the caption exactly the title.
+void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) {
+    while (GetMenuItemCount(popupMenuFill_) > 0) DeleteMenu(popupMenuFill_, 0, MF_BYPOSITION);
+    fillMenuCaptions_ = titles;
+    UINT id = kFillMenuFirstId;
+    for (const std::string& title : titles) AppendMenuA(popupMenuFill_, MF_STRING, id++, title.c_str());
+}
+
+std::vector<std::string> MainWindow::FillMenuCaptions() const { return fillMenuCaptions_; }
+
+std::optional<std::string> MainWindow::PopupFillMenu(Point topLeft) {
+    const UINT chosen = UINT(TrackPopupMenu(popupMenuFill_, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                            topLeft.x, topLeft.y, 0, hwnd(), nullptr));
+    PostMessageA(hwnd(), WM_NULL, 0, 0);
+    if (chosen < kFillMenuFirstId || chosen - kFillMenuFirstId >= fillMenuCaptions_.size()) return std::nullopt;
+    return fillMenuCaptions_[chosen - kFillMenuFirstId];
+}
+
+// Told beside the tray icon when the program sits in the tray, otherwise on
+// the status line; no modal box gets in the way of the filling.
+void MainWindow::ReportRefusedDelivery() {
+    if (!trayIcon_.ShowBalloon(kAppTitle, kDeliveryRefusedText)) SetStatusText(kDeliveryRefusedText);
+}
+
+void MainWindow::ShowDragFillWindow() {
+    dragFill_->Show();
+    SetForegroundWindow(dragFill_->hwnd());
+}
+
+void MainWindow::CloseDragFillWindow() { dragFill_->Close(); }
+
+void MainWindow::SetDragFillButton(bool pressed) { fillPage_->SetPressed(IDC_TOOLBUTTONDRAGFILL, pressed); }
+
+void MainWindow::SetDragFillMenuCheck(bool checked) { CheckTrayItem(IDM_MNUDRAGFILLING, checked); }
 
 void MainWindow::ShowMenuOfButton(int buttonId) {
     const auto* button = std::find_if(std::begin(kMenuButtons), std::end(kMenuButtons),
@@ -458,6 +562,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
         WMTrayNotify(lParam);
         return 0;
+    case WM_HOTKEY:
+        hotKeyFill_->wmhotkey(lParam);
+        return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {
             app_.Minimize();
@@ -490,6 +597,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_ABOUT1: About1Click(); return 0;
         case IDM_RESETOPTIONS1: ResetOptions1Click(); return 0;
         case IDM_ORVANTAHELP1: OrvantaHelp1Click(); return 0;
+        case IDM_MNUDRAGFILLING: ToolButtonDragFillClick(); return 0;
+        case IDM_MNUHOTKEYFILLING: hotKeyFill_->ToolButtonHotKeyClick(); return 0;
         }
         break;
     }

@@ -22,7 +22,13 @@
 #include "ui/TitleStrip.h"
 #include "app/TrayIcon.h"
 #include "ui/Window.h"
+#include "entries/EntryEditorLogic.h"
+#include "entries/EntryEditorPage.h"
 #include "entries/EntryStore.h"
+#include "fill/DragFillMode.h"
+#include "fill/HotKeyFill.h"
+#include "fill/TextDelivery.h"
+#include "platform/CaretApi.h"
 #include "platform/FileSystem.h"
 #include "platform/HotKeyApi.h"
 #include "platform/ProfileApi.h"
@@ -38,6 +44,7 @@ struct ShellServices {
     ProfileApi& profile;
     FileSystem& files;
     HotKeyApi& hotKeys;
+    CaretApi& caret;
 };
 
 inline constexpr const char* kAppTitle = "KestovaPennora";
@@ -48,7 +55,7 @@ inline constexpr const char* kDataFileName = "Pennora.Dat";
 // Page indexes of PageControl1.
 enum PageIndex { kFillPage = 0, kEditorPage = 1, kBrowserMenuPage = 2, kMatrixPage = 3, kOptionsPage = 4, kAboutPage = 5 };
 
-class MainWindow final : public Window {
+class MainWindow final : public Window, private HotKeyFillView, private DragFillView {
 public:
     // Creates the window (FormCreate runs); `executablePath` gives AppPath.
     MainWindow(Application& app, ShellServices services, const std::string& executablePath);
@@ -64,6 +71,9 @@ public:
     void SelectPage(int index);
     std::string statusText() const;
     DragFillWindow& dragFill() { return *dragFill_; }
+    HotKeyFill& hotKeyFill() { return *hotKeyFill_; }
+    // The captions of the fill menu's items, in order.
+    std::vector<std::string> FillMenuCaptions() const;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -89,6 +99,25 @@ private:
     void ToolButtonHelpClick();
     void HotKeyStoppedAfterCommit();
     void ShowTrayMenu();
+    void ToolButtonDragFillClick();
+    void ClientDataSet1AfterPost();
+    void CreateFillModes();
+    void CreateEditorPage();
+
+    // How the fill modes show themselves.
+    void SetHotKeyButton(bool pressed) override;
+    void SetHotKeyMenuCheck(bool checked) override;
+    void ShowHotKeyOptions() override;
+    void MinimizeApplication() override;
+    void ChangeTrayIcon(bool hotKeyIcon) override;
+    void RebuildFillMenu(const std::vector<std::string>& titles) override;
+    std::optional<std::string> PopupFillMenu(Point topLeft) override;
+    void ReportRefusedDelivery() override;
+    void ShowDragFillWindow() override;
+    void CloseDragFillWindow() override;
+    void SetDragFillButton(bool pressed) override;
+    void SetDragFillMenuCheck(bool checked) override;
+    void CheckTrayItem(int id, bool checked);
 
     void LoadEntryStore();
     void RestoreMatrixFields();
@@ -110,7 +139,11 @@ private:
     std::vector<std::string> screenFonts_;
     ModeFlags flags_;
     std::unique_ptr<EntryStore> store_;
+    std::unique_ptr<TextDelivery> delivery_;
     std::unique_ptr<DragFillWindow> dragFill_;
+    std::unique_ptr<HotKeyFill> hotKeyFill_;
+    HMENU popupMenuFill_ = nullptr;
+    std::vector<std::string> fillMenuCaptions_;
 
     HFONT font_ = nullptr;
     HFONT stripFont_ = nullptr;
@@ -120,7 +153,8 @@ private:
     HWND pageControl1_ = nullptr;
     HWND statusBar1_ = nullptr;
     std::unique_ptr<FillPage> fillPage_;
-    std::unique_ptr<PageDialog> editorPage_;
+    std::unique_ptr<EntryEditorLogic> editorLogic_;
+    std::unique_ptr<EntryEditorPage> editorPage_;
     std::unique_ptr<PageDialog> browserPage_;
     std::unique_ptr<PageDialog> matrixPage_;
     std::unique_ptr<OptionsLogic> optionsLogic_;

@@ -36,3 +36,20 @@ void TrayIcon::Restore() {
 }
 
 }  // namespace pennora
+
+namespace pennora {
+
+bool TrayIcon::ShowBalloon(const char* title, const char* text) {
+    if (!added_) return false;
+    // The balloon fields follow the first form of the record; a record of
+    // their size carries them, the icon's own record stays as it is.
+    NOTIFYICONDATAA balloon = trayData_;
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.uFlags = NIF_INFO;
+    std::strncpy(balloon.szInfoTitle, title, sizeof balloon.szInfoTitle - 1);
+    std::strncpy(balloon.szInfo, text, sizeof balloon.szInfo - 1);
+    balloon.dwInfoFlags = NIIF_WARNING;
+    return Shell_NotifyIconA(NIM_MODIFY, &balloon) != FALSE;
+}
+
+}  // namespace pennora

@@ -24,6 +24,9 @@ public:
     void Delete();
     // After the shell restarted: the icon comes back if it was shown.
     void Restore();
+    bool IsShown() const { return added_; }
+    // A balloon notice beside the icon; false when no icon is shown.
+    bool ShowBalloon(const char* title, const char* text);
 
     const NOTIFYICONDATAA& record() const { return trayData_; }
 

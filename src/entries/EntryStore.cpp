@@ -79,6 +79,12 @@ void EntryStore::Close() {
 
 void EntryStore::SetAfterPost(std::function<void()> afterPost) { afterPost_ = std::move(afterPost); }
 
+void EntryStore::SetRowsChanged(std::function<void()> rowsChanged) { rowsChanged_ = std::move(rowsChanged); }
+
+void EntryStore::RowsChanged() {
+    if (rowsChanged_) rowsChanged_();
+}
+
 std::size_t EntryStore::RowCount() const { return entries_.size() + (state_ == State::Insert ? 1 : 0); }
 
 const Entry& EntryStore::Row(std::size_t row) const {
@@ -104,18 +110,23 @@ void EntryStore::ClampCurrent(std::size_t wanted) {
 
 template <class Field, class Value>
 void EntryStore::Change(Field Entry::*field, Value value) {
+    bool newRow = false;
     if (state_ == State::Browse) {
         if (!current_) {
             BeginInsert();
+            newRow = true;
         } else {
             if (entries_[*current_].*field == value) return;
             pending_ = entries_[*current_];
             state_ = State::Edit;
         }
     }
-    if (pending_.*field == value) return;
-    pending_.*field = std::move(value);
-    changed_ = true;
+    if (pending_.*field != value) {
+        pending_.*field = std::move(value);
+        changed_ = true;
+    }
+    // The new row appears with the value already in it.
+    if (newRow) RowsChanged();
 }
 
 void EntryStore::SetTitle(std::optional<std::string> title) {
@@ -144,6 +155,7 @@ void EntryStore::DropNewEntry() {
     pending_ = {};
     // The entry that was current at the insert is back on the new entry's row.
     ClampCurrent(*current_);
+    RowsChanged();
 }
 
 void EntryStore::Commit() {
@@ -164,6 +176,7 @@ void EntryStore::Commit() {
     state_ = State::Browse;
     pending_ = {};
     RunAfterPost();
+    RowsChanged();
 }
 
 void EntryStore::RunAfterPost() {
@@ -178,6 +191,7 @@ void EntryStore::Cancel() {
     } else {
         state_ = State::Browse;
         pending_ = {};
+        RowsChanged();
     }
 }
 
@@ -188,6 +202,7 @@ void EntryStore::DropUntouchedNewEntry() {
 void EntryStore::Insert() {
     Commit();
     BeginInsert();
+    RowsChanged();
 }
 
 void EntryStore::Delete() {
@@ -201,16 +216,19 @@ void EntryStore::Delete() {
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*current_));
     ClampCurrent(*current_);
     RunAfterPost();
+    RowsChanged();
 }
 
 void EntryStore::Prior() {
     Commit();
     if (current_ && *current_ > 0) --*current_;
+    RowsChanged();
 }
 
 void EntryStore::Next() {
     Commit();
     if (current_ && *current_ + 1 < entries_.size()) ++*current_;
+    RowsChanged();
 }
 
 void EntryStore::MoveTo(std::size_t row) {
@@ -219,6 +237,7 @@ void EntryStore::MoveTo(std::size_t row) {
     if (state_ == State::Insert && !changed_ && row > *current_) --row;
     Commit();
     ClampCurrent(row);
+    RowsChanged();
 }
 
 std::vector<std::string> EntryStore::Walk(bool (*inList)(const Entry&)) {
@@ -227,6 +246,7 @@ std::vector<std::string> EntryStore::Walk(bool (*inList)(const Entry&)) {
     for (const Entry& e : entries_)
         if (inList(e)) titles.emplace_back(TextOf(e.title));
     ClampCurrent(0);
+    RowsChanged();
     return titles;
 }
 

@@ -41,6 +41,10 @@ public:
     // Runs after every stored change: a commit of a new or changed entry and a
     // delete of a stored entry.
     void SetAfterPost(std::function<void()> afterPost);
+    // Runs whenever the rows or the current row may have changed (a commit,
+    // an insert, a delete, a move, a walk), so a view of the rows can follow.
+    // Field changes of the current entry do not run it.
+    void SetRowsChanged(std::function<void()> rowsChanged);
 
     // The rows the editor shows, in store order; a new entry that is being
     // inserted is among them, and the current row shows its pending values.
@@ -96,6 +100,7 @@ private:
     void Commit();
     void DropNewEntry();
     void RunAfterPost();
+    void RowsChanged();
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
     std::string SetAsideUnreadableFile(const std::string& reason);
@@ -110,6 +115,7 @@ private:
     bool changed_ = false;  // a field of a new entry was changed
     bool unreadableFileInPlace_ = false;
     std::function<void()> afterPost_;
+    std::function<void()> rowsChanged_;
 };
 
 // Where the rebuilt entry lists go: the hot-key fill menu and the drag-fill

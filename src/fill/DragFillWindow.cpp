@@ -1,39 +1,284 @@
 #include "fill/DragFillWindow.h"
 
+#include <commctrl.h>
+
+#include <iterator>
+
+#include "fill/DragFillIds.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32WindowsInput.h"
+#include "ui/HelpTopic.h"
 #include "ui/Settings.h"
-#include "ui/TitleStrip.h"
 
 namespace pennora {
 namespace {
 
 constexpr int kDesignWidth = 150;
 constexpr int kDesignHeight = 273;
+constexpr int kListLineHeight = 15;
 // CreateParams: a popup with a thin border and a sizing frame, no caption bar.
 constexpr DWORD kDragFillStyle = 0x80840000;  // WS_POPUP | WS_BORDER | WS_THICKFRAME
 
+constexpr const char* kStatusText = "    拖动快填";
+constexpr const char* kQuitText = "确定要退出吗？";
+constexpr const char* kQuitCaption = "Pennora - 拖动快填";
+
+struct TextButton {
+    int id;
+    const char* caption;
+};
+// ToolBar1: "帮助", a separator, "结束".
+constexpr TextButton kToolBar1[] = {{IDC_DF_TOOLBUTTON1, "帮助"}, {0, nullptr}, {IDC_DF_TOOLBUTTON2, "结束"}};
+
+MouseButton ButtonOf(UINT message) {
+    switch (message) {
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDOWN: return MouseButton::Right;
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDOWN: return MouseButton::Middle;
+    default: return MouseButton::Left;
+    }
+}
+
+bool IsButtonDown(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+}
+bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
+
+POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lParam))}; }
+
 }  // namespace
 
-DragFillWindow::DragFillWindow(IniFile& iniFile) : iniFile_(iniFile) {
+DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
+    background_ = CreateSolidBrush(kStripColour);
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-    windowClass.hbrBackground = CreateSolidBrush(kStripColour);
+    windowClass.hbrBackground = background_;
     Point design = kDragFillDesignPosition;
     // Owned by the desktop rather than the application, so minimising the
     // application neither hides it nor takes away its topmost place.
     Create("TfrmDragfill", windowClass, WS_EX_TOPMOST, "KestovaPennora", kDragFillStyle,
            RECT{design.x, design.y, design.x + kDesignWidth, design.y + kDesignHeight}, GetDesktopWindow());
+    CreateChildren();
     FormCreate();
 }
 
+DragFillWindow::~DragFillWindow() {
+    panel1_.reset();
+    if (hwnd()) DestroyWindow(hwnd());
+    if (stripFont_) DeleteObject(stripFont_);
+    if (listFont_) DeleteObject(listFont_);
+    if (background_) DeleteObject(background_);
+}
+
+void DragFillWindow::CreateChildren() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    stripFont_ = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+    listFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    panel1_ = std::make_unique<TitleStrip>(hwnd(), IDC_DF_PANEL1,
+                                           TitleStrip::Look{stripFont_, true, IDC_DF_IMAGE1, IDC_DF_IMAGE2});
+    panel1_->onMinimizeClick = [this] { ShowWindow(hwnd(), SW_MINIMIZE); };  // Image1Click
+    panel1_->onCloseClick = [this] { Close(); };                             // Image2Click
+
+    toolBar1_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER | CCS_NORESIZE |
+                                    CCS_NOPARENTALIGN,
+                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_TOOLBAR1), instance, nullptr);
+    SendMessageA(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+    SendMessageA(toolBar1_, TB_SETIMAGELIST, 0, 0);
+    SendMessageA(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(31, 64));
+    for (const TextButton& button : kToolBar1) {
+        TBBUTTON tb{};
+        tb.iBitmap = button.id ? I_IMAGENONE : 4;
+        tb.idCommand = button.id;
+        tb.fsState = TBSTATE_ENABLED;
+        tb.fsStyle = button.id ? BTNS_BUTTON | BTNS_SHOWTEXT | BTNS_AUTOSIZE : BTNS_SEP;
+        tb.iString = reinterpret_cast<INT_PTR>(button.caption);
+        SendMessageA(toolBar1_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
+    }
+
+    listBox1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
+                                hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
+    SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+    SendMessageA(listBox1_, LB_SETITEMHEIGHT, 0, kListLineHeight);
+    SetWindowSubclass(listBox1_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+
+    statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, kStatusText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
+                                  reinterpret_cast<HMENU>(IDC_DF_STATUSBAR1), instance, nullptr);
+    SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
+    SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(kStatusText));
+    Layout();
+}
+
+void DragFillWindow::Layout() {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int width = client.right;
+    panel1_->Layout(width);
+    DWORD buttonSize = DWORD(SendMessageA(toolBar1_, TB_GETBUTTONSIZE, 0, 0));
+    const int toolBarHeight = HIWORD(buttonSize) + 2;
+    MoveWindow(toolBar1_, 0, kStripHeight, width, toolBarHeight, TRUE);
+    SendMessageA(statusBar1_, WM_SIZE, 0, 0);
+    RECT status;
+    GetWindowRect(statusBar1_, &status);
+    const int listTop = kStripHeight + toolBarHeight;
+    MoveWindow(listBox1_, 0, listTop, width, client.bottom - (status.bottom - status.top) - listTop, TRUE);
+}
+
 void DragFillWindow::FormCreate() {
-    Point position = ReadPosition(iniFile_, CurrentPosition());
+    panel1_->SetCaption("KestovaPennora 2.5");
+    Point position = ReadPosition(context_.iniFile, CurrentPosition());
     SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void DragFillWindow::Show() {
+    FormShow();
+    ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+}
+
+void DragFillWindow::FormShow() {
+    context_.delivery.Disarm();
+    Point position = ReadStartPosition(context_.iniFile, CurrentPosition());
+    SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FillList(context_.store.WalkDragList());
+}
+
+void DragFillWindow::Close() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
+
+void DragFillWindow::FormClose() {
+    ShowWindow(hwnd(), SW_HIDE);
+    if (onClosed) onClosed();
+}
+
+void DragFillWindow::FillList(const std::vector<std::string>& titles) {
+    SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listBox1_, LB_RESETCONTENT, 0, 0);
+    for (const std::string& title : titles)
+        SendMessageA(listBox1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox1_, nullptr, TRUE);
+}
+
+std::vector<std::string> DragFillWindow::ListedTitles() const {
+    std::vector<std::string> titles;
+    const int count = int(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string title(size_t(SendMessageA(listBox1_, LB_GETTEXTLEN, i, 0)), '\0');
+        SendMessageA(listBox1_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(title.data()));
+        titles.push_back(title.c_str());
+    }
+    return titles;
+}
+
+std::string DragFillWindow::SelectedTitle() const {
+    const int selected = int(SendMessageA(listBox1_, LB_GETCURSEL, 0, 0));
+    if (selected < 0) return {};
+    std::string title(size_t(SendMessageA(listBox1_, LB_GETTEXTLEN, selected, 0)) + 1, '\0');
+    SendMessageA(listBox1_, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(title.data()));
+    return title.c_str();
+}
+
 Point DragFillWindow::CurrentPosition() const {
+    RECT rect;
+    if (!IsIconic(hwnd())) {
+        GetWindowRect(hwnd(), &rect);
+        return {rect.left, rect.top};
+    }
+    // A minimised window's restored place is given in work-area coordinates:
+    // shifted back to the screen, so a taskbar on the left or top edge does
+    // not move the window by its width at every run.
     WINDOWPLACEMENT placement{sizeof placement};
     GetWindowPlacement(hwnd(), &placement);
-    return {placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+    MONITORINFO monitor{sizeof monitor};
+    GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    return {placement.rcNormalPosition.left + monitor.rcWork.left - monitor.rcMonitor.left,
+            placement.rcNormalPosition.top + monitor.rcWork.top - monitor.rcMonitor.top};
+}
+
+// The press on a title arms the drag, with this window (not the list) taking
+// the capture.
+void DragFillWindow::ListBox1MouseDown(MouseButton button, POINT inList) {
+    if (button != MouseButton::Left) return;
+    const LRESULT hit = SendMessageA(listBox1_, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
+    if (HIWORD(hit) != 0 || int(LOWORD(hit)) >= SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) return;
+    context_.delivery.ArmDrag(FromHwnd(hwnd()));
+}
+
+void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
+    // The capture window gives the capture up on the left release, before the
+    // drop, so that the synthetic click reaches the target.
+    if (button == MouseButton::Left && GetCapture() == hwnd()) ReleaseCapture();
+    // After an aborted drop the list may have been refilled and lost its
+    // selection: with no title to type, the drag just ends.
+    if (button == MouseButton::Left && context_.delivery.DragActive() &&
+        SendMessageA(listBox1_, LB_GETCURSEL, 0, 0) < 0) {
+        context_.delivery.CancelDrag();
+        return;
+    }
+    const std::string title = SelectedTitle();
+    DropResult result = context_.delivery.DropText(
+        button, position.x, position.y, FromHwnd(listBox1_), [&] { return context_.store.GetContentByTitle(title); },
+        OnRefusedRelease::RestoreCursor);
+    if (result == DropResult::Refused && onDeliveryRefused) onDeliveryRefused();
+}
+
+void DragFillWindow::ToolButton1Click() { ShowHelpEntry(hwnd(), context_.appPath, HelpEntry::DragFillWindow); }
+
+void DragFillWindow::ToolButton2Click() {
+    if (context_.boxes.MessageBoxA(FromHwnd(hwnd()), kQuitText, kQuitCaption, MB_ICONQUESTION | MB_YESNO) == IDYES)
+        Close();
+}
+
+LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR data) {
+    auto* self = reinterpret_cast<DragFillWindow*>(data);
+    if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
+    if (!IsButtonDown(message) && !IsButtonUp(message)) return DefSubclassProc(list, message, wParam, lParam);
+    // The list's own handling (selecting the item under a press) comes first.
+    LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+    try {
+        if (IsButtonDown(message))
+            self->ListBox1MouseDown(ButtonOf(message), PointOf(lParam));
+        else
+            self->ListBox1MouseUp(ButtonOf(message), PointOf(lParam));
+    } catch (const std::exception& error) {
+        ReportUnhandled(error);
+    }
+    return result;
+}
+
+LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsButtonUp(message)) {
+        // The release of a drag arrives here while this window holds the capture.
+        ListBox1MouseUp(ButtonOf(message), PointOf(lParam));
+        return 0;
+    }
+    if (IsButtonDown(message)) {
+        POINT inList = PointOf(lParam);
+        MapWindowPoints(hwnd(), listBox1_, &inList, 1);
+        ListBox1MouseDown(ButtonOf(message), inList);
+        return 0;
+    }
+    switch (message) {
+    case WM_SIZE:
+        if (panel1_) Layout();
+        return 0;
+    case WM_CLOSE:
+        FormClose();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_DF_TOOLBUTTON1) ToolButton1Click();
+        if (LOWORD(wParam) == IDC_DF_TOOLBUTTON2) ToolButton2Click();
+        return 0;
+    case WM_SETCURSOR:
+        if (ApplyAppCursor()) return TRUE;
+        break;
+    }
+    return Default(message, wParam, lParam);
 }
 
 }  // namespace pennora

@@ -1,24 +1,74 @@
 #pragma once
-// TfrmDragfill: the small always-on-top window of drag fill. It is created
-// once, hidden, right after the main window, and is shown and hidden again,
-// never destroyed, until the process ends.
+// TfrmDragfill: the small always-on-top window of drag fill. It lists the
+// titles of the drag list; a title dragged onto another program's field is
+// typed there. It is created once, hidden, right after the main window, and
+// is shown and hidden again, never destroyed, until the process ends.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "entries/EntryStore.h"
+#include "fill/TextDelivery.h"
+#include "platform/WindowsInput.h"
 #include "ui/IniFile.h"
+#include "ui/TitleStrip.h"
 #include "ui/Window.h"
-#include "platform/Types.h"
 
 namespace pennora {
 
 class DragFillWindow final : public Window {
 public:
-    explicit DragFillWindow(IniFile& iniFile);
+    struct Context {
+        IniFile& iniFile;
+        EntryStore& store;
+        TextDelivery& delivery;
+        MessageBoxes& boxes;
+        std::string appPath;
+    };
+    explicit DragFillWindow(Context context);
+    ~DragFillWindow() override;
+
+    // Shows the window: FormShow runs (position, list refilled from the drag list).
+    void Show();
+    // Closes (hides) the window; FormClose runs.
+    void Close();
+
+    // Replaces the listed titles (the store's refill after a stored change).
+    void FillList(const std::vector<std::string>& titles);
+    std::vector<std::string> ListedTitles() const;
 
     // The window's place on screen (its restored place while minimised), as
     // the close sequence stores it.
     Point CurrentPosition() const;
 
+    std::function<void()> onClosed;            // FormClose, after the window is hidden
+    std::function<void()> onDeliveryRefused;   // a drop's characters were refused
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
     void FormCreate();
-    IniFile& iniFile_;
+    void FormShow();
+    void FormClose();
+    void CreateChildren();
+    void Layout();
+    void ListBox1MouseDown(MouseButton button, POINT inList);
+    void ListBox1MouseUp(MouseButton button, POINT position);
+    void ToolButton1Click();
+    void ToolButton2Click();
+    std::string SelectedTitle() const;
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+
+    Context context_;
+    HFONT stripFont_ = nullptr;
+    HFONT listFont_ = nullptr;
+    HBRUSH background_ = nullptr;
+    std::unique_ptr<TitleStrip> panel1_;
+    HWND toolBar1_ = nullptr;
+    HWND listBox1_ = nullptr;
+    HWND statusBar1_ = nullptr;
 };
 
 }  // namespace pennora

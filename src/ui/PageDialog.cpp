@@ -4,7 +4,7 @@
 
 namespace pennora {
 
-PageDialog::PageDialog(int templateId, HWND parent) { CreateChild(templateId, parent); }
+PageDialog::PageDialog(int templateId, HWND parent, bool unicode) { CreateChild(templateId, parent, unicode); }
 
 void PageDialog::AddHint(int controlId, const char* hint) {
     if (!tooltip_) {

@@ -29,7 +29,7 @@ public:
     };
 
 protected:
-    PageDialog(int templateId, HWND parent);
+    PageDialog(int templateId, HWND parent, bool unicode = false);
 
     // Gives a control a hint: its tooltip, and the status line's text while
     // the tooltip shows.

@@ -84,9 +84,13 @@ Dialog::~Dialog() {
     }
 }
 
-void Dialog::CreateChild(int templateId, HWND parent) {
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
-                       reinterpret_cast<LPARAM>(this));
+void Dialog::CreateChild(int templateId, HWND parent, bool unicode) {
+    if (unicode)
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent, Procedure,
+                           reinterpret_cast<LPARAM>(this));
+    else
+        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
+                           reinterpret_cast<LPARAM>(this));
 }
 
 std::string Dialog::ItemText(int id) const {

@@ -50,7 +50,10 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-    void CreateChild(int templateId, HWND parent);
+    // A Unicode dialog makes Unicode controls: Wine's ANSI edit control does
+    // not join the two bytes of a typed GBK character, a Unicode one does.
+    // The ANSI calls on its controls still move GBK texts.
+    void CreateChild(int templateId, HWND parent, bool unicode = false);
 
     void CheckButton(int id, bool checked) const { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
     bool IsButtonChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }

@@ -10,4 +10,5 @@ list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ByteLimitedEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpTopic.cpp)

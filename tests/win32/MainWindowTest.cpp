@@ -28,6 +28,7 @@
 #include "entries/DataFile.h"
 #include "fill/DragFillWindow.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32CaretApi.h"
 #include "platform/win32/Win32HotKeyApi.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -191,7 +192,7 @@ protected:
     // Program entry with the tool's folder as AppPath (the exe need not exist there).
     void Start() {
         app_ = std::make_unique<Application>(kAppTitle);
-        main_ = std::make_unique<MainWindow>(*app_, ShellServices{windows_, profile_, files_, hotKeys_},
+        main_ = std::make_unique<MainWindow>(*app_, ShellServices{windows_, profile_, files_, hotKeys_, caret_},
                                              Path("Pennora.exe"));
         main_->Show();
         DispatchPending();
@@ -235,6 +236,7 @@ protected:
     Win32Profile profile_;
     Win32FileSystem files_;
     Win32HotKeyApi hotKeys_;
+    Win32CaretApi caret_;
     std::string folder_;
     std::unique_ptr<Application> app_;
     std::unique_ptr<MainWindow> main_;

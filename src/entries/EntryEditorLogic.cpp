@@ -1,0 +1,64 @@
+#include "entries/EntryEditorLogic.h"
+
+namespace pennora {
+namespace {
+
+constexpr unsigned kMbYesNoQuestion = 0x24;  // MB_ICONQUESTION | MB_YESNO
+constexpr int kIdYesAnswer = 6;
+
+}  // namespace
+
+EntryEditorLogic::EntryEditorLogic(EntryStore& store, ModeFlags& flags, MessageBoxes& boxes, Hwnd owner)
+    : store_(store), flags_(flags), boxes_(boxes), owner_(owner) {}
+
+void EntryEditorLogic::ToolButton1Click() { store_.Insert(); }
+
+void EntryEditorLogic::ToolButton10Click() { store_.Prior(); }
+
+void EntryEditorLogic::ToolButton11Click() { store_.Next(); }
+
+void EntryEditorLogic::ToolButton2Click() {
+    if (boxes_.MessageBoxA(owner_, kDeleteQuestion, kDeleteCaption, kMbYesNoQuestion) != kIdYesAnswer) return;
+    store_.Delete();
+}
+
+void EntryEditorLogic::ToolButton3Click() {
+    store_.Save();
+    flags_.dataModified = false;
+}
+
+void EntryEditorLogic::TitleChanged(const std::string& text) { store_.SetTitle(text); }
+
+void EntryEditorLogic::ContentChanged(const std::string& text) { store_.SetContent(text); }
+
+void EntryEditorLogic::FlagClicked(EntryFlag flag) {
+    const Entry* current = store_.Current();
+    const Entry none;
+    const Entry& entry = current ? *current : none;
+    if (flag == EntryFlag::InDrag)
+        store_.SetInDrag(NextFlagState(entry.inDrag));
+    else
+        store_.SetInHotKey(NextFlagState(entry.inHotKey));
+}
+
+// The joined text always becomes part of the pending change, also when the
+// entry was not being edited: what the content box shows is what is stored.
+std::string EntryEditorLogic::DBEdit1Enter(const std::string& title, const std::string& content) {
+    const std::string joined = content + title;
+    store_.SetContent(joined);
+    const Entry* current = store_.Current();
+    return current && current->content ? *current->content : joined;
+}
+
+void EntryEditorLogic::GridRowSelected(std::size_t row) { store_.MoveTo(row); }
+
+void EntryEditorLogic::GridCtrlDelete() { store_.Delete(); }
+
+void EntryEditorLogic::GridFocusLost() { store_.DropUntouchedNewEntry(); }
+
+void EntryEditorLogic::GridTitleEdited(std::size_t row, const std::string& text) {
+    store_.MoveTo(row);
+    store_.SetTitle(text);
+}
+
+}  // namespace pennora

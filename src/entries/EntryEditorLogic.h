@@ -1,0 +1,57 @@
+#pragma once
+// The rules of the entry editor page (" 数据编辑 "), apart from its window:
+// what each tool button, the grid and the bound controls do to the entry
+// store. The page moves texts between its controls and the store and calls
+// these handlers; the store keeps the commit rule.
+#include <optional>
+#include <string>
+
+#include "entries/EntryStore.h"
+#include "platform/WindowsInput.h"
+#include "ui/ModeFlags.h"
+
+namespace pennora {
+
+inline constexpr std::size_t kTitleBoxLimit = 50;  // bytes typed or pasted into DBEdit1
+inline constexpr const char* kDeleteQuestion = "确定要删除本项纪录吗？";
+inline constexpr const char* kDeleteCaption = "删除";
+
+// A click on a flag box: the indeterminate (null) state becomes true, then
+// the box switches between true and false; there is no way back to null.
+inline std::optional<bool> NextFlagState(std::optional<bool> state) { return state ? !*state : true; }
+
+enum class EntryFlag { InDrag, InHotKey };
+
+class EntryEditorLogic {
+public:
+    // `owner` is the window that owns the delete question.
+    EntryEditorLogic(EntryStore& store, ModeFlags& flags, MessageBoxes& boxes, Hwnd owner);
+
+    void ToolButton1Click();   // new entry before the current one
+    void ToolButton10Click();  // previous entry
+    void ToolButton11Click();  // next entry
+    void ToolButton2Click();   // delete after the question; throws on an empty store
+    void ToolButton3Click();   // save (throws naming the file on failure), then not modified
+
+    void TitleChanged(const std::string& text);
+    void ContentChanged(const std::string& text);
+    void FlagClicked(EntryFlag flag);
+
+    // Enter in the title box: the title is appended to the content, and the
+    // joined text is part of the entry's pending change. Returns it.
+    std::string DBEdit1Enter(const std::string& title, const std::string& content);
+
+    void GridRowSelected(std::size_t row);
+    void GridCtrlDelete();  // at once, without the question
+    void GridFocusLost();   // an untouched new entry is dropped
+    // A title typed in place in the grid (up to the field's 100 bytes).
+    void GridTitleEdited(std::size_t row, const std::string& text);
+
+private:
+    EntryStore& store_;
+    ModeFlags& flags_;
+    MessageBoxes& boxes_;
+    Hwnd owner_;
+};
+
+}  // namespace pennora

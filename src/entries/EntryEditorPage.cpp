@@ -1,0 +1,361 @@
+#include "entries/EntryEditorPage.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "entries/EntryEditorIds.h"
+#include "ui/ByteLimitedEdit.h"
+#include "ui/HelpTopic.h"
+#include "ui/resource.h"
+
+namespace pennora {
+namespace {
+
+constexpr int kImageSize = 16;
+constexpr int kCurrentRowImage = 7;  // the "next" arrow marks the current row
+constexpr int kMargin = 4;
+constexpr int kSplitterWidth = 5;
+constexpr int kMinimumPaneWidth = 40;
+constexpr UINT_PTR kTitleBoxSubclass = 1;
+
+// ToolBar1, left to right, with separators; images of ImgLstEditData.
+constexpr PageDialog::ToolButton kToolBar1[] = {
+    {IDC_TOOLBUTTON1, 1, BTNS_BUTTON, "新增纪录"}, {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON10, 6, BTNS_BUTTON, "前一项"},  {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON11, 7, BTNS_BUTTON, "Next Record"}, {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON2, 2, BTNS_BUTTON, "删除"},    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON3, 0, BTNS_BUTTON, "保存"},    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},
+};
+
+std::string ItemTextOf(HWND control) {
+    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(size_t(GetWindowTextA(control, text.data(), int(text.size()))));
+    return text;
+}
+
+RECT RectIn(HWND parent, HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace
+
+EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath)
+    : PageDialog(IDD_TABSHEET2, parent, true), store_(store), logic_(logic), appPath_(std::move(appPath)) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    images_ = ImageList_LoadImageA(instance, "IMGLSTEDITDATA", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+                                   LR_CREATEDIBSECTION);
+    CreateToolBar();
+
+    HWND grid = Item(IDC_DBGRID1);
+    ListView_SetExtendedListViewStyle(grid, LVS_EX_FULLROWSELECT);
+    ListView_SetImageList(grid, images_, LVSIL_SMALL);
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = LVCFMT_CENTER;
+    column.pszText = const_cast<char*>("标题");
+    column.cx = RectIn(hwnd(), grid).right - RectIn(hwnd(), grid).left - GetSystemMetrics(SM_CXVSCROLL) - 4;
+    SendMessageA(grid, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    // The heading is centred (a list view keeps its first column left-aligned,
+    // its header does not) and bold.
+    if (HWND header = ListView_GetHeader(grid)) {
+        HDITEMA heading{};
+        heading.mask = HDI_FORMAT;
+        Header_GetItem(header, 0, &heading);
+        heading.fmt = (heading.fmt & ~HDF_JUSTIFYMASK) | HDF_CENTER;
+        Header_SetItem(header, 0, &heading);
+        LOGFONTA bold{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)), sizeof bold, &bold);
+        bold.lfWeight = FW_BOLD;
+        headerFont_ = CreateFontIndirectA(&bold);
+        SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_), TRUE);
+    }
+
+    LimitEditToBytes(Item(IDC_DBEDIT1), kTitleBoxLimit);
+    SetWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
+    AddHint(IDC_DBCHECKBOX2, "Show Record in Hotkey-filling List");
+    AddHint(IDC_DBCHECKBOX1, "Show Record in Drag-filling List");
+
+    // Where the template puts each control, and how it follows the page's
+    // size and the splitter.
+    GetClientRect(hwnd(), &designClient_);
+    const RECT gridRect = RectIn(hwnd(), grid);
+    gridWidth_ = gridRect.right - gridRect.left;
+    struct Anchor {
+        int id;
+        bool stretchRight, stretchBottom, sticksToBottom;
+    };
+    const Anchor anchors[] = {
+        {IDC_TOOLBAR1, true, false, false},    {IDC_LABELTITLE, false, false, false},
+        {IDC_DBEDIT1, true, false, false},     {IDC_LABELCONTENT, false, false, false},
+        {IDC_DBMEMO1, true, true, false},      {IDC_DBCHECKBOX2, false, false, true},
+        {IDC_DBCHECKBOX1, false, false, true},
+    };
+    placements_.push_back({IDC_DBGRID1, gridRect, false, false, true, false});
+    for (const Anchor& anchor : anchors)
+        placements_.push_back({anchor.id, RectIn(hwnd(), Item(anchor.id)), true, anchor.stretchRight,
+                               anchor.stretchBottom, anchor.sticksToBottom});
+    ShowCurrent();
+}
+
+EntryEditorPage::~EntryEditorPage() {
+    if (hwnd()) RemoveWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass);
+    if (images_) ImageList_Destroy(images_);
+    if (headerFont_) DeleteObject(headerFont_);
+}
+
+void EntryEditorPage::CreateToolBar() {
+    HWND toolBar = Item(IDC_TOOLBAR1);
+    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
+    AddToolButtons(toolBar, images_, kToolBar1, int(std::size(kToolBar1)));
+}
+
+// The rows, the current row and its fields as the store has them now.
+void EntryEditorPage::ShowCurrent() {
+    showing_ = true;
+    HWND grid = Item(IDC_DBGRID1);
+    ListView_SetItemCountEx(grid, int(store_.RowCount()), LVSICF_NOSCROLL);
+    const std::optional<std::size_t> row = store_.CurrentRow();
+    ListView_SetItemState(grid, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (row) {
+        ListView_SetItemState(grid, int(*row), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(grid, int(*row), FALSE);
+    }
+    InvalidateRect(grid, nullptr, FALSE);
+    const Entry* current = store_.Current();
+    const Entry none;
+    const Entry& entry = current ? *current : none;
+    ShowText(IDC_DBEDIT1, entry.title);
+    ShowText(IDC_DBMEMO1, entry.content);
+    ShowFlag(IDC_DBCHECKBOX2, entry.inHotKey);
+    ShowFlag(IDC_DBCHECKBOX1, entry.inDrag);
+    showing_ = false;
+}
+
+// Sets a box's text only when it differs, so the caret of a box being typed
+// in stays where it is.
+void EntryEditorPage::ShowText(int id, const std::optional<std::string>& text) {
+    const std::string wanted = text.value_or("");
+    if (ItemTextOf(Item(id)) != wanted) SetWindowTextA(Item(id), wanted.c_str());
+}
+
+void EntryEditorPage::ShowFlag(int id, const std::optional<bool>& flag) {
+    CheckDlgButton(hwnd(), id, !flag ? BST_INDETERMINATE : *flag ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool EntryEditorPage::OnButtonClicked(int id) {
+    switch (id) {
+    case IDC_TOOLBUTTON1: logic_.ToolButton1Click(); break;
+    case IDC_TOOLBUTTON10: logic_.ToolButton10Click(); break;
+    case IDC_TOOLBUTTON11: logic_.ToolButton11Click(); break;
+    case IDC_TOOLBUTTON2: logic_.ToolButton2Click(); break;
+    case IDC_TOOLBUTTON3: logic_.ToolButton3Click(); break;
+    case IDC_TOOLBUTTON6: ShowHelpEntry(hwnd(), appPath_, HelpEntry::EntryEditor); return true;
+    case IDC_DBCHECKBOX2: logic_.FlagClicked(EntryFlag::InHotKey); break;
+    case IDC_DBCHECKBOX1: logic_.FlagClicked(EntryFlag::InDrag); break;
+    default: return false;
+    }
+    ShowCurrent();
+    return true;
+}
+
+bool EntryEditorPage::OnCommand(int id, int code, HWND control) {
+    if (code != EN_CHANGE || showing_) return false;
+    if (id == IDC_DBEDIT1) {
+        logic_.TitleChanged(ItemTextOf(control));
+        // The grid shows the title as it is being typed.
+        if (auto row = store_.CurrentRow()) ListView_RedrawItems(Item(IDC_DBGRID1), int(*row), int(*row));
+    } else if (id == IDC_DBMEMO1)
+        logic_.ContentChanged(ItemTextOf(control));
+    else
+        return false;
+    return true;
+}
+
+LRESULT EntryEditorPage::OnNotify(const NMHDR& header) {
+    if (header.idFrom == IDC_DBGRID1) return GridNotify(header);
+    return PageDialog::OnNotify(header);
+}
+
+LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
+    switch (header.code) {
+    case LVN_GETDISPINFOA:
+    case LVN_GETDISPINFOW: {
+        auto& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
+        if (item.iItem < 0 || std::size_t(item.iItem) >= store_.RowCount()) return 0;
+        if (item.mask & LVIF_TEXT) {
+            const std::string title = store_.Row(std::size_t(item.iItem)).title.value_or("");
+            if (header.code == LVN_GETDISPINFOA) {
+                lstrcpynA(item.pszText, title.c_str(), item.cchTextMax);
+            } else {
+                auto* wide = reinterpret_cast<wchar_t*>(item.pszText);
+                int written = MultiByteToWideChar(CP_ACP, 0, title.c_str(), -1, wide, item.cchTextMax);
+                if (written == 0 && item.cchTextMax > 0) wide[0] = 0;
+            }
+        }
+        if (item.mask & LVIF_IMAGE)
+            item.iImage = store_.CurrentRow() == std::size_t(item.iItem) ? kCurrentRowImage : I_IMAGENONE;
+        return 0;
+    }
+    case LVN_ITEMCHANGED: {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (showing_ || change.iItem < 0 || !(change.uNewState & LVIS_SELECTED) || (change.uOldState & LVIS_SELECTED))
+            return 0;
+        logic_.GridRowSelected(std::size_t(change.iItem));
+        ShowCurrent();
+        return 0;
+    }
+    case LVN_KEYDOWN: {
+        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+        if (key.wVKey == VK_DELETE && (GetKeyState(VK_CONTROL) & 0x8000)) {
+            logic_.GridCtrlDelete();
+            ShowCurrent();
+        }
+        return 0;
+    }
+    case LVN_BEGINLABELEDITA:
+    case LVN_BEGINLABELEDITW:
+        editingLabel_ = true;
+        if (HWND edit = ListView_GetEditControl(header.hwndFrom)) LimitEditToBytes(edit, kTitleWidth);
+        return FALSE;
+    case LVN_ENDLABELEDITA:
+    case LVN_ENDLABELEDITW: {
+        editingLabel_ = false;
+        const auto& edit = reinterpret_cast<const NMLVDISPINFOA&>(header);
+        if (edit.item.pszText) {
+            std::string title;
+            if (header.code == LVN_ENDLABELEDITA) {
+                title = edit.item.pszText;
+            } else {
+                const auto* wide = reinterpret_cast<const wchar_t*>(edit.item.pszText);
+                int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+                title.resize(size_t(std::max(size, 1)));
+                WideCharToMultiByte(CP_ACP, 0, wide, -1, title.data(), size, nullptr, nullptr);
+                title.resize(title.size() - 1);
+            }
+            logic_.GridTitleEdited(std::size_t(edit.item.iItem), title);
+        }
+        ShowCurrent();
+        return FALSE;
+    }
+    case NM_KILLFOCUS:
+        // Focus going to the grid's own title editor is not leaving the grid.
+        if (!editingLabel_) {
+            logic_.GridFocusLost();
+            ShowCurrent();
+        }
+        return 0;
+    }
+    return 0;
+}
+
+void EntryEditorPage::DBEdit1KeyDown(WPARAM key) {
+    if (key != VK_RETURN) return;
+    const std::string joined = logic_.DBEdit1Enter(ItemTextOf(Item(IDC_DBEDIT1)), ItemTextOf(Item(IDC_DBMEMO1)));
+    showing_ = true;
+    SetWindowTextA(Item(IDC_DBMEMO1), joined.c_str());
+    showing_ = false;
+}
+
+// DBEdit1 gets Enter itself (the dialog would take it as a default-button
+// press) and hands it to DBEdit1KeyDown without consuming it.
+LRESULT CALLBACK EntryEditorPage::TitleBoxProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                    DWORD_PTR data) {
+    if (message == WM_GETDLGCODE && wParam == VK_RETURN)
+        return DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    if (message == WM_KEYDOWN) {
+        try {
+            reinterpret_cast<EntryEditorPage*>(data)->DBEdit1KeyDown(wParam);
+        } catch (const std::exception& error) {
+            ReportUnhandled(error);
+        }
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+int EntryEditorPage::SplitterLeft() const { return placements_.front().design.left + gridWidth_; }
+
+bool EntryEditorPage::OverSplitter(POINT inPage) const {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int left = SplitterLeft();
+    return inPage.x >= left && inPage.x < left + kSplitterWidth && inPage.y >= 0 && inPage.y < client.bottom;
+}
+
+// Each control keeps its distances from the template: the grid its width
+// (the splitter's place), the right-hand part follows the splitter, and the
+// content box takes what the page gains in size.
+void EntryEditorPage::Layout() {
+    if (placements_.empty()) return;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int growX = client.right - designClient_.right, growY = client.bottom - designClient_.bottom;
+    const int shift = SplitterLeft() + kSplitterWidth - placements_[1].design.left;
+    HDWP positions = BeginDeferWindowPos(int(placements_.size()));
+    for (const Placement& p : placements_) {
+        RECT r = p.design;
+        if (p.id == IDC_DBGRID1) r.right = r.left + gridWidth_;
+        if (p.followsSplitter) {
+            r.left += shift;
+            r.right += p.stretchRight ? growX : shift;
+        }
+        if (p.stretchBottom) r.bottom += growY;
+        if (p.sticksToBottom) OffsetRect(&r, 0, growY);
+        positions = DeferWindowPos(positions, Item(p.id), nullptr, r.left, r.top, std::max(0L, r.right - r.left),
+                                   std::max(0L, r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    EndDeferWindowPos(positions);
+    ListView_SetColumnWidth(Item(IDC_DBGRID1), 0, gridWidth_ - GetSystemMetrics(SM_CXVSCROLL) - 4);
+}
+
+bool EntryEditorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+    case WM_SIZE:
+        Layout();
+        return false;
+    case WM_SETCURSOR: {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ScreenToClient(hwnd(), &cursor);
+        if (reinterpret_cast<HWND>(wParam) == hwnd() && OverSplitter(cursor)) {
+            SetCursor(LoadCursorA(nullptr, IDC_SIZEWE));
+            result = TRUE;
+            SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
+            return true;
+        }
+        break;
+    }
+    case WM_LBUTTONDOWN:
+        if (OverSplitter({short(LOWORD(lParam)), short(HIWORD(lParam))})) {
+            splitting_ = true;
+            SetCapture(hwnd());
+            return true;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (splitting_) {
+            RECT client;
+            GetClientRect(hwnd(), &client);
+            const int left = placements_.front().design.left;
+            gridWidth_ = std::clamp(int(short(LOWORD(lParam))) - left, kMinimumPaneWidth,
+                                    std::max(kMinimumPaneWidth, int(client.right) - left - kSplitterWidth - kMinimumPaneWidth));
+            Layout();
+            return true;
+        }
+        break;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (splitting_) {
+            splitting_ = false;
+            if (message == WM_LBUTTONUP) ReleaseCapture();
+            return true;
+        }
+        break;
+    }
+    return PageDialog::OnMessage(message, wParam, lParam, result);
+}
+
+}  // namespace pennora

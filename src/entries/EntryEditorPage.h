@@ -1,0 +1,60 @@
+#pragma once
+// TabSheet2 " 数据编辑 ", the entry editor page: the grid of titles, the
+// current entry's title, content and flags, and the tool bar. The page holds
+// no data: it shows the store's current entry and hands every edit to
+// EntryEditorLogic.
+#include <string>
+#include <vector>
+
+#include "entries/EntryEditorLogic.h"
+#include "ui/PageDialog.h"
+
+namespace pennora {
+
+class EntryEditorPage final : public PageDialog {
+public:
+    EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath);
+    ~EntryEditorPage() override;
+
+    // Shows the store's rows and current entry (the store calls this after
+    // every change of its rows).
+    void ShowCurrent();
+
+protected:
+    bool OnButtonClicked(int id) override;
+    bool OnCommand(int id, int code, HWND control) override;
+    LRESULT OnNotify(const NMHDR& header) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    struct Placement {
+        int id;
+        RECT design;  // in the template, in pixels
+        bool followsSplitter, stretchRight, stretchBottom, sticksToBottom;
+    };
+
+    void CreateToolBar();
+    void Layout();
+    int SplitterLeft() const;
+    bool OverSplitter(POINT inPage) const;
+    void ShowText(int id, const std::optional<std::string>& text);
+    void ShowFlag(int id, const std::optional<bool>& flag);
+    LRESULT GridNotify(const NMHDR& header);
+    void DBEdit1KeyDown(WPARAM key);
+    static LRESULT CALLBACK TitleBoxProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR self);
+
+    EntryStore& store_;
+    EntryEditorLogic& logic_;
+    std::string appPath_;
+    HIMAGELIST images_ = nullptr;
+    HFONT headerFont_ = nullptr;
+    std::vector<Placement> placements_;
+    RECT designClient_{};
+    int gridWidth_ = 0;
+    bool showing_ = false;       // the page is setting its controls
+    bool editingLabel_ = false;  // a title is being typed in the grid
+    bool splitting_ = false;     // the splitter is being dragged
+};
+
+}  // namespace pennora
