@@ -493,10 +493,16 @@ void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) {
 
 std::vector<std::string> MainWindow::FillMenuCaptions() const { return fillMenuCaptions_; }
 
+// The menu takes the keyboard only while its owner is the foreground window;
+// the field's window gets the foreground back afterwards, so the user goes
+// on typing where they were.
 std::optional<std::string> MainWindow::PopupFillMenu(Point topLeft) {
+    HWND previous = GetForegroundWindow();
+    SetForegroundWindow(hwnd());
     const UINT chosen = UINT(TrackPopupMenu(popupMenuFill_, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                             topLeft.x, topLeft.y, 0, hwnd(), nullptr));
     PostMessageA(hwnd(), WM_NULL, 0, 0);
+    if (previous) SetForegroundWindow(previous);
     if (chosen < kFillMenuFirstId || chosen - kFillMenuFirstId >= fillMenuCaptions_.size()) return std::nullopt;
     return fillMenuCaptions_[chosen - kFillMenuFirstId];
 }

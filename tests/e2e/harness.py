@@ -238,3 +238,79 @@ def run(tests):
             time.sleep(0.5)
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
+
+
+class EditTarget:
+    """Another program's input field: EditTarget.exe, a Unicode edit window
+    that reports its text, the presses it received and its caret."""
+
+    def __init__(self, name, x=880, y=450):
+        self.report = os.path.join(RUN_DIR, name + ".txt")
+        for suffix in ("", ".clicks", ".caret"):
+            if os.path.exists(self.report + suffix):
+                os.remove(self.report + suffix)
+        self.process = subprocess.Popen(
+            ["wine", os.path.join(PROGRAMS_DIR, "EditTarget.exe"), windows_path(self.report), str(x), str(y)],
+            cwd="/", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^PennoraEditTarget$").split(),
+                               what="the EditTarget window")[0]
+        wait_for(lambda: self.text() is not None, what="EditTarget's first report")
+
+    def _read(self, suffix=""):
+        try:
+            with open(self.report + suffix, "rb") as file:
+                return file.read().decode("utf-8")
+        except FileNotFoundError:
+            return None
+
+    def text(self):
+        return self._read()
+
+    def caret(self):
+        """(caret x, caret y, edit left, edit top), or None before the edit had the focus."""
+        fields = (self._read(".caret") or "").split()
+        return tuple(map(int, fields)) if len(fields) == 4 else None
+
+    def geometry(self):
+        out = xdotool("getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=") for line in out.splitlines())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def middle(self):
+        x, y, width, height = self.geometry()
+        return x + width // 2, y + height // 2
+
+    def focus(self):
+        """Clicks into the edit, as a user does before typing."""
+        x, y = self.middle()
+        xdotool("mousemove", str(x), str(y), "click", "1")
+        wait_for(self.caret, what="the caret in EditTarget")
+
+    def wait_for_text(self, expected, timeout=20.0):
+        try:
+            wait_for(lambda: self.text() == expected, timeout, what=f"EditTarget to hold {expected!r}")
+        except AssertionError:
+            raise AssertionError(f"EditTarget holds {self.text()!r}, not {expected!r}") from None
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+
+
+def drag(from_point, to_point):
+    """Presses the left button at one point, moves in steps as a hand would and releases at the other."""
+    (x0, y0), (x1, y1) = from_point, to_point
+    xdotool("mousemove", str(x0), str(y0))
+    xdotool("mousedown", "1")
+    for step in range(1, 5):
+        xdotool("mousemove", str(x0 + (x1 - x0) * step // 4), str(y0 + (y1 - y0) * step // 4))
+        time.sleep(0.05)
+    xdotool("mouseup", "1")
+
+
+def read_data(path):
+    """The entries of a data file as (title, content) pairs, CR and LF as they are."""
+    code, out = probe("read-data", windows_path(path))
+    assert code == 0, f"the data file {path} is unreadable"
+    unescape = lambda text: None if text == "<null>" else text.replace("\\r", "\r").replace("\\n", "\n").replace("\\t", "\t")
+    return [tuple(unescape(field) for field in line.split("\t")) for line in out.splitlines()]

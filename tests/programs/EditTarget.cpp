@@ -2,7 +2,9 @@
 // with a multi-line edit control filling it. Whenever the edit's text changes,
 // and when the window closes, the text is written as UTF-8 to the file named
 // by the first argument, so a test can read what arrived. The mouse presses
-// the edit receives are counted in REPORT-FILE.clicks ("left N right M").
+// the edit receives are counted in REPORT-FILE.clicks ("left N right M"), and
+// REPORT-FILE.caret holds "caretX caretY editLeft editTop": the caret in the
+// edit's client coordinates and the edit's outer corner on the screen.
 //   EditTarget.exe REPORT-FILE [X Y]
 // A Unicode window joins the lead and trail byte of a posted GBK character
 // into one character, as a browser's fields do; a Wine ANSI edit does not.
@@ -47,7 +49,18 @@ void WriteFileWhole(const std::wstring& path, const std::string& bytes) {
     if (complete) MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
-void WriteReport() { WriteFileWhole(reportPath, Utf8(EditText())); }
+void WriteCaret() {
+    POINT caret{};
+    RECT rect{};
+    if (!GetCaretPos(&caret) || !GetWindowRect(edit, &rect)) return;
+    WriteFileWhole(reportPath + L".caret", std::to_string(caret.x) + " " + std::to_string(caret.y) + " " +
+                                              std::to_string(rect.left) + " " + std::to_string(rect.top) + "\n");
+}
+
+void WriteReport() {
+    WriteFileWhole(reportPath, Utf8(EditText()));
+    WriteCaret();
+}
 
 void WriteClicks() {
     WriteFileWhole(reportPath + L".clicks",
@@ -73,6 +86,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         editProc = WNDPROC(SetWindowLongPtrW(edit, GWLP_WNDPROC, LONG_PTR(EditProc)));
         WriteClicks();
         WriteReport();
+        SetTimer(window, 1, 200, nullptr);  // the caret moves without a change of text too
+        return 0;
+    case WM_TIMER:
+        if (GetFocus() == edit) WriteCaret();
         return 0;
     case WM_SIZE:
         MoveWindow(edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);

@@ -16,6 +16,16 @@
 //   Probe popup                    -> "menu=<0|1> left top right bottom": the popup menu shown, if any
 //   Probe menu-items <exe> <id> <position> -> the items of the popup at <position> of menu resource <id>
 //                                     of <exe>, one a line ("-" for a separator)
+//   Probe read-data <file>         -> each entry of a data file as "title<TAB>content" (CR, LF and TAB
+//                                     written as \r, \n, \t; null as <null>), or "unreadable"
+//   Probe set-clipboard <text>     -> puts the text on the clipboard as Unicode text
+//   Probe text <id>                -> the text of the main window's control <id>
+//   Probe check <id>               -> the state of check box <id>: 0, 1 or 2 (indeterminate)
+//   Probe dragfill                 -> "shown=<0|1> left top right bottom" of the drag-fill window
+//   Probe dragfill-items           -> the titles of its list, one a line
+//   Probe dragfill-item-rect <i>   -> screen rectangle of item <i> of its list
+//   Probe tool-button <bar> <id>   -> "left top right bottom pressed" of button <id> of tool bar <bar>
+//   Probe focus                    -> the control id of the main window's focused control
 // Exit code 0 on success, 1 when the window looked for is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -24,11 +34,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "ui/resource.h"
 #include "entries/DataFile.h"
+#include "entries/EntryEditorIds.h"
+#include "fill/DragFillIds.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -48,10 +62,14 @@ void Print(const std::string& line) {
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), DWORD(out.size()), &written, nullptr);
 }
 
+// WM_GETTEXT itself: for a window of another process GetWindowText gives only
+// the caption stored with the window, not an edit box's text.
 std::string WindowText(HWND window) {
-    char text[4096] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[4096] = {};
+    SendMessageW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    char ansi[8192] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
 }
 
 HWND MainWindow() { return FindWindowA("TfrmMain", nullptr); }
@@ -229,6 +247,108 @@ int WriteData(int argc, char** argv) {
     return 0;
 }
 
+std::string Escaped(const std::optional<std::string>& text) {
+    if (!text) return "<null>";
+    std::string out;
+    for (char c : *text) out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : std::string(1, c);
+    return out;
+}
+
+int ReadData(const char* file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    pennora::DecodedDataFile decoded = pennora::DecodeDataFile(bytes);
+    if (!in || !decoded.ok()) {
+        Print("unreadable");
+        return 1;
+    }
+    for (const pennora::Entry& entry : decoded.entries) Print(Escaped(entry.title) + "\t" + Escaped(entry.content));
+    return 0;
+}
+
+int SetClipboard(const std::string& ansi) {
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size_t(length) * sizeof(wchar_t));
+    if (!memory) return 1;
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, static_cast<wchar_t*>(GlobalLock(memory)), length);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(nullptr)) return 1;
+    EmptyClipboard();
+    bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    return set ? 0 : 1;
+}
+
+int ShowText(int id) {
+    HWND control = FindControl(id);
+    if (!control) return 1;
+    Print(Escaped(WindowText(control)));
+    return 0;
+}
+
+int ShowCheck(int id) {
+    HWND control = FindControl(id);
+    if (!control) return 1;
+    Print(std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0)));
+    return 0;
+}
+
+HWND DragFillWindow() { return FindWindowA("TfrmDragfill", nullptr); }
+
+int ShowDragFill() {
+    HWND window = DragFillWindow();
+    if (!window) return 1;
+    RECT rect;
+    GetWindowRect(window, &rect);
+    Print(std::string("shown=") + (IsWindowVisible(window) ? "1 " : "0 ") + std::to_string(rect.left) + " " +
+          std::to_string(rect.top) + " " + std::to_string(rect.right) + " " + std::to_string(rect.bottom));
+    return 0;
+}
+
+int ShowDragFillItems() {
+    HWND list = GetDlgItem(DragFillWindow(), IDC_DF_LISTBOX1);
+    if (!list) return 1;
+    // Wine carries a list box's item text across processes itself, in its
+    // Unicode form only.
+    const int count = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        char ansi[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+        Print(ansi);
+    }
+    return 0;
+}
+
+// Wine carries LB_GETITEMRECT's rectangle across processes itself.
+int ShowDragFillItemRect(int index) {
+    HWND list = GetDlgItem(DragFillWindow(), IDC_DF_LISTBOX1);
+    RECT rect{};
+    if (!list || SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)) == LB_ERR) return 1;
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    PrintRect(rect);
+    return 0;
+}
+
+int ShowToolButton(int toolBarId, int buttonId) {
+    HWND toolBar = FindControl(toolBarId);
+    RECT rect;
+    if (!toolBar || !RemoteItemRect(toolBar, TB_GETRECT, buttonId, rect)) return 1;
+    const bool pressed = SendMessageA(toolBar, TB_ISBUTTONCHECKED, buttonId, 0) != 0;
+    Print(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
+          std::to_string(rect.bottom) + " " + (pressed ? "1" : "0"));
+    return 0;
+}
+
+int ShowFocus() {
+    HWND main = MainWindow();
+    GUITHREADINFO info{sizeof info};
+    if (!main || !GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
+    Print(std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -246,8 +366,19 @@ int main(int argc, char** argv) {
     if (command == "menu-button-rect" && argc > 2) return ShowRemoteRect(IDC_TOOLBAR5, TB_GETRECT, std::atoi(argv[2]));
     if (command == "popup") return ShowPopupMenu();
     if (command == "menu-items" && argc > 4) return ShowMenuItems(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (command == "read-data" && argc > 2) return ReadData(argv[2]);
+    if (command == "set-clipboard" && argc > 2) return SetClipboard(argv[2]);
+    if (command == "text" && argc > 2) return ShowText(std::atoi(argv[2]));
+    if (command == "check" && argc > 2) return ShowCheck(std::atoi(argv[2]));
+    if (command == "dragfill") return ShowDragFill();
+    if (command == "dragfill-items") return ShowDragFillItems();
+    if (command == "dragfill-item-rect" && argc > 2) return ShowDragFillItemRect(std::atoi(argv[2]));
+    if (command == "tool-button" && argc > 3) return ShowToolButton(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "focus") return ShowFocus();
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
-                 "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...\n");
+                 "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
+                 "read-data FILE|set-clipboard TEXT|text ID|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
+                 "tool-button BAR ID|focus\n");
     return 2;
 }

@@ -1,0 +1,237 @@
+"""Filling as a user does it: entries made on the editor page, dragged from
+the drag-fill window onto another program's field, and chosen from the
+hot-key menu at that field's caret; the running lists follow every stored
+change."""
+import subprocess
+import time
+
+import harness
+from harness import EditTarget, Pennora, drag, probe, read_data, xdotool
+
+FILL_PAGE, EDITOR_PAGE, OPTIONS_PAGE = 0, 1, 4
+IDOK, IDYES = 1, 6
+
+# Control ids (src/ui/resource.h, src/entries/EntryEditorIds.h).
+TOOLBAR3, DRAG_FILL_BUTTON, HOT_KEY_BUTTON = 1050, 1052, 1053
+HOTKEY1 = 1206
+TOOLBAR1, NEW_BUTTON, NEXT_BUTTON, SAVE_BUTTON = 1302, 1310, 1312, 1314
+DBEDIT1, DBMEMO1, DBCHECKBOX2 = 1304, 1306, 1307
+
+
+def tool_button(toolbar, button):
+    """(screen rectangle, pressed) of a tool-bar button."""
+    fields = harness.wait_for(lambda: (lambda r: r[1].split() if r[0] == 0 else None)(probe("tool-button", str(toolbar), str(button))),
+                              what=f"tool button {button}")
+    return tuple(map(int, fields[:4])), fields[4] == "1"
+
+
+def click_tool_button(toolbar, button):
+    harness.click_rect(tool_button(toolbar, button)[0])
+
+
+def paste(text):
+    assert probe("set-clipboard", text)[0] == 0, "could not set the clipboard"
+    xdotool("key", "ctrl+v")
+
+
+def type_text(text):
+    xdotool("type", "--delay", "40", text)
+
+
+def drag_fill_titles():
+    return probe("dragfill-items")[1].splitlines()
+
+
+def wait_for_drag_fill_titles(expected):
+    harness.wait_for(lambda: drag_fill_titles() == expected, what=f"the drag-fill list {expected}")
+
+
+def switch_hot_key_on(app):
+    click_tool_button(TOOLBAR3, HOT_KEY_BUTTON)
+    notice = app.dialog_text("Pennora")
+    assert "热键 <Shift+Alt+V> 注册成功！" in notice, f"the notice says {notice!r}"
+    app.answer("Pennora", IDOK)
+    app.wait_for_dialog_closed("Pennora")
+
+
+def choose_from_hot_key_menu(steps):
+    """Walks the menu shown with Down and takes the item reached."""
+    menu = harness.wait_for(harness.popup_menu, what="the fill menu")
+    for _ in range(steps):
+        xdotool("key", "Down")
+    xdotool("key", "Return")
+    harness.wait_for(lambda: harness.popup_menu() is None, what="the fill menu to close")
+    return menu
+
+
+def test_entries_made_on_the_editor_page_come_back_after_a_restart():
+    app = Pennora("editor_entries")
+    app.start().wait_for_main_window()
+    assert app.page() == EDITOR_PAGE, "without a data file the editor comes first"
+    # First entry: a Chinese title and content, pasted as a user would.
+    app.click_control(DBEDIT1)
+    paste("地址")
+    app.click_control(DBMEMO1)
+    paste("北京市海淀区")
+    # Second entry, typed: its content has a line break.
+    click_tool_button(TOOLBAR1, NEW_BUTTON)
+    harness.wait_for(lambda: probe("text", str(DBEDIT1))[1] == "", what="the new entry's empty title")
+    app.click_control(DBEDIT1)
+    type_text("Mail")
+    app.click_control(DBMEMO1)
+    type_text("line one")
+    xdotool("key", "Return")
+    type_text("line two")
+    assert probe("check", str(DBCHECKBOX2))[1] == "2", "a new entry's flags are indeterminate"
+    click_tool_button(TOOLBAR1, SAVE_BUTTON)
+    expected = [("Mail", "line one\r\nline two"), ("地址", "北京市海淀区")]
+    harness.wait_for(lambda: read_data(app.path("Pennora.Dat")) == expected, what="the saved entries")
+    harness.screenshot("editor_entries")
+    app.click_strip_image("close")  # nothing unsaved: no question
+    code = app.wait_for_exit()
+    assert code == 0, f"the program ended with {code}"
+
+    app.start().wait_for_main_window()
+    assert app.page() == FILL_PAGE, "with a data file the fill page comes first"
+    app.select_page(EDITOR_PAGE)
+    shown = probe("text", str(DBEDIT1))[1], probe("text", str(DBMEMO1))[1]
+    assert shown == ("Mail", "line one\\r\\nline two"), f"the editor shows {shown}"
+    assert read_data(app.path("Pennora.Dat")) == expected
+    app.kill()
+
+
+def test_dragging_a_title_types_its_content_into_another_program():
+    app = Pennora("drag_fill")
+    app.write_entries(("地址", "北京市\r\n海淀区"), ("Mail", "a@b.c"))
+    app.start().wait_for_main_window()
+    target = EditTarget("drag_fill_target")
+    try:
+        click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
+        harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
+        app.wait_for_visibility("main=0")  # it went to the tray, as MinimizeWhenDrag asks
+        wait_for_drag_fill_titles(["地址", "Mail"])
+        assert tool_button(TOOLBAR3, DRAG_FILL_BUTTON)[1], "the fill page's button shows the mode"
+
+        def drag_item(index):
+            left, top, right, bottom = harness.probe_rect("dragfill-item-rect", str(index))
+            drag(((left + right) // 2, (top + bottom) // 2), target.middle())
+
+        drag_item(0)
+        # The line break arrives as one Enter: the edit stores CR LF, no second break.
+        target.wait_for_text("北京市\r\n海淀区")
+        drag_item(1)
+        target.wait_for_text("北京市\r\n海淀区a@b.c")
+        harness.screenshot("drag_fill")
+    finally:
+        target.kill()
+        app.kill()
+
+
+def test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry():
+    app = Pennora("hot_key_fill")
+    app.write_entries(("地址", "北京市"), ("Note", "line1\r\nline2"))
+    app.start().wait_for_main_window()
+    target = EditTarget("hot_key_target")
+    try:
+        switch_hot_key_on(app)
+        assert tool_button(TOOLBAR3, HOT_KEY_BUTTON)[1], "the button shows the mode"
+        target.focus()
+        type_text("x")
+        target.wait_for_text("x")
+        caret_x, caret_y, edit_left, edit_top = target.caret()
+        xdotool("key", "shift+alt+v")
+        menu = harness.wait_for(harness.popup_menu, what="the fill menu")
+        harness.screenshot("hot_key_fill_menu")
+        assert menu[:2] == (caret_x + edit_left + 2, caret_y + edit_top + 2), \
+            f"the menu opened at {menu[:2]}, the caret is at {(caret_x, caret_y)} in an edit at {(edit_left, edit_top)}"
+        choose_from_hot_key_menu(2)
+        # CR and LF are both posted: this edit makes a line break of each.
+        target.wait_for_text("xline1\r\n\r\nline2")
+        harness.screenshot("hot_key_fill")
+    finally:
+        target.kill()
+        app.kill()
+
+
+def test_a_hot_key_held_by_another_program_leaves_the_mode_off():
+    holder = subprocess.Popen(["wine", harness.os.path.join(harness.PROGRAMS_DIR, "HotKeyHolder.exe"), "5", "0x56"],
+                              cwd="/", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app = Pennora("hot_key_taken")
+    try:
+        time.sleep(2)
+        assert holder.poll() is None, "HotKeyHolder could not take Shift+Alt+V"
+        app.write_entries(("地址", "北京市"))
+        app.start().wait_for_main_window()
+        click_tool_button(TOOLBAR3, HOT_KEY_BUTTON)
+        notice = app.dialog_text("热键注册失败")
+        harness.screenshot("hot_key_taken")
+        assert notice.startswith("热键注册失败。"), f"the notice says {notice!r}"
+        app.answer("热键注册失败", IDOK)
+        app.wait_for_dialog_closed("热键注册失败")
+        assert not tool_button(TOOLBAR3, HOT_KEY_BUTTON)[1], "the button stays released"
+    finally:
+        holder.kill()
+        app.kill()
+
+
+def test_an_empty_hot_key_leads_to_the_options_page():
+    app = Pennora("hot_key_empty")
+    app.write_entries(("地址", "北京市"))
+    app.write_settings("[HotKey]\nShift=0\nKey=0\n")
+    app.start().wait_for_main_window()
+    click_tool_button(TOOLBAR3, HOT_KEY_BUTTON)
+    notice = app.dialog_text("KestovaPennora")
+    assert "热键注册失败（热键不应为空）！" in notice, f"the notice says {notice!r}"
+    app.answer("KestovaPennora", IDOK)
+    harness.wait_for(lambda: app.page() == OPTIONS_PAGE, what="the Options page")
+    harness.wait_for(lambda: probe("focus")[1] == str(HOTKEY1), what="the focus on HotKey1")
+    harness.screenshot("hot_key_empty")
+    assert not tool_button(TOOLBAR3, HOT_KEY_BUTTON)[1]
+    app.kill()
+
+
+def test_stored_changes_refill_the_running_lists():
+    app = Pennora("refill")
+    app.write_entries(("Tel", "123"), ("Mail", "a@b.c"))
+    app.write_settings("[Options]\nMinimizeWhenDrag=0\n")
+    app.start().wait_for_main_window()
+    target = EditTarget("refill_target")
+    try:
+        switch_hot_key_on(app)
+        click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
+        wait_for_drag_fill_titles(["Tel", "Mail"])
+        # The drag-fill window stands where it was designed, over the main
+        # window's left part; the user moves it aside by its strip.
+        left, top, _, _ = map(int, probe("dragfill")[1].split()[1:])
+        drag((left + 40, top + 8), (left + 640, top + 8))
+        harness.wait_for(lambda: int(probe("dragfill")[1].split()[1]) > left + 500, what="the drag-fill window moved")
+        app.select_page(EDITOR_PAGE)
+        # Rename the first entry and give it new content, then save.
+        app.click_control(DBEDIT1)
+        xdotool("key", "ctrl+a")
+        type_text("Phone")
+        app.click_control(DBMEMO1)
+        xdotool("key", "ctrl+End", "shift+ctrl+Home")
+        type_text("456")
+        click_tool_button(TOOLBAR1, SAVE_BUTTON)
+        wait_for_drag_fill_titles(["Phone", "Mail"])
+        harness.screenshot("refill")
+        # The next hot-key menu has the change too.
+        target.focus()
+        xdotool("key", "shift+alt+v")
+        choose_from_hot_key_menu(1)
+        target.wait_for_text("456")
+    finally:
+        target.kill()
+        app.kill()
+
+
+if __name__ == "__main__":
+    harness.run([
+        test_entries_made_on_the_editor_page_come_back_after_a_restart,
+        test_dragging_a_title_types_its_content_into_another_program,
+        test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry,
+        test_a_hot_key_held_by_another_program_leaves_the_mode_off,
+        test_an_empty_hot_key_leads_to_the_options_page,
+        test_stored_changes_refill_the_running_lists,
+    ])
