@@ -1,10 +1,13 @@
 // The hot-key seam on the real user32: the identifier from the atom, and a
-// combination that is already taken being refused.
+// combination that is already taken, in this process or another, being refused.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/win32/Win32HotKeyApi.h"
+#include "win32/WinePaths.h"
 
 namespace pennora {
 namespace {
@@ -30,6 +33,53 @@ TEST(Win32HotKeyApi, ACombinationAlreadyRegisteredIsRefusedUntilReleased) {
     EXPECT_TRUE(api.UnregisterHotKey(owner, 1));
     EXPECT_TRUE(api.RegisterHotKey(owner, 2, ctrlAltShift, VK_F9));
     EXPECT_TRUE(api.UnregisterHotKey(owner, 2));
+    DestroyWindow(window);
+}
+
+// HotKeyHolder.exe, built beside the tool in the programs folder, takes a
+// combination and keeps it until it is ended.
+class HeldByAnotherProgram {
+public:
+    HeldByAnotherProgram(unsigned modifiers, unsigned key) {
+        std::string exe = testing::WindowsPath(PENNORA_APP_EXE);
+        exe = exe.substr(0, exe.rfind("\\app\\")) + "\\programs\\HotKeyHolder.exe";
+        std::string commandLine = "HotKeyHolder.exe " + std::to_string(modifiers) + " " + std::to_string(key);
+        STARTUPINFOA startup{sizeof startup};
+        started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &process_);
+    }
+    ~HeldByAnotherProgram() {
+        if (!started_) return;
+        TerminateProcess(process_.hProcess, 0);
+        WaitForSingleObject(process_.hProcess, 5000);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+    // True once the holder runs with the combination taken (it ends at once
+    // when it cannot take it).
+    bool Holding() const {
+        return started_ && WaitForSingleObject(process_.hProcess, 1500) == WAIT_TIMEOUT;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_{};
+};
+
+TEST(Win32HotKeyApi, ACombinationHeldByAnotherProgramIsRefused) {
+    Win32HotKeyApi api;
+    HWND window = CreateWindowExA(0, "STATIC", "hot key owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    const unsigned shiftAlt = MOD_SHIFT | MOD_ALT;
+    {
+        HeldByAnotherProgram holder(shiftAlt, VK_F8);
+        ASSERT_TRUE(holder.Holding());
+        EXPECT_FALSE(api.RegisterHotKey(reinterpret_cast<Hwnd>(window), HotKeyId(api), shiftAlt, VK_F8));
+    }
+    // Once the other program has ended, the combination is free.
+    EXPECT_TRUE(api.RegisterHotKey(reinterpret_cast<Hwnd>(window), HotKeyId(api), shiftAlt, VK_F8));
+    api.UnregisterHotKey(reinterpret_cast<Hwnd>(window), HotKeyId(api));
     DestroyWindow(window);
 }
 

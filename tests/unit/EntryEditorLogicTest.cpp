@@ -1,0 +1,146 @@
+#include "entries/EntryEditorLogic.h"
+
+#include <gtest/gtest.h>
+
+#include "entries/DataFile.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeWindowsInput.h"
+#include "platform/Error.h"
+#include "ui/GbkText.h"
+
+namespace pennora {
+namespace {
+
+const std::string kPath = "C:\\Pennora\\Pennora.Dat";
+constexpr Hwnd kMainWindow = 0x100;
+
+class EntryEditorLogicTest : public ::testing::Test {
+protected:
+    void Load(const std::vector<Entry>& entries) {
+        files.files[kPath] = EncodeDataFile(entries);
+        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+        store.SetAfterPost([this] { flags.dataModified = true; });
+    }
+    std::string CurrentTitle() const { return store.Current() ? store.Current()->title.value_or("<null>") : "<none>"; }
+
+    fakes::FakeFileSystem files;
+    fakes::FakeWindowsInput boxes;
+    EntryStore store{files, kPath};
+    ModeFlags flags;
+    EntryEditorLogic logic{store, flags, boxes, kMainWindow};
+};
+
+TEST(NextFlagStateTest, IndeterminateBecomesTrueThenTheBoxToggles) {
+    EXPECT_EQ(NextFlagState(std::nullopt), true);
+    EXPECT_EQ(NextFlagState(true), false);
+    EXPECT_EQ(NextFlagState(false), true);
+}
+
+TEST_F(EntryEditorLogicTest, DeleteAsksFirstAndOnlyYesDeletes) {
+    Load({{"A", "1", {}, {}}, {"B", "2", {}, {}}});
+    boxes.messageBoxAnswers = {7 /* IDNO */};
+    logic.ToolButton2Click();
+    EXPECT_EQ(store.RowCount(), 2u);
+    EXPECT_FALSE(flags.dataModified);
+
+    boxes.messageBoxAnswers = {6 /* IDYES */};
+    logic.ToolButton2Click();
+    EXPECT_EQ(store.RowCount(), 1u);
+    EXPECT_EQ(CurrentTitle(), "B");
+    EXPECT_TRUE(flags.dataModified);
+    EXPECT_EQ(boxes.calls.back(),
+              "MessageBoxA(0x100, " + fakes::Quoted(kDeleteQuestion) + ", " + fakes::Quoted(kDeleteCaption) + ", 0x24)");
+}
+
+TEST_F(EntryEditorLogicTest, DeleteOnAnEmptyStoreIsRefusedWithTheStoresError) {
+    store.Load();
+    boxes.messageBoxAnswers = {6};
+    EXPECT_THROW(logic.ToolButton2Click(), Error);
+    EXPECT_THROW(logic.GridCtrlDelete(), Error);
+}
+
+TEST_F(EntryEditorLogicTest, SaveCommitsWritesAndClearsTheModifiedFlag) {
+    Load({{"A", "1", {}, {}}});
+    logic.ContentChanged("changed");
+    logic.ToolButton3Click();
+
+    EXPECT_FALSE(flags.dataModified);
+    EXPECT_EQ(DecodeDataFile(files.files.at(kPath)).entries, (std::vector<Entry>{{"A", "changed", {}, {}}}));
+}
+
+TEST_F(EntryEditorLogicTest, FailedSaveKeepsTheModifiedFlag) {
+    Load({{"A", "1", {}, {}}});
+    logic.ContentChanged("changed");
+    files.saveError = "disk full";
+    EXPECT_THROW(logic.ToolButton3Click(), Error);
+    EXPECT_TRUE(flags.dataModified);
+}
+
+TEST_F(EntryEditorLogicTest, FlagClicksGoFromNullToTrueAndThenToggle) {
+    Load({{"A", "1", {}, {}}});
+    logic.FlagClicked(EntryFlag::InDrag);
+    EXPECT_EQ(store.Current()->inDrag, true);
+    logic.FlagClicked(EntryFlag::InDrag);
+    logic.FlagClicked(EntryFlag::InHotKey);
+    store.Post();
+    EXPECT_EQ(*store.Current(), (Entry{"A", "1", false, true}));
+}
+
+TEST_F(EntryEditorLogicTest, EnterInTheTitleBoxAppendsTheTitleToTheContentAndStoresIt) {
+    Load({{"A", "1", {}, {}}, {"B", {}, {}, {}}});
+    // Not being edited: the joined text is stored all the same.
+    EXPECT_EQ(logic.DBEdit1Enter("A", "1"), "1A");
+    logic.ToolButton11Click();
+    // A null content shows just the title.
+    EXPECT_EQ(logic.DBEdit1Enter("B", ""), "B");
+    logic.ToolButton10Click();
+    EXPECT_EQ(store.Current()->content, "1A");
+}
+
+TEST_F(EntryEditorLogicTest, GridFocusLossDropsAnUntouchedNewEntryButKeepsATypedOne) {
+    Load({{"A", "1", {}, {}}});
+    logic.ToolButton1Click();
+    logic.GridFocusLost();
+    EXPECT_EQ(store.RowCount(), 1u);
+    EXPECT_EQ(CurrentTitle(), "A");
+
+    logic.ToolButton1Click();
+    logic.TitleChanged("N");
+    logic.GridFocusLost();
+    EXPECT_EQ(store.RowCount(), 2u);
+    EXPECT_EQ(CurrentTitle(), "N");
+}
+
+TEST_F(EntryEditorLogicTest, TitleTypedInTheGridGoesToItsRowAndIsCutToTheFieldWidth) {
+    Load({{"A", "1", {}, {}}, {"B", "2", {}, {}}});
+    logic.GridTitleEdited(1, std::string(60, 'x') + std::string(50, '\xB9'));
+    store.Post();
+    EXPECT_EQ(store.Current()->title, std::string(60, 'x') + std::string(40, '\xB9'));
+    EXPECT_EQ(store.CurrentRow(), 1u);
+}
+
+TEST(FitInsertionTest, TakesWholeCharactersUpToTheByteLimit) {
+    struct Case {
+        std::size_t current, selected;
+        std::string insertion;
+        std::size_t limit;
+        std::string taken;
+    };
+    const Case cases[] = {
+        {48, 0, "ab", 50, "ab"},
+        {49, 0, "ab", 50, "a"},
+        {49, 0, "灌", 50, ""},          // a Chinese character needs two bytes
+        {48, 0, "灌水", 50, "灌"},
+        {50, 2, "水", 50, "水"},        // replacing a selection makes room
+        {50, 0, "a", 50, ""},
+        {10, 20, "ab", 50, "ab"},      // a selection never counts more than the text
+        {0, 0, std::string(60, 'x'), 50, std::string(50, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(fakes::Quoted(c.insertion) + " into " + std::to_string(c.current));
+        EXPECT_EQ(FitInsertion(c.current, c.selected, c.insertion, c.limit), c.taken);
+    }
+}
+
+}  // namespace
+}  // namespace pennora

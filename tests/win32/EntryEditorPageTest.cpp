@@ -1,0 +1,111 @@
+// The entry editor page on the real controls: the flag boxes' three states,
+// and the title box's limit counted in GBK bytes for typed and pasted text.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "entries/DataFile.h"
+#include "entries/EntryEditorIds.h"
+#include "entries/EntryEditorPage.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeWindowsInput.h"
+
+namespace pennora {
+namespace {
+
+const std::string kPath = "C:\\Pennora\\Pennora.Dat";
+
+std::string TextOf(HWND control) {
+    char text[512] = {};
+    GetWindowTextA(control, text, sizeof text);
+    return text;
+}
+
+void PutOnClipboard(const wchar_t* text) {
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), text, bytes);
+    GlobalUnlock(memory);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+class EntryEditorPageTest : public ::testing::Test {
+protected:
+    EntryEditorPageTest() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+        files.files[kPath] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
+        store.Load();
+        parent_ = CreateWindowExA(0, "STATIC", "editor host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 320, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        page = std::make_unique<EntryEditorPage>(parent_, store, logic, "Z:\\tmp\\");
+    }
+    ~EntryEditorPageTest() override {
+        page.reset();
+        DestroyWindow(parent_);
+    }
+    HWND Control(int id) const { return GetDlgItem(page->hwnd(), id); }
+
+    fakes::FakeFileSystem files;
+    fakes::FakeWindowsInput boxes;
+    EntryStore store{files, kPath};
+    ModeFlags flags;
+    EntryEditorLogic logic{store, flags, boxes, 0};
+    HWND parent_ = nullptr;
+    std::unique_ptr<EntryEditorPage> page;
+};
+
+TEST_F(EntryEditorPageTest, FlagBoxesGoFromIndeterminateToTickedAndNeverBack) {
+    HWND box = Control(IDC_DBCHECKBOX2);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+    const LRESULT expected[] = {BST_CHECKED, BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED};
+    for (LRESULT state : expected) {
+        SendMessageA(box, BM_CLICK, 0, 0);
+        EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), state);
+    }
+    store.Post();
+    EXPECT_EQ(store.Current()->inHotKey, false);
+    EXPECT_EQ(store.Current()->inDrag, std::nullopt);
+    EXPECT_EQ(SendMessageA(Control(IDC_DBCHECKBOX1), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+}
+
+TEST_F(EntryEditorPageTest, TitleBoxTakesTypedTextUpToFiftyGbkBytes) {
+    HWND title = Control(IDC_DBEDIT1);
+    SetWindowTextA(title, std::string(49, 'x').c_str());
+    SendMessageW(title, EM_SETSEL, 49, 49);
+
+    SendMessageW(title, WM_CHAR, L'\x704C', 1);  // 灌: two bytes, one too many
+    EXPECT_EQ(TextOf(title), std::string(49, 'x'));
+    SendMessageW(title, WM_CHAR, L'a', 1);
+    SendMessageW(title, WM_CHAR, L'b', 1);
+    EXPECT_EQ(TextOf(title), std::string(49, 'x') + "a");
+
+    // Backspace still works at the limit, and then a Chinese character fits.
+    SendMessageW(title, WM_CHAR, VK_BACK, 1);
+    SendMessageW(title, WM_CHAR, VK_BACK, 1);
+    SendMessageW(title, WM_CHAR, L'\x704C', 1);
+    EXPECT_EQ(TextOf(title), std::string(48, 'x') + "灌");
+    EXPECT_EQ(store.Current()->title, std::string(48, 'x') + "灌");
+}
+
+TEST_F(EntryEditorPageTest, TitleBoxTakesOnlyTheWholeCharactersOfAPasteThatFit) {
+    HWND title = Control(IDC_DBEDIT1);
+    SetWindowTextA(title, std::string(45, 'x').c_str());
+    SendMessageW(title, EM_SETSEL, 45, 45);
+    PutOnClipboard(L"\x704C\x6C34\x704C\x6C34\r\nsecond line");  // 灌水灌水, then a second line
+
+    SendMessageW(title, WM_PASTE, 0, 0);
+
+    EXPECT_EQ(TextOf(title), std::string(45, 'x') + "灌水");
+    EXPECT_EQ(store.Current()->title, std::string(45, 'x') + "灌水");
+}
+
+}  // namespace
+}  // namespace pennora
