@@ -99,3 +99,10 @@ add_executable(MinimalWindow WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/MinimalWin
 target_link_libraries(MinimalWindow PRIVATE user32 gdi32)
 target_link_options(MinimalWindow PRIVATE -static -s)
 set_target_properties(MinimalWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
+# The refill of both fill lists after a stored change, on the real controls
+# (scripts/bench runs it under Wine).
+add_executable(RefillBench ${CMAKE_SOURCE_DIR}/bench/programs/RefillBench.cpp)
+target_link_libraries(RefillBench PRIVATE pennora_ui)
+target_link_options(RefillBench PRIVATE -static)
+set_target_properties(RefillBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

@@ -55,9 +55,6 @@ constexpr MenuButton kMenuButtons[] = {
 constexpr int kImageSize = 32;
 constexpr int kImageHotKey = 1;
 
-// Ids of the fill menu's items: one per title, from this on.
-constexpr UINT kFillMenuFirstId = 0x4000;
-
 constexpr const char* kDeliveryRefusedText = "目标窗口拒绝了输入的文字（它可能以更高的权限运行），文字没有完整送达。";
 
 const std::string kStartupErrorText =
@@ -120,7 +117,6 @@ void MainWindow::CreateFillModes() {
         DragFillWindow::Context{*iniFile_, *store_, *delivery_, services_.windows, appPath_});
     dragFill_->onClosed = [this] { DragFillWindowClosed(flags_, *this); };
     dragFill_->onDeliveryRefused = [this] { ReportRefusedDelivery(); };
-    popupMenuFill_ = CreatePopupMenu();
     hotKeyFill_ = std::make_unique<HotKeyFill>(
         HotKeyFill::Services{services_.hotKeys, services_.caret, services_.windows, services_.windows}, *store_,
         settings_, flags_, FromHwnd(hwnd()), static_cast<HotKeyFillView&>(*this));
@@ -133,7 +129,6 @@ MainWindow::~MainWindow() {
     if (stripFont_) DeleteObject(stripFont_);
     if (mainMenu1_) DestroyMenu(mainMenu1_);
     if (popupMenuMain_) DestroyMenu(popupMenuMain_);
-    if (popupMenuFill_) DestroyMenu(popupMenuFill_);
     if (imageListMain_) ImageList_Destroy(imageListMain_);
     if (hotKeyIcon_) DestroyIcon(hotKeyIcon_);
 }
@@ -483,28 +478,10 @@ void MainWindow::MinimizeApplication() { app_.Minimize(); }
 
 void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_ : appIcon_); }
 
-// PopupMenuFill: one item per title, the caption exactly the title.
-void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) {
-    while (GetMenuItemCount(popupMenuFill_) > 0) DeleteMenu(popupMenuFill_, 0, MF_BYPOSITION);
-    fillMenuCaptions_ = titles;
-    UINT id = kFillMenuFirstId;
-    for (const std::string& title : titles) AppendMenuA(popupMenuFill_, MF_STRING, id++, title.c_str());
-}
+void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 
-std::vector<std::string> MainWindow::FillMenuCaptions() const { return fillMenuCaptions_; }
-
-// The menu takes the keyboard only while its owner is the foreground window;
-// the field's window gets the foreground back afterwards, so the user goes
-// on typing where they were.
 std::optional<std::string> MainWindow::PopupFillMenu(Point topLeft) {
-    HWND previous = GetForegroundWindow();
-    SetForegroundWindow(hwnd());
-    const UINT chosen = UINT(TrackPopupMenu(popupMenuFill_, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                            topLeft.x, topLeft.y, 0, hwnd(), nullptr));
-    PostMessageA(hwnd(), WM_NULL, 0, 0);
-    if (previous) SetForegroundWindow(previous);
-    if (chosen < kFillMenuFirstId || chosen - kFillMenuFirstId >= fillMenuCaptions_.size()) return std::nullopt;
-    return fillMenuCaptions_[chosen - kFillMenuFirstId];
+    return popupMenuFill_.Popup({topLeft.x, topLeft.y}, hwnd());
 }
 
 // Told beside the tray icon when the program sits in the tray, otherwise on

@@ -26,6 +26,7 @@
 #include "entries/EntryEditorPage.h"
 #include "entries/EntryStore.h"
 #include "fill/DragFillMode.h"
+#include "fill/FillMenu.h"
 #include "fill/HotKeyFill.h"
 #include "fill/TextDelivery.h"
 #include "platform/CaretApi.h"
@@ -72,8 +73,7 @@ public:
     std::string statusText() const;
     DragFillWindow& dragFill() { return *dragFill_; }
     HotKeyFill& hotKeyFill() { return *hotKeyFill_; }
-    // The captions of the fill menu's items, in order.
-    std::vector<std::string> FillMenuCaptions() const;
+    const FillMenu& fillMenu() const { return popupMenuFill_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -142,8 +142,7 @@ private:
     std::unique_ptr<TextDelivery> delivery_;
     std::unique_ptr<DragFillWindow> dragFill_;
     std::unique_ptr<HotKeyFill> hotKeyFill_;
-    HMENU popupMenuFill_ = nullptr;
-    std::vector<std::string> fillMenuCaptions_;
+    FillMenu popupMenuFill_;
 
     HFONT font_ = nullptr;
     HFONT stripFont_ = nullptr;

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "fill/DragFillIds.h"
+#include "fill/ListDiff.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/HelpTopic.h"
@@ -155,10 +156,13 @@ void DragFillWindow::FormClose() {
 }
 
 void DragFillWindow::FillList(const std::vector<std::string>& titles) {
+    const ListChange change = DiffLists(listed_, titles);
     SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(listBox1_, LB_RESETCONTENT, 0, 0);
-    for (const std::string& title : titles)
-        SendMessageA(listBox1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
+    for (std::size_t i = 0; i < change.removed; ++i) SendMessageA(listBox1_, LB_DELETESTRING, change.first, 0);
+    for (std::size_t i = change.first; i < change.first + change.inserted; ++i)
+        SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(titles[i].c_str()));
+    listed_ = titles;
     SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox1_, nullptr, TRUE);
 }

@@ -34,7 +34,8 @@ public:
     // Closes (hides) the window; FormClose runs.
     void Close();
 
-    // Replaces the listed titles (the store's refill after a stored change).
+    // Makes the listed titles the titles given (the store's refill after a
+    // stored change); lines that stay the same are kept, no line stays selected.
     void FillList(const std::vector<std::string>& titles);
     std::vector<std::string> ListedTitles() const;
 
@@ -69,6 +70,7 @@ private:
     HWND toolBar1_ = nullptr;
     HWND listBox1_ = nullptr;
     HWND statusBar1_ = nullptr;
+    std::vector<std::string> listed_;
 };
 
 }  // namespace pennora

@@ -1,0 +1,37 @@
+#pragma once
+// PopupMenuFill, the hot-key fill menu: one item per title of the hot-key
+// list, each caption exactly the title, shown at a screen point.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace pennora {
+
+class FillMenu {
+public:
+    FillMenu();
+    ~FillMenu();
+    FillMenu(const FillMenu&) = delete;
+    FillMenu& operator=(const FillMenu&) = delete;
+
+    // Makes the items the titles given; items that stay the same are kept.
+    void Rebuild(const std::vector<std::string>& titles);
+    const std::vector<std::string>& Captions() const { return captions_; }
+
+    // Shows the menu with its top-left corner at a screen point, owned by
+    // `owner`, and waits: the caption of the chosen item, or nothing. The
+    // owner is made the foreground window for the time the menu is open, so
+    // the menu takes the keyboard; the window in front before gets the
+    // foreground back.
+    std::optional<std::string> Popup(POINT topLeft, HWND owner) const;
+
+private:
+    HMENU menu_;
+    std::vector<std::string> captions_;
+    std::vector<UINT> ids_;  // the items' command ids, parallel to captions_
+    UINT nextId_;
+};
+
+}  // namespace pennora
