@@ -226,6 +226,42 @@ def test_stored_changes_refill_the_running_lists():
         app.kill()
 
 
+def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases_the_button():
+    app = Pennora("drag_fill_switches")
+    app.write_entries(("地址", "北京市"))
+    app.write_settings("[Options]\nMinimizeWhenDrag=0\n")
+    app.start().wait_for_main_window()
+    shown = lambda: probe("dragfill")[1].startswith("shown=1")
+    button_down = lambda: tool_button(TOOLBAR3, DRAG_FILL_BUTTON)[1]
+
+    app.tray_message(0x0205)  # a right click on the tray icon
+    app.choose_menu_item(app.menu_items(300, 0), "拖动填表")
+    harness.wait_for(shown, what="the drag-fill window")
+    assert button_down(), "the tray item and the fill page's button show the same mode"
+    left, top, right, _ = map(int, probe("dragfill")[1].split()[1:])
+
+    # The close glyph at the strip's right end closes without a question.
+    xdotool("mousemove", str(right - 12), str(top + 9), "click", "1")
+    harness.wait_for(lambda: not shown(), what="the drag-fill window to close")
+    assert not button_down(), "closing the window releases the button"
+
+    # "结束" asks first; No leaves the window open, Yes closes it.
+    click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
+    harness.wait_for(shown, what="the drag-fill window again")
+    xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
+    assert app.dialog_text("Pennora - 拖动快填") == "确定要退出吗？"
+    harness.screenshot("drag_fill_quit_question")
+    app.answer("Pennora - 拖动快填", 7)
+    app.wait_for_dialog_closed("Pennora - 拖动快填")
+    assert shown() and button_down()
+    xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
+    app.dialog_text("Pennora - 拖动快填")
+    app.answer("Pennora - 拖动快填", IDYES)
+    harness.wait_for(lambda: not shown(), what="the drag-fill window to close after yes")
+    assert not button_down()
+    app.kill()
+
+
 if __name__ == "__main__":
     harness.run([
         test_entries_made_on_the_editor_page_come_back_after_a_restart,
@@ -234,4 +270,5 @@ if __name__ == "__main__":
         test_a_hot_key_held_by_another_program_leaves_the_mode_off,
         test_an_empty_hot_key_leads_to_the_options_page,
         test_stored_changes_refill_the_running_lists,
+        test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases_the_button,
     ])
