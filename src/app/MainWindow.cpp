@@ -8,7 +8,7 @@
 
 #include "app/BannerBitmap.h"
 #include "ui/HelpTopic.h"
-#include "app/ScreenFonts.h"
+#include "app/AppPath.h"
 #include "ui/resource.h"
 #include "fill/DragFillWindow.h"
 #include "platform/Error.h"
@@ -63,21 +63,6 @@ HFONT MakeSongTiFont(int height, bool italic) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
 }
 
-int CALLBACK CollectFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names) {
-    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
-    return 1;
-}
-
-std::vector<std::string> EnumerateScreenFonts() {
-    std::vector<std::string> families;
-    HDC dc = GetDC(nullptr);
-    LOGFONTA query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
-    ReleaseDC(nullptr, dc);
-    return BuildScreenFontList(families);
-}
-
 std::string ExecutablePath() {
     char path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -93,7 +78,10 @@ public:
 }  // namespace
 
 MainWindow::MainWindow(Application& app, ShellServices services, const std::string& executablePath)
-    : app_(app), services_(services), executablePath_(executablePath.empty() ? ExecutablePath() : executablePath) {
+    : app_(app),
+      services_(services),
+      executablePath_(executablePath.empty() ? ExecutablePath() : executablePath),
+      delivery_(std::make_unique<TextDelivery>(services.windows)) {
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -144,7 +132,6 @@ void MainWindow::FormCreate() {
 
     hotKeyIcon_ = ImageList_GetIcon(imageListMain_, kImageHotKey, ILD_NORMAL);
 
-    screenFonts_ = EnumerateScreenFonts();
     RestoreMatrixFields();
 }
 
@@ -163,7 +150,7 @@ void MainWindow::LoadEntryStore() {
 
 void MainWindow::RestoreMatrixFields() {
     try {
-        matrixFields_ = ReadChineseGroup(*iniFile_, int(screenFonts_.size()));
+        matrixPage_->Restore(*iniFile_);
     } catch (...) {
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kStartupErrorText, "错误：", MB_ICONERROR);
     }
@@ -234,7 +221,8 @@ void MainWindow::CreatePages() {
     AddPage(kEditorPage, *editorPage_);
     browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
     AddPage(kBrowserMenuPage, *browserPage_);
-    matrixPage_ = std::make_unique<BlankPage>(IDD_TABSHEET5, hwnd());
+    matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
+    matrixPage_->onHelpClick = [this] { ShowHelpEntry(hwnd(), appPath_, HelpEntry::TextMatrix); };
     AddPage(kMatrixPage, *matrixPage_);
     // The Options page is made once the settings it shows are read.
     aboutPage_ = std::make_unique<AboutPage>(hwnd());
@@ -341,7 +329,7 @@ bool MainWindow::FormClose() {
 void MainWindow::SaveWindowSettings() {
     try {
         WritePosition(*iniFile_, dragFill_->CurrentPosition());
-        WriteChineseGroup(*iniFile_, matrixFields_);
+        WriteChineseGroup(*iniFile_, matrixPage_->Fields());
     } catch (const Error& error) {
         app_.ShowError(error.what());
     }
@@ -451,6 +439,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case WM_LBUTTONUP:  // the release of a drag of the matrix icon, while this window holds the capture
+        matrixPage_->Image6MouseUp(MouseButton::Left, short(LOWORD(lParam)), short(HIWORD(lParam)));
         return 0;
     case kWmPennora:
         WMPennora();

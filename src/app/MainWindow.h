@@ -23,6 +23,8 @@
 #include "app/TrayIcon.h"
 #include "ui/Window.h"
 #include "entries/EntryStore.h"
+#include "fill/TextDelivery.h"
+#include "matrix/MatrixPage.h"
 #include "platform/FileSystem.h"
 #include "platform/HotKeyApi.h"
 #include "platform/ProfileApi.h"
@@ -106,11 +108,10 @@ private:
     std::string appPath_;
     std::unique_ptr<IniFile> iniFile_;
     Settings settings_;
-    ChineseGroup matrixFields_;
-    std::vector<std::string> screenFonts_;
     ModeFlags flags_;
     std::unique_ptr<EntryStore> store_;
     std::unique_ptr<DragFillWindow> dragFill_;
+    std::unique_ptr<TextDelivery> delivery_;  // the drag state of both drag sources
 
     HFONT font_ = nullptr;
     HFONT stripFont_ = nullptr;
@@ -122,7 +123,7 @@ private:
     std::unique_ptr<FillPage> fillPage_;
     std::unique_ptr<PageDialog> editorPage_;
     std::unique_ptr<PageDialog> browserPage_;
-    std::unique_ptr<PageDialog> matrixPage_;
+    std::unique_ptr<MatrixPage> matrixPage_;
     std::unique_ptr<OptionsLogic> optionsLogic_;
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<AboutPage> aboutPage_;
