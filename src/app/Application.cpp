@@ -58,12 +58,12 @@ void Application::ShowError(const std::string& text) {
 
 int Application::Run() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         HWND dialog = root ? root : message.hwnd;
-        if (dialog && IsDialogMessageA(dialog, &message)) continue;
+        if (dialog && IsDialogMessageW(dialog, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return int(message.wParam);
 }

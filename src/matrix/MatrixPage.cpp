@@ -48,6 +48,27 @@ bool IsButtonRelease(UINT message) {
     return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
 }
 
+// An ANSI edit of Wine converts each WM_CHAR byte on its own, so a Chinese
+// character typed, or posted as its lead and trail byte, would arrive as two
+// unknown characters; a Unicode edit takes the joined character. The page's
+// edits are remade as Unicode edits in their template's place, style and tab
+// order. Their texts still pass as ANSI text through the A calls.
+void RemakeAsUnicodeEdit(HWND dialog, int id) {
+    HWND original = GetDlgItem(dialog, id);
+    RECT place;
+    GetWindowRect(original, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    const auto style = DWORD(GetWindowLongPtrA(original, GWL_STYLE));
+    const auto exStyle = DWORD(GetWindowLongPtrA(original, GWL_EXSTYLE));
+    HWND edit = CreateWindowExW(exStyle, L"EDIT", L"", style, place.left, place.top, place.right - place.left,
+                                place.bottom - place.top, dialog, reinterpret_cast<HMENU>(INT_PTR(id)),
+                                GetModuleHandleA(nullptr), nullptr);
+    if (!edit) return;  // the ANSI edit stays
+    SendMessageA(edit, WM_SETFONT, SendMessageA(original, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(edit, original, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(original);
+}
+
 }  // namespace
 
 std::vector<std::string> EnumerateScreenFonts() {
@@ -62,7 +83,11 @@ std::vector<std::string> EnumerateScreenFonts() {
 
 MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     : PageDialog(IDD_TABSHEET5, mainWindow), mainWindow_(mainWindow), delivery_(delivery) {
-    MakeMemoUnicode();
+    for (int id : {IDC_EDTFRONT, IDC_EDTFILL, IDC_EDTBACK, IDC_MEMO1}) RemakeAsUnicodeEdit(hwnd(), id);
+    memoFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    SendMessageA(Item(IDC_MEMO1), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_), FALSE);
+    SendMessageA(Item(IDC_MEMO1), EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
     HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
     AddToolButtons(toolBar, nullptr, kMatrixTools, int(std::size(kMatrixTools)));
     SendMessageA(toolBar, TB_LOADIMAGES, IDB_STD_SMALL_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
@@ -83,27 +108,6 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
 MatrixPage::~MatrixPage() {
     if (hwnd()) RemoveWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass);
     if (memoFont_) DeleteObject(memoFont_);
-}
-
-// An ANSI edit takes a posted GBK character as two unrelated bytes on some
-// platforms (Wine), while a Unicode edit joins the lead and trail byte; a drop
-// of the matrix on Memo1 itself must arrive as characters. So Memo1 is remade
-// as a Unicode edit in the template's place, with the template's styles.
-void MatrixPage::MakeMemoUnicode() {
-    HWND placeholder = Item(IDC_MEMO1);
-    RECT place;
-    GetWindowRect(placeholder, &place);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
-    const DWORD style = DWORD(GetWindowLongPtrA(placeholder, GWL_STYLE));
-    const DWORD exStyle = DWORD(GetWindowLongPtrA(placeholder, GWL_EXSTYLE));
-    DestroyWindow(placeholder);
-    HWND memo = CreateWindowExW(exStyle, L"EDIT", L"", style, place.left, place.top, place.right - place.left,
-                                place.bottom - place.top, hwnd(), reinterpret_cast<HMENU>(IDC_MEMO1),
-                                GetModuleHandleA(nullptr), nullptr);
-    memoFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
-    SendMessageA(memo, WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_), FALSE);
-    SendMessageA(memo, EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
 }
 
 void MatrixPage::Restore(IniFile& file) {

@@ -48,7 +48,6 @@ private:
     void ToolButton28Click();
     void Image6MouseDown(MouseButton button);
     void LoadFonts();
-    void MakeMemoUnicode();
     void HoldToLimit(int id, std::size_t limit);
     bool SelectMemoIfWorthCopying();
     void DrawImage6(const DRAWITEMSTRUCT& item) const;

@@ -238,3 +238,76 @@ def run(tests):
             time.sleep(0.5)
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
+
+
+# ---- Helpers for the pages' own controls, the clipboard and drags ----------
+
+def item_text(control_id):
+    """The ANSI text of a control of the main window, decoded from GBK."""
+    code, out = probe("item-text", str(control_id))
+    assert code == 0, f"no control {control_id}"
+    return bytes.fromhex(out).decode("gbk")
+
+
+def item_shown(control_id):
+    code, out = probe("item-shown", str(control_id))
+    assert code == 0, f"no control {control_id}"
+    return out == "1"
+
+
+def click_tool_button(tool_bar_id, button_id):
+    click_rect(probe_rect("tool-button-rect", str(tool_bar_id), str(button_id)))
+
+
+def clipboard_text():
+    """The clipboard's Unicode text as another program reads it, or None."""
+    code, out = probe("clipboard")
+    return bytes.fromhex(out).decode("utf-8") if code == 0 else None
+
+
+def drag(from_point, to_point, steps=4):
+    """Presses the left button at from_point, moves in a few steps, releases at to_point."""
+    xdotool("mousemove", str(from_point[0]), str(from_point[1]))
+    xdotool("mousedown", "1")
+    (x0, y0), (x1, y1) = from_point, to_point
+    for step in range(1, steps + 1):
+        xdotool("mousemove", str(x0 + (x1 - x0) * step // steps), str(y0 + (y1 - y0) * step // steps))
+        time.sleep(0.05)
+    xdotool("mouseup", "1")
+
+
+def middle(rect):
+    left, top, right, bottom = rect
+    return (left + right) // 2, (top + bottom) // 2
+
+
+class EditTarget:
+    """tests/programs/EditTarget.exe: a Unicode edit window of another process
+    that reports the text it holds to a file."""
+
+    def __init__(self, name, x, y):
+        self.report = os.path.join(RUN_DIR, "e2e", name + ".txt")
+        os.makedirs(os.path.dirname(self.report), exist_ok=True)
+        for stale in (self.report, self.report + ".clicks"):
+            if os.path.exists(stale):
+                os.remove(stale)
+        self.process = subprocess.Popen(["wine", os.path.join(PROGRAMS_DIR, "EditTarget.exe"),
+                                         windows_path(self.report), str(x), str(y)], cwd="/",
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: self.text() is not None, what="EditTarget's first report")
+        window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^PennoraEditTarget$").split(),
+                          what="the EditTarget window")[0]
+        values = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window).splitlines())
+        self.rect = (int(values["X"]), int(values["Y"]), int(values["X"]) + int(values["WIDTH"]),
+                     int(values["Y"]) + int(values["HEIGHT"]))
+
+    def text(self):
+        try:
+            with open(self.report, encoding="utf-8", newline="") as file:
+                return file.read()
+        except FileNotFoundError:
+            return None
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()

@@ -1,0 +1,113 @@
+// The text matrix page for real: its fields between the settings file and
+// the controls (the font list is built late, yet the same index is stored),
+// the byte limits of the typed fields, and the clipboard formats of a copy.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/FakeProfile.h"
+#include "fill/TextDelivery.h"
+#include "matrix/Clipboard.h"
+#include "matrix/MatrixPage.h"
+#include "matrix/MatrixPageIds.h"
+#include "matrix/ScreenFonts.h"
+#include "platform/win32/Win32WindowsInput.h"
+#include "ui/IniFile.h"
+
+namespace pennora {
+namespace {
+
+constexpr const char* kFile = "C:\\Pennora\\Pennora.Ini";
+
+class MatrixPageTest : public ::testing::Test {
+protected:
+    MatrixPageTest() {
+        parent_ = CreateWindowExA(0, "STATIC", "MatrixPageTest", WS_OVERLAPPEDWINDOW, 0, 0, 500, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        page_ = std::make_unique<MatrixPage>(parent_, delivery_);
+    }
+    ~MatrixPageTest() override {
+        page_.reset();
+        DestroyWindow(parent_);
+    }
+
+    std::string Text(int id) const {
+        char text[256] = {};
+        GetDlgItemTextA(page_->hwnd(), id, text, sizeof text);
+        return text;
+    }
+
+    int FontCount() const { return int(BuildScreenFontList(EnumerateScreenFonts()).size()); }
+
+    fakes::FakeProfile profile_;
+    IniFile ini_{profile_, kFile};
+    Win32WindowsInput input_;
+    TextDelivery delivery_{input_};
+    HWND parent_ = nullptr;
+    std::unique_ptr<MatrixPage> page_;
+};
+
+TEST_F(MatrixPageTest, StoredFieldsComeBackUnchangedWhetherOrNotThePageWasShown) {
+    const int fonts = FontCount();
+    ASSERT_GT(fonts, 2);
+    const struct {
+        const char* storedIndex;  // nullptr: no key
+        int written;
+    } cases[] = {{nullptr, fonts - 1}, {"1", 1}, {"0x0", 0}, {"99999", -1}, {"-1", -1}};
+    for (bool shown : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.storedIndex ? c.storedIndex : "none") + (shown ? ", shown" : ", never shown"));
+            page_ = std::make_unique<MatrixPage>(parent_, delivery_);
+            fakes::FakeProfile profile;
+            IniFile ini(profile, kFile);
+            if (c.storedIndex) profile.Put(kFile, "ChineseGroup", "FontIndex", c.storedIndex);
+            // A front text longer than the field takes, as a hand-edited file may hold.
+            profile.Put(kFile, "ChineseGroup", "FrontText", "水水水");
+            profile.Put(kFile, "ChineseGroup", "BackText", "");
+            page_->Restore(ini);
+            if (shown) ShowWindow(page_->hwnd(), SW_SHOW);
+
+            const ChineseGroup fields = page_->Fields();
+            EXPECT_EQ(fields.FontIndex, c.written);
+            EXPECT_EQ(fields.FrontText, "水水水");
+            EXPECT_EQ(fields.FillText, "灌");
+            EXPECT_EQ(fields.BackText, "");
+        }
+    }
+}
+
+TEST_F(MatrixPageTest, TypedFieldsAreHeldToTheirByteLimitsAtACharacterBoundary) {
+    const struct {
+        int id;
+        const char* typed;
+        const char* kept;
+    } cases[] = {
+        {IDC_EDTFRONT, "水水水", "水水"}, {IDC_EDTFRONT, "abcdef", "abcd"}, {IDC_EDTFRONT, "abc水", "abc"},
+        {IDC_EDTFILL, "灌水", "灌"},      {IDC_EDTFILL, "a灌", "a"},        {IDC_EDTBACK, "xyz", "xy"},
+        {IDC_EDTBACK, "\xA1\xA1", "\xA1\xA1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        SetDlgItemTextA(page_->hwnd(), c.id, c.typed);  // the edit reports the change as typing does
+        EXPECT_EQ(Text(c.id), c.kept);
+    }
+}
+
+TEST_F(MatrixPageTest, ACopyPutsUnicodeAndAnsiTextOnTheClipboard) {
+    const std::string text = "灌\xA1\xA1\r\n\xA1\xA1灌\r\n";
+    CopyTextToClipboard(parent_, text);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const auto* unicode = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    ASSERT_NE(unicode, nullptr);
+    EXPECT_EQ(std::wstring(unicode), L"\u704C\u3000\r\n\u3000\u704C\r\n");
+    const auto* ansi = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
+    ASSERT_NE(ansi, nullptr);
+    EXPECT_EQ(std::string(ansi), text);
+    CloseClipboard();
+}
+
+}  // namespace
+}  // namespace pennora
