@@ -99,3 +99,10 @@ add_executable(MinimalWindow WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/MinimalWin
 target_link_libraries(MinimalWindow PRIVATE user32 gdi32)
 target_link_options(MinimalWindow PRIVATE -static -s)
 set_target_properties(MinimalWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+# The floor of any tabbed tool: the same manifest, a six-tab control, a tool
+# bar and a status bar.
+add_executable(TabbedWindow WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.cpp
+  ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.rc)
+target_link_libraries(TabbedWindow PRIVATE user32 gdi32 comctl32)
+target_link_options(TabbedWindow PRIVATE -static -s)
+set_target_properties(TabbedWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

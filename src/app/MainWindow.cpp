@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <utility>
 
 #include "app/BannerBitmap.h"
 #include "ui/HelpTopic.h"
@@ -108,7 +109,6 @@ MainWindow::~MainWindow() {
 
 void MainWindow::FormCreate() {
     CreateChildren();
-    aboutPage_->SetVersionLine(kVersionLine);
     panel11_->SetCaption(kStripCaption);
 
     flags_.dragFillOn = flags_.hotKeyOn = flags_.dataModified = false;
@@ -123,9 +123,11 @@ void MainWindow::FormCreate() {
     settings_ = LoadSettings(*iniFile_);
     optionsLogic_ = std::make_unique<OptionsLogic>(settings_, *iniFile_, flags_, services_.hotKeys, services_.windows,
                                                    FromHwnd(hwnd()));
-    optionsPage_ = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
-    optionsPage_->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
-    AddPage(kOptionsPage, *optionsPage_);
+    pageMakers_[kOptionsPage] = [this] {
+        optionsPage_ = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
+        optionsPage_->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
+        AddPage(kOptionsPage, *optionsPage_);
+    };
     Layout();
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
@@ -150,7 +152,7 @@ void MainWindow::LoadEntryStore() {
 
 void MainWindow::RestoreMatrixFields() {
     try {
-        matrixPage_->Restore(*iniFile_);
+        matrixFields_ = ReadMatrixFields(*iniFile_);
     } catch (...) {
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kStartupErrorText, "错误：", MB_ICONERROR);
     }
@@ -221,12 +223,25 @@ void MainWindow::CreatePages() {
     AddPage(kEditorPage, *editorPage_);
     browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
     AddPage(kBrowserMenuPage, *browserPage_);
-    matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
-    matrixPage_->onHelpClick = [this] { ShowHelpEntry(hwnd(), appPath_, HelpEntry::TextMatrix); };
-    AddPage(kMatrixPage, *matrixPage_);
+    pageMakers_[kMatrixPage] = [this] {
+        matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
+        matrixPage_->Restore(matrixFields_);
+        matrixPage_->onHelpClick = [this] { ShowHelpEntry(hwnd(), appPath_, HelpEntry::TextMatrix); };
+        AddPage(kMatrixPage, *matrixPage_);
+    };
     // The Options page is made once the settings it shows are read.
-    aboutPage_ = std::make_unique<AboutPage>(hwnd());
-    AddPage(kAboutPage, *aboutPage_);
+    pageMakers_[kAboutPage] = [this] {
+        aboutPage_ = std::make_unique<AboutPage>(hwnd());
+        aboutPage_->SetVersionLine(kVersionLine);
+        AddPage(kAboutPage, *aboutPage_);
+    };
+}
+
+// Makes a page that waits for its first selection.
+void MainWindow::EnsurePage(int index) {
+    if (index < 0 || index >= int(pageMakers_.size()) || pages_[index] || !pageMakers_[index]) return;
+    std::exchange(pageMakers_[index], nullptr)();
+    Layout();
 }
 
 // Puts a page in its place of the page area; every page hands its hints to
@@ -266,6 +281,7 @@ int MainWindow::activePage() const { return int(SendMessageA(pageControl1_, TCM_
 
 void MainWindow::SelectPage(int index) {
     SendMessageA(pageControl1_, TCM_SETCURSEL, index, 0);
+    EnsurePage(index);
     for (int i = 0; i < int(pages_.size()); ++i) {
         if (pages_[i]) ShowWindow(pages_[i]->hwnd(), i == index ? SW_SHOW : SW_HIDE);
     }
@@ -329,7 +345,7 @@ bool MainWindow::FormClose() {
 void MainWindow::SaveWindowSettings() {
     try {
         WritePosition(*iniFile_, dragFill_->CurrentPosition());
-        WriteChineseGroup(*iniFile_, matrixPage_->Fields());
+        WriteChineseGroup(*iniFile_, matrixPage_ ? matrixPage_->Fields() : MatrixPage::FieldsOfUnmadePage(matrixFields_));
     } catch (const Error& error) {
         app_.ShowError(error.what());
     }
@@ -384,11 +400,11 @@ void MainWindow::About1Click() {
 void MainWindow::TabSheet1Show() {
     if (!optionsLogic_) return;  // not yet: FormCreate shows the page again once the settings are read
     optionsLogic_->TabSheet1Show();
-    optionsPage_->ShowControls();
+    if (optionsPage_) optionsPage_->ShowControls();
 }
 
 void MainWindow::ResetOptions1Click() {
-    if (optionsLogic_->ResetOptions1Click()) optionsPage_->ShowControls();
+    if (optionsLogic_->ResetOptions1Click() && optionsPage_) optionsPage_->ShowControls();
 }
 
 void MainWindow::OrvantaHelp1Click() { ShowHelpEntry(hwnd(), appPath_, HelpEntry::HelpMenu); }
@@ -441,7 +457,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(0);
         return 0;
     case WM_LBUTTONUP:  // the release of a drag of the matrix icon, while this window holds the capture
-        matrixPage_->Image6MouseUp(MouseButton::Left, short(LOWORD(lParam)), short(HIWORD(lParam)));
+        if (delivery_->DragActive()) {
+            EnsurePage(kMatrixPage);
+            matrixPage_->Image6MouseUp(MouseButton::Left, short(LOWORD(lParam)), short(HIWORD(lParam)));
+        }
         return 0;
     case kWmPennora:
         WMPennora();

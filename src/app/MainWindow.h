@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <functional>
 
 #include "app/AboutPage.h"
 #include "app/Application.h"
@@ -97,6 +98,7 @@ private:
     void CreateChildren();
     void CreatePages();
     void AddPage(PageIndex index, PageDialog& page);
+    void EnsurePage(int index);
     void Layout();
     void ShowMenuOfButton(int buttonId);
     void OpenMenuByMnemonic(char key);
@@ -128,6 +130,9 @@ private:
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<AboutPage> aboutPage_;
     std::array<Dialog*, 6> pages_{};  // by PageIndex; null until made
+    // Pages that are made when first selected, so start-up does not pay for them.
+    std::array<std::function<void()>, 6> pageMakers_{};
+    StoredMatrixFields matrixFields_;  // the matrix page's fields until it is made
     HIMAGELIST imageListMain_ = nullptr;
     HICON hotKeyIcon_ = nullptr;
     HICON appIcon_ = nullptr;

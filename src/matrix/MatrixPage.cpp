@@ -71,14 +71,14 @@ void RemakeAsUnicodeEdit(HWND dialog, int id) {
 
 }  // namespace
 
-std::vector<std::string> EnumerateScreenFonts() {
+std::vector<std::string> ScreenFontList() {
     std::vector<std::string> families;
     HDC dc = GetDC(nullptr);
     LOGFONTA query{};
     query.lfCharSet = DEFAULT_CHARSET;
     EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
     ReleaseDC(nullptr, dc);
-    return families;
+    return BuildScreenFontList(families);
 }
 
 MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
@@ -110,8 +110,7 @@ MatrixPage::~MatrixPage() {
     if (memoFont_) DeleteObject(memoFont_);
 }
 
-void MatrixPage::Restore(IniFile& file) {
-    const StoredMatrixFields stored = ReadMatrixFields(file);
+void MatrixPage::Restore(const StoredMatrixFields& stored) {
     storedFontIndex_ = stored.FontIndex;
     settingFields_ = true;
     SetItemText(IDC_EDTFRONT, stored.FrontText);
@@ -124,7 +123,7 @@ void MatrixPage::LoadFonts() {
     if (fontsLoaded_) return;
     fontsLoaded_ = true;
     HWND box = Item(IDC_CBXFONTSTYLE);
-    const std::vector<std::string> fonts = BuildScreenFontList(EnumerateScreenFonts());
+    const std::vector<std::string> fonts = ScreenFontList();
     SendMessageA(box, WM_SETREDRAW, FALSE, 0);
     for (const std::string& name : fonts) SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     SendMessageA(box, WM_SETREDRAW, TRUE, 0);
@@ -137,6 +136,14 @@ ChineseGroup MatrixPage::Fields() {
             .FrontText = ItemText(IDC_EDTFRONT),
             .FillText = ItemText(IDC_EDTFILL),
             .BackText = ItemText(IDC_EDTBACK)};
+}
+
+ChineseGroup MatrixPage::FieldsOfUnmadePage(const StoredMatrixFields& stored) {
+    const int fonts = int(ScreenFontList().size());
+    return {.FontIndex = StartFontSelection(stored.FontIndex, fonts),
+            .FrontText = stored.FrontText,
+            .FillText = stored.FillText,
+            .BackText = stored.BackText};
 }
 
 void MatrixPage::OnShow() {

@@ -9,7 +9,6 @@
 #include "matrix/MatrixFields.h"
 #include "matrix/MatrixMaker.h"
 #include "platform/win32/Win32TextSurface.h"
-#include "ui/IniFile.h"
 #include "ui/PageDialog.h"
 #include "ui/Settings.h"
 
@@ -24,11 +23,14 @@ public:
 
     std::function<void()> onHelpClick;  // ToolButton30Click
 
-    // Start-up: the stored texts go into their fields; the font box is
-    // filled, and the stored index selected, when the page is first shown.
-    void Restore(IniFile& file);
+    // The stored texts go into their fields; the font box is filled, and the
+    // stored index selected, when the page is first shown.
+    void Restore(const StoredMatrixFields& stored);
     // The fields as the close sequence stores them.
     ChineseGroup Fields();
+    // What Fields() gives for a page that was restored from `stored` and
+    // never shown, without making the page.
+    static ChineseGroup FieldsOfUnmadePage(const StoredMatrixFields& stored);
 
     // The release of a drag of the icon, whether it reaches the icon, Panel9
     // or the main window holding the capture; x, y in the receiving window's
@@ -63,8 +65,8 @@ private:
     bool settingFields_ = false;  // the program is filling the fields
 };
 
-// Every font family the system enumerates for the default character set, as
-// the font box lists them.
-std::vector<std::string> EnumerateScreenFonts();
+// The font box's list: built from every font family the system enumerates
+// for the default character set.
+std::vector<std::string> ScreenFontList();
 
 }  // namespace pennora

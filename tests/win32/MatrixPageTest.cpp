@@ -12,7 +12,6 @@
 #include "matrix/Clipboard.h"
 #include "matrix/MatrixPage.h"
 #include "matrix/MatrixPageIds.h"
-#include "matrix/ScreenFonts.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/IniFile.h"
 
@@ -39,37 +38,45 @@ protected:
         return text;
     }
 
-    int FontCount() const { return int(BuildScreenFontList(EnumerateScreenFonts()).size()); }
+    int FontCount() const { return int(ScreenFontList().size()); }
 
-    fakes::FakeProfile profile_;
-    IniFile ini_{profile_, kFile};
     Win32WindowsInput input_;
     TextDelivery delivery_{input_};
     HWND parent_ = nullptr;
     std::unique_ptr<MatrixPage> page_;
 };
 
-TEST_F(MatrixPageTest, StoredFieldsComeBackUnchangedWhetherOrNotThePageWasShown) {
+// The page is made when first selected, and its font box filled when first
+// shown; the close stores the same fields in every case.
+TEST_F(MatrixPageTest, StoredFieldsComeBackUnchangedWhetherThePageWasMadeOrShownOrNot) {
     const int fonts = FontCount();
     ASSERT_GT(fonts, 2);
     const struct {
         const char* storedIndex;  // nullptr: no key
         int written;
     } cases[] = {{nullptr, fonts - 1}, {"1", 1}, {"0x0", 0}, {"99999", -1}, {"-1", -1}};
-    for (bool shown : {false, true}) {
+    enum class Page { Unmade, Hidden, Shown };
+    for (Page state : {Page::Unmade, Page::Hidden, Page::Shown}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.storedIndex ? c.storedIndex : "none") + (shown ? ", shown" : ", never shown"));
-            page_ = std::make_unique<MatrixPage>(parent_, delivery_);
+            SCOPED_TRACE(std::string(c.storedIndex ? c.storedIndex : "none") + ", page state " +
+                         std::to_string(int(state)));
             fakes::FakeProfile profile;
             IniFile ini(profile, kFile);
             if (c.storedIndex) profile.Put(kFile, "ChineseGroup", "FontIndex", c.storedIndex);
             // A front text longer than the field takes, as a hand-edited file may hold.
             profile.Put(kFile, "ChineseGroup", "FrontText", "水水水");
             profile.Put(kFile, "ChineseGroup", "BackText", "");
-            page_->Restore(ini);
-            if (shown) ShowWindow(page_->hwnd(), SW_SHOW);
+            const StoredMatrixFields stored = ReadMatrixFields(ini);
 
-            const ChineseGroup fields = page_->Fields();
+            ChineseGroup fields;
+            if (state == Page::Unmade) {
+                fields = MatrixPage::FieldsOfUnmadePage(stored);
+            } else {
+                page_ = std::make_unique<MatrixPage>(parent_, delivery_);
+                page_->Restore(stored);
+                if (state == Page::Shown) ShowWindow(page_->hwnd(), SW_SHOW);
+                fields = page_->Fields();
+            }
             EXPECT_EQ(fields.FontIndex, c.written);
             EXPECT_EQ(fields.FrontText, "水水水");
             EXPECT_EQ(fields.FillText, "灌");
