@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -240,8 +241,24 @@ void MatrixPage::DrawImage6(const DRAWITEMSTRUCT& item) const {
     }
 }
 
+// Memo1 keeps its template's top-left corner and fills the rest of the page
+// but for a margin as wide as the one above it, whatever size the main
+// window gives the page.
+void MatrixPage::FitMemo1(int pageWidth, int pageHeight) const {
+    HWND memo = Item(IDC_MEMO1);
+    RECT place;
+    GetWindowRect(memo, &place);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+    const int margin = place.top;
+    MoveWindow(memo, place.left, place.top, std::max(0, pageWidth - margin - int(place.left)),
+               std::max(0, pageHeight - 2 * margin), TRUE);
+}
+
 bool MatrixPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
+    case WM_SIZE:
+        FitMemo1(LOWORD(lParam), HIWORD(lParam));
+        return false;
     case WM_DRAWITEM:
         if (wParam != IDC_IMAGE6) break;
         DrawImage6(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

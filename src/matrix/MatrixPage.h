@@ -53,6 +53,7 @@ private:
     void HoldToLimit(int id, std::size_t limit);
     bool SelectMemoIfWorthCopying();
     void DrawImage6(const DRAWITEMSTRUCT& item) const;
+    void FitMemo1(int pageWidth, int pageHeight) const;
     static LRESULT CALLBACK Image6Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
 
     HWND mainWindow_;
