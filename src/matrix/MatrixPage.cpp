@@ -99,8 +99,8 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     SetWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass, reinterpret_cast<DWORD_PTR>(this));
     AddHint(IDC_IMAGE6, "拖动图标直接填表");
 
-    // Byte limits: the system counts bytes for an ANSI edit; HoldToLimit
-    // holds them where a platform counts characters.
+    // The limits are bytes of GBK; a Unicode edit counts characters, each at
+    // least one byte, so HoldToLimit cuts what goes past the bytes.
     SendMessageA(Item(IDC_EDTFRONT), EM_LIMITTEXT, kFrontLimit, 0);
     SendMessageA(Item(IDC_EDTFILL), EM_LIMITTEXT, kCellTextLimit, 0);
     SendMessageA(Item(IDC_EDTBACK), EM_LIMITTEXT, kCellTextLimit, 0);

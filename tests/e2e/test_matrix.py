@@ -9,6 +9,7 @@ from harness import Pennora
 
 MATRIX_PAGE = 3
 # Control ids of the page (src/matrix/MatrixPageIds.h).
+CBX_FONT_STYLE, EDT_FRONT, EDT_FILL, EDT_BACK = 1501, 1503, 1505, 1507
 IMAGE6, TOOL_BAR, GENERATE, COPY, CUT, CLEAR, MEMO1 = 1508, 1509, 1510, 1511, 1512, 1513, 1515
 
 FILL, BACK = "灌", "\u3000"
@@ -123,9 +124,43 @@ def test_dropping_the_icon_on_the_memo_types_the_matrix_into_it():
     app.kill()
 
 
+def retype(control_id, text):
+    """Replaces a field's text by typing, as a user does."""
+    harness.click_rect(harness.probe_rect("item-rect", str(control_id)))
+    harness.xdotool("key", "ctrl+a", "BackSpace")
+    if text:
+        harness.xdotool("type", text)
+
+
+def test_typed_fields_keep_their_byte_limits_and_come_back_at_the_next_start():
+    app = Pennora("matrix_fields")
+    app.write_settings("[ChineseGroup]\nFontIndex=1\n")
+    app.start().wait_for_main_window()
+    app.select_page(MATRIX_PAGE)
+    retype(EDT_FRONT, "abcdef")
+    retype(EDT_FILL, "xyz")
+    retype(EDT_BACK, "")
+    harness.wait_for(lambda: harness.item_text(EDT_BACK) == "", what="the emptied back field")
+    assert harness.item_text(EDT_FRONT) == "abcd" and harness.item_text(EDT_FILL) == "xy", "held to 4 and 2 bytes"
+    harness.click_tool_button(TOOL_BAR, GENERATE)
+    memo = harness.wait_for(lambda: harness.item_text(MEMO1), what="the matrix of abcd")
+    assert set(memo.replace("\r\n", "")) <= set("xy "), "fill xy, back two spaces"
+    harness.screenshot("matrix_fields_typed")
+    app.click_strip_image("close")
+    assert app.wait_for_exit() == 0
+    stored = app.read_settings()["ChineseGroup"]
+    assert dict(stored) == {"FontIndex": "1", "FrontText": "abcd", "FillText": "xy", "BackText": ""}, dict(stored)
+
+    app.start().wait_for_main_window()
+    app.select_page(MATRIX_PAGE)
+    assert [harness.item_text(i) for i in (EDT_FRONT, EDT_FILL, EDT_BACK)] == ["abcd", "xy", ""]
+    app.kill()
+
+
 harness.run([
     test_generate_and_copy_gives_other_programs_the_memo_as_unicode,
     test_dragging_the_icon_types_the_memo_into_another_program_and_then_its_edits,
     test_clear_hides_the_icon_and_leaves_nothing_to_copy_while_cut_keeps_the_icon,
     test_dropping_the_icon_on_the_memo_types_the_matrix_into_it,
+    test_typed_fields_keep_their_byte_limits_and_come_back_at_the_next_start,
 ])
