@@ -107,13 +107,19 @@ TEST_F(MatrixPageTest, ACopyPutsUnicodeAndAnsiTextOnTheClipboard) {
     CopyTextToClipboard(parent_, text);
 
     ASSERT_TRUE(OpenClipboard(nullptr));
-    const auto* unicode = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
-    ASSERT_NE(unicode, nullptr);
-    EXPECT_EQ(std::wstring(unicode), L"\u704C\u3000\r\n\u3000\u704C\r\n");
-    const auto* ansi = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
-    ASSERT_NE(ansi, nullptr);
-    EXPECT_EQ(std::string(ansi), text);
+    std::wstring unicode;
+    std::string ansi;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        unicode = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        ansi = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
     CloseClipboard();
+    EXPECT_EQ(unicode, L"\u704C\u3000\r\n\u3000\u704C\r\n");
+    EXPECT_EQ(ansi, text);
 }
 
 }  // namespace
