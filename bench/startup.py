@@ -20,8 +20,9 @@ program) and the round waits until its windows are gone, so the next start
 meets no instance of it. Ratios are taken within a round and their median is
 quoted, which keeps them meaningful when the machine's speed drifts.
 
-usage: startup.py --program NAME=EXE=WINDOW_TITLE[=DATA_FILE] ... [--rounds N]
-The first --program is the baseline.
+usage: startup.py --program NAME=EXE=WINDOW_TITLE[=DATA_FILE] ... [--rounds N] [--baselines K]
+The first K --programs (default 1) are the baselines; every figure is given
+as a ratio to each of them.
 """
 import argparse
 import ctypes
@@ -201,30 +202,32 @@ def ratio_spread(values, baseline):
     return spread([v / b for v, b in zip(values, baseline)], digits=2)
 
 
-def print_table(title, columns, programs):
-    """columns: (heading, figures of a program, scale, digits); each followed by its ratio to the baseline."""
-    baseline = programs[0]
+def print_table(title, columns, programs, baselines):
+    """columns: (heading, figures of a program, scale, digits); each followed by its ratio to every baseline."""
     print(title)
-    header = f"{'':<28}" + "".join(f" {heading:>18} {'x ' + baseline.name.split(',')[0]:>20}"
+    ratio_headings = ["x " + b.name.split(",")[0] for b in baselines]
+    header = f"{'':<28}" + "".join(f" {heading:>18}" + "".join(f" {r:>16}" for r in ratio_headings)
                                    for heading, _, _, _ in columns)
     print(header)
     for p in programs:
-        cells = "".join(f" {spread(figures(p), scale, digits):>18} {ratio_spread(figures(p), figures(baseline)):>20}"
+        cells = "".join(f" {spread(figures(p), scale, digits):>18}" +
+                        "".join(f" {ratio_spread(figures(p), figures(b)):>16}" for b in baselines)
                         for _, figures, scale, digits in columns)
         print(f"{p.name:<28}" + cells)
 
 
-def report(programs, rounds, idle_seconds):
+def report(programs, baselines, rounds, idle_seconds):
     print(f"{rounds} rounds under Wine on Xvfb, one persistent wineserver; each figure median (min-max);")
-    print(f"each ratio taken within a round against {programs[0].name}, then its median (min-max).")
+    print(f"each ratio taken within a round against {' and against '.join(b.name for b in baselines)}, "
+          "then its median (min-max).")
     print()
     print_table("Start-up: wine command started -> main window mapped (wall), and the CPU its process used by then",
                 [("wall ms", lambda p: p.startups, 1000, 0), ("process CPU ms", lambda p: p.cpu, 1000, 0)],
-                programs)
+                programs, baselines)
     print()
     print_table(f"Memory of the exe's process after {idle_seconds:g} s idle with its window shown",
                 [("RSS MiB", lambda p: p.rss, 1 / 1024, 1), ("private MiB", lambda p: p.private, 1 / 1024, 1)],
-                programs)
+                programs, baselines)
 
 
 def main():
@@ -232,6 +235,7 @@ def main():
     parser.add_argument("--program", action="append", required=True,
                         help="NAME=EXE=WINDOW_TITLE[=DATA_FILE]; the first is the baseline")
     parser.add_argument("--rounds", type=int, default=10)
+    parser.add_argument("--baselines", type=int, default=1, help="how many of the first programs are baselines")
     parser.add_argument("--warmup", type=int, default=1, help="rounds run first and not counted")
     parser.add_argument("--idle", type=float, default=1.0, help="seconds shown before memory is read")
     parser.add_argument("--work-dir", default=None, help="where the fresh per-run folders are made")
@@ -239,6 +243,8 @@ def main():
     args = parser.parse_args()
 
     programs = [Program(option) for option in args.program]
+    if not 1 <= args.baselines <= len(programs):
+        raise SystemExit("startup.py: --baselines must name between one and all of the programs")
     for p in programs:
         for path in filter(None, (p.exe, p.data_file)):
             if not os.path.isfile(path):
@@ -262,7 +268,7 @@ def main():
                 p.cpu.append(cpu)
                 p.rss.append(rss)
                 p.private.append(private)
-    report(programs, args.rounds, args.idle)
+    report(programs, programs[:args.baselines], args.rounds, args.idle)
 
 
 if __name__ == "__main__":

@@ -106,3 +106,11 @@ add_executable(RefillBench ${CMAKE_SOURCE_DIR}/bench/programs/RefillBench.cpp)
 target_link_libraries(RefillBench PRIVATE pennora_ui)
 target_link_options(RefillBench PRIVATE -static)
 set_target_properties(RefillBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
+# The floor of any tabbed tool: the same manifest, a six-tab control, a tool
+# bar and a status bar.
+add_executable(TabbedWindow WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.cpp
+  ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.rc)
+target_link_libraries(TabbedWindow PRIVATE user32 gdi32 comctl32)
+target_link_options(TabbedWindow PRIVATE -static -s)
+set_target_properties(TabbedWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <utility>
 
 #include "app/BannerBitmap.h"
 #include "ui/HelpTopic.h"
-#include "app/ScreenFonts.h"
+#include "app/AppPath.h"
 #include "ui/resource.h"
 #include "fill/DragFillWindow.h"
 #include "platform/Error.h"
@@ -65,21 +66,6 @@ HFONT MakeSongTiFont(int height, bool italic) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
 }
 
-int CALLBACK CollectFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names) {
-    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
-    return 1;
-}
-
-std::vector<std::string> EnumerateScreenFonts() {
-    std::vector<std::string> families;
-    HDC dc = GetDC(nullptr);
-    LOGFONTA query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
-    ReleaseDC(nullptr, dc);
-    return BuildScreenFontList(families);
-}
-
 std::string ExecutablePath() {
     char path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -95,7 +81,10 @@ public:
 }  // namespace
 
 MainWindow::MainWindow(Application& app, ShellServices services, const std::string& executablePath)
-    : app_(app), services_(services), executablePath_(executablePath.empty() ? ExecutablePath() : executablePath) {
+    : app_(app),
+      services_(services),
+      executablePath_(executablePath.empty() ? ExecutablePath() : executablePath),
+      delivery_(std::make_unique<TextDelivery>(services.windows)) {
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -112,7 +101,6 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
 
 // The drag-fill window reads its place through IniFile, so it follows FormCreate.
 void MainWindow::CreateFillModes() {
-    delivery_ = std::make_unique<TextDelivery>(services_.windows);
     dragFill_ = std::make_unique<DragFillWindow>(
         DragFillWindow::Context{*iniFile_, *store_, *delivery_, services_.windows, appPath_});
     dragFill_->onClosed = [this] { DragFillWindowClosed(flags_, *this); };
@@ -135,7 +123,6 @@ MainWindow::~MainWindow() {
 
 void MainWindow::FormCreate() {
     CreateChildren();
-    aboutPage_->SetVersionLine(kVersionLine);
     panel11_->SetCaption(kStripCaption);
 
     flags_.dragFillOn = flags_.hotKeyOn = flags_.dataModified = false;
@@ -151,16 +138,17 @@ void MainWindow::FormCreate() {
     settings_ = LoadSettings(*iniFile_);
     optionsLogic_ = std::make_unique<OptionsLogic>(settings_, *iniFile_, flags_, services_.hotKeys, services_.windows,
                                                    FromHwnd(hwnd()));
-    optionsPage_ = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
-    optionsPage_->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
-    AddPage(kOptionsPage, *optionsPage_);
+    pageMakers_[kOptionsPage] = [this] {
+        optionsPage_ = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
+        optionsPage_->onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
+        AddPage(kOptionsPage, *optionsPage_);
+    };
     Layout();
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
 
     hotKeyIcon_ = ImageList_GetIcon(imageListMain_, kImageHotKey, ILD_NORMAL);
 
-    screenFonts_ = EnumerateScreenFonts();
     RestoreMatrixFields();
 }
 
@@ -195,7 +183,7 @@ void MainWindow::CreateEditorPage() {
 
 void MainWindow::RestoreMatrixFields() {
     try {
-        matrixFields_ = ReadChineseGroup(*iniFile_, int(screenFonts_.size()));
+        matrixFields_ = ReadMatrixFields(*iniFile_);
     } catch (...) {
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kStartupErrorText, "错误：", MB_ICONERROR);
     }
@@ -265,11 +253,25 @@ void MainWindow::CreatePages() {
     // The entry editor is made once the store it shows is loaded.
     browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
     AddPage(kBrowserMenuPage, *browserPage_);
-    matrixPage_ = std::make_unique<BlankPage>(IDD_TABSHEET5, hwnd());
-    AddPage(kMatrixPage, *matrixPage_);
+    pageMakers_[kMatrixPage] = [this] {
+        matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
+        matrixPage_->Restore(matrixFields_);
+        matrixPage_->onHelpClick = [this] { ShowHelpEntry(hwnd(), appPath_, HelpEntry::TextMatrix); };
+        AddPage(kMatrixPage, *matrixPage_);
+    };
     // The Options page is made once the settings it shows are read.
-    aboutPage_ = std::make_unique<AboutPage>(hwnd());
-    AddPage(kAboutPage, *aboutPage_);
+    pageMakers_[kAboutPage] = [this] {
+        aboutPage_ = std::make_unique<AboutPage>(hwnd());
+        aboutPage_->SetVersionLine(kVersionLine);
+        AddPage(kAboutPage, *aboutPage_);
+    };
+}
+
+// Makes a page that waits for its first selection.
+void MainWindow::EnsurePage(int index) {
+    if (index < 0 || index >= int(pageMakers_.size()) || pages_[index] || !pageMakers_[index]) return;
+    std::exchange(pageMakers_[index], nullptr)();
+    Layout();
 }
 
 // Puts a page in its place of the page area; every page hands its hints to
@@ -309,6 +311,7 @@ int MainWindow::activePage() const { return int(SendMessageA(pageControl1_, TCM_
 
 void MainWindow::SelectPage(int index) {
     SendMessageA(pageControl1_, TCM_SETCURSEL, index, 0);
+    EnsurePage(index);
     for (int i = 0; i < int(pages_.size()); ++i) {
         if (pages_[i]) ShowWindow(pages_[i]->hwnd(), i == index ? SW_SHOW : SW_HIDE);
     }
@@ -379,7 +382,7 @@ bool MainWindow::FormClose() {
 void MainWindow::SaveWindowSettings() {
     try {
         WritePosition(*iniFile_, dragFill_->CurrentPosition());
-        WriteChineseGroup(*iniFile_, matrixFields_);
+        WriteChineseGroup(*iniFile_, matrixPage_ ? matrixPage_->Fields() : MatrixPage::FieldsOfUnmadePage(matrixFields_));
     } catch (const Error& error) {
         app_.ShowError(error.what());
     }
@@ -436,11 +439,11 @@ void MainWindow::About1Click() {
 void MainWindow::TabSheet1Show() {
     if (!optionsLogic_) return;  // not yet: FormCreate shows the page again once the settings are read
     optionsLogic_->TabSheet1Show();
-    optionsPage_->ShowControls();
+    if (optionsPage_) optionsPage_->ShowControls();
 }
 
 void MainWindow::ResetOptions1Click() {
-    if (optionsLogic_->ResetOptions1Click()) optionsPage_->ShowControls();
+    if (optionsLogic_->ResetOptions1Click() && optionsPage_) optionsPage_->ShowControls();
 }
 
 void MainWindow::OrvantaHelp1Click() { ShowHelpEntry(hwnd(), appPath_, HelpEntry::HelpMenu); }
@@ -538,6 +541,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case WM_LBUTTONUP:  // the release of a drag of the matrix icon, while this window holds the capture
+        if (delivery_->DragActive()) {
+            EnsurePage(kMatrixPage);
+            matrixPage_->Image6MouseUp(MouseButton::Left, short(LOWORD(lParam)), short(HIWORD(lParam)));
+        }
         return 0;
     case kWmPennora:
         WMPennora();

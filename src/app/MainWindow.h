@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <functional>
 
 #include "app/AboutPage.h"
 #include "app/Application.h"
@@ -30,6 +31,7 @@
 #include "fill/HotKeyFill.h"
 #include "fill/TextDelivery.h"
 #include "platform/CaretApi.h"
+#include "matrix/MatrixPage.h"
 #include "platform/FileSystem.h"
 #include "platform/HotKeyApi.h"
 #include "platform/ProfileApi.h"
@@ -124,6 +126,7 @@ private:
     void CreateChildren();
     void CreatePages();
     void AddPage(PageIndex index, PageDialog& page);
+    void EnsurePage(int index);
     void Layout();
     void ShowMenuOfButton(int buttonId);
     void OpenMenuByMnemonic(char key);
@@ -135,8 +138,6 @@ private:
     std::string appPath_;
     std::unique_ptr<IniFile> iniFile_;
     Settings settings_;
-    ChineseGroup matrixFields_;
-    std::vector<std::string> screenFonts_;
     ModeFlags flags_;
     std::unique_ptr<EntryStore> store_;
     std::unique_ptr<TextDelivery> delivery_;
@@ -155,11 +156,14 @@ private:
     std::unique_ptr<EntryEditorLogic> editorLogic_;
     std::unique_ptr<EntryEditorPage> editorPage_;
     std::unique_ptr<PageDialog> browserPage_;
-    std::unique_ptr<PageDialog> matrixPage_;
+    std::unique_ptr<MatrixPage> matrixPage_;
     std::unique_ptr<OptionsLogic> optionsLogic_;
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<AboutPage> aboutPage_;
     std::array<Dialog*, 6> pages_{};  // by PageIndex; null until made
+    // Pages that are made when first selected, so start-up does not pay for them.
+    std::array<std::function<void()>, 6> pageMakers_{};
+    StoredMatrixFields matrixFields_;  // the matrix page's fields until it is made
     HIMAGELIST imageListMain_ = nullptr;
     HICON hotKeyIcon_ = nullptr;
     HICON appIcon_ = nullptr;

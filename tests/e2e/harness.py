@@ -245,7 +245,8 @@ class EditTarget:
     that reports its text, the presses it received and its caret."""
 
     def __init__(self, name, x=880, y=450):
-        self.report = os.path.join(RUN_DIR, name + ".txt")
+        self.report = os.path.join(RUN_DIR, "e2e", name + ".txt")
+        os.makedirs(os.path.dirname(self.report), exist_ok=True)
         for suffix in ("", ".clicks", ".caret"):
             if os.path.exists(self.report + suffix):
                 os.remove(self.report + suffix)
@@ -276,9 +277,13 @@ class EditTarget:
         values = dict(line.split("=") for line in out.splitlines())
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
-    def middle(self):
+    @property
+    def rect(self):
         x, y, width, height = self.geometry()
-        return x + width // 2, y + height // 2
+        return x, y, x + width, y + height
+
+    def middle(self):
+        return middle(self.rect)
 
     def focus(self):
         """Clicks into the edit, as a user does before typing."""
@@ -296,14 +301,41 @@ class EditTarget:
         if self.process.poll() is None:
             self.process.kill()
 
+    close = kill
 
-def drag(from_point, to_point):
-    """Presses the left button at one point, moves in steps as a hand would and releases at the other."""
-    (x0, y0), (x1, y1) = from_point, to_point
-    xdotool("mousemove", str(x0), str(y0))
+
+# ---- Helpers for the pages' own controls, the clipboard and drags ----------
+
+def item_text(control_id):
+    """The ANSI text of a control of the main window, decoded from GBK."""
+    code, out = probe("item-text", str(control_id))
+    assert code == 0, f"no control {control_id}"
+    return bytes.fromhex(out).decode("gbk")
+
+
+def item_shown(control_id):
+    code, out = probe("item-shown", str(control_id))
+    assert code == 0, f"no control {control_id}"
+    return out == "1"
+
+
+def click_tool_button(tool_bar_id, button_id):
+    click_rect(probe_rect("tool-button-rect", str(tool_bar_id), str(button_id)))
+
+
+def clipboard_text():
+    """The clipboard's Unicode text as another program reads it, or None."""
+    code, out = probe("clipboard")
+    return bytes.fromhex(out).decode("utf-8") if code == 0 else None
+
+
+def drag(from_point, to_point, steps=4):
+    """Presses the left button at from_point, moves in a few steps, releases at to_point."""
+    xdotool("mousemove", str(from_point[0]), str(from_point[1]))
     xdotool("mousedown", "1")
-    for step in range(1, 5):
-        xdotool("mousemove", str(x0 + (x1 - x0) * step // 4), str(y0 + (y1 - y0) * step // 4))
+    (x0, y0), (x1, y1) = from_point, to_point
+    for step in range(1, steps + 1):
+        xdotool("mousemove", str(x0 + (x1 - x0) * step // steps), str(y0 + (y1 - y0) * step // steps))
         time.sleep(0.05)
     xdotool("mouseup", "1")
 
@@ -314,3 +346,6 @@ def read_data(path):
     assert code == 0, f"the data file {path} is unreadable"
     unescape = lambda text: None if text == "<null>" else text.replace("\\r", "\r").replace("\\n", "\n").replace("\\t", "\t")
     return [tuple(unescape(field) for field in line.split("\t")) for line in out.splitlines()]
+def middle(rect):
+    left, top, right, bottom = rect
+    return (left + right) // 2, (top + bottom) // 2

@@ -6,7 +6,7 @@ import subprocess
 import time
 
 import harness
-from harness import EditTarget, Pennora, drag, probe, read_data, xdotool
+from harness import EditTarget, Pennora, click_tool_button, drag, probe, read_data, xdotool
 
 FILL_PAGE, EDITOR_PAGE, OPTIONS_PAGE = 0, 1, 4
 IDOK, IDYES = 1, 6
@@ -23,10 +23,6 @@ def tool_button(toolbar, button):
     fields = harness.wait_for(lambda: (lambda r: r[1].split() if r[0] == 0 else None)(probe("tool-button", str(toolbar), str(button))),
                               what=f"tool button {button}")
     return tuple(map(int, fields[:4])), fields[4] == "1"
-
-
-def click_tool_button(toolbar, button):
-    harness.click_rect(tool_button(toolbar, button)[0])
 
 
 def paste(text):

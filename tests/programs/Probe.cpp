@@ -26,6 +26,10 @@
 //   Probe dragfill-item-rect <i>   -> screen rectangle of item <i> of its list
 //   Probe tool-button <bar> <id>   -> "left top right bottom pressed" of button <id> of tool bar <bar>
 //   Probe focus                    -> the control id of the main window's focused control
+//   Probe item-text <id>           -> the ANSI text of the main window's control <id>, its bytes in hex
+//   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
+//   Probe tool-button-rect <tool bar id> <button id> -> screen rectangle of a button of a page's tool bar
+//   Probe clipboard                -> the clipboard's CF_UNICODETEXT as UTF-8 bytes in hex; exit 1 when it holds none
 // Exit code 0 on success, 1 when the window looked for is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -240,6 +244,53 @@ int ShowMenuItems(const char* executable, int menuId, int position) {
     return 0;
 }
 
+std::string Hex(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
+
+int ShowItemText(int id) {
+    HWND control = FindControl(id);
+    if (!control) return 1;
+    // GetWindowTextA does not read a control of another process; WM_GETTEXT does.
+    std::vector<char> text(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0) * 2 + 1);
+    LRESULT length = SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    Print(Hex(std::string(text.data(), std::size_t(length))));
+    return 0;
+}
+
+int ShowItemShown(int id) {
+    HWND control = FindControl(id);
+    if (!control) return 1;
+    Print(IsWindowVisible(control) ? "1" : "0");
+    return 0;
+}
+
+int ShowClipboard() {
+    if (!OpenClipboard(nullptr)) return 1;
+    std::wstring text;
+    bool found = false;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            found = true;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    if (!found) return 1;
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), utf8.data(), bytes, nullptr, nullptr);
+    Print(Hex(utf8));
+    return 0;
+}
+
 int WriteData(int argc, char** argv) {
     std::vector<pennora::Entry> entries;
     for (int i = 3; i + 1 < argc; i += 2) entries.push_back({std::string(argv[i]), std::string(argv[i + 1]), {}, {}});
@@ -375,6 +426,11 @@ int main(int argc, char** argv) {
     if (command == "dragfill-item-rect" && argc > 2) return ShowDragFillItemRect(std::atoi(argv[2]));
     if (command == "tool-button" && argc > 3) return ShowToolButton(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "focus") return ShowFocus();
+    if (command == "item-text" && argc > 2) return ShowItemText(std::atoi(argv[2]));
+    if (command == "item-shown" && argc > 2) return ShowItemShown(std::atoi(argv[2]));
+    if (command == "tool-button-rect" && argc > 3)
+        return ShowRemoteRect(std::atoi(argv[2]), TB_GETRECT, std::atoi(argv[3]));
+    if (command == "clipboard") return ShowClipboard();
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"

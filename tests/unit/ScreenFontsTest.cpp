@@ -1,4 +1,4 @@
-#include "app/ScreenFonts.h"
+#include "matrix/ScreenFonts.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,6 @@ TEST(ScreenFontList, SkipsRepeatsOfThePreviousNameAndSortsIgnoringCase) {
 
 TEST(ScreenFontList, NothingEnumeratedLeavesDefault) {
     EXPECT_EQ(BuildScreenFontList({}), std::vector<std::string>{"Default"});
-}
-
-TEST(AppPath, IsTheExecutablesFolderWithItsBackslash) {
-    EXPECT_EQ(AppPathOf("C:\\Tools\\Pennora\\Pennora.exe"), "C:\\Tools\\Pennora\\");
-    EXPECT_EQ(AppPathOf("Z:\\Pennora.exe"), "Z:\\");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/HelpTopic.h"
-#include "app/ScreenFonts.h"
+#include "app/AppPath.h"
 #include "win32/WinePaths.h"
 
 namespace pennora {

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32/SystemReason.h"
+
 namespace pennora {
 namespace {
 
@@ -26,19 +28,6 @@ public:
 private:
     HANDLE handle_;
 };
-
-// The system's sentence for an error code, in the user's language.
-std::string SystemReason(DWORD code) {
-    char* buffer = nullptr;
-    DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-    std::string reason = length != 0 && buffer ? std::string(buffer, length) : std::string();
-    if (buffer) ::LocalFree(buffer);
-    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
-        reason.pop_back();
-    return reason.empty() ? "系统错误 " + std::to_string(code) + "。" : reason;
-}
 
 FileError Failure(const std::string& what, const std::string& path, DWORD code) {
     return what + " \"" + path + "\"：" + SystemReason(code);

@@ -9,7 +9,4 @@ namespace pennora {
 // just before it skipped, the whole list then sorted ignoring case.
 std::vector<std::string> BuildScreenFontList(const std::vector<std::string>& enumeratedFamilies);
 
-// The directory of an executable's full path, with its trailing backslash.
-std::string AppPathOf(const std::string& executablePath);
-
 }  // namespace pennora

@@ -1,4 +1,4 @@
-#include "app/ScreenFonts.h"
+#include "matrix/ScreenFonts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,11 +26,6 @@ std::vector<std::string> BuildScreenFontList(const std::vector<std::string>& enu
     std::stable_sort(fonts.begin(), fonts.end(),
                      [](const std::string& a, const std::string& b) { return CompareIgnoringCase(a, b) < 0; });
     return fonts;
-}
-
-std::string AppPathOf(const std::string& executablePath) {
-    size_t slash = executablePath.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
 }
 
 }  // namespace pennora

@@ -1,0 +1,313 @@
+#include "matrix/MatrixPage.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "matrix/Clipboard.h"
+#include "matrix/MatrixPageIds.h"
+#include "matrix/ScreenFonts.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32WindowsInput.h"
+#include "ui/resource.h"
+
+namespace pennora {
+namespace {
+
+// The tool bar's pictures are the system's standard small tool images.
+constexpr PageDialog::ToolButton kMatrixTools[] = {
+    {IDC_TOOLBUTTON17, STD_FILENEW, BTNS_BUTTON, "生成文字方阵"},
+    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON21, STD_COPY, BTNS_BUTTON, "复制到剪贴板"},
+    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON26, STD_CUT, BTNS_BUTTON, "剪切"},
+    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON28, STD_DELETE, BTNS_BUTTON, "清除"},
+    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON30, STD_HELP, BTNS_BUTTON, nullptr},
+};
+
+constexpr UINT_PTR kImage6Subclass = 1;
+constexpr COLORREF kPanel9Colour = RGB(255, 255, 255);
+
+int CALLBACK CollectFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names) {
+    reinterpret_cast<std::vector<std::string>*>(names)->push_back(font->lfFaceName);
+    return 1;
+}
+
+MouseButton ButtonOfRelease(UINT message) {
+    switch (message) {
+    case WM_RBUTTONUP: return MouseButton::Right;
+    case WM_MBUTTONUP: return MouseButton::Middle;
+    default: return MouseButton::Left;
+    }
+}
+
+bool IsButtonRelease(UINT message) {
+    return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
+}
+
+// An ANSI edit of Wine converts each WM_CHAR byte on its own, so a Chinese
+// character typed, or posted as its lead and trail byte, would arrive as two
+// unknown characters; a Unicode edit takes the joined character. The page's
+// edits are remade as Unicode edits in their template's place, style and tab
+// order. Their texts still pass as ANSI text through the A calls.
+void RemakeAsUnicodeEdit(HWND dialog, int id) {
+    HWND original = GetDlgItem(dialog, id);
+    RECT place;
+    GetWindowRect(original, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    const auto style = DWORD(GetWindowLongPtrA(original, GWL_STYLE));
+    const auto exStyle = DWORD(GetWindowLongPtrA(original, GWL_EXSTYLE));
+    HWND edit = CreateWindowExW(exStyle, L"EDIT", L"", style, place.left, place.top, place.right - place.left,
+                                place.bottom - place.top, dialog, reinterpret_cast<HMENU>(INT_PTR(id)),
+                                GetModuleHandleA(nullptr), nullptr);
+    if (!edit) return;  // the ANSI edit stays
+    SendMessageA(edit, WM_SETFONT, SendMessageA(original, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(edit, original, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(original);
+}
+
+}  // namespace
+
+std::vector<std::string> ScreenFontList() {
+    std::vector<std::string> families;
+    HDC dc = GetDC(nullptr);
+    LOGFONTA query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
+    ReleaseDC(nullptr, dc);
+    return BuildScreenFontList(families);
+}
+
+MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
+    : PageDialog(IDD_TABSHEET5, mainWindow), mainWindow_(mainWindow), delivery_(delivery) {
+    for (int id : {IDC_EDTFRONT, IDC_EDTFILL, IDC_EDTBACK, IDC_MEMO1}) RemakeAsUnicodeEdit(hwnd(), id);
+    memoFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    SendMessageA(Item(IDC_MEMO1), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_), FALSE);
+    SendMessageA(Item(IDC_MEMO1), EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
+    HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
+    AddToolButtons(toolBar, nullptr, kMatrixTools, int(std::size(kMatrixTools)));
+    SendMessageA(toolBar, TB_LOADIMAGES, IDB_STD_SMALL_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+
+    // Image6 is sized to its picture, whatever the dialog units come to.
+    SetWindowPos(Item(IDC_IMAGE6), nullptr, 0, 0, kMatrixWidth, kMatrixHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass, reinterpret_cast<DWORD_PTR>(this));
+    AddHint(IDC_IMAGE6, "拖动图标直接填表");
+
+    // The limits are bytes of GBK; a Unicode edit counts characters, each at
+    // least one byte, so HoldToLimit cuts what goes past the bytes.
+    SendMessageA(Item(IDC_EDTFRONT), EM_LIMITTEXT, kFrontLimit, 0);
+    SendMessageA(Item(IDC_EDTFILL), EM_LIMITTEXT, kCellTextLimit, 0);
+    SendMessageA(Item(IDC_EDTBACK), EM_LIMITTEXT, kCellTextLimit, 0);
+}
+
+MatrixPage::~MatrixPage() {
+    if (hwnd()) RemoveWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass);
+    if (memoFont_) DeleteObject(memoFont_);
+}
+
+void MatrixPage::Restore(const StoredMatrixFields& stored) {
+    storedFontIndex_ = stored.FontIndex;
+    settingFields_ = true;
+    SetItemText(IDC_EDTFRONT, stored.FrontText);
+    SetItemText(IDC_EDTFILL, stored.FillText);
+    SetItemText(IDC_EDTBACK, stored.BackText);
+    settingFields_ = false;
+}
+
+void MatrixPage::LoadFonts() {
+    if (fontsLoaded_) return;
+    fontsLoaded_ = true;
+    HWND box = Item(IDC_CBXFONTSTYLE);
+    const std::vector<std::string> fonts = ScreenFontList();
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    for (const std::string& name : fonts) SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(box, CB_SETCURSEL, StartFontSelection(storedFontIndex_, int(fonts.size())), 0);
+}
+
+ChineseGroup MatrixPage::Fields() {
+    LoadFonts();
+    return {.FontIndex = int(SendMessageA(Item(IDC_CBXFONTSTYLE), CB_GETCURSEL, 0, 0)),
+            .FrontText = ItemText(IDC_EDTFRONT),
+            .FillText = ItemText(IDC_EDTFILL),
+            .BackText = ItemText(IDC_EDTBACK)};
+}
+
+ChineseGroup MatrixPage::FieldsOfUnmadePage(const StoredMatrixFields& stored) {
+    const int fonts = int(ScreenFontList().size());
+    return {.FontIndex = StartFontSelection(stored.FontIndex, fonts),
+            .FrontText = stored.FrontText,
+            .FillText = stored.FillText,
+            .BackText = stored.BackText};
+}
+
+void MatrixPage::OnShow() {
+    LoadFonts();
+    PageDialog::OnShow();
+}
+
+bool MatrixPage::OnButtonClicked(int id) {
+    switch (id) {
+    case IDC_TOOLBUTTON17: ToolButton17Click(); return true;
+    case IDC_TOOLBUTTON21: ToolButton21Click(); return true;
+    case IDC_TOOLBUTTON26: ToolButton26Click(); return true;
+    case IDC_TOOLBUTTON28: ToolButton28Click(); return true;
+    case IDC_TOOLBUTTON30:
+        if (onHelpClick) onHelpClick();
+        return true;
+    }
+    return false;
+}
+
+bool MatrixPage::OnCommand(int id, int code, HWND) {
+    if (code != EN_CHANGE || settingFields_) return false;
+    switch (id) {
+    case IDC_EDTFRONT: HoldToLimit(id, kFrontLimit); return true;
+    case IDC_EDTFILL:
+    case IDC_EDTBACK: HoldToLimit(id, kCellTextLimit); return true;
+    }
+    return false;
+}
+
+// Cuts what the user typed or pasted back to the field's byte limit, at a
+// character boundary.
+void MatrixPage::HoldToLimit(int id, std::size_t limit) {
+    const std::string text = ItemText(id);
+    if (text.size() <= limit) return;
+    settingFields_ = true;
+    const std::string kept = LimitBytes(text, limit);
+    SetItemText(id, kept);
+    SendMessageA(Item(id), EM_SETSEL, kept.size(), kept.size());
+    settingFields_ = false;
+    MessageBeep(MB_OK);
+}
+
+void MatrixPage::ToolButton17Click() {
+    const std::vector<std::string> lines =
+        maker_.Make(ItemText(IDC_CBXFONTSTYLE), TrimFront(ItemText(IDC_EDTFRONT)), ItemText(IDC_EDTFILL),
+                    ItemText(IDC_EDTBACK));
+    SetItemText(IDC_MEMO1, MemoText(lines));
+    HWND image6 = Item(IDC_IMAGE6);
+    ShowWindow(image6, SW_SHOW);
+    InvalidateRect(image6, nullptr, FALSE);
+}
+
+// Copy and cut act on more than a line break; they select the whole memo
+// first, as the user then sees.
+bool MatrixPage::SelectMemoIfWorthCopying() {
+    if (ItemText(IDC_MEMO1).size() <= 2) return false;
+    SendMessageA(Item(IDC_MEMO1), EM_SETSEL, 0, -1);
+    return true;
+}
+
+void MatrixPage::ToolButton21Click() {
+    if (SelectMemoIfWorthCopying()) CopyTextToClipboard(hwnd(), ItemText(IDC_MEMO1));
+}
+
+void MatrixPage::ToolButton26Click() {
+    if (!SelectMemoIfWorthCopying()) return;
+    CopyTextToClipboard(hwnd(), ItemText(IDC_MEMO1));
+    SendMessageA(Item(IDC_MEMO1), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(""));  // undoable, as a cut
+}
+
+void MatrixPage::ToolButton28Click() {
+    SetItemText(IDC_MEMO1, "");
+    ShowWindow(Item(IDC_IMAGE6), SW_HIDE);
+}
+
+void MatrixPage::Image6MouseDown(MouseButton button) {
+    if (button == MouseButton::Left) delivery_.ArmDrag(FromHwnd(mainWindow_));
+}
+
+void MatrixPage::Image6MouseUp(MouseButton button, int x, int y) {
+    // The capture window gives up the capture on its own left release, so the
+    // drop's synthetic click reaches the target and not the main window.
+    if (button == MouseButton::Left && GetCapture() == mainWindow_) ReleaseCapture();
+    delivery_.DropText(button, x, y, FromHwnd(mainWindow_), [this] { return ItemText(IDC_MEMO1); },
+                       OnRefusedRelease::Ignore);
+}
+
+void MatrixPage::DrawImage6(const DRAWITEMSTRUCT& item) const {
+    if (maker_.HasPicture()) {
+        surface_.BitBlt(item.hDC, 0, 0);
+    } else {
+        FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+}
+
+// Memo1 keeps its template's top-left corner and fills the rest of the page
+// but for a margin as wide as the one above it, whatever size the main
+// window gives the page.
+void MatrixPage::FitMemo1(int pageWidth, int pageHeight) const {
+    HWND memo = Item(IDC_MEMO1);
+    RECT place;
+    GetWindowRect(memo, &place);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+    const int margin = place.top;
+    MoveWindow(memo, place.left, place.top, std::max(0, pageWidth - margin - int(place.left)),
+               std::max(0, pageHeight - 2 * margin), TRUE);
+}
+
+bool MatrixPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+    case WM_SIZE:
+        FitMemo1(LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_DRAWITEM:
+        if (wParam != IDC_IMAGE6) break;
+        DrawImage6(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORDLG:
+        result = reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+        return true;
+    case WM_CTLCOLORSTATIC:
+        SetBkColor(reinterpret_cast<HDC>(wParam), kPanel9Colour);
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
+        result = reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+        return true;
+    case WM_CTLCOLOREDIT:
+        if (reinterpret_cast<HWND>(lParam) != Item(IDC_MEMO1)) break;
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_INFOBK));
+        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
+        result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_INFOBK));
+        return true;
+    }
+    if (IsButtonRelease(message)) {  // a release on Panel9
+        Image6MouseUp(ButtonOfRelease(message), short(LOWORD(lParam)), short(HIWORD(lParam)));
+        result = TRUE;
+        return true;
+    }
+    return PageDialog::OnMessage(message, wParam, lParam, result);
+}
+
+LRESULT CALLBACK MatrixPage::Image6Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
+    auto& page = *reinterpret_cast<MatrixPage*>(self);
+    try {
+        switch (message) {
+        case WM_LBUTTONDOWN:
+            page.Image6MouseDown(MouseButton::Left);
+            return 0;
+        case WM_SETCURSOR:
+            if (!ApplyAppCursor()) SetCursor(LoadCursorA(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        if (IsButtonRelease(message)) {
+            page.Image6MouseUp(ButtonOfRelease(message), short(LOWORD(lParam)), short(HIWORD(lParam)));
+            return 0;
+        }
+    } catch (const std::exception& error) {
+        ReportUnhandled(error);
+        return 0;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace pennora

@@ -1,0 +1,18 @@
+#pragma once
+// Control ids of TabSheet5 "文字方阵制作", the text matrix page (1500-1599).
+#define IDC_LABEL11 1500
+#define IDC_CBXFONTSTYLE 1501
+#define IDC_LABEL12 1502
+#define IDC_EDTFRONT 1503
+#define IDC_LABEL13 1504
+#define IDC_EDTFILL 1505
+#define IDC_LABEL14 1506
+#define IDC_EDTBACK 1507
+#define IDC_IMAGE6 1508
+#define IDC_TOOLBAR_MATRIX 1509
+#define IDC_TOOLBUTTON17 1510
+#define IDC_TOOLBUTTON21 1511
+#define IDC_TOOLBUTTON26 1512
+#define IDC_TOOLBUTTON28 1513
+#define IDC_TOOLBUTTON30 1514
+#define IDC_MEMO1 1515

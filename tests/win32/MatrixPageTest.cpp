@@ -1,0 +1,126 @@
+// The text matrix page for real: its fields between the settings file and
+// the controls (the font list is built late, yet the same index is stored),
+// the byte limits of the typed fields, and the clipboard formats of a copy.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/FakeProfile.h"
+#include "fill/TextDelivery.h"
+#include "matrix/Clipboard.h"
+#include "matrix/MatrixPage.h"
+#include "matrix/MatrixPageIds.h"
+#include "platform/win32/Win32WindowsInput.h"
+#include "ui/IniFile.h"
+
+namespace pennora {
+namespace {
+
+constexpr const char* kFile = "C:\\Pennora\\Pennora.Ini";
+
+class MatrixPageTest : public ::testing::Test {
+protected:
+    MatrixPageTest() {
+        parent_ = CreateWindowExA(0, "STATIC", "MatrixPageTest", WS_OVERLAPPEDWINDOW, 0, 0, 500, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        page_ = std::make_unique<MatrixPage>(parent_, delivery_);
+    }
+    ~MatrixPageTest() override {
+        page_.reset();
+        DestroyWindow(parent_);
+    }
+
+    std::string Text(int id) const {
+        char text[256] = {};
+        GetDlgItemTextA(page_->hwnd(), id, text, sizeof text);
+        return text;
+    }
+
+    int FontCount() const { return int(ScreenFontList().size()); }
+
+    Win32WindowsInput input_;
+    TextDelivery delivery_{input_};
+    HWND parent_ = nullptr;
+    std::unique_ptr<MatrixPage> page_;
+};
+
+// The page is made when first selected, and its font box filled when first
+// shown; the close stores the same fields in every case.
+TEST_F(MatrixPageTest, StoredFieldsComeBackUnchangedWhetherThePageWasMadeOrShownOrNot) {
+    const int fonts = FontCount();
+    ASSERT_GT(fonts, 2);
+    const struct {
+        const char* storedIndex;  // nullptr: no key
+        int written;
+    } cases[] = {{nullptr, fonts - 1}, {"1", 1}, {"0x0", 0}, {"99999", -1}, {"-1", -1}};
+    enum class Page { Unmade, Hidden, Shown };
+    for (Page state : {Page::Unmade, Page::Hidden, Page::Shown}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.storedIndex ? c.storedIndex : "none") + ", page state " +
+                         std::to_string(int(state)));
+            fakes::FakeProfile profile;
+            IniFile ini(profile, kFile);
+            if (c.storedIndex) profile.Put(kFile, "ChineseGroup", "FontIndex", c.storedIndex);
+            // A front text longer than the field takes, as a hand-edited file may hold.
+            profile.Put(kFile, "ChineseGroup", "FrontText", "水水水");
+            profile.Put(kFile, "ChineseGroup", "BackText", "");
+            const StoredMatrixFields stored = ReadMatrixFields(ini);
+
+            ChineseGroup fields;
+            if (state == Page::Unmade) {
+                fields = MatrixPage::FieldsOfUnmadePage(stored);
+            } else {
+                page_ = std::make_unique<MatrixPage>(parent_, delivery_);
+                page_->Restore(stored);
+                if (state == Page::Shown) ShowWindow(page_->hwnd(), SW_SHOW);
+                fields = page_->Fields();
+            }
+            EXPECT_EQ(fields.FontIndex, c.written);
+            EXPECT_EQ(fields.FrontText, "水水水");
+            EXPECT_EQ(fields.FillText, "灌");
+            EXPECT_EQ(fields.BackText, "");
+        }
+    }
+}
+
+TEST_F(MatrixPageTest, TypedFieldsAreHeldToTheirByteLimitsAtACharacterBoundary) {
+    const struct {
+        int id;
+        const char* typed;
+        const char* kept;
+    } cases[] = {
+        {IDC_EDTFRONT, "水水水", "水水"}, {IDC_EDTFRONT, "abcdef", "abcd"}, {IDC_EDTFRONT, "abc水", "abc"},
+        {IDC_EDTFILL, "灌水", "灌"},      {IDC_EDTFILL, "a灌", "a"},        {IDC_EDTBACK, "xyz", "xy"},
+        {IDC_EDTBACK, "\xA1\xA1", "\xA1\xA1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        SetDlgItemTextA(page_->hwnd(), c.id, c.typed);  // the edit reports the change as typing does
+        EXPECT_EQ(Text(c.id), c.kept);
+    }
+}
+
+TEST_F(MatrixPageTest, ACopyPutsUnicodeAndAnsiTextOnTheClipboard) {
+    const std::string text = "灌\xA1\xA1\r\n\xA1\xA1灌\r\n";
+    CopyTextToClipboard(parent_, text);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    std::wstring unicode;
+    std::string ansi;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        unicode = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        ansi = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    EXPECT_EQ(unicode, L"\u704C\u3000\r\n\u3000\u704C\r\n");
+    EXPECT_EQ(ansi, text);
+}
+
+}  // namespace
+}  // namespace pennora
