@@ -74,6 +74,7 @@ public:
     DragFillWindow& dragFill() { return *dragFill_; }
     HotKeyFill& hotKeyFill() { return *hotKeyFill_; }
     const FillMenu& fillMenu() const { return popupMenuFill_; }
+    const TrayIcon& trayIcon() const { return trayIcon_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -84,7 +85,10 @@ private:
     void FormShow();
     void Timer1Timer();
     bool FormClose();  // false when the user cancelled the close
-    void SaveWindowSettings();
+    void SaveWindowSettings(bool reportRefusal = true);
+    void WMClose();
+    bool QueryEndSession();
+    void EndSession(bool ending);
     void WMPennora();
     void Exit1Click();
     void Image7Click();
@@ -120,6 +124,7 @@ private:
     void CheckTrayItem(int id, bool checked);
 
     void LoadEntryStore();
+    void OfferUnsavedChanges();
     void RestoreMatrixFields();
     void CreateChildren();
     void CreatePages();
@@ -167,6 +172,9 @@ private:
     HMENU popupMenuMain_ = nullptr;
     UINT taskbarCreated_ = 0;
     bool shown_ = false;
+    bool created_ = false;         // FormCreate and the fill modes are done
+    bool closeRequested_ = false;  // a close came while a start-up message was up
+    bool closing_ = false;         // FormClose runs
 };
 
 }  // namespace pennora

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/SystemError.h"
+
 namespace pennora {
 namespace {
 
@@ -42,10 +44,11 @@ void Window::Create(const char* className, const WNDCLASSEXA& classTemplate, DWO
         windowClass.hInstance = instance;
         windowClass.lpszClassName = className;
         if (!windowClass.hCursor) windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        RegisterClassExA(&windowClass);
+        if (!RegisterClassExA(&windowClass)) ThrowLastError(std::string("无法注册窗口类 ") + className);
     }
-    CreateWindowExA(exStyle, className, title, style, bounds.left, bounds.top, bounds.right - bounds.left,
-                    bounds.bottom - bounds.top, owner, nullptr, instance, this);
+    if (!CreateWindowExA(exStyle, className, title, style, bounds.left, bounds.top, bounds.right - bounds.left,
+                         bounds.bottom - bounds.top, owner, nullptr, instance, this))
+        ThrowLastError(std::string("无法创建窗口 ") + className);
 }
 
 LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,12 +88,11 @@ Dialog::~Dialog() {
 }
 
 void Dialog::CreateChild(int templateId, HWND parent, bool unicode) {
-    if (unicode)
-        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent, Procedure,
-                           reinterpret_cast<LPARAM>(this));
-    else
-        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
-                           reinterpret_cast<LPARAM>(this));
+    HWND made = unicode ? CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
+                                             Procedure, reinterpret_cast<LPARAM>(this))
+                        : CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
+                                             Procedure, reinterpret_cast<LPARAM>(this));
+    if (!made) ThrowLastError("无法创建对话框 " + std::to_string(templateId));
 }
 
 std::string Dialog::ItemText(int id) const {

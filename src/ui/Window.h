@@ -26,7 +26,8 @@ public:
     HWND hwnd() const { return hwnd_; }
 
 protected:
-    // Registers the class once per process and creates the window bound to this.
+    // Registers the class once per process and creates the window bound to
+    // this; throws pennora::Error with the system's reason when either fails.
     void Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
                 DWORD style, RECT bounds, HWND owner);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -52,7 +53,8 @@ public:
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     // A Unicode dialog makes Unicode controls: Wine's ANSI edit control does
     // not join the two bytes of a typed GBK character, a Unicode one does.
-    // The ANSI calls on its controls still move GBK texts.
+    // The ANSI calls on its controls still move GBK texts. Throws
+    // pennora::Error with the system's reason when the dialog is not made.
     void CreateChild(int templateId, HWND parent, bool unicode = false);
 
     void CheckButton(int id, bool checked) const { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
