@@ -1,0 +1,134 @@
+// The window layer under Wine: creation that fails says why, the error edge
+// of program entry, and the drag-fill window's place in screen coordinates
+// when the work area does not start at the screen's corner.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Application.h"
+#include "entries/EntryStore.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeProfile.h"
+#include "fakes/FakeWindowsInput.h"
+#include "fill/DragFillWindow.h"
+#include "fill/TextDelivery.h"
+#include "platform/Error.h"
+#include "ui/IniFile.h"
+#include "ui/Window.h"
+
+namespace pennora {
+namespace {
+
+class DialogWithoutTemplate final : public Dialog {
+public:
+    DialogWithoutTemplate() { CreateChild(32123, nullptr); }
+};
+
+class WindowWithAMissingOwner final : public Window {
+public:
+    WindowWithAMissingOwner() {
+        WNDCLASSEXA windowClass{};
+        Create("PennoraWindowTest", windowClass, 0, "", WS_POPUP, RECT{0, 0, 10, 10}, reinterpret_cast<HWND>(0x7FFE));
+    }
+};
+
+// The text of the error a creation threw, or "<none>".
+template <class Made>
+std::string CreationError() {
+    try {
+        Made made;
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "<none>";
+}
+
+TEST(WindowTest, CreationThatFailsThrowsWithTheSystemsReason) {
+    const struct {
+        const char* what;
+        std::string error;
+        std::string named;
+    } cases[] = {
+        {"a dialog without its template", CreationError<DialogWithoutTemplate>(), "32123"},
+        {"a window with a missing owner", CreationError<WindowWithAMissingOwner>(), "PennoraWindowTest"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NE(c.error, "<none>");
+        EXPECT_NE(c.error.find(c.named), std::string::npos) << c.error;
+        // Something of the system's own words follows the colon.
+        const std::size_t colon = c.error.find("：");
+        ASSERT_NE(colon, std::string::npos) << c.error;
+        EXPECT_GT(c.error.size(), colon + 2) << c.error;
+    }
+}
+
+// A message box of this process, answered with OK once seen.
+struct SeenReport {
+    std::string caption, text;
+};
+
+DWORD WINAPI AnswerFirstBox(LPVOID seen) {
+    for (int i = 0; i < 500; ++i) {
+        HWND box = FindWindowA("#32770", nullptr);
+        DWORD process = 0;
+        if (box) GetWindowThreadProcessId(box, &process);
+        if (box && process == GetCurrentProcessId() && IsWindowVisible(box)) {
+            char caption[256] = {}, text[1024] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            *static_cast<SeenReport*>(seen) = {caption, text};
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(10);
+    }
+    return 1;
+}
+
+TEST(WindowTest, AnErrorBeforeTheMessageLoopReachesTheErrorReportAndEndsWithAnErrorCode) {
+    SeenReport seen;
+    HANDLE answerer = CreateThread(nullptr, 0, AnswerFirstBox, &seen, 0, nullptr);
+    int code = Application::RunGuarded("KestovaPennora", []() -> int { throw Error("关于页的图片无法解码"); });
+    WaitForSingleObject(answerer, INFINITE);
+    CloseHandle(answerer);
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(seen.caption, "KestovaPennora");
+    EXPECT_EQ(seen.text, "关于页的图片无法解码.");
+}
+
+// With the taskbar on the top and left edges the work area starts at (60, 40);
+// a minimised window's restored place then comes in work-area coordinates.
+// (Wine 8 keeps the monitor's work area at the screen's corner whatever
+// SPI_SETWORKAREA says, so under Wine both ways of reading the place agree.)
+TEST(WindowTest, TheDragFillPlaceIsInScreenCoordinatesAlsoWhenMinimised) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    RECT saved{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0));
+    RECT offset{60, 40, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &offset, 0));
+
+    fakes::FakeProfile profile;
+    IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
+    fakes::FakeFileSystem files;
+    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    fakes::FakeWindowsInput input;
+    TextDelivery delivery(input);
+    {
+        DragFillWindow window(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
+        window.Show();
+        SetWindowPos(window.hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(window.CurrentPosition(), (Point{300, 200}));
+        ShowWindow(window.hwnd(), SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(window.hwnd()));
+        EXPECT_EQ(window.CurrentPosition(), (Point{300, 200}));
+    }
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+}
+
+}  // namespace
+}  // namespace pennora
