@@ -79,11 +79,10 @@ int CALLBACK CollectFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPAR
 
 std::vector<std::string> EnumerateScreenFonts() {
     std::vector<std::string> families;
-    HDC dc = GetDC(nullptr);
+    WindowDC screen(nullptr);
     LOGFONTA query{};
     query.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExA(screen.get(), &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
     return BuildScreenFontList(families);
 }
 
@@ -134,14 +133,9 @@ void MainWindow::CreateFillModes() {
     fillPage_->onHotKeyClick = [this] { hotKeyFill_->ToolButtonHotKeyClick(); };
 }
 
-MainWindow::~MainWindow() {
-    if (font_) DeleteObject(font_);
-    if (stripFont_) DeleteObject(stripFont_);
-    if (mainMenu1_) DestroyMenu(mainMenu1_);
-    if (popupMenuMain_) DestroyMenu(popupMenuMain_);
-    if (imageListMain_) ImageList_Destroy(imageListMain_);
-    if (hotKeyIcon_) DestroyIcon(hotKeyIcon_);
-}
+// The window and its pages go first, while the fonts, menus, images and the
+// objects behind the pages still exist.
+MainWindow::~MainWindow() { Destroy(); }
 
 void MainWindow::FormCreate() {
     CreateChildren();
@@ -168,9 +162,9 @@ void MainWindow::FormCreate() {
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
 
-    hotKeyIcon_ = static_cast<HICON>(CopyImage(ImageList_GetIcon(imageListMain_, kImageHotKey, ILD_NORMAL), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                               LR_COPYDELETEORG));
+    hotKeyIcon_.reset(static_cast<HICON>(CopyImage(ImageList_GetIcon(imageListMain_.get(), kImageHotKey, ILD_NORMAL),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_COPYDELETEORG)));
 
     screenFonts_ = EnumerateScreenFonts();
     RestoreMatrixFields();
@@ -245,28 +239,28 @@ void MainWindow::CreateChildren() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    font_ = MakeSongTiFont(-12, false);
-    stripFont_ = MakeSongTiFont(-12, true);
+    font_.reset(MakeSongTiFont(-12, false));
+    stripFont_.reset(MakeSongTiFont(-12, true));
 
-    panel11_ = std::make_unique<TitleStrip>(hwnd(), IDC_PANEL11, TitleStrip::Look{stripFont_, false, IDC_IMAGE7, IDC_IMAGE8});
+    panel11_ = std::make_unique<TitleStrip>(hwnd(), IDC_PANEL11, TitleStrip::Look{stripFont_.get(), false, IDC_IMAGE7, IDC_IMAGE8});
     panel11_->onMinimizeClick = [this] { Image7Click(); };
     panel11_->onCloseClick = [this] { Exit1Click(); };
 
-    mainMenu1_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1));
-    popupMenuMain_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN));
+    mainMenu1_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1)));
+    popupMenuMain_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN)));
     // The tray shows icons at the small size: loaded (or scaled) to it, they
     // stay sharp.
     const int smallWidth = GetSystemMetrics(SM_CXSMICON), smallHeight = GetSystemMetrics(SM_CYSMICON);
     appIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, smallWidth, smallHeight, LR_SHARED));
-    imageListMain_ = ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                          LR_CREATEDIBSECTION);
+    imageListMain_.reset(ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255),
+                                              IMAGE_BITMAP, LR_CREATEDIBSECTION));
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     toolBar5_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER | CCS_NORESIZE |
                                     CCS_NOPARENTALIGN,
                                 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR5), instance, nullptr);
     SendMessageA(toolBar5_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar5_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(toolBar5_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(toolBar5_, TB_SETIMAGELIST, 0, 0);
     for (const auto& button : kMenuButtons) {
         TBBUTTON tb{};
@@ -282,11 +276,11 @@ void MainWindow::CreateChildren() {
     pageControl1_ = CreateWindowExA(0, WC_TABCONTROLA, nullptr,
                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | WS_TABSTOP,
                                     0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_PAGECONTROL1), instance, nullptr);
-    SendMessageA(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(pageControl1_, TCM_SETPADDING, 0, MAKELPARAM(4, 3));  // all six tabs in one row
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_STATUSBAR1), instance, nullptr);
-    SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
 
     CreatePages();
@@ -301,7 +295,7 @@ void MainWindow::CreatePages() {
         item.pszText = const_cast<char*>(page.caption);
         SendMessageA(pageControl1_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
     }
-    fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_);
+    fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_.get());
     fillPage_->onShow = [this] { TabSheet1Show(); };
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
     AddPage(kFillPage, *fillPage_);
@@ -496,7 +490,7 @@ void MainWindow::Image7Click() { app_.Minimize(); }
 // The application went to the tray: hide its taskbar button, show the icon.
 void MainWindow::OnMin() {
     app_.ShowTaskbarWindow(false);
-    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? hotKeyIcon_ : appIcon_);
+    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? hotKeyIcon_.get() : appIcon_);
 }
 
 void MainWindow::WMTrayNotify(LPARAM mouseMessage) {
@@ -520,7 +514,7 @@ void MainWindow::ShowTrayMenu() {
     // Without being the foreground window the menu would not close when the
     // user clicks elsewhere; WM_NULL lets the next click go through.
     SetForegroundWindow(hwnd());
-    TrackPopupMenu(GetSubMenu(popupMenuMain_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
+    TrackPopupMenu(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
                    0, hwnd(), nullptr);
     PostMessageA(hwnd(), WM_NULL, 0, 0);
 }
@@ -555,7 +549,7 @@ void MainWindow::HotKeyStoppedAfterCommit() {
 }
 
 void MainWindow::CheckTrayItem(int id, bool checked) {
-    CheckMenuItem(popupMenuMain_, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popupMenuMain_.get(), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::SetHotKeyButton(bool pressed) { fillPage_->SetPressed(IDC_TOOLBUTTONHOTKEY, pressed); }
@@ -574,7 +568,7 @@ void MainWindow::ShowHotKeyOptions() {
 
 void MainWindow::MinimizeApplication() { app_.Minimize(); }
 
-void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_ : appIcon_); }
+void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_.get() : appIcon_); }
 
 void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 
@@ -607,7 +601,7 @@ void MainWindow::ShowMenuOfButton(int buttonId) {
     SendMessageA(toolBar5_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&rect));
     MapWindowPoints(toolBar5_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, TRUE);
-    TrackPopupMenu(GetSubMenu(mainMenu1_, button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left, rect.bottom,
+    TrackPopupMenu(GetSubMenu(mainMenu1_.get(), button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left, rect.bottom,
                    0, hwnd(), nullptr);
     SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, FALSE);
 }

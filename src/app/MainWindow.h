@@ -34,6 +34,7 @@
 #include "platform/HotKeyApi.h"
 #include "platform/ProfileApi.h"
 #include "platform/WindowsInput.h"
+#include "platform/win32/Owned.h"
 
 namespace pennora {
 
@@ -149,11 +150,11 @@ private:
     std::unique_ptr<HotKeyFill> hotKeyFill_;
     FillMenu popupMenuFill_;
 
-    HFONT font_ = nullptr;
-    HFONT stripFont_ = nullptr;
+    OwnedFont font_;
+    OwnedFont stripFont_;
     std::unique_ptr<TitleStrip> panel11_;
     HWND toolBar5_ = nullptr;
-    HMENU mainMenu1_ = nullptr;
+    OwnedMenu mainMenu1_;
     HWND pageControl1_ = nullptr;
     HWND statusBar1_ = nullptr;
     std::unique_ptr<FillPage> fillPage_;
@@ -165,11 +166,11 @@ private:
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<AboutPage> aboutPage_;
     std::array<Dialog*, 6> pages_{};  // by PageIndex; null until made
-    HIMAGELIST imageListMain_ = nullptr;
-    HICON hotKeyIcon_ = nullptr;
+    OwnedImageList imageListMain_;
+    OwnedIcon hotKeyIcon_;
     HICON appIcon_ = nullptr;
     TrayIcon trayIcon_;
-    HMENU popupMenuMain_ = nullptr;
+    OwnedMenu popupMenuMain_;
     UINT taskbarCreated_ = 0;
     bool shown_ = false;
     bool created_ = false;         // FormCreate and the fill modes are done

@@ -1,5 +1,6 @@
 #include "ui/Window.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/win32/SystemError.h"
@@ -26,11 +27,12 @@ void ReportUnhandled() {
     if (UnhandledErrorReport()) UnhandledErrorReport()("Unknown error");
 }
 
-Window::~Window() {
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+Window::~Window() { Destroy(); }
+
+void Window::Destroy() {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void Window::Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
@@ -80,11 +82,12 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-Dialog::~Dialog() {
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
-        DestroyWindow(hwnd_);
-    }
+Dialog::~Dialog() { Destroy(); }
+
+void Dialog::Destroy() {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void Dialog::CreateChild(int templateId, HWND parent, bool unicode) {

@@ -26,6 +26,10 @@ public:
     HWND hwnd() const { return hwnd_; }
 
 protected:
+    // Destroys the window now, unbound first so no message reaches an object
+    // that is being torn down; a derived destructor calls it before its
+    // members (fonts, menus, child objects) die.
+    void Destroy();
     // Registers the class once per process and creates the window bound to
     // this; throws pennora::Error with the system's reason when either fails.
     void Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
@@ -64,6 +68,9 @@ public:
     std::string ItemText(int id) const;
 
 protected:
+    // As Window::Destroy: the dialog's window goes before the derived
+    // object's members.
+    void Destroy();
     virtual void OnInit() {}
     virtual void OnShow() {}
     // A button (or a tool-bar button) was clicked; true when handled.

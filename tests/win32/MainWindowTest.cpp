@@ -616,5 +616,20 @@ TEST_F(MainWindowTest, ASessionEndThatIsCalledOffLeavesNothingBehind) {
     EXPECT_TRUE(main_->flags().dataModified);
 }
 
+// Teardown while everything is open: the main window, its pages and the
+// drag-fill window go with the object, before what they use is freed.
+TEST_F(MainWindowTest, DeletingTheMainWindowWhileItIsOpenTakesItsWindowsAlong) {
+    Start();
+    HWND window = main_->hwnd(), dragFill = main_->dragFill().hwnd();
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) children.push_back(child);
+    ASSERT_GE(children.size(), 6u);
+    main_.reset();
+    DispatchPending();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(dragFill));
+    for (HWND child : children) EXPECT_FALSE(IsWindow(child));
+}
+
 }  // namespace
 }  // namespace pennora

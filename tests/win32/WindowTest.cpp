@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "app/Application.h"
+#include "app/OptionsPage.h"
 #include "entries/EntryStore.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
@@ -17,6 +19,8 @@
 #include "fill/TextDelivery.h"
 #include "platform/Error.h"
 #include "ui/IniFile.h"
+#include "ui/PageDialog.h"
+#include "ui/resource.h"
 #include "ui/Window.h"
 
 namespace pennora {
@@ -128,6 +132,55 @@ TEST(WindowTest, TheDragFillPlaceIsInScreenCoordinatesAlsoWhenMinimised) {
         EXPECT_EQ(window.CurrentPosition(), (Point{300, 200}));
     }
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+}
+
+// Home, Insert and the arrows keep their names in the capture control after
+// the settings are read back: the extended flag goes both ways.
+TEST(WindowTest, TheHotKeyControlsExtendedFlagSurvivesTheRoundTrip) {
+    for (WORD value : {MAKEWORD(VK_HOME, HOTKEYF_EXT | HOTKEYF_ALT), MAKEWORD(VK_INSERT, HOTKEYF_EXT | HOTKEYF_CONTROL),
+                       MAKEWORD('V', HOTKEYF_SHIFT | HOTKEYF_ALT)})
+        EXPECT_EQ(ToHotKeyControl(FromHotKeyControl(value)), value) << std::hex << value;
+}
+
+// A page whose messages are counted after it was told it is gone.
+class CountingPage final : public PageDialog {
+public:
+    CountingPage(HWND parent, int& seen) : PageDialog(IDD_TABSHEET4, parent), seen_(seen) {}
+    using PageDialog::hwnd;
+
+protected:
+    bool OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) override {
+        ++seen_;
+        return false;
+    }
+
+private:
+    int& seen_;
+};
+
+// Ownership both ways round: the object deleted while its window is alive
+// takes the window with it; a window destroyed first leaves the object
+// unbound, and deleting it then destroys nothing twice.
+TEST(WindowTest, APageDeletedWhileItsWindowIsAliveTakesItsWindowAlong) {
+    HWND parent = CreateWindowExA(0, "STATIC", "page host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(parent);
+    int seen = 0;
+    auto page = std::make_unique<CountingPage>(parent, seen);
+    HWND pageWindow = page->hwnd();
+    ASSERT_TRUE(IsWindow(pageWindow));
+    page.reset();
+    EXPECT_FALSE(IsWindow(pageWindow));
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+
+    page = std::make_unique<CountingPage>(parent, seen);
+    pageWindow = page->hwnd();
+    DestroyWindow(parent);
+    EXPECT_FALSE(IsWindow(pageWindow));
+    EXPECT_EQ(page->hwnd(), nullptr);
+    seen = 0;
+    page.reset();
+    EXPECT_EQ(seen, 0);
 }
 
 }  // namespace
