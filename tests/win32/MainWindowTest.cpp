@@ -85,7 +85,7 @@ std::string IconKind(HWND box) {
 }
 
 std::string VisibleButtons(HWND box) {
-    static const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    static const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
     std::string names;
     for (const auto& [id, name] : kButtons) {
         HWND button = GetDlgItem(box, id);
@@ -629,6 +629,66 @@ TEST_F(MainWindowTest, DeletingTheMainWindowWhileItIsOpenTakesItsWindowsAlong) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(IsWindow(dragFill));
     for (HWND child : children) EXPECT_FALSE(IsWindow(child));
+}
+
+// A data file another program holds open without sharing cannot be read: it
+// stays as it is, the user is told and may try again once it is free.
+TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramCanBeReadOnARetry) {
+    const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}});
+    WriteFileBytes(kDataFileName, bytes);
+    HANDLE held = CreateFileA(Path(kDataFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int boxes = 0;
+    MessageBoxAnswerer answerer({{kAppTitle, IDRETRY}}, [&](const SeenBox&) {
+        if (++boxes == 2) CloseHandle(held);  // the other program lets go while the second box is up
+    });
+    Start();
+
+    std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].buttons, "Retry Cancel");
+    EXPECT_NE(seen[0].text.find(Path(kDataFileName)), std::string::npos) << seen[0].text;
+    EXPECT_EQ(main_->activePage(), kFillPage);
+    EXPECT_EQ(main_->store().RowCount(), 1u);
+    EXPECT_EQ(FileBytes(kDataFileName), bytes);
+}
+
+TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramIsLeftAloneAndNotOverwritten) {
+    const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}});
+    WriteFileBytes(kDataFileName, bytes);
+    HANDLE held = CreateFileA(Path(kDataFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxAnswerer answerer({{kAppTitle, IDCANCEL}});
+        Start();
+        EXPECT_EQ(answerer.Seen().size(), 1u);
+    }
+    CloseHandle(held);
+    EXPECT_EQ(main_->activePage(), kEditorPage);
+    ChangeEntries();
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}, {kAppTitle, IDOK}});
+    EXPECT_FALSE(RequestClose().windowGone);  // the save is refused, the entries stay in memory
+    EXPECT_EQ(FileBytes(kDataFileName), bytes);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) files.push_back(entry.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{kDataFileName});
+}
+
+// Only the temporary file of a save that a power cut interrupted is left.
+TEST_F(MainWindowTest, TheTemporaryFileOfACutShortSaveIsRecoveredAtStart) {
+    const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}, Entry{"b", "2", {}, {}}});
+    WriteFileBytes(std::string(kDataFileName) + ".saving", bytes);
+    MessageBoxAnswerer answerer({{kAppTitle, IDOK}});
+    Start();
+
+    ASSERT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_NE(answerer.Seen()[0].text.find(Path(kDataFileName) + ".saving"), std::string::npos);
+    EXPECT_EQ(main_->activePage(), kFillPage);
+    EXPECT_EQ(main_->store().RowCount(), 2u);
+    EXPECT_EQ(FileBytes(kDataFileName), bytes);
+    EXPECT_FALSE(Exists(std::string(kDataFileName) + ".saving"));
 }
 
 }  // namespace
