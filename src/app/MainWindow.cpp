@@ -446,6 +446,7 @@ void MainWindow::WMClose() {
         // A failed save keeps the program open with the entries in memory.
         closing_ = false;
         app_.ShowError(error.what());
+        return;
     }
     closing_ = false;
 }
@@ -470,8 +471,10 @@ void MainWindow::EndSession(bool ending) {
         store_->DiscardUnsavedChanges();
         return;
     }
-    // The rest of the close sequence, without a question or an error box.
+    // The rest of the close sequence, without a question or an error box. A
+    // forced end may come without the query: the changes are kept here too.
     closing_ = true;
+    if (flags_.dataModified || store_->IsEditing()) store_->SaveUnsavedChanges();
     SaveWindowSettings(false);
     if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
     trayIcon_.Delete();
@@ -514,8 +517,8 @@ void MainWindow::ShowTrayMenu() {
     // Without being the foreground window the menu would not close when the
     // user clicks elsewhere; WM_NULL lets the next click go through.
     SetForegroundWindow(hwnd());
-    TrackPopupMenu(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
-                   0, hwnd(), nullptr);
+    TrackPopupMenu(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
+                   cursor.y, 0, hwnd(), nullptr);
     PostMessageA(hwnd(), WM_NULL, 0, 0);
 }
 
@@ -601,8 +604,8 @@ void MainWindow::ShowMenuOfButton(int buttonId) {
     SendMessageA(toolBar5_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&rect));
     MapWindowPoints(toolBar5_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, TRUE);
-    TrackPopupMenu(GetSubMenu(mainMenu1_.get(), button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left, rect.bottom,
-                   0, hwnd(), nullptr);
+    TrackPopupMenu(GetSubMenu(mainMenu1_.get(), button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left,
+                   rect.bottom, 0, hwnd(), nullptr);
     SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, FALSE);
 }
 

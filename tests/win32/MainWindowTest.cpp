@@ -604,6 +604,19 @@ TEST_F(MainWindowTest, AnEndingSessionKeepsUnsavedEntriesForTheNextStartAndWrite
     EXPECT_FALSE(Exists(std::string(kDataFileName) + ".unsaved"));
 }
 
+// A critical end of the session comes without the query.
+TEST_F(MainWindowTest, AForcedSessionEndStillKeepsTheUnsavedEntries) {
+    Start();
+    ChangeEntries();
+    HWND window = main_->hwnd();
+    SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL);
+    DispatchPending();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(Exists(kDataFileName));
+    DecodedDataFile unsaved = DecodeDataFile(FileBytes(std::string(kDataFileName) + ".unsaved"));
+    EXPECT_EQ(unsaved.entries, kChangedEntries) << unsaved.error;
+}
+
 TEST_F(MainWindowTest, ASessionEndThatIsCalledOffLeavesNothingBehind) {
     Start();
     ChangeEntries();
