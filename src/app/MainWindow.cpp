@@ -191,7 +191,9 @@ void MainWindow::LoadEntryStore() {
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
     if (result.status == Status::Recovered)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONWARNING);
-    OfferUnsavedChanges();
+    // Changes that could not be saved now wait in their file for a start
+    // where the data file can be read.
+    if (result.status != Status::NotRead) OfferUnsavedChanges();
 }
 
 // Changes that an ending session kept apart are offered back at the next start.

@@ -670,6 +670,9 @@ TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramCanBeReadOnARetry) {
 TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramIsLeftAloneAndNotOverwritten) {
     const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}});
     WriteFileBytes(kDataFileName, bytes);
+    // Changes of an ended session wait for a start where they can be saved.
+    const std::string unsaved = std::string(kDataFileName) + ".unsaved";
+    WriteFileBytes(unsaved, EncodeDataFile(kChangedEntries));
     HANDLE held = CreateFileA(Path(kDataFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -684,9 +687,9 @@ TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramIsLeftAloneAndNotOverwritten
     MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}, {kAppTitle, IDOK}});
     EXPECT_FALSE(RequestClose().windowGone);  // the save is refused, the entries stay in memory
     EXPECT_EQ(FileBytes(kDataFileName), bytes);
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) files.push_back(entry.path().filename().string());
-    EXPECT_EQ(files, std::vector<std::string>{kDataFileName});
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{kDataFileName, unsaved}));
 }
 
 // Only the temporary file of a save that a power cut interrupted is left.
