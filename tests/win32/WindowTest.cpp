@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/OptionsPage.h"
@@ -18,6 +19,7 @@
 #include "fill/DragFillWindow.h"
 #include "fill/TextDelivery.h"
 #include "platform/Error.h"
+#include "platform/win32/Owned.h"
 #include "ui/IniFile.h"
 #include "ui/PageDialog.h"
 #include "ui/resource.h"
@@ -140,6 +142,40 @@ TEST(WindowTest, TheHotKeyControlsExtendedFlagSurvivesTheRoundTrip) {
     for (WORD value : {MAKEWORD(VK_HOME, HOTKEYF_EXT | HOTKEYF_ALT), MAKEWORD(VK_INSERT, HOTKEYF_EXT | HOTKEYF_CONTROL),
                        MAKEWORD('V', HOTKEYF_SHIFT | HOTKEYF_ALT)})
         EXPECT_EQ(ToHotKeyControl(FromHotKeyControl(value)), value) << std::hex << value;
+}
+
+std::vector<int> released;
+BOOL WINAPI RecordRelease(int* handle) {
+    released.push_back(*handle);
+    return TRUE;
+}
+
+// Each handle is released exactly once, by whoever holds it last.
+TEST(WindowTest, AnOwnedHandleIsReleasedOnceByItsLastOwner) {
+    int first = 1, second = 2, third = 3;
+    released.clear();
+    {
+        Owned<int*, &RecordRelease> a(&first);
+        Owned<int*, &RecordRelease> b(std::move(a));
+        EXPECT_FALSE(a);
+        b.reset(&second);
+        EXPECT_EQ(released, std::vector<int>{1});
+        Owned<int*, &RecordRelease> c(&third);
+        c = std::move(b);
+        EXPECT_EQ(released, (std::vector<int>{1, 3}));
+        EXPECT_EQ(c.release(), &second);
+    }
+    EXPECT_EQ(released, (std::vector<int>{1, 3}));
+
+    // A selection puts the previous object back.
+    WindowDC screen(nullptr);
+    HGDIOBJ before = GetCurrentObject(screen.get(), OBJ_FONT);
+    OwnedFont font(CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));
+    {
+        ScopedSelection selected(screen.get(), font.get());
+        EXPECT_EQ(GetCurrentObject(screen.get(), OBJ_FONT), font.get());
+    }
+    EXPECT_EQ(GetCurrentObject(screen.get(), OBJ_FONT), before);
 }
 
 // A page whose messages are counted after it was told it is gone.
