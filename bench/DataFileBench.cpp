@@ -89,6 +89,8 @@ public:
         return error ? "cannot replace " + path + ": " + error.message() : FileError();
     }
     FileError MoveAside(const std::string& path, std::string&) override { return "not used: " + path; }
+    FileError RenameFile(const std::string& from, const std::string&) override { return "not used: " + from; }
+    FileError RemoveFile(const std::string& path) override { return "not used: " + path; }
 };
 
 // The plain operations the measured ones are compared with.

@@ -35,11 +35,12 @@ void Application::Minimize() {
 }
 
 void Application::Restore() {
-    if (!minimized_) return;
+    if (!minimized_ && !(mainWindow_ && IsIconic(mainWindow_))) return;
     minimized_ = false;
     ShowWindow(hwnd(), SW_RESTORE);
     if (mainWindow_) {
-        ShowWindow(mainWindow_, SW_SHOW);
+        // A main window that was minimised rather than hidden comes back whole.
+        ShowWindow(mainWindow_, IsIconic(mainWindow_) ? SW_RESTORE : SW_SHOW);
         SetForegroundWindow(mainWindow_);
     }
 }
@@ -54,6 +55,24 @@ void Application::SetHint(const std::string& hint) {
 
 void Application::ShowError(const std::string& text) {
     MessageBoxA(hwnd(), ErrorReportText(text).c_str(), title_.c_str(), MB_ICONERROR);
+}
+
+int Application::RunGuarded(const std::string& title, const std::function<int()>& body) {
+    std::string text;
+    try {
+        return body();
+    } catch (const std::exception& error) {
+        text = error.what();
+    } catch (...) {
+        text = "Unknown error";
+    }
+    // The application window may be gone with the unwinding: then the report
+    // has no owner, but the same text, caption and icon.
+    if (current_)
+        current_->ShowError(text);
+    else
+        MessageBoxA(nullptr, ErrorReportText(text).c_str(), title.c_str(), MB_ICONERROR);
+    return 1;
 }
 
 // The loop takes messages in their Unicode form: a typed Chinese character
@@ -82,6 +101,12 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (mainWindow_) PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
             return 0;
         }
+        break;
+    case WM_SIZE:
+        // Minimised or restored by someone else (the shell's "minimise all"
+        // and its undo): the whole application follows.
+        if (wParam == SIZE_MINIMIZED) Minimize();
+        if (wParam == SIZE_RESTORED && minimized_) Restore();
         break;
     case WM_SETCURSOR:
         if (ApplyAppCursor()) return TRUE;

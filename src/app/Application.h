@@ -37,6 +37,12 @@ public:
 
     int Run();
 
+    // The error edge of program entry: runs `body` and returns its result; an
+    // error that escapes it (before or after the message loop) goes to the
+    // general error report, and the program ends with exit code 1 instead of
+    // terminating without a word.
+    static int RunGuarded(const std::string& title, const std::function<int()>& body);
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

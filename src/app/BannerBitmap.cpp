@@ -7,19 +7,6 @@
 
 namespace pennora {
 
-OwnedBitmap& OwnedBitmap::operator=(OwnedBitmap&& other) noexcept {
-    if (this != &other) {
-        if (bitmap_) DeleteObject(bitmap_);
-        bitmap_ = other.bitmap_;
-        other.bitmap_ = nullptr;
-    }
-    return *this;
-}
-
-OwnedBitmap::~OwnedBitmap() {
-    if (bitmap_) DeleteObject(bitmap_);
-}
-
 OwnedBitmap CreateBannerBitmap(const JpegImage& image) {
     const std::size_t rowBytes = static_cast<std::size_t>(image.width) * kJpegBytesPerPixel;
     if (image.width <= 0 || image.height <= 0 || image.pixels.size() != rowBytes * image.height) {

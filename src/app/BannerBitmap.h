@@ -7,28 +7,11 @@
 #include <vector>
 
 #include "app/JpegImage.h"
+#include "platform/win32/Owned.h"
 
 namespace pennora {
 
 inline constexpr const char* kBannerResource = "BANNER";
-
-// Owns a GDI bitmap and deletes it; move-only. A control shown with it must
-// not outlive it (STM_SETIMAGE does not take ownership).
-class OwnedBitmap {
-public:
-    OwnedBitmap() = default;
-    explicit OwnedBitmap(HBITMAP bitmap) : bitmap_(bitmap) {}
-    OwnedBitmap(OwnedBitmap&& other) noexcept : bitmap_(other.bitmap_) { other.bitmap_ = nullptr; }
-    OwnedBitmap& operator=(OwnedBitmap&& other) noexcept;
-    OwnedBitmap(const OwnedBitmap&) = delete;
-    OwnedBitmap& operator=(const OwnedBitmap&) = delete;
-    ~OwnedBitmap();
-
-    HBITMAP get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_ = nullptr;
-};
 
 // A 32-bit top-down DIB section with the picture's pixels. Throws
 // pennora::Error for an image without pixels or when GDI refuses.

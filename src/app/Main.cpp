@@ -12,17 +12,19 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace pennora;
-    Win32WindowsInput windows;
-    InstanceGuard guard(windows);
-    if (!guard.ClaimOrWakeRunning()) return 0;
+    return Application::RunGuarded(kAppTitle, [] {
+        Win32WindowsInput windows;
+        InstanceGuard guard(windows);
+        if (!guard.ClaimOrWakeRunning()) return 0;
 
-    Win32Profile profile;
-    Win32FileSystem files;
-    Win32HotKeyApi hotKeys;
-    Win32CaretApi caret;
-    Application app(kAppTitle);
-    MainWindow mainWindow(app, ShellServices{windows, profile, files, hotKeys, caret}, "");
-    guard.MarkMainWindow(FromHwnd(mainWindow.hwnd()));
-    mainWindow.Show();
-    return app.Run();
+        Win32Profile profile;
+        Win32FileSystem files;
+        Win32HotKeyApi hotKeys;
+        Win32CaretApi caret;
+        Application app(kAppTitle);
+        MainWindow mainWindow(app, ShellServices{windows, profile, files, hotKeys, caret}, "");
+        guard.MarkMainWindow(FromHwnd(mainWindow.hwnd()));
+        mainWindow.Show();
+        return app.Run();
+    });
 }

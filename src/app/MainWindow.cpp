@@ -24,8 +24,9 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 10;
 
 // The main window's native style: a borderless popup to which CreateParams
-// adds a thin border and a sizing frame, no caption bar.
-constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_SYSMENU;
+// adds a thin border and a sizing frame, no caption bar. No system menu: with
+// one, a tap of Alt would enter it, unseen, and swallow the next key.
+constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN;
 
 struct PageDefinition {
     int templateId;
@@ -57,6 +58,12 @@ constexpr int kImageSize = 32;
 constexpr int kImageHotKey = 1;
 
 constexpr const char* kDeliveryRefusedText = "目标窗口拒绝了输入的文字（它可能以更高的权限运行），文字没有完整送达。";
+
+constexpr const wchar_t* kEndSessionBlockReason = L"Pennora 有尚未保存的数据项修改。";
+constexpr const char* kRetryLoadHint = "\r\r重试：再读一次。取消：不读取它，先从空的数据开始。";
+constexpr const char* kUnsavedChangesQuestion =
+    "上次 Windows 注销或关机时，Pennora 中有尚未保存的数据项修改，它们被单独保留了下来。\r\r"
+    "要恢复这些修改吗？选“否”将丢弃它们。";
 
 const std::string kStartupErrorText =
     "错误：\r未知的错误。请与软件开发者联系：support@kestova.example 。";
@@ -97,6 +104,9 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
     app_.SetMainWindow(hwnd());
     FormCreate();
     CreateFillModes();
+    created_ = true;
+    // A close asked for while a start-up message was up comes now.
+    if (closeRequested_) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
 // The drag-fill window reads its place through IniFile, so it follows FormCreate.
@@ -112,14 +122,9 @@ void MainWindow::CreateFillModes() {
     fillPage_->onHotKeyClick = [this] { hotKeyFill_->ToolButtonHotKeyClick(); };
 }
 
-MainWindow::~MainWindow() {
-    if (font_) DeleteObject(font_);
-    if (stripFont_) DeleteObject(stripFont_);
-    if (mainMenu1_) DestroyMenu(mainMenu1_);
-    if (popupMenuMain_) DestroyMenu(popupMenuMain_);
-    if (imageListMain_) ImageList_Destroy(imageListMain_);
-    if (hotKeyIcon_) DestroyIcon(hotKeyIcon_);
-}
+// The window and its pages go first, while the fonts, menus, images and the
+// objects behind the pages still exist.
+MainWindow::~MainWindow() { Destroy(); }
 
 void MainWindow::FormCreate() {
     CreateChildren();
@@ -147,7 +152,9 @@ void MainWindow::FormCreate() {
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
 
-    hotKeyIcon_ = ImageList_GetIcon(imageListMain_, kImageHotKey, ILD_NORMAL);
+    hotKeyIcon_.reset(static_cast<HICON>(CopyImage(ImageList_GetIcon(imageListMain_.get(), kImageHotKey, ILD_NORMAL),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_COPYDELETEORG)));
 
     RestoreMatrixFields();
 }
@@ -158,10 +165,40 @@ void MainWindow::FormCreate() {
 void MainWindow::LoadEntryStore() {
     store_ = std::make_unique<EntryStore>(services_.files, appPath_ + kDataFileName);
     store_->SetAfterPost([this] { ClientDataSet1AfterPost(); });
+    using Status = EntryStore::LoadStatus;
     EntryStore::LoadResult result = store_->Load();
-    SelectPage(result.status == EntryStore::LoadStatus::Loaded ? kFillPage : kEditorPage);
-    if (result.status == EntryStore::LoadStatus::Unreadable) {
+    // A file held by another program may be free a moment later: the user can
+    // try again, as long as they like, or go on without it.
+    while (result.status == Status::NotRead && result.canRetry &&
+           services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message + kRetryLoadHint, kAppTitle,
+                                         MB_RETRYCANCEL | MB_ICONERROR) == IDRETRY) {
+        result = store_->Load();
+    }
+    const bool loaded = result.status == Status::Loaded || result.status == Status::Recovered;
+    SelectPage(loaded ? kFillPage : kEditorPage);
+    if (result.status == Status::Unreadable || (result.status == Status::NotRead && !result.canRetry))
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
+    if (result.status == Status::Recovered)
+        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONWARNING);
+    // Changes that could not be saved now wait in their file for a start
+    // where the data file can be read.
+    if (result.status != Status::NotRead) OfferUnsavedChanges();
+}
+
+// Changes that an ending session kept apart are offered back at the next start.
+void MainWindow::OfferUnsavedChanges() {
+    if (!store_->HasUnsavedChanges()) return;
+    if (services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kUnsavedChangesQuestion, kAppTitle,
+                                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        store_->DiscardUnsavedChanges();
+        return;
+    }
+    std::string error;
+    if (store_->RestoreUnsavedChanges(error)) {
+        flags_.dataModified = true;
+        SelectPage(kEditorPage);
+    } else {
+        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), error, kAppTitle, MB_ICONERROR);
     }
 }
 
@@ -193,25 +230,28 @@ void MainWindow::CreateChildren() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    font_ = MakeSongTiFont(-12, false);
-    stripFont_ = MakeSongTiFont(-12, true);
+    font_.reset(MakeSongTiFont(-12, false));
+    stripFont_.reset(MakeSongTiFont(-12, true));
 
-    panel11_ = std::make_unique<TitleStrip>(hwnd(), IDC_PANEL11, TitleStrip::Look{stripFont_, false, IDC_IMAGE7, IDC_IMAGE8});
+    panel11_ = std::make_unique<TitleStrip>(hwnd(), IDC_PANEL11, TitleStrip::Look{stripFont_.get(), false, IDC_IMAGE7, IDC_IMAGE8});
     panel11_->onMinimizeClick = [this] { Image7Click(); };
     panel11_->onCloseClick = [this] { Exit1Click(); };
 
-    mainMenu1_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1));
-    popupMenuMain_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN));
-    appIcon_ = LoadIconA(instance, "MAINICON");
-    imageListMain_ = ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                          LR_CREATEDIBSECTION);
+    mainMenu1_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1)));
+    popupMenuMain_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN)));
+    // The tray shows icons at the small size: loaded (or scaled) to it, they
+    // stay sharp.
+    const int smallWidth = GetSystemMetrics(SM_CXSMICON), smallHeight = GetSystemMetrics(SM_CYSMICON);
+    appIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, smallWidth, smallHeight, LR_SHARED));
+    imageListMain_.reset(ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255),
+                                              IMAGE_BITMAP, LR_CREATEDIBSECTION));
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     toolBar5_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER | CCS_NORESIZE |
                                     CCS_NOPARENTALIGN,
                                 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR5), instance, nullptr);
     SendMessageA(toolBar5_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar5_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(toolBar5_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(toolBar5_, TB_SETIMAGELIST, 0, 0);
     for (const auto& button : kMenuButtons) {
         TBBUTTON tb{};
@@ -227,11 +267,11 @@ void MainWindow::CreateChildren() {
     pageControl1_ = CreateWindowExA(0, WC_TABCONTROLA, nullptr,
                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | WS_TABSTOP,
                                     0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_PAGECONTROL1), instance, nullptr);
-    SendMessageA(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(pageControl1_, TCM_SETPADDING, 0, MAKELPARAM(4, 3));  // all six tabs in one row
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_STATUSBAR1), instance, nullptr);
-    SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
 
     CreatePages();
@@ -246,7 +286,7 @@ void MainWindow::CreatePages() {
         item.pszText = const_cast<char*>(page.caption);
         SendMessageA(pageControl1_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
     }
-    fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_);
+    fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_.get());
     fillPage_->onShow = [this] { TabSheet1Show(); };
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
     AddPage(kFillPage, *fillPage_);
@@ -332,6 +372,9 @@ void MainWindow::PageControl1Change() {
     int index = activePage();
     SelectPage(index);
     SetStatusText(kPages[index].caption);
+    // The status line no longer shows the last hint: pointing at the same
+    // button again must show it again.
+    app_.SetHint("");
 }
 
 void MainWindow::OnHint(const std::string& hint) {
@@ -379,14 +422,69 @@ bool MainWindow::FormClose() {
 // that refuses the write is reported, and the program still closes: the
 // entries are already dealt with, and a read-only folder must not keep the
 // user from quitting.
-void MainWindow::SaveWindowSettings() {
+void MainWindow::SaveWindowSettings(bool reportRefusal) {
     try {
         WritePosition(*iniFile_, dragFill_->CurrentPosition());
         WriteChineseGroup(*iniFile_, matrixPage_ ? matrixPage_->Fields() : MatrixPage::FieldsOfUnmadePage(matrixFields_));
     } catch (const Error& error) {
-        app_.ShowError(error.what());
+        if (reportRefusal) app_.ShowError(error.what());
     }
     iniFile_->Close();
+}
+
+// A close that arrives while a modal box is up (a start-up message, the close
+// prompt, any question of a handler) waits for that box: FormClose never runs
+// twice, nor on a window that is still being built. The box is brought forward.
+void MainWindow::WMClose() {
+    if (!created_) {
+        closeRequested_ = true;
+        return;
+    }
+    if (closing_ || !IsWindowEnabled(hwnd()) || !IsWindowEnabled(app_.hwnd())) {
+        HWND box = GetLastActivePopup(IsWindowEnabled(app_.hwnd()) ? hwnd() : app_.hwnd());
+        if (box) SetForegroundWindow(box);
+        return;
+    }
+    closing_ = true;
+    try {
+        if (FormClose()) DestroyWindow(hwnd());
+    } catch (const std::exception& error) {
+        // A failed save keeps the program open with the entries in memory.
+        closing_ = false;
+        app_.ShowError(error.what());
+        return;
+    }
+    closing_ = false;
+}
+
+// Logoff and shutdown. No question holds up the session (nobody may be there
+// to answer it, and the system ends a program that does not answer): changes
+// not saved go to a file of their own and are offered at the next start.
+// Only when that file cannot be written is the end held up, with a reason the
+// system shows, so the user can go back and save.
+bool MainWindow::QueryEndSession() {
+    if (!created_ || (!flags_.dataModified && !store_->IsEditing())) return true;
+    if (store_->SaveUnsavedChanges().empty()) return true;
+    ShutdownBlockReasonCreate(hwnd(), kEndSessionBlockReason);
+    return false;
+}
+
+void MainWindow::EndSession(bool ending) {
+    if (!created_) return;
+    if (!ending) {
+        // The session goes on: the close prompt deals with the changes again.
+        ShutdownBlockReasonDestroy(hwnd());
+        store_->DiscardUnsavedChanges();
+        return;
+    }
+    // The rest of the close sequence, without a question or an error box. A
+    // forced end may come without the query: the changes are kept here too.
+    closing_ = true;
+    if (flags_.dataModified || store_->IsEditing()) store_->SaveUnsavedChanges();
+    SaveWindowSettings(false);
+    if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
+    trayIcon_.Delete();
+    DestroyWindow(hwnd());
 }
 
 void MainWindow::WMPennora() {
@@ -401,7 +499,7 @@ void MainWindow::Image7Click() { app_.Minimize(); }
 // The application went to the tray: hide its taskbar button, show the icon.
 void MainWindow::OnMin() {
     app_.ShowTaskbarWindow(false);
-    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? hotKeyIcon_ : appIcon_);
+    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? hotKeyIcon_.get() : appIcon_);
 }
 
 void MainWindow::WMTrayNotify(LPARAM mouseMessage) {
@@ -425,8 +523,8 @@ void MainWindow::ShowTrayMenu() {
     // Without being the foreground window the menu would not close when the
     // user clicks elsewhere; WM_NULL lets the next click go through.
     SetForegroundWindow(hwnd());
-    TrackPopupMenu(GetSubMenu(popupMenuMain_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
-                   0, hwnd(), nullptr);
+    TrackPopupMenu(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
+                   cursor.y, 0, hwnd(), nullptr);
     PostMessageA(hwnd(), WM_NULL, 0, 0);
 }
 
@@ -460,7 +558,7 @@ void MainWindow::HotKeyStoppedAfterCommit() {
 }
 
 void MainWindow::CheckTrayItem(int id, bool checked) {
-    CheckMenuItem(popupMenuMain_, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popupMenuMain_.get(), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::SetHotKeyButton(bool pressed) { fillPage_->SetPressed(IDC_TOOLBUTTONHOTKEY, pressed); }
@@ -479,7 +577,7 @@ void MainWindow::ShowHotKeyOptions() {
 
 void MainWindow::MinimizeApplication() { app_.Minimize(); }
 
-void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_ : appIcon_); }
+void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_.get() : appIcon_); }
 
 void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 
@@ -512,8 +610,8 @@ void MainWindow::ShowMenuOfButton(int buttonId) {
     SendMessageA(toolBar5_, TB_GETRECT, buttonId, reinterpret_cast<LPARAM>(&rect));
     MapWindowPoints(toolBar5_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, TRUE);
-    TrackPopupMenu(GetSubMenu(mainMenu1_, button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left, rect.bottom,
-                   0, hwnd(), nullptr);
+    TrackPopupMenu(GetSubMenu(mainMenu1_.get(), button->menuPosition), TPM_LEFTALIGN | TPM_TOPALIGN, rect.left,
+                   rect.bottom, 0, hwnd(), nullptr);
     SendMessageA(toolBar5_, TB_PRESSBUTTON, buttonId, FALSE);
 }
 
@@ -526,18 +624,24 @@ void MainWindow::OpenMenuByMnemonic(char key) {
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
+        // Any minimise goes to the tray, whoever asked for it (another
+        // program's ShowWindow, the shell's "minimise all").
+        if (wParam == SIZE_MINIMIZED) {
+            app_.Minimize();
+            return 0;
+        }
         if (panel11_) Layout();
         return 0;
     case WM_TIMER:
         if (wParam == kTimer1) Timer1Timer();
         return 0;
     case WM_CLOSE:
-        try {
-            if (FormClose()) DestroyWindow(hwnd());
-        } catch (const std::exception& error) {
-            // A failed save keeps the program open with the entries in memory.
-            app_.ShowError(error.what());
-        }
+        WMClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        EndSession(wParam != FALSE);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

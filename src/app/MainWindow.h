@@ -36,6 +36,7 @@
 #include "platform/HotKeyApi.h"
 #include "platform/ProfileApi.h"
 #include "platform/WindowsInput.h"
+#include "platform/win32/Owned.h"
 
 namespace pennora {
 
@@ -76,6 +77,7 @@ public:
     DragFillWindow& dragFill() { return *dragFill_; }
     HotKeyFill& hotKeyFill() { return *hotKeyFill_; }
     const FillMenu& fillMenu() const { return popupMenuFill_; }
+    const TrayIcon& trayIcon() const { return trayIcon_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -86,7 +88,10 @@ private:
     void FormShow();
     void Timer1Timer();
     bool FormClose();  // false when the user cancelled the close
-    void SaveWindowSettings();
+    void SaveWindowSettings(bool reportRefusal = true);
+    void WMClose();
+    bool QueryEndSession();
+    void EndSession(bool ending);
     void WMPennora();
     void Exit1Click();
     void Image7Click();
@@ -122,6 +127,7 @@ private:
     void CheckTrayItem(int id, bool checked);
 
     void LoadEntryStore();
+    void OfferUnsavedChanges();
     void RestoreMatrixFields();
     void CreateChildren();
     void CreatePages();
@@ -145,11 +151,11 @@ private:
     std::unique_ptr<HotKeyFill> hotKeyFill_;
     FillMenu popupMenuFill_;
 
-    HFONT font_ = nullptr;
-    HFONT stripFont_ = nullptr;
+    OwnedFont font_;
+    OwnedFont stripFont_;
     std::unique_ptr<TitleStrip> panel11_;
     HWND toolBar5_ = nullptr;
-    HMENU mainMenu1_ = nullptr;
+    OwnedMenu mainMenu1_;
     HWND pageControl1_ = nullptr;
     HWND statusBar1_ = nullptr;
     std::unique_ptr<FillPage> fillPage_;
@@ -164,13 +170,16 @@ private:
     // Pages that are made when first selected, so start-up does not pay for them.
     std::array<std::function<void()>, 6> pageMakers_{};
     StoredMatrixFields matrixFields_;  // the matrix page's fields until it is made
-    HIMAGELIST imageListMain_ = nullptr;
-    HICON hotKeyIcon_ = nullptr;
+    OwnedImageList imageListMain_;
+    OwnedIcon hotKeyIcon_;
     HICON appIcon_ = nullptr;
     TrayIcon trayIcon_;
-    HMENU popupMenuMain_ = nullptr;
+    OwnedMenu popupMenuMain_;
     UINT taskbarCreated_ = 0;
     bool shown_ = false;
+    bool created_ = false;         // FormCreate and the fill modes are done
+    bool closeRequested_ = false;  // a close came while a start-up message was up
+    bool closing_ = false;         // FormClose runs
 };
 
 }  // namespace pennora

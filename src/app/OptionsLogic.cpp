@@ -2,6 +2,19 @@
 
 namespace pennora {
 
+bool IsExtendedKey(std::uint16_t key) {
+    return (key >= 0x21 && key <= 0x28) ||  // Page Up, Page Down, End, Home, the arrows
+           key == 0x2D || key == 0x2E ||    // Insert, Delete
+           (key >= 0x5B && key <= 0x5D) ||  // the Windows keys, Applications
+           key == 0x6F || key == 0x90;      // numeric-pad divide, Num Lock
+}
+
+bool SwallowsOrdinaryKey(const HotKeyCombination& combination) {
+    const std::uint16_t key = combination.key;
+    const bool ordinary = key == 0x20 || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+    return ordinary && !combination.shift.ctrl && !combination.shift.alt;
+}
+
 OptionsLogic::OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys,
                            MessageBoxes& input, Hwnd mainWindow)
     : settings_(settings), ini_(ini), flags_(flags), hotKeys_(hotKeys), input_(input), mainWindow_(mainWindow) {}
@@ -34,7 +47,7 @@ void OptionsLogic::HotKey1Change(HotKeyCombination combination) {
 }
 
 void OptionsLogic::ShowSettings() {
-    controls_.HotKey1 = {settings_.Key, ModifiersToShift(settings_.Shift)};
+    controls_.HotKey1 = {settings_.Key, ModifiersToShift(settings_.Shift), IsExtendedKey(settings_.Key)};
     SetCheck(OptionsCheck::ChkHotKey, settings_.MinimizeWhenHotKey);
     SetCheck(OptionsCheck::ChkMinimize, settings_.MinimizeWhenStartup);
     SetCheck(OptionsCheck::ChkDrag, settings_.MinimizeWhenDrag);
@@ -52,6 +65,10 @@ bool OptionsLogic::ReplaceLiveHotKey() {
 }
 
 OptionsCommit OptionsLogic::BtnOKClick() {
+    if (SwallowsOrdinaryKey(controls_.HotKey1)) {
+        input_.MessageBoxA(mainWindow_, kHotKeyNeedsModifierText, "", kMbIconWarning);
+        return OptionsCommit::Refused;
+    }
     settings_.MinimizeWhenHotKey = controls_.ChkHotKey;
     settings_.MinimizeWhenStartup = controls_.ChkMinimize;
     settings_.MinimizeWhenDrag = controls_.ChkDrag;
@@ -76,6 +93,8 @@ bool OptionsLogic::ResetOptions1Click() {
     if (input_.MessageBoxA(mainWindow_, kResetOptionsText, kResetOptionsCaption, kMbYesNoWarningDefaultNo) != kIdYes) {
         return false;
     }
+    const Settings before = settings_;
+    const OptionsControls controlsBefore = controls_;
     controls_.HotKey1 = {kVkV, {.shift = true, .alt = true}};
     settings_.Key = controls_.HotKey1.key;
     settings_.Shift = ShiftToModifiers(controls_.HotKey1.shift);
@@ -87,7 +106,14 @@ bool OptionsLogic::ResetOptions1Click() {
     settings_.MinimizeWhenHotKey = defaults.MinimizeWhenHotKey;
     settings_.MinimizeWhenDrag = defaults.MinimizeWhenDrag;
     ShowSettings();
-    WriteOptions(ini_, settings_);
+    try {
+        WriteOptions(ini_, settings_);
+    } catch (...) {
+        // The file keeps the old settings: so do memory and the page.
+        settings_ = before;
+        controls_ = controlsBefore;
+        throw;
+    }
     return true;
 }
 

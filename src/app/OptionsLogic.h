@@ -18,8 +18,18 @@ namespace pennora {
 struct HotKeyCombination {
     std::uint16_t key = 0;
     ShiftState shift;
+    // The key is one of the extended keys (Insert, Home, the arrows ...): the
+    // control names it by its extended scan code, "Home" rather than "Num 7".
+    bool extended = false;
     bool operator==(const HotKeyCombination&) const = default;
 };
+
+// Whether a virtual-key code stands for an extended key of the keyboard.
+bool IsExtendedKey(std::uint16_t key);
+
+// Whether a combination would take an ordinary key from every program: a
+// letter, digit or Space without Ctrl or Alt (Shift alone still types).
+bool SwallowsOrdinaryKey(const HotKeyCombination& combination);
 
 // The five check boxes of the page, by their control names.
 enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag };
@@ -39,6 +49,8 @@ struct OptionsControls {
 
 // What BtnOKClick did.
 enum class OptionsCommit {
+    Refused,         // the combination would swallow an ordinary key: kHotKeyNeedsModifierText
+                     // was shown, nothing was written, BtnOK stays enabled
     Committed,       // settings written, the live hot key (if any) replaced, BtnOK disabled
     HotKeyStopped,   // settings written, but the new hot key was refused: no hot key is
                      // registered any more and HotKeyOn was cleared; BtnOK stays enabled.
@@ -51,6 +63,10 @@ inline constexpr const char* kHotKeyStoppedStatus = "热键快填已停止：热
 inline constexpr const char* kHotKeyRefusedText =
     "Registration of hot-key failed.\r Maybe the keystrokes specified for the hot key have already been "
     "registered by another hot key.";
+inline constexpr const char* kHotKeyNeedsModifierText =
+    "热键必须含有 Ctrl 或 Alt。单独的字母、数字或空格（或只加 Shift）会让所有程序都收不到这个键。\r\r"
+    "选项没有保存，请换一个组合键再按“确 定”。";
+inline constexpr unsigned kMbIconWarning = 0x30;
 inline constexpr const char* kResetOptionsText = "您确定要删除所有关于“选项”的个人设置吗？";
 inline constexpr const char* kResetOptionsCaption = "警告！";
 inline constexpr unsigned kMbIconInformation = 0x40;
@@ -79,12 +95,15 @@ public:
 
     // Commits the page: copies the controls into the settings, writes the seven
     // keys, replaces the live hot key when HotKeyOn is set. Throws Error when a
-    // write is refused (the settings in memory are already updated then).
+    // write is refused (the settings in memory are already updated then). A
+    // combination that would swallow an ordinary key is refused first.
     OptionsCommit BtnOKClick();
 
     // Asks for confirmation; on Yes resets the settings and controls to the
     // defaults (Shift+Alt+V) and writes the seven keys. Does not touch the live
-    // hot key. Returns whether the reset took place. Throws Error like BtnOKClick.
+    // hot key. Returns whether the reset took place. Throws Error when a write
+    // is refused; the settings and controls are then as they were before, as
+    // the file still holds them.
     bool ResetOptions1Click();
 
 private:

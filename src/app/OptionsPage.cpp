@@ -26,12 +26,13 @@ constexpr CheckBinding kChecks[] = {
 HotKeyCombination FromHotKeyControl(WORD value) {
     BYTE flags = HIBYTE(value);
     return {LOBYTE(value),
-            {.shift = (flags & HOTKEYF_SHIFT) != 0, .ctrl = (flags & HOTKEYF_CONTROL) != 0, .alt = (flags & HOTKEYF_ALT) != 0}};
+            {.shift = (flags & HOTKEYF_SHIFT) != 0, .ctrl = (flags & HOTKEYF_CONTROL) != 0, .alt = (flags & HOTKEYF_ALT) != 0},
+            (flags & HOTKEYF_EXT) != 0};
 }
 
 WORD ToHotKeyControl(const HotKeyCombination& combination) {
     BYTE flags = (combination.shift.shift ? HOTKEYF_SHIFT : 0) | (combination.shift.ctrl ? HOTKEYF_CONTROL : 0) |
-                 (combination.shift.alt ? HOTKEYF_ALT : 0);
+                 (combination.shift.alt ? HOTKEYF_ALT : 0) | (combination.extended ? HOTKEYF_EXT : 0);
     return MAKEWORD(BYTE(combination.key), flags);
 }
 

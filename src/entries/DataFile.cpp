@@ -1,6 +1,7 @@
 #include "entries/DataFile.h"
 
 #include <array>
+#include <new>
 
 #include "platform/Error.h"
 
@@ -162,7 +163,9 @@ std::string EncodeDataFile(const std::vector<Entry>& entries) {
     return std::move(out.Out());
 }
 
-DecodedDataFile DecodeDataFile(std::string_view bytes) {
+namespace {
+
+DecodedDataFile Decode(std::string_view bytes) {
     if (bytes.empty()) return Failure("文件是空的");
     if (bytes.size() < kHeaderSize + kTrailerSize || bytes.substr(0, kMagic.size()) != kMagic)
         return Failure(bytes.size() >= kMagic.size() && bytes.substr(0, kMagic.size()) == kMagic
@@ -172,9 +175,12 @@ DecodedDataFile DecodeDataFile(std::string_view bytes) {
     const std::uint32_t version = U32At(bytes, kVersionAt);
     const std::uint32_t count = U32At(bytes, kCountAt);
     const std::uint32_t payloadSize = U32At(bytes, kPayloadSizeAt);
-    if (version != kDataFileVersion)
-        return Failure("数据文件的格式版本为 " + std::to_string(version) + "，本程序只能读取版本 " +
-                       std::to_string(kDataFileVersion));
+    if (version != kDataFileVersion) {
+        DecodedDataFile failure = Failure("数据文件的格式版本为 " + std::to_string(version) + "，本程序只能读取版本 " +
+                                          std::to_string(kDataFileVersion));
+        if (version > kDataFileVersion) failure.newerVersion = version;
+        return failure;
+    }
     const std::size_t actualPayloadSize = bytes.size() - kHeaderSize - kTrailerSize;
     if (payloadSize != actualPayloadSize)
         return Failure(payloadSize > actualPayloadSize ? "文件不完整（被截断）" : "文件长度与记录的长度不符");
@@ -184,13 +190,23 @@ DecodedDataFile DecodeDataFile(std::string_view bytes) {
     if (count > payloadSize / kSmallestEntrySize) return Failure("文件已损坏（数据项数目不符）");
     Reader payload(bytes.substr(kHeaderSize, payloadSize));
     DecodedDataFile result;
-    result.entries.resize(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (!ReadEntry(payload, result.entries[i]))
-            return Failure("文件已损坏（第 " + std::to_string(i + 1) + " 个数据项无效）");
+        Entry entry;
+        if (!ReadEntry(payload, entry)) return Failure("文件已损坏（第 " + std::to_string(i + 1) + " 个数据项无效）");
+        result.entries.push_back(std::move(entry));
     }
     if (!payload.AtEnd()) return Failure("文件已损坏（数据项之后还有多余的字节）");
     return result;
+}
+
+}  // namespace
+
+DecodedDataFile DecodeDataFile(std::string_view bytes) {
+    try {
+        return Decode(bytes);
+    } catch (const std::bad_alloc&) {
+        return Failure("文件太大，内存不足以读入它的 " + std::to_string(bytes.size()) + " 字节");
+    }
 }
 
 }  // namespace pennora

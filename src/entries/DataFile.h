@@ -26,9 +26,17 @@ std::string EncodeDataFile(const std::vector<Entry>& entries);
 // Checks the whole input before returning anything: on success `error` is
 // empty and `entries` holds the file's entries in order; otherwise `entries`
 // is empty and `error` says in a sentence why the bytes are not a data file.
+// The reader allocates in step with the entries it has read, never by the
+// count the header claims, so a crafted count cannot make it ask for more
+// memory than the bytes can hold; a file too large for memory is refused
+// like any other.
 struct DecodedDataFile {
     std::vector<Entry> entries;
     std::string error;
+    // Set when the file is whole but written by a newer version of the
+    // program: its version number. Such a file is not damaged and must not
+    // be replaced by this version.
+    std::uint32_t newerVersion = 0;
     bool ok() const { return error.empty(); }
 };
 DecodedDataFile DecodeDataFile(std::string_view bytes);

@@ -46,13 +46,13 @@ RECT RectIn(HWND parent, HWND control) {
 EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath)
     : PageDialog(IDD_TABSHEET2, parent, true), store_(store), logic_(logic), appPath_(std::move(appPath)) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    images_ = ImageList_LoadImageA(instance, "IMGLSTEDITDATA", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                   LR_CREATEDIBSECTION);
+    images_.reset(ImageList_LoadImageA(instance, "IMGLSTEDITDATA", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
+                                   LR_CREATEDIBSECTION));
     CreateToolBar();
 
     HWND grid = Item(IDC_DBGRID1);
     ListView_SetExtendedListViewStyle(grid, LVS_EX_FULLROWSELECT);
-    ListView_SetImageList(grid, images_, LVSIL_SMALL);
+    ListView_SetImageList(grid, images_.get(), LVSIL_SMALL);
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = LVCFMT_CENTER;
@@ -70,8 +70,8 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
         LOGFONTA bold{};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)), sizeof bold, &bold);
         bold.lfWeight = FW_BOLD;
-        headerFont_ = CreateFontIndirectA(&bold);
-        SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_), TRUE);
+        headerFont_.reset(CreateFontIndirectA(&bold));
+        SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_.get()), TRUE);
     }
 
     LimitEditToBytes(Item(IDC_DBEDIT1), kTitleBoxLimit);
@@ -103,14 +103,14 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
 
 EntryEditorPage::~EntryEditorPage() {
     if (hwnd()) RemoveWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass);
-    if (images_) ImageList_Destroy(images_);
-    if (headerFont_) DeleteObject(headerFont_);
+    // The controls go before the image list and the font they show.
+    Destroy();
 }
 
 void EntryEditorPage::CreateToolBar() {
     HWND toolBar = Item(IDC_TOOLBAR1);
     SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
-    AddToolButtons(toolBar, images_, kToolBar1, int(std::size(kToolBar1)));
+    AddToolButtons(toolBar, images_.get(), kToolBar1, int(std::size(kToolBar1)));
 }
 
 // The rows, the current row and its fields as the store has them now.

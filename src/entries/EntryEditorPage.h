@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "entries/EntryEditorLogic.h"
+#include "platform/win32/Owned.h"
 #include "ui/PageDialog.h"
 
 namespace pennora {
@@ -47,8 +48,8 @@ private:
     EntryStore& store_;
     EntryEditorLogic& logic_;
     std::string appPath_;
-    HIMAGELIST images_ = nullptr;
-    HFONT headerFont_ = nullptr;
+    OwnedImageList images_;
+    OwnedFont headerFont_;
     std::vector<Placement> placements_;
     RECT designClient_{};
     int gridWidth_ = 0;

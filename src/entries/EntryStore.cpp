@@ -26,19 +26,78 @@ EntryStore::EntryStore(FileSystem& files, std::string dataFilePath) : files_(fil
 EntryStore::LoadResult EntryStore::Load() {
     Close();
     unreadableFileInPlace_ = false;
-    if (!files_.FileExists(path_)) return {LoadStatus::NoFile, {}};
-    std::string bytes;
-    FileError error = files_.ReadWholeFile(path_, bytes);
-    if (error.empty()) {
+    saveRefusal_.clear();
+    const bool exists = files_.FileExists(path_);
+    std::string problem;
+    if (exists) {
+        std::string bytes;
+        if (FileError error = files_.ReadWholeFile(path_, bytes); !error.empty()) {
+            // Nothing was read, so nothing says the file is damaged: it stays
+            // where it is, and no save may replace what could not be seen.
+            saveRefusal_ = "数据文件 \"" + path_ + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。请在它能被读取后重新启动 Pennora。";
+            return {LoadStatus::NotRead,
+                    Sentence(error) + "文件可能正被其他程序（同步、备份或杀毒软件）占用。它保持原样；在它被读取之前，Pennora 不会保存数据项。",
+                    true};
+        }
         DecodedDataFile decoded = DecodeDataFile(bytes);
         if (decoded.ok()) {
-            entries_ = std::move(decoded.entries);
-            if (!entries_.empty()) current_ = 0;
+            TakeEntries(std::move(decoded.entries));
             return {LoadStatus::Loaded, {}};
         }
-        error = "数据文件 \"" + path_ + "\" 无法读取：" + decoded.error;
+        if (decoded.newerVersion) {
+            const std::string version = std::to_string(decoded.newerVersion);
+            saveRefusal_ = "数据文件 \"" + path_ + "\" 由较新版本的 Pennora 写成（格式版本 " + version +
+                           "），为免覆盖其中的数据项，本版本不能保存。";
+            return {LoadStatus::NotRead,
+                    "数据文件 \"" + path_ + "\" 由较新版本的 Pennora 写成（格式版本 " + version + "），本版本只能读取格式版本 " +
+                        std::to_string(kDataFileVersion) + "。文件保持原样；请使用较新版本的 Pennora。本版本不会保存数据项。"};
+        }
+        problem = "数据文件 \"" + path_ + "\" 无法读取：" + decoded.error;
     }
-    return {LoadStatus::Unreadable, SetAsideUnreadableFile(error)};
+    if (auto recovered = RecoverCutShortSave(exists, problem)) return *recovered;
+    if (!exists) return {LoadStatus::NoFile, {}};
+    return {LoadStatus::Unreadable, SetAsideUnreadableFile(problem)};
+}
+
+void EntryStore::TakeEntries(std::vector<Entry> entries) {
+    entries_ = std::move(entries);
+    current_.reset();
+    if (!entries_.empty()) current_ = 0;
+}
+
+// A replace that is not atomic (FAT32, exFAT) and was cut short can leave the
+// complete new file under its temporary name only, or beside a data file it
+// had begun to overwrite. If that file decodes, it is the newest whole copy.
+std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataFileExists,
+                                                                      const std::string& dataFileProblem) {
+    const std::string saving = SavingFileOf(path_);
+    std::string bytes;
+    if (!files_.FileExists(saving) || !files_.ReadWholeFile(saving, bytes).empty()) return std::nullopt;
+    DecodedDataFile decoded = DecodeDataFile(bytes);
+    if (!decoded.ok()) return std::nullopt;
+
+    const std::size_t count = decoded.entries.size();
+    std::string message = "上次保存数据项时被中断，数据文件 \"" + path_ + "\" " +
+                          (dataFileExists ? "不完整" : "不见了") + "。已从保存时的临时文件 \"" + saving + "\" 恢复了 " +
+                          std::to_string(count) + " 个数据项。";
+    bool dataFileGone = !dataFileExists;
+    if (dataFileExists) {
+        message += Sentence(dataFileProblem);
+        std::string movedTo;
+        if (FileError error = files_.MoveAside(path_, movedTo); error.empty()) {
+            message += "它已改名为 \"" + movedTo + "\" 保留下来。";
+            dataFileGone = true;
+        } else {
+            unreadableFileInPlace_ = true;
+            message += Sentence(error) + "在它被移走之前，保存不会覆盖它。";
+        }
+    }
+    if (dataFileGone) {
+        if (FileError error = files_.RenameFile(saving, path_); !error.empty())
+            message += Sentence(error) + "恢复的数据项在下次保存时写入数据文件。";
+    }
+    TakeEntries(std::move(decoded.entries));
+    return LoadResult{LoadStatus::Recovered, message};
 }
 
 // Keeps a file that could not be read out of the way of the next save.
@@ -52,6 +111,7 @@ std::string EntryStore::SetAsideUnreadableFile(const std::string& reason) {
 }
 
 void EntryStore::MakeRoomForSave() {
+    if (!saveRefusal_.empty()) throw Error(saveRefusal_);
     if (!unreadableFileInPlace_) return;
     if (files_.FileExists(path_)) {
         std::string movedTo;
@@ -67,6 +127,39 @@ void EntryStore::Save() {
     MakeRoomForSave();
     FileError error = files_.SaveWholeFile(path_, EncodeDataFile(entries_));
     if (!error.empty()) throw Error(error);
+    DiscardUnsavedChanges();
+}
+
+FileError EntryStore::SaveUnsavedChanges() {
+    try {
+        Commit();
+        return files_.SaveWholeFile(UnsavedFileOf(path_), EncodeDataFile(entries_));
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
+bool EntryStore::HasUnsavedChanges() { return files_.FileExists(UnsavedFileOf(path_)); }
+
+bool EntryStore::RestoreUnsavedChanges(std::string& error) {
+    const std::string unsaved = UnsavedFileOf(path_);
+    std::string bytes;
+    error = files_.ReadWholeFile(unsaved, bytes);
+    if (!error.empty()) return false;
+    DecodedDataFile decoded = DecodeDataFile(bytes);
+    if (!decoded.ok()) {
+        error = "文件 \"" + unsaved + "\" 无法读取：" + decoded.error;
+        return false;
+    }
+    Close();
+    TakeEntries(std::move(decoded.entries));
+    RowsChanged();
+    return true;
+}
+
+void EntryStore::DiscardUnsavedChanges() {
+    const std::string unsaved = UnsavedFileOf(path_);
+    if (files_.FileExists(unsaved)) files_.RemoveFile(unsaved);
 }
 
 void EntryStore::Close() {
@@ -266,8 +359,16 @@ std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
 
 void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillListSinks& sinks) {
     flags.dataModified = true;
-    if (flags.hotKeyOn && sinks.buildFillMenu) sinks.buildFillMenu(store.WalkHotKeyList());
-    if (flags.dragFillOn && sinks.fillDragList) sinks.fillDragList(store.WalkDragList());
+    // The walk runs whenever its mode is on, list or not: it is what leaves the
+    // first entry current.
+    if (flags.hotKeyOn) {
+        std::vector<std::string> titles = store.WalkHotKeyList();
+        if (sinks.buildFillMenu) sinks.buildFillMenu(titles);
+    }
+    if (flags.dragFillOn) {
+        std::vector<std::string> titles = store.WalkDragList();
+        if (sinks.fillDragList) sinks.fillDragList(titles);
+    }
 }
 
 }  // namespace pennora

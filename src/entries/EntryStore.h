@@ -25,16 +25,36 @@ public:
     enum class LoadStatus {
         Loaded,      // the file's entries are in the store, the first one current
         NoFile,      // no data file: the store is empty and the first save creates it
-        Unreadable,  // the file could not be read; `message` says why and where it was moved
+        Recovered,   // the data file was missing or did not decode, and the temporary
+                     // file of a save that was cut short did: its entries are loaded
+                     // and it is the data file now; `message` says so
+        Unreadable,  // the file's bytes did not decode; `message` says why and where it was moved
+        NotRead,     // the file could not be read (held by another program, a disk
+                     // error) or is of a newer format: it stays in place untouched,
+                     // the store is empty and refuses to save until a load succeeds
     };
     struct LoadResult {
         LoadStatus status;
-        std::string message;  // for Unreadable: a sentence for the user naming the file
+        std::string message;  // a sentence for the user naming the file, except for Loaded and NoFile
+        bool canRetry = false;  // NotRead by an error that may pass: another Load may succeed
     };
     LoadResult Load();
     // Commits the pending change, then writes all entries; on failure throws
     // pennora::Error and leaves the entries and the old file as they were.
+    // After a load that left the file NotRead it throws without writing.
     void Save();
+
+    // The session is ending with changes not saved: commits the pending change
+    // and writes all entries to UnsavedFileOf(the data file), leaving the data
+    // file alone. A successful Save or DiscardUnsavedChanges removes it again.
+    FileError SaveUnsavedChanges();
+    // Whether the last session left entries that were never saved.
+    bool HasUnsavedChanges();
+    // Puts the entries of the unsaved-changes file in the store (they are
+    // changes now, still to be saved); false with `error` set when the file
+    // cannot be read, and then nothing changes.
+    bool RestoreUnsavedChanges(std::string& error);
+    void DiscardUnsavedChanges();
     // Drops unsaved changes and empties the store.
     void Close();
 
@@ -104,6 +124,8 @@ private:
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
     std::string SetAsideUnreadableFile(const std::string& reason);
+    std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
+    void TakeEntries(std::vector<Entry> entries);
     void MakeRoomForSave();
 
     FileSystem& files_;
@@ -114,9 +136,13 @@ private:
     Entry pending_;         // the current entry's values while editing or inserting
     bool changed_ = false;  // a field of a new entry was changed
     bool unreadableFileInPlace_ = false;
+    std::string saveRefusal_;  // set while the data file stays unread: why saves are refused
     std::function<void()> afterPost_;
     std::function<void()> rowsChanged_;
 };
+
+// The file a session end writes unsaved changes to, beside the data file.
+inline std::string UnsavedFileOf(const std::string& dataFilePath) { return dataFilePath + ".unsaved"; }
 
 // Where the rebuilt entry lists go: the hot-key fill menu and the drag-fill
 // window's title list.

@@ -51,10 +51,10 @@ POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lPara
 }  // namespace
 
 DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
-    background_ = CreateSolidBrush(kStripColour);
+    background_.reset(CreateSolidBrush(kStripColour));
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-    windowClass.hbrBackground = background_;
+    windowClass.hbrBackground = background_.get();
     Point design = kDragFillDesignPosition;
     // Owned by the desktop rather than the application, so minimising the
     // application neither hides it nor takes away its topmost place.
@@ -66,20 +66,18 @@ DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
 
 DragFillWindow::~DragFillWindow() {
     panel1_.reset();
+    // The window goes before the fonts and the brush it uses.
     if (hwnd()) DestroyWindow(hwnd());
-    if (stripFont_) DeleteObject(stripFont_);
-    if (listFont_) DeleteObject(listFont_);
-    if (background_) DeleteObject(background_);
 }
 
 void DragFillWindow::CreateChildren() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    stripFont_ = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-    listFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+    stripFont_.reset(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    listFont_.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
     panel1_ = std::make_unique<TitleStrip>(hwnd(), IDC_DF_PANEL1,
-                                           TitleStrip::Look{stripFont_, true, IDC_DF_IMAGE1, IDC_DF_IMAGE2});
+                                           TitleStrip::Look{stripFont_.get(), true, IDC_DF_IMAGE1, IDC_DF_IMAGE2});
     panel1_->onMinimizeClick = [this] { ShowWindow(hwnd(), SW_MINIMIZE); };  // Image1Click
     panel1_->onCloseClick = [this] { Close(); };                             // Image2Click
 
@@ -88,7 +86,7 @@ void DragFillWindow::CreateChildren() {
                                     CCS_NOPARENTALIGN,
                                 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_TOOLBAR1), instance, nullptr);
     SendMessageA(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+    SendMessageA(toolBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
     SendMessageA(toolBar1_, TB_SETIMAGELIST, 0, 0);
     SendMessageA(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(31, 64));
     for (const TextButton& button : kToolBar1) {
@@ -104,7 +102,7 @@ void DragFillWindow::CreateChildren() {
     listBox1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
                                 hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
-    SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+    SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
     SendMessageA(listBox1_, LB_SETITEMHEIGHT, 0, kListLineHeight);
     SetWindowSubclass(listBox1_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
 

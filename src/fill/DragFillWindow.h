@@ -11,6 +11,7 @@
 #include "entries/EntryStore.h"
 #include "fill/TextDelivery.h"
 #include "platform/WindowsInput.h"
+#include "platform/win32/Owned.h"
 #include "ui/IniFile.h"
 #include "ui/TitleStrip.h"
 #include "ui/Window.h"
@@ -63,9 +64,9 @@ private:
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
 
     Context context_;
-    HFONT stripFont_ = nullptr;
-    HFONT listFont_ = nullptr;
-    HBRUSH background_ = nullptr;
+    OwnedFont stripFont_;
+    OwnedFont listFont_;
+    OwnedBrush background_;
     std::unique_ptr<TitleStrip> panel1_;
     HWND toolBar1_ = nullptr;
     HWND listBox1_ = nullptr;

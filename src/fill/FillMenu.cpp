@@ -14,16 +14,14 @@ constexpr UINT kFirstItemId = 0x4000;
 
 FillMenu::FillMenu() : menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
 
-FillMenu::~FillMenu() { DestroyMenu(menu_); }
-
 void FillMenu::Rebuild(const std::vector<std::string>& titles) {
     const ListChange change = DiffLists(captions_, titles);
-    for (std::size_t i = 0; i < change.removed; ++i) DeleteMenu(menu_, UINT(change.first), MF_BYPOSITION);
+    for (std::size_t i = 0; i < change.removed; ++i) DeleteMenu(menu_.get(), UINT(change.first), MF_BYPOSITION);
     ids_.erase(ids_.begin() + long(change.first), ids_.begin() + long(change.first + change.removed));
     for (std::size_t i = 0; i < change.inserted; ++i) {
         const std::size_t position = change.first + i;
         if (nextId_ == 0xFFFF) nextId_ = kFirstItemId;  // ids are 16-bit; old ones are long gone by then
-        InsertMenuA(menu_, UINT(position), MF_BYPOSITION | MF_STRING, nextId_, titles[position].c_str());
+        InsertMenuA(menu_.get(), UINT(position), MF_BYPOSITION | MF_STRING, nextId_, titles[position].c_str());
         ids_.insert(ids_.begin() + long(position), nextId_++);
     }
     captions_ = titles;
@@ -33,7 +31,7 @@ std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) const {
     HWND previous = GetForegroundWindow();
     SetForegroundWindow(owner);
     const UINT chosen = UINT(
-        TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft.x, topLeft.y, 0, owner, nullptr));
+        TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft.x, topLeft.y, 0, owner, nullptr));
     // Lets the next click after a dismissed menu go through.
     PostMessageA(owner, WM_NULL, 0, 0);
     if (previous) SetForegroundWindow(previous);

@@ -7,12 +7,13 @@
 
 #include <windows.h>
 
+#include "platform/win32/Owned.h"
+
 namespace pennora {
 
 class FillMenu {
 public:
     FillMenu();
-    ~FillMenu();
     FillMenu(const FillMenu&) = delete;
     FillMenu& operator=(const FillMenu&) = delete;
 
@@ -28,7 +29,7 @@ public:
     std::optional<std::string> Popup(POINT topLeft, HWND owner) const;
 
 private:
-    HMENU menu_;
+    OwnedMenu menu_;
     std::vector<std::string> captions_;
     std::vector<UINT> ids_;  // the items' command ids, parallel to captions_
     UINT nextId_;

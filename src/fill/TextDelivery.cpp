@@ -50,12 +50,18 @@ DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, Hwnd
         return DropResult::NotDropped;
     }
     ClickAtCursor(input_, x, y);
-    const std::string text = textSource();
+    std::string text;
+    try {
+        text = textSource();
+    } catch (...) {
+        // The drag is over whatever the source did: no armed drag, capture or
+        // drag cursor is left behind for the error report to sit on.
+        CancelDrag();
+        throw;
+    }
     input_.Sleep(kDropPauseMs);
     const bool posted = PostChars(input_, target, text, kSkipLineFeed);
-    state_.DragActive = false;
-    input_.ReleaseCapture();
-    RestoreCursor();
+    CancelDrag();
     return posted ? DropResult::Delivered : DropResult::Refused;
 }
 

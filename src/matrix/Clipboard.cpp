@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/Error.h"
-#include "platform/win32/SystemReason.h"
+#include "platform/win32/SystemError.h"
 
 namespace pennora {
 namespace {

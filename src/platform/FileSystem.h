@@ -17,18 +17,33 @@ public:
     // as present, so it is reported rather than overwritten).
     virtual bool FileExists(const std::string& path) = 0;
 
-    // The whole file into `bytes`.
+    // The whole file into `bytes`. Other programs may hold the file open for
+    // reading, writing or deleting meanwhile (sync clients, backup tools,
+    // virus scanners do): the reader shares all three, and the caller checks
+    // what it got.
     virtual FileError ReadWholeFile(const std::string& path, std::string& bytes) = 0;
 
-    // Creates or replaces `path` with `bytes`: writes a temporary file in the
-    // same folder, flushes it to disk, then puts it in place of `path`. On
-    // failure the old file is left whole and the temporary file is removed.
+    // Creates or replaces `path` with `bytes`: writes the temporary file
+    // SavingFileOf(path), flushes it to disk, then puts it in place of `path`
+    // (a refused replace is retried for a moment). On failure the old file is
+    // left whole, the temporary file is removed, and the error names the file
+    // that blocked the save.
     virtual FileError SaveWholeFile(const std::string& path, const std::string& bytes) = 0;
 
     // Renames `path` to the first free name "<path>.unreadable-<n>" (n = 1, 2,
     // ...) and sets `newPath` to it, so a later save cannot overwrite it.
     virtual FileError MoveAside(const std::string& path, std::string& newPath) = 0;
+
+    // Renames `from` to `to`, which must not exist.
+    virtual FileError RenameFile(const std::string& from, const std::string& to) = 0;
+
+    // Deletes `path`; a file that is not there counts as deleted.
+    virtual FileError RemoveFile(const std::string& path) = 0;
 };
+
+// The temporary file a save writes before it replaces `path`. On a disk whose
+// replace is not atomic (FAT32, exFAT) a cut-short save can leave only it.
+inline std::string SavingFileOf(const std::string& path) { return path + ".saving"; }
 
 // Files larger than this are refused by ReadWholeFile (the tool's own files
 // stay far below it).

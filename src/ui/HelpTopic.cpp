@@ -18,8 +18,20 @@ bool ShowHelpTopicFrom(const char* library, const char* entry, HWND owner, const
     return true;
 }
 
+// The help control is taken from the system folder by its full path: a file
+// of that name planted in the program's own folder (where a portable tool
+// lives, often on a writable stick) must never be loaded in its place.
+std::string HelpLibraryPath() {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) return {};
+    return std::string(folder, length) + "\\HHCtrl.ocx";
+}
+
 bool ShowHelpTopic(HWND owner, const std::string& target, UINT command, DWORD_PTR data) {
-    return ShowHelpTopicFrom("HHCtrl.ocx", "HtmlHelpA", owner, target, command, data);
+    const std::string library = HelpLibraryPath();
+    if (library.empty()) return false;
+    return ShowHelpTopicFrom(library.c_str(), "HtmlHelpA", owner, target, command, data);
 }
 
 bool ShowHelpEntry(HWND owner, const std::string& appPath, HelpEntry entry) {

@@ -23,18 +23,15 @@ TitleStrip::TitleStrip(HWND parent, int id, const Look& look) : look_(look) {
     close_ = MakeImage("STRIPCLOSE", look.closeId, "关闭");
 }
 
-TitleStrip::~TitleStrip() {
-    if (minimizeBitmap_) DeleteObject(minimizeBitmap_);
-    if (closeBitmap_) DeleteObject(closeBitmap_);
-}
+TitleStrip::~TitleStrip() = default;
 
 HWND TitleStrip::MakeImage(const char* bitmapName, int id, const char* tip) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     HWND image = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, kImageWidth,
                                  kImageHeight, hwnd(), reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(instance, bitmapName, IMAGE_BITMAP, 0, 0, 0));
-    (id == look_.minimizeId ? minimizeBitmap_ : closeBitmap_) = bitmap;
-    SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    OwnedBitmap& bitmap = id == look_.minimizeId ? minimizeBitmap_ : closeBitmap_;
+    bitmap.reset(static_cast<HBITMAP>(LoadImageA(instance, bitmapName, IMAGE_BITMAP, 0, 0, 0)));
+    SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
 
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
@@ -59,21 +56,17 @@ void TitleStrip::Layout(int width) {
 }
 
 void TitleStrip::Paint() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd(), &paint);
+    PaintDC paint(hwnd());
+    HDC dc = paint.get();
     RECT client;
     GetClientRect(hwnd(), &client);
-    HBRUSH background = CreateSolidBrush(kStripColour);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
-    HGDIOBJ oldFont = SelectObject(dc, look_.font);
+    FillRect(dc, &client, OwnedBrush(CreateSolidBrush(kStripColour)).get());
+    ScopedSelection font(dc, look_.font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 0, 0));
     RECT text = client;
     text.left += 4;
     DrawTextA(dc, caption_.c_str(), int(caption_.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
-    EndPaint(hwnd(), &paint);
 }
 
 void TitleStrip::MouseDown() {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/Owned.h"
 #include "ui/Window.h"
 
 namespace pennora {
@@ -42,8 +43,8 @@ private:
     HWND minimize_ = nullptr;
     HWND close_ = nullptr;
     HWND tooltip_ = nullptr;
-    HBITMAP minimizeBitmap_ = nullptr;
-    HBITMAP closeBitmap_ = nullptr;
+    OwnedBitmap minimizeBitmap_;
+    OwnedBitmap closeBitmap_;
 };
 
 }  // namespace pennora

@@ -1,6 +1,9 @@
 #include "ui/Window.h"
 
+#include <utility>
 #include <vector>
+
+#include "platform/win32/SystemError.h"
 
 namespace pennora {
 namespace {
@@ -24,11 +27,12 @@ void ReportUnhandled() {
     if (UnhandledErrorReport()) UnhandledErrorReport()("Unknown error");
 }
 
-Window::~Window() {
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
+Window::~Window() { Destroy(); }
+
+void Window::Destroy() {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void Window::Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
@@ -42,10 +46,11 @@ void Window::Create(const char* className, const WNDCLASSEXA& classTemplate, DWO
         windowClass.hInstance = instance;
         windowClass.lpszClassName = className;
         if (!windowClass.hCursor) windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        RegisterClassExA(&windowClass);
+        if (!RegisterClassExA(&windowClass)) ThrowLastError(std::string("无法注册窗口类 ") + className);
     }
-    CreateWindowExA(exStyle, className, title, style, bounds.left, bounds.top, bounds.right - bounds.left,
-                    bounds.bottom - bounds.top, owner, nullptr, instance, this);
+    if (!CreateWindowExA(exStyle, className, title, style, bounds.left, bounds.top, bounds.right - bounds.left,
+                         bounds.bottom - bounds.top, owner, nullptr, instance, this))
+        ThrowLastError(std::string("无法创建窗口 ") + className);
 }
 
 LRESULT Window::Default(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -77,20 +82,20 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-Dialog::~Dialog() {
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
-        DestroyWindow(hwnd_);
-    }
+Dialog::~Dialog() { Destroy(); }
+
+void Dialog::Destroy() {
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void Dialog::CreateChild(int templateId, HWND parent, bool unicode) {
-    if (unicode)
-        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent, Procedure,
-                           reinterpret_cast<LPARAM>(this));
-    else
-        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, Procedure,
-                           reinterpret_cast<LPARAM>(this));
+    HWND made = unicode ? CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
+                                             Procedure, reinterpret_cast<LPARAM>(this))
+                        : CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
+                                             Procedure, reinterpret_cast<LPARAM>(this));
+    if (!made) ThrowLastError("无法创建对话框 " + std::to_string(templateId));
 }
 
 std::string Dialog::ItemText(int id) const {

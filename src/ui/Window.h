@@ -26,7 +26,12 @@ public:
     HWND hwnd() const { return hwnd_; }
 
 protected:
-    // Registers the class once per process and creates the window bound to this.
+    // Destroys the window now, unbound first so no message reaches an object
+    // that is being torn down; a derived destructor calls it before its
+    // members (fonts, menus, child objects) die.
+    void Destroy();
+    // Registers the class once per process and creates the window bound to
+    // this; throws pennora::Error with the system's reason when either fails.
     void Create(const char* className, const WNDCLASSEXA& classTemplate, DWORD exStyle, const char* title,
                 DWORD style, RECT bounds, HWND owner);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -52,7 +57,8 @@ public:
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     // A Unicode dialog makes Unicode controls: Wine's ANSI edit control does
     // not join the two bytes of a typed GBK character, a Unicode one does.
-    // The ANSI calls on its controls still move GBK texts.
+    // The ANSI calls on its controls still move GBK texts. Throws
+    // pennora::Error with the system's reason when the dialog is not made.
     void CreateChild(int templateId, HWND parent, bool unicode = false);
 
     void CheckButton(int id, bool checked) const { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
@@ -62,6 +68,9 @@ public:
     std::string ItemText(int id) const;
 
 protected:
+    // As Window::Destroy: the dialog's window goes before the derived
+    // object's members.
+    void Destroy();
     virtual void OnInit() {}
     virtual void OnShow() {}
     // A button (or a tool-bar button) was clicked; true when handled.

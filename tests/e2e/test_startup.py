@@ -4,7 +4,7 @@ import configparser
 import os
 
 import harness
-from harness import Pennora
+from harness import Pennora, probe, probe_rect
 
 FILL_PAGE, EDITOR_PAGE = 0, 1
 
@@ -57,18 +57,26 @@ def test_an_unreadable_data_file_is_reported_and_kept():
 
 def test_closing_by_the_strip_writes_position_and_text_matrix_keys():
     app = Pennora("close_writes_settings")
+    app.write_entries(("地址", "北京市海淀区"))
+    # The drag-fill window starts at Position and moves to StartPosition when
+    # shown, so what the close writes differs from what was stored; of the
+    # ChineseGroup keys only an empty FillText is stored.
     with open(app.path("Pennora.Ini"), "w", encoding="gbk") as file:
-        file.write("[Position]\nLeft=200\nTop=120\n[ChineseGroup]\nFrontText=山\nFillText=\nBackText=x\n")
+        file.write("[Options]\nMinimizeWhenDrag=0\n[Position]\nLeft=200\nTop=120\n"
+                   "[StartPosition]\nX=250\nY=150\n[ChineseGroup]\nFillText=\n")
     app.start().wait_for_main_window()
+    harness.click_rect(probe_rect("tool-button", "1050", "1052")[:4])
+    harness.wait_for(lambda: probe("dragfill-items")[1].splitlines() == ["地址"], what="the drag-fill window")
     app.click_strip_image("close")
     assert app.wait_for_exit() == 0, "closing without changes asks nothing and ends"
     ini = read_ini(app)
-    assert ini["Position"]["Left"] == "200" and ini["Position"]["Top"] == "120"
-    assert ini["ChineseGroup"]["FrontText"] == "山"
+    assert (ini["Position"]["Left"], ini["Position"]["Top"]) == ("250", "150"), dict(ini["Position"])
+    assert ini["ChineseGroup"]["FrontText"] == "水"
     assert ini["ChineseGroup"]["FillText"] == "", "an empty field leaves the stored value alone"
-    assert ini["ChineseGroup"]["BackText"] == "x"
-    assert "FontIndex" in ini["ChineseGroup"]
-    assert not ini.has_section("Options"), "closing never writes the options"
+    with open(app.path("Pennora.Ini"), "rb") as file:
+        assert b"BackText=\xa1\xa1" in file.read(), "the default back text, one ideographic space"
+    assert int(ini["ChineseGroup"]["FontIndex"]) >= 0
+    assert dict(ini["Options"]) == {"minimizewhendrag": "0"}, "closing never writes the options"
 
 
 harness.run([

@@ -14,8 +14,10 @@ public:
     std::map<std::string, std::string> files;
     // Non-empty texts make the operation fail with that error (and no effect).
     FileError readError;
+    std::map<std::string, FileError> readErrors;  // by path
     FileError saveError;
     FileError moveAsideError;
+    FileError renameError;
 
     CallLog calls;
 
@@ -23,6 +25,7 @@ public:
 
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override {
         if (!readError.empty()) return readError;
+        if (auto error = readErrors.find(path); error != readErrors.end()) return error->second;
         auto file = files.find(path);
         if (file == files.end()) return "无法读取文件 \"" + path + "\"：系统找不到指定的文件。";
         bytes = file->second;
@@ -47,6 +50,21 @@ public:
             newPath = candidate;
             return {};
         }
+    }
+
+    FileError RenameFile(const std::string& from, const std::string& to) override {
+        calls.push_back("RenameFile(" + Quoted(from) + ", " + Quoted(to) + ")");
+        if (!renameError.empty()) return renameError;
+        if (!files.count(from) || files.count(to)) return "cannot rename " + from;
+        files[to] = std::move(files[from]);
+        files.erase(from);
+        return {};
+    }
+
+    FileError RemoveFile(const std::string& path) override {
+        calls.push_back("RemoveFile(" + Quoted(path) + ")");
+        files.erase(path);
+        return {};
     }
 };
 

@@ -2,8 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+
 #include "fakes/CallLog.h"
 #include "platform/Error.h"
+
+// The largest single allocation while `trackAllocations` is set: the reader
+// must not size anything by a count the bytes cannot back.
+namespace {
+bool trackAllocations = false;
+std::size_t largestAllocation = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (trackAllocations && size > largestAllocation) largestAllocation = size;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace pennora {
 namespace {
@@ -96,6 +114,36 @@ TEST(DataFileTest, ForeignAndInconsistentFilesAreRejectedWithAReason) {
         EXPECT_FALSE(decoded.error.empty()) << c.what;
         EXPECT_TRUE(decoded.entries.empty()) << c.what;
     }
+}
+
+TEST(DataFileTest, ACraftedEntryCountCannotMakeTheReaderAllocateBeyondTheFile) {
+    // As many entries as the payload could hold at the smallest entry size,
+    // with a valid checksum, but the first entry is already broken.
+    const std::uint32_t payloadSize = 64 * 1024;
+    std::string bytes = std::string("PNRD\r\n\x1A\n", 8);
+    for (std::uint32_t value : {kDataFileVersion, payloadSize / 4, payloadSize})
+        for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i));
+    bytes += std::string(1, '\x02') + std::string(payloadSize - 1, '\0') + std::string(4, '\0');
+    bytes = Resealed(bytes);
+
+    largestAllocation = 0;
+    trackAllocations = true;
+    DecodedDataFile decoded = DecodeDataFile(bytes);
+    trackAllocations = false;
+    EXPECT_FALSE(decoded.ok());
+    EXPECT_LE(largestAllocation, bytes.size());
+}
+
+TEST(DataFileTest, ANewerFormatIsToldApartFromADamagedFile) {
+    std::string bytes = EncodeDataFile({MakeEntry("Hi", std::nullopt, false, true)});
+    bytes[8] = 3;
+    DecodedDataFile newer = DecodeDataFile(Resealed(bytes));
+    EXPECT_FALSE(newer.ok());
+    EXPECT_EQ(newer.newerVersion, 3u);
+    EXPECT_NE(newer.error.find('3'), std::string::npos) << newer.error;
+
+    bytes[8] = 0;
+    EXPECT_EQ(DecodeDataFile(Resealed(bytes)).newerVersion, 0u);
 }
 
 }  // namespace

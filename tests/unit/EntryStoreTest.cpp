@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "entries/DataFile.h"
 #include "fakes/FakeFileSystem.h"
 #include "platform/Error.h"
@@ -82,11 +84,19 @@ TEST_F(EntryStoreTest, UntouchedNewEntryIsDroppedOnPriorAndOnSave) {
     EXPECT_EQ(CurrentTitle(), "B");  // the entry before the one current at the insert
     EXPECT_EQ(RowTitles(), (Strings{"A", "B", "C"}));
 
-    store.Insert();
-    store.Save();
-    EXPECT_EQ(SavedEntries().size(), 3u);
-    EXPECT_EQ(afterPosts, 0);
-    EXPECT_FALSE(flags.dataModified);
+    // The same save with the new entry touched is the contrast that shows the
+    // flag and the count can move.
+    for (bool touched : {false, true}) {
+        Load({Titled("A"), Titled("B"), Titled("C")});
+        flags = {};
+        afterPosts = 0;
+        store.Insert();
+        if (touched) store.SetContent("typed");
+        store.Save();
+        EXPECT_EQ(SavedEntries().size(), touched ? 4u : 3u) << touched;
+        EXPECT_EQ(afterPosts, touched ? 1 : 0) << touched;
+        EXPECT_EQ(flags.dataModified, touched) << touched;
+    }
 }
 
 TEST_F(EntryStoreTest, ChangesArePendingUntilCommittedAndCancelRestoresThem) {
@@ -187,16 +197,29 @@ TEST_F(EntryStoreTest, ListsHoldRepeatedTitlesAndCountNullFlagsAsSet) {
 }
 
 TEST_F(EntryStoreTest, WalksAndLookupCommitThePendingChangeFirst) {
-    Load({Titled("A", std::nullopt), Titled("B", "b")});
-    EXPECT_EQ(store.GetContentByTitle("A"), "");  // null content
-    store.SetTitle("Z");
-    EXPECT_EQ(store.GetContentByTitle("Z"), "");
+    Load({Titled("A", "a"), Titled("B", "b")});
+    store.SetTitle("Z");  // pending on the first entry
+    EXPECT_EQ(store.GetContentByTitle("Z"), "a");  // found only because it was committed first
+    EXPECT_EQ(store.GetContentByTitle("A"), "");
     EXPECT_EQ(afterPosts, 1);
 
     store.Next();
     store.SetTitle("Y");
     EXPECT_EQ(store.WalkDragList(), (Strings{"Z", "Y"}));
     EXPECT_EQ(afterPosts, 2);
+}
+
+TEST_F(EntryStoreTest, AfterPostWalksForARunningModeEvenWithoutAListAttached) {
+    for (bool hotKey : {true, false}) {
+        LoadNumbered(5);
+        flags = {};
+        (hotKey ? flags.hotKeyOn : flags.dragFillOn) = true;
+        sinks = {};
+        store.MoveTo(4);
+        store.SetTitle("X");
+        store.Post();
+        EXPECT_EQ(CurrentTitle(), "E1") << hotKey;
+    }
 }
 
 TEST_F(EntryStoreTest, AfterPostLeavesTheFirstEntryCurrentOnlyWhileAModeRuns) {
@@ -306,11 +329,10 @@ TEST_F(EntryStoreTest, UnreadableFileIsMovedAsideAndNotOverwritten) {
 
 TEST_F(EntryStoreTest, UnreadableFileThatCannotBeMovedBlocksSavesUntilItCanBe) {
     files.files[kPath] = "garbage";
-    files.readError = "无法读取文件 \"" + kPath + "\"：拒绝访问。";
     files.moveAsideError = "无法将文件 \"" + kPath + "\" 改名：拒绝访问。";
     EntryStore::LoadResult result = store.Load();
     EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
-    EXPECT_NE(result.message.find(files.readError), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find(files.moveAsideError), std::string::npos) << result.message;
 
     store.SetTitle("new");
     EXPECT_THROW(store.Save(), Error);
@@ -320,6 +342,122 @@ TEST_F(EntryStoreTest, UnreadableFileThatCannotBeMovedBlocksSavesUntilItCanBe) {
     store.Save();
     EXPECT_EQ(files.files.at(kPath + ".unreadable-1"), "garbage");
     EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("new")}));
+}
+
+// A data file whose bytes could not be read (a sharing violation, a disk
+// error) or that a newer version wrote is not damaged: it stays where it is
+// and no save may replace it, until a load succeeds.
+TEST_F(EntryStoreTest, FileThatWasNotReadStaysInPlaceAndSavesAreRefused) {
+    const std::string good = EncodeDataFile({Titled("A", "a")});
+    std::string newer = good;
+    newer[8] = 7;  // format version 7, checksum made right below
+    std::uint32_t crc = Crc32(std::string_view(newer).substr(0, newer.size() - 4));
+    for (int i = 0; i < 4; ++i) newer[newer.size() - 4 + i] = static_cast<char>(crc >> (8 * i));
+    const std::string sharing = "无法读取文件 \"" + kPath + "\"：另一个程序正在使用此文件，进程无法访问。";
+    const struct {
+        const char* what;
+        std::string bytes;
+        FileError readError;
+        bool canRetry;
+        std::string named;  // what the message must name besides the file
+    } cases[] = {
+        {"held by another program", good, sharing, true, sharing},
+        {"newer format", newer, "", false, "7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files = {};
+        files.files[kPath] = c.bytes;
+        files.readErrors[kPath] = c.readError;
+        if (c.readError.empty()) files.readErrors.clear();
+        EntryStore::LoadResult result = store.Load();
+        EXPECT_EQ(result.status, EntryStore::LoadStatus::NotRead);
+        EXPECT_EQ(result.canRetry, c.canRetry);
+        EXPECT_NE(result.message.find(kPath), std::string::npos) << result.message;
+        EXPECT_NE(result.message.find(c.named), std::string::npos) << result.message;
+        EXPECT_EQ(files.calls, fakes::CallLog{});  // not moved, not written
+
+        store.SetTitle("typed after the failed load");
+        EXPECT_THROW(store.Save(), Error);
+        EXPECT_EQ(files.files.at(kPath), c.bytes);
+        EXPECT_EQ(files.files.size(), 1u);
+    }
+
+    files.readErrors[kPath] = sharing;
+    files.files[kPath] = good;
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::NotRead);
+    files.readErrors.clear();  // the other program let go: the retry reads it
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    EXPECT_EQ(RowTitles(), (Strings{"A"}));
+    store.SetTitle("B");
+    store.Save();
+    EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("B", "a")}));
+}
+
+// A replace cut short on a disk where it is not atomic leaves the new file
+// under its temporary name, alone or beside a broken data file.
+TEST_F(EntryStoreTest, TheTemporaryFileOfACutShortSaveIsRecovered) {
+    const std::string saving = kPath + ".saving";
+    const std::string older = EncodeDataFile({Titled("old")});
+    const std::string newer = EncodeDataFile({Titled("new1"), Titled("new2")});
+    const struct {
+        const char* what;
+        std::optional<std::string> dataFile, savingFile;
+        EntryStore::LoadStatus status;
+        Strings rows;
+        std::map<std::string, std::string> filesAfter;
+    } cases[] = {
+        {"only the temporary file", std::nullopt, newer, EntryStore::LoadStatus::Recovered, {"new1", "new2"},
+         {{kPath, newer}}},
+        {"a torn data file beside it", older.substr(0, 20), newer, EntryStore::LoadStatus::Recovered, {"new1", "new2"},
+         {{kPath, newer}, {kPath + ".unreadable-1", older.substr(0, 20)}}},
+        {"a whole data file beside it", older, newer, EntryStore::LoadStatus::Loaded, {"old"},
+         {{kPath, older}, {saving, newer}}},
+        {"a torn temporary file alone", std::nullopt, newer.substr(0, 30), EntryStore::LoadStatus::NoFile, {},
+         {{saving, newer.substr(0, 30)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        files = {};
+        if (c.dataFile) files.files[kPath] = *c.dataFile;
+        if (c.savingFile) files.files[saving] = *c.savingFile;
+        EntryStore::LoadResult result = store.Load();
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(RowTitles(), c.rows);
+        EXPECT_EQ(files.files, c.filesAfter);
+        if (c.status == EntryStore::LoadStatus::Recovered) {
+            EXPECT_NE(result.message.find(saving), std::string::npos) << result.message;
+            EXPECT_NE(result.message.find("2"), std::string::npos) << result.message;
+        }
+    }
+}
+
+TEST_F(EntryStoreTest, UnsavedChangesOfAnEndingSessionAreKeptApartUntilSavedOrDiscarded) {
+    const std::string unsaved = kPath + ".unsaved";
+    Load({Titled("A")});
+    const std::string dataFile = files.files.at(kPath);
+    store.SetTitle("pending");
+    ASSERT_EQ(store.SaveUnsavedChanges(), "");
+    EXPECT_EQ(files.files.at(kPath), dataFile);
+    EXPECT_EQ(DecodeDataFile(files.files.at(unsaved)).entries, (std::vector<Entry>{Titled("pending")}));
+
+    // The next start: the data file as it was, and the changes on offer.
+    Load({Titled("A")});
+    ASSERT_TRUE(store.HasUnsavedChanges());
+    std::string error;
+    ASSERT_TRUE(store.RestoreUnsavedChanges(error)) << error;
+    EXPECT_EQ(RowTitles(), (Strings{"pending"}));
+    EXPECT_TRUE(store.HasUnsavedChanges());  // until they are saved
+    store.Save();
+    EXPECT_FALSE(store.HasUnsavedChanges());
+    EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("pending")}));
+
+    files.files[unsaved] = "torn";
+    EXPECT_FALSE(store.RestoreUnsavedChanges(error));
+    EXPECT_NE(error.find(unsaved), std::string::npos) << error;
+    EXPECT_EQ(RowTitles(), (Strings{"pending"}));
+    store.DiscardUnsavedChanges();
+    EXPECT_FALSE(store.HasUnsavedChanges());
 }
 
 }  // namespace

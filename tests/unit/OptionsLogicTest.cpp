@@ -206,5 +206,58 @@ TEST_F(OptionsLogicTest, ResetOfAlreadyDefaultChecksLeavesBtnOKDisabled) {
     EXPECT_FALSE(page.Controls().BtnOKEnabled);
 }
 
+TEST_F(OptionsLogicTest, ACombinationThatWouldSwallowAnOrdinaryKeyIsRefusedWithAMessage) {
+    const struct {
+        HotKeyCombination combination;
+        bool refused;
+    } cases[] = {
+        {{'A', {}}, true},
+        {{'7', {.shift = true}}, true},
+        {{0x20, {}}, true},
+        {{'A', {.ctrl = true}}, false},
+        {{0x20, {.alt = true}}, false},
+        {{0x74 /* F5 */, {}}, false},
+        {{0x24 /* Home */, {.shift = true}, true}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.combination.key);
+        settings = {};
+        input.calls.clear();
+        page.HotKey1Change(c.combination);
+        EXPECT_EQ(page.BtnOKClick(), c.refused ? OptionsCommit::Refused : OptionsCommit::Committed);
+        if (c.refused) {
+            EXPECT_EQ(input.calls, CallLog{"MessageBoxA(0x500, " + Quoted(kHotKeyNeedsModifierText) + ", \"\", 0x30)"});
+            EXPECT_EQ(settings, Settings{});
+            EXPECT_TRUE(page.Controls().BtnOKEnabled);
+        } else {
+            EXPECT_EQ(settings.Key, c.combination.key);
+        }
+    }
+}
+
+TEST_F(OptionsLogicTest, ExtendedKeysAreShownAsExtendedKeys) {
+    for (auto [key, extended] : {std::pair<std::uint16_t, bool>{0x24, true}, {0x2D, true}, {0x26, true}, {0x56, false},
+                                 {0x67 /* numeric pad 7 */, false}}) {
+        settings.Key = key;
+        page.TabSheet1Show();
+        EXPECT_EQ(page.Controls().HotKey1, (HotKeyCombination{key, ModifiersToShift(settings.Shift), extended})) << key;
+    }
+}
+
+TEST_F(OptionsLogicTest, AResetWhoseWriteIsRefusedLeavesThePageShowingWhatIsStored) {
+    settings = {.Shift = 2, .Key = 0x41, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = true,
+                .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = true};
+    page.TabSheet1Show();
+    page.BtnOKClick();
+    const Settings stored = settings;
+    const OptionsControls shown = page.Controls();
+    profile.refuseWrites = true;
+    input.messageBoxAnswers = {kIdYes};
+
+    EXPECT_THROW(page.ResetOptions1Click(), Error);
+    EXPECT_EQ(settings, stored);
+    EXPECT_EQ(page.Controls(), shown);
+}
+
 }  // namespace
 }  // namespace pennora

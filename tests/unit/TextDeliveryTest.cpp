@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <initializer_list>
 
 #include "fakes/FakeWindowsInput.h"
@@ -122,6 +124,20 @@ TEST_F(TextDeliveryTest, DropOfEmptyTextStillClicksAndPauses) {
     Drop("");
 
     EXPECT_EQ(input.calls, kDropEmpty);
+    EXPECT_FALSE(delivery.DragActive());
+}
+
+TEST_F(TextDeliveryTest, ATextSourceThatThrowsAfterTheClickStillEndsTheDrag) {
+    Arm();
+    EXPECT_THROW(delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, kList,
+                                   [&]() -> std::string {
+                                       input.calls.push_back("TextSource()");
+                                       throw std::runtime_error("lookup failed");
+                                   },
+                                   OnRefusedRelease::RestoreCursor),
+                 std::runtime_error);
+
+    EXPECT_EQ(input.calls, Join({kFindTarget, kLeftClick, {"TextSource()"}, kFinish}));
     EXPECT_FALSE(delivery.DragActive());
 }
 

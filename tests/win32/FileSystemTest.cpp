@@ -80,14 +80,79 @@ TEST_F(FileSystemTest, SaveIntoAMissingFolderNamesTheFile) {
     EXPECT_GT(error.size(), missing.size() + 12) << "no system reason: " << error;
 }
 
-TEST_F(FileSystemTest, SaveThatCannotWriteItsTemporaryFileKeepsTheOldFileWhole) {
-    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
-    ASSERT_TRUE(CreateDirectoryA((path + ".saving").c_str(), nullptr));
+// A leftover temporary file that cannot be replaced blocks the save: the
+// error names it, not only the data file.
+TEST_F(FileSystemTest, SaveThatCannotWriteItsTemporaryFileNamesItAndKeepsTheOldFileWhole) {
+    const std::string temp = path + ".saving";
+    for (bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "a folder" : "a file held open by another program");
+        ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (folder) {
+            ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr));
+        } else {
+            held = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
 
-    FileError error = files.SaveWholeFile(path, kNew);
+        FileError error = files.SaveWholeFile(path, kNew);
+        EXPECT_NE(error.find("\"" + temp + "\""), std::string::npos) << error;
+        EXPECT_EQ(Read(path), kOld);
+        if (folder) {
+            RemoveDirectoryA(temp.c_str());
+        } else {
+            CloseHandle(held);
+            DeleteFileA(temp.c_str());
+        }
+    }
+}
+
+// Sync clients, backup tools and scanners hold a file open for writing (and
+// deleting); that is no reason not to read it.
+TEST_F(FileSystemTest, ReadsAFileThatAnotherProgramHoldsOpenForWriting) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Read(path), kOld);
+    CloseHandle(held);
+}
+
+// A scanner that opens the old or the fresh file for a moment refuses the
+// replace for that moment only.
+TEST_F(FileSystemTest, AReplaceRefusedForAMomentIsRetried) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE release = CreateThread(
+        nullptr, 0,
+        [](LPVOID handle) -> DWORD {
+            Sleep(300);
+            CloseHandle(handle);
+            return 0;
+        },
+        held, 0, nullptr);
+
+    EXPECT_EQ(files.SaveWholeFile(path, kNew), "");
+    WaitForSingleObject(release, INFINITE);
+    CloseHandle(release);
+    EXPECT_EQ(Read(path), kNew);
+    EXPECT_EQ(FilesInFolder(), 1);
+}
+
+TEST_F(FileSystemTest, RenameRefusesAnExistingTargetAndRemoveAMissingFileIsNoError) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    ASSERT_EQ(files.SaveWholeFile(path + ".saving", kNew), "");  // after: a save writes through that name
+    FileError error = files.RenameFile(path + ".saving", path);
     EXPECT_NE(error.find(path), std::string::npos) << error;
     EXPECT_EQ(Read(path), kOld);
-    RemoveDirectoryA((path + ".saving").c_str());
+
+    ASSERT_EQ(files.RemoveFile(path), "");
+    EXPECT_EQ(files.RemoveFile(path), "");
+    ASSERT_EQ(files.RenameFile(path + ".saving", path), "");
+    EXPECT_EQ(Read(path), kNew);
+    EXPECT_FALSE(files.FileExists(path + ".saving"));
 }
 
 TEST_F(FileSystemTest, SaveOverAFileHeldOpenByAnotherProgramKeepsItWhole) {

@@ -100,5 +100,47 @@ TEST_F(HelpTopic, LibraryWithoutTheEntryShowsNothingAndReportsTrue) {
     EXPECT_EQ(AnyViewer(), nullptr);
 }
 
+// A file named like the help control in the program's own folder, as anyone
+// with write access to a portable tool's folder could plant it, is never
+// loaded: the launcher takes the control from the system folder.
+TEST_F(HelpTopic, TheHelpControlComesFromTheSystemFolderNotTheProgramsOwn) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "pennora-help-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string loader = folder + "HelpLoader.exe", planted = folder + "HHCtrl.ocx", report = folder + "loaded.txt";
+    const std::string programs = AppPathOf(testing::WindowsPath(PENNORA_APP_EXE)) + "..\\programs\\HelpLoader.exe";
+    ASSERT_TRUE(CopyFileA(programs.c_str(), loader.c_str(), FALSE)) << programs;
+    HANDLE file = CreateFileA(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "MZ not a library", 16, &written, nullptr);
+    CloseHandle(file);
+
+    std::string command = "\"" + loader + "\" \"" + report + "\"";
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                               &process));
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    char loaded[MAX_PATH] = {};
+    HANDLE reportFile = CreateFileA(report.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (reportFile != INVALID_HANDLE_VALUE) {
+        ReadFile(reportFile, loaded, MAX_PATH - 1, &written, nullptr);
+        CloseHandle(reportFile);
+    }
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    for (const std::string& path : {report, planted, loader}) DeleteFileA(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+
+    EXPECT_EQ(code, 0u);
+    std::string expected = std::string(system) + "\\hhctrl.ocx";
+    EXPECT_EQ(std::string(CharLowerA(loaded)), std::string(CharLowerA(expected.data())));
+}
+
 }  // namespace
 }  // namespace pennora

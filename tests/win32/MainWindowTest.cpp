@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -23,6 +24,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "matrix/MatrixPage.h"
 #include "ui/Settings.h"
 #include "ui/resource.h"
 #include "entries/DataFile.h"
@@ -59,6 +61,9 @@ void PrintTo(const SeenBox& box, std::ostream* out) {
 
 const SeenBox kClosePrompt{kClosePromptCaption, "保存对数据项的修改吗？", "question", "Yes No Cancel"};
 
+// The length of the text matrix page's font list, as the system offers it here.
+int ScreenFontCount() { return int(ScreenFontList().size()); }
+
 std::string IconKind(HWND box) {
     auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIconId, STM_GETICON, 0, 0));
     if (icon && icon == LoadIconA(nullptr, IDI_ERROR)) return "error";
@@ -67,7 +72,7 @@ std::string IconKind(HWND box) {
 }
 
 std::string VisibleButtons(HWND box) {
-    static const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    static const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
     std::string names;
     for (const auto& [id, name] : kButtons) {
         HWND button = GetDlgItem(box, id);
@@ -91,8 +96,10 @@ std::string WindowText(HWND window) {
 // answered, so once the handler has returned, Seen() is complete.
 class MessageBoxAnswerer {
 public:
-    explicit MessageBoxAnswerer(std::map<std::string, int> answers = {})
-        : answers_(std::move(answers)), thread_([this] { Run(); }) {}
+    // `beforeAnswer` runs on the answering thread while the box is still up.
+    explicit MessageBoxAnswerer(std::map<std::string, int> answers = {},
+                                std::function<void(const SeenBox&)> beforeAnswer = {})
+        : answers_(std::move(answers)), beforeAnswer_(std::move(beforeAnswer)), thread_([this] { Run(); }) {}
     ~MessageBoxAnswerer() {
         stop_ = true;
         thread_.join();
@@ -139,10 +146,12 @@ private:
             std::lock_guard lock(mutex_);
             seen_.push_back(seen);
         }
+        if (beforeAnswer_) beforeAnswer_(seen);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     }
 
     const std::map<std::string, int> answers_;
+    const std::function<void(const SeenBox&)> beforeAnswer_;
     mutable std::mutex mutex_;
     std::vector<SeenBox> seen_;
     std::atomic<bool> stop_{false};
@@ -290,8 +299,11 @@ TEST_P(MainWindowCloseTest, ClosesAndWritesTheDragFillPlaceAndTheMatrixFields) {
     EXPECT_TRUE(outcome.quitPosted);
     EXPECT_EQ(IniValue(ini::kPosition, ini::kLeft), "123");
     EXPECT_EQ(IniValue(ini::kPosition, ini::kTop), "45");
-    EXPECT_NE(IniValue(ini::kChineseGroup, ini::kFontIndex), kMissing);
-    EXPECT_NE(IniValue(ini::kChineseGroup, ini::kBackText), kMissing);
+    // No ChineseGroup keys were stored: the defaults the page showed are written.
+    EXPECT_EQ(IniValue(ini::kChineseGroup, ini::kFontIndex), std::to_string(ScreenFontCount() - 1));
+    EXPECT_EQ(IniValue(ini::kChineseGroup, ini::kFrontText), kDefaultFrontText);
+    EXPECT_EQ(IniValue(ini::kChineseGroup, ini::kFillText), kDefaultFillText);
+    EXPECT_EQ(IniValue(ini::kChineseGroup, ini::kBackText), kDefaultBackText);
     EXPECT_EQ(IniValue(ini::kOptions, ini::kMinimizeWhenDrag), "0");
     ASSERT_EQ(Exists(kDataFileName), c.savesData);
     if (c.savesData) {
@@ -421,6 +433,265 @@ TEST_F(MainWindowTest, TheStatusLineShowsTheCaptionOfThePageTheUserSelects) {
         EXPECT_EQ(main_->activePage(), page);
         EXPECT_EQ(main_->statusText(), caption);
     }
+}
+
+TEST_F(MainWindowTest, ASettingsFileThatRefusesTheWriteAtCloseIsReportedAndTheProgramStillEnds) {
+    // A folder where the settings file should be: every write is refused.
+    ASSERT_TRUE(CreateDirectoryA(Path(kIniName).c_str(), nullptr));
+    Start();
+    MessageBoxAnswerer answerer({{kAppTitle, IDOK}});
+    CloseOutcome outcome = RequestClose();
+
+    std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, kAppTitle);
+    EXPECT_EQ(seen[0].icon, "error");
+    EXPECT_EQ(seen[0].text, "Unable to write to " + Path(kIniName) + ".");
+    EXPECT_TRUE(outcome.windowGone);
+    EXPECT_TRUE(outcome.quitPosted);
+}
+
+// A close that comes while a modal box is up waits for the box: during the
+// close prompt (a second close, "退出" in the tray) and during a start-up
+// message, where the window is not built yet.
+TEST_F(MainWindowTest, ACloseWhileTheClosePromptIsUpAsksOnceAndClosesOnce) {
+    Start();
+    ChangeEntries();
+    HWND window = main_->hwnd();
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}}, [window](const SeenBox&) {
+        SendMessageTimeoutA(window, WM_COMMAND, IDM_EXIT2, 0, SMTO_NORMAL, 2000, nullptr);
+        SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 2000, nullptr);
+    });
+    CloseOutcome outcome = RequestClose();
+    DispatchPending();
+
+    EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{kClosePrompt});
+    EXPECT_TRUE(outcome.windowGone);
+    EXPECT_EQ(DataFileEntries(), kChangedEntries);
+}
+
+TEST_F(MainWindowTest, ACloseDuringAStartUpMessageWaitsUntilTheWindowIsBuilt) {
+    WriteFileBytes(kDataFileName, "not a data file");
+    std::atomic<HWND> window{nullptr};
+    MessageBoxAnswerer answerer({{kAppTitle, IDOK}}, [&window](const SeenBox&) {
+        window = FindWindowA("TfrmMain", kAppTitle);
+        SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 2000, nullptr);
+    });
+    Start();  // the close is taken up once start-up is through
+    DispatchPending();
+
+    EXPECT_EQ(answerer.Seen().size(), 1u);
+    ASSERT_TRUE(window.load());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_NE(IniValue(ini::kPosition, ini::kLeft), kMissing);  // the whole close sequence ran
+}
+
+// Minimised another way than by its own glyph: the tray icon still comes, and
+// the icon's click brings the window back.
+TEST_F(MainWindowTest, AMinimiseFromOutsideGoesToTheTrayAndTheTrayBringsTheWindowBack) {
+    for (bool applicationWindow : {false, true}) {
+        SCOPED_TRACE(applicationWindow ? "the application window" : "the main window");
+        Start();
+        ShowWindow(applicationWindow ? app_->hwnd() : main_->hwnd(), SW_MINIMIZE);  // as another program would
+        DispatchPending();
+        EXPECT_TRUE(main_->trayIcon().IsShown());
+        EXPECT_FALSE(IsWindowVisible(main_->hwnd()));
+
+        SendMessageA(main_->hwnd(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN);
+        DispatchPending();
+        EXPECT_TRUE(IsWindowVisible(main_->hwnd()));
+        EXPECT_FALSE(IsIconic(main_->hwnd()));
+        main_.reset();
+        app_.reset();
+    }
+}
+
+// The tray shows icons at the small size; a 32 x 32 picture shrunk there by
+// the shell is blurred.
+TEST_F(MainWindowTest, TrayIconsAreOfTheSmallIconSize) {
+    Start();
+    MessageBoxAnswerer answerer;  // the hot key's notice
+    app_->Minimize();
+    DispatchPending();
+    auto width = [](HICON icon) {
+        ICONINFO info{};
+        if (!GetIconInfo(icon, &info)) return -1;
+        BITMAP bitmap{};
+        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return int(bitmap.bmWidth);
+    };
+    EXPECT_EQ(width(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    main_->hotKeyFill().ToolButtonHotKeyClick();
+    DispatchPending();
+    ASSERT_TRUE(main_->flags().hotKeyOn);
+    EXPECT_EQ(width(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    main_->hotKeyFill().ToolButtonHotKeyClick();
+}
+
+TEST_F(MainWindowTest, PointingAtTheSameButtonAfterAPageChangeShowsItsHintAgain) {
+    WriteFileBytes(kDataFileName, EncodeDataFile({Entry{"a", "1", {}, {}}}));
+    Start();
+    ASSERT_EQ(main_->activePage(), kFillPage);
+    HWND tabs = GetDlgItem(main_->hwnd(), IDC_PAGECONTROL1);
+    HWND fillPage = GetWindow(main_->hwnd(), GW_CHILD);
+    HWND toolBar3 = nullptr;
+    for (; fillPage && !toolBar3; fillPage = GetWindow(fillPage, GW_HWNDNEXT)) toolBar3 = GetDlgItem(fillPage, IDC_TOOLBAR3);
+    ASSERT_TRUE(toolBar3);
+    auto point = [&] {
+        SendMessageA(toolBar3, TB_SETHOTITEM, 0, 0);  // the first button, ToolButtonDragFill
+        DispatchPending();
+        SendMessageA(toolBar3, TB_SETHOTITEM, WPARAM(-1), 0);
+        DispatchPending();
+    };
+    point();
+    EXPECT_EQ(main_->statusText(), "拖动快填");
+    ClickTab(tabs, kEditorPage);
+    ClickTab(tabs, kFillPage);
+    DispatchPending();
+    EXPECT_EQ(main_->statusText(), " 填表助手");
+    point();
+    EXPECT_EQ(main_->statusText(), "拖动快填");
+}
+
+// Logoff and shutdown: no question holds up the session; changes not saved
+// are kept in a file of their own and offered at the next start.
+TEST_F(MainWindowTest, AnEndingSessionKeepsUnsavedEntriesForTheNextStartAndWritesTheSettings) {
+    WriteFileBytes(kIniName, kOptionsOnlyIni);
+    Start();
+    ChangeEntries();
+    HWND window = main_->hwnd();
+    {
+        MessageBoxAnswerer answerer;
+        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        DispatchPending();
+        EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{});
+    }
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(Exists(kDataFileName));
+    EXPECT_TRUE(Exists(std::string(kDataFileName) + ".unsaved"));
+    EXPECT_NE(IniValue(ini::kPosition, ini::kLeft), kMissing);
+    main_.reset();
+    app_.reset();
+
+    {
+        MessageBoxAnswerer answerer({{kAppTitle, IDYES}});
+        Start();
+        ASSERT_EQ(answerer.Seen().size(), 1u);
+        EXPECT_EQ(answerer.Seen()[0].icon, "question");
+    }
+    EXPECT_TRUE(main_->flags().dataModified);
+    ASSERT_EQ(main_->store().RowCount(), 1u);
+    EXPECT_EQ(main_->store().Row(0), kChangedEntries[0]);
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}});
+    EXPECT_TRUE(RequestClose().windowGone);
+    EXPECT_EQ(DataFileEntries(), kChangedEntries);
+    EXPECT_FALSE(Exists(std::string(kDataFileName) + ".unsaved"));
+}
+
+// A critical end of the session comes without the query.
+TEST_F(MainWindowTest, AForcedSessionEndStillKeepsTheUnsavedEntries) {
+    Start();
+    ChangeEntries();
+    HWND window = main_->hwnd();
+    SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL);
+    DispatchPending();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(Exists(kDataFileName));
+    DecodedDataFile unsaved = DecodeDataFile(FileBytes(std::string(kDataFileName) + ".unsaved"));
+    EXPECT_EQ(unsaved.entries, kChangedEntries) << unsaved.error;
+}
+
+TEST_F(MainWindowTest, ASessionEndThatIsCalledOffLeavesNothingBehind) {
+    Start();
+    ChangeEntries();
+    HWND window = main_->hwnd();
+    EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    SendMessageA(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    DispatchPending();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(Exists(std::string(kDataFileName) + ".unsaved"));
+    EXPECT_TRUE(main_->flags().dataModified);
+}
+
+// Teardown while everything is open: the main window, its pages and the
+// drag-fill window go with the object, before what they use is freed.
+TEST_F(MainWindowTest, DeletingTheMainWindowWhileItIsOpenTakesItsWindowsAlong) {
+    Start();
+    HWND window = main_->hwnd(), dragFill = main_->dragFill().hwnd();
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) children.push_back(child);
+    ASSERT_GE(children.size(), 6u);
+    main_.reset();
+    DispatchPending();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(dragFill));
+    for (HWND child : children) EXPECT_FALSE(IsWindow(child));
+}
+
+// A data file another program holds open without sharing cannot be read: it
+// stays as it is, the user is told and may try again once it is free.
+TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramCanBeReadOnARetry) {
+    const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}});
+    WriteFileBytes(kDataFileName, bytes);
+    HANDLE held = CreateFileA(Path(kDataFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    int boxes = 0;
+    MessageBoxAnswerer answerer({{kAppTitle, IDRETRY}}, [&](const SeenBox&) {
+        if (++boxes == 2) CloseHandle(held);  // the other program lets go while the second box is up
+    });
+    Start();
+
+    std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].buttons, "Retry Cancel");
+    EXPECT_NE(seen[0].text.find(Path(kDataFileName)), std::string::npos) << seen[0].text;
+    EXPECT_EQ(main_->activePage(), kFillPage);
+    EXPECT_EQ(main_->store().RowCount(), 1u);
+    EXPECT_EQ(FileBytes(kDataFileName), bytes);
+}
+
+TEST_F(MainWindowTest, ADataFileHeldByAnotherProgramIsLeftAloneAndNotOverwritten) {
+    const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}});
+    WriteFileBytes(kDataFileName, bytes);
+    // Changes of an ended session wait for a start where they can be saved.
+    const std::string unsaved = std::string(kDataFileName) + ".unsaved";
+    WriteFileBytes(unsaved, EncodeDataFile(kChangedEntries));
+    HANDLE held = CreateFileA(Path(kDataFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        MessageBoxAnswerer answerer({{kAppTitle, IDCANCEL}});
+        Start();
+        EXPECT_EQ(answerer.Seen().size(), 1u);
+    }
+    CloseHandle(held);
+    EXPECT_EQ(main_->activePage(), kEditorPage);
+    ChangeEntries();
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}, {kAppTitle, IDOK}});
+    EXPECT_FALSE(RequestClose().windowGone);  // the save is refused, the entries stay in memory
+    EXPECT_EQ(FileBytes(kDataFileName), bytes);
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{kDataFileName, unsaved}));
+}
+
+// Only the temporary file of a save that a power cut interrupted is left.
+TEST_F(MainWindowTest, TheTemporaryFileOfACutShortSaveIsRecoveredAtStart) {
+    const std::string bytes = EncodeDataFile({Entry{"a", "1", {}, {}}, Entry{"b", "2", {}, {}}});
+    WriteFileBytes(std::string(kDataFileName) + ".saving", bytes);
+    MessageBoxAnswerer answerer({{kAppTitle, IDOK}});
+    Start();
+
+    ASSERT_EQ(answerer.Seen().size(), 1u);
+    EXPECT_NE(answerer.Seen()[0].text.find(Path(kDataFileName) + ".saving"), std::string::npos);
+    EXPECT_EQ(main_->activePage(), kFillPage);
+    EXPECT_EQ(main_->store().RowCount(), 2u);
+    EXPECT_EQ(FileBytes(kDataFileName), bytes);
+    EXPECT_FALSE(Exists(std::string(kDataFileName) + ".saving"));
 }
 
 }  // namespace

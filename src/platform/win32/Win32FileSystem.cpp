@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/SystemReason.h"
+#include "platform/win32/SystemError.h"
 
 namespace pennora {
 namespace {
@@ -58,6 +58,24 @@ DWORD WriteFlushed(const std::string& temp, const std::string& bytes) {
     return ERROR_SUCCESS;
 }
 
+// Puts `temp` in place of `path`. A virus scanner or an indexer that opened
+// the fresh file, or a reader of the old one, refuses the replace for a
+// moment: it is tried again for about a second before it counts as failed.
+bool ReplaceWithRetries(const std::string& temp, const std::string& path) {
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 50;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD code = ::GetLastError();
+        const bool passing = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+        if (!passing || attempt == kAttempts) {
+            ::SetLastError(code);
+            return false;
+        }
+        ::Sleep(kPauseMs);
+    }
+}
+
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::string& path) {
@@ -69,8 +87,8 @@ bool Win32FileSystem::FileExists(const std::string& path) {
 
 FileError Win32FileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
     const std::string what = "无法读取文件";
-    ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return Failure(what, path, ::GetLastError());
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.Get(), &size)) return Failure(what, path, ::GetLastError());
@@ -93,13 +111,13 @@ FileError Win32FileSystem::ReadWholeFile(const std::string& path, std::string& b
 }
 
 FileError Win32FileSystem::SaveWholeFile(const std::string& path, const std::string& bytes) {
-    const std::string what = "无法保存文件";
-    const std::string temp = path + ".saving";
-    if (DWORD code = WriteFlushed(temp, bytes); code != ERROR_SUCCESS) return Failure(what, path, code);
-    if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const std::string temp = SavingFileOf(path);
+    if (DWORD code = WriteFlushed(temp, bytes); code != ERROR_SUCCESS)
+        return Failure("无法保存文件 \"" + path + "\"：无法写入临时文件", temp, code);
+    if (!ReplaceWithRetries(temp, path)) {
         DWORD code = ::GetLastError();
         ::DeleteFileA(temp.c_str());
-        return Failure(what, path, code);
+        return Failure("无法保存文件", path, code);
     }
     return {};
 }
@@ -116,6 +134,18 @@ FileError Win32FileSystem::MoveAside(const std::string& path, std::string& newPa
             return Failure("无法将文件 \"" + path + "\" 改名为", candidate, code);
     }
     return "无法将文件 \"" + path + "\" 改名：已有太多同名的备份文件。";
+}
+
+FileError Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return {};
+    return Failure("无法将文件 \"" + from + "\" 改名为", to, ::GetLastError());
+}
+
+FileError Win32FileSystem::RemoveFile(const std::string& path) {
+    if (::DeleteFileA(path.c_str())) return {};
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
+    return Failure("无法删除文件", path, code);
 }
 
 }  // namespace pennora

@@ -3,13 +3,15 @@
 
 namespace pennora {
 
-// Files through kernel32 (CreateFileA, WriteFile, FlushFileBuffers, MoveFileExA).
+// Files through kernel32 (CreateFileA, WriteFile, FlushFileBuffers, MoveFileExA, DeleteFileA).
 class Win32FileSystem final : public FileSystem {
 public:
     bool FileExists(const std::string& path) override;
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override;
     FileError SaveWholeFile(const std::string& path, const std::string& bytes) override;
     FileError MoveAside(const std::string& path, std::string& newPath) override;
+    FileError RenameFile(const std::string& from, const std::string& to) override;
+    FileError RemoveFile(const std::string& path) override;
 };
 
 }  // namespace pennora

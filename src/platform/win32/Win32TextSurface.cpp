@@ -1,7 +1,7 @@
 #include "platform/win32/Win32TextSurface.h"
 
 #include "platform/Error.h"
-#include "platform/win32/SystemReason.h"
+#include "platform/win32/SystemError.h"
 
 namespace pennora {
 

@@ -1,12 +1,10 @@
-#pragma once
-#include <windows.h>
+#include "platform/win32/SystemError.h"
 
-#include <string>
+#include "platform/Error.h"
 
 namespace pennora {
 
-// The system's sentence for an error code, in the user's language.
-inline std::string SystemReason(DWORD code) {
+std::string SystemReason(DWORD code) {
     char* buffer = nullptr;
     DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
@@ -16,6 +14,11 @@ inline std::string SystemReason(DWORD code) {
     while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
         reason.pop_back();
     return reason.empty() ? "系统错误 " + std::to_string(code) + "。" : reason;
+}
+
+void ThrowLastError(const std::string& what) {
+    const DWORD code = ::GetLastError();
+    throw Error(what + "：" + SystemReason(code));
 }
 
 }  // namespace pennora

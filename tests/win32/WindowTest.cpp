@@ -1,0 +1,223 @@
+// The window layer under Wine: creation that fails says why, the error edge
+// of program entry, and the drag-fill window's place in screen coordinates
+// when the work area does not start at the screen's corner.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/OptionsPage.h"
+#include "entries/EntryStore.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeProfile.h"
+#include "fakes/FakeWindowsInput.h"
+#include "fill/DragFillWindow.h"
+#include "fill/TextDelivery.h"
+#include "platform/Error.h"
+#include "platform/win32/Owned.h"
+#include "ui/IniFile.h"
+#include "ui/PageDialog.h"
+#include "ui/resource.h"
+#include "ui/Window.h"
+
+namespace pennora {
+namespace {
+
+class DialogWithoutTemplate final : public Dialog {
+public:
+    DialogWithoutTemplate() { CreateChild(32123, nullptr); }
+};
+
+class WindowWithAMissingOwner final : public Window {
+public:
+    WindowWithAMissingOwner() {
+        WNDCLASSEXA windowClass{};
+        Create("PennoraWindowTest", windowClass, 0, "", WS_POPUP, RECT{0, 0, 10, 10}, reinterpret_cast<HWND>(0x7FFE));
+    }
+};
+
+// The text of the error a creation threw, or "<none>".
+template <class Made>
+std::string CreationError() {
+    try {
+        Made made;
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "<none>";
+}
+
+TEST(WindowTest, CreationThatFailsThrowsWithTheSystemsReason) {
+    const struct {
+        const char* what;
+        std::string error;
+        std::string named;
+    } cases[] = {
+        {"a dialog without its template", CreationError<DialogWithoutTemplate>(), "32123"},
+        {"a window with a missing owner", CreationError<WindowWithAMissingOwner>(), "PennoraWindowTest"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NE(c.error, "<none>");
+        EXPECT_NE(c.error.find(c.named), std::string::npos) << c.error;
+        // Something of the system's own words follows the colon.
+        const std::size_t colon = c.error.find("：");
+        ASSERT_NE(colon, std::string::npos) << c.error;
+        EXPECT_GT(c.error.size(), colon + 2) << c.error;
+    }
+}
+
+// A message box of this process, answered with OK once seen.
+struct SeenReport {
+    std::string caption, text;
+};
+
+DWORD WINAPI AnswerFirstBox(LPVOID seen) {
+    for (int i = 0; i < 500; ++i) {
+        HWND box = FindWindowA("#32770", nullptr);
+        DWORD process = 0;
+        if (box) GetWindowThreadProcessId(box, &process);
+        if (box && process == GetCurrentProcessId() && IsWindowVisible(box)) {
+            char caption[256] = {}, text[1024] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            *static_cast<SeenReport*>(seen) = {caption, text};
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(10);
+    }
+    return 1;
+}
+
+TEST(WindowTest, AnErrorBeforeTheMessageLoopReachesTheErrorReportAndEndsWithAnErrorCode) {
+    SeenReport seen;
+    HANDLE answerer = CreateThread(nullptr, 0, AnswerFirstBox, &seen, 0, nullptr);
+    int code = Application::RunGuarded("KestovaPennora", []() -> int { throw Error("关于页的图片无法解码"); });
+    WaitForSingleObject(answerer, INFINITE);
+    CloseHandle(answerer);
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(seen.caption, "KestovaPennora");
+    EXPECT_EQ(seen.text, "关于页的图片无法解码.");
+}
+
+// With the taskbar on the top and left edges the work area starts at (60, 40);
+// a minimised window's restored place then comes in work-area coordinates.
+// (Wine 8 keeps the monitor's work area at the screen's corner whatever
+// SPI_SETWORKAREA says, so under Wine both ways of reading the place agree.)
+TEST(WindowTest, TheDragFillPlaceIsInScreenCoordinatesAlsoWhenMinimised) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    RECT saved{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0));
+    RECT offset{60, 40, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &offset, 0));
+
+    fakes::FakeProfile profile;
+    IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
+    fakes::FakeFileSystem files;
+    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    fakes::FakeWindowsInput input;
+    TextDelivery delivery(input);
+    {
+        DragFillWindow window(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
+        window.Show();
+        SetWindowPos(window.hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(window.CurrentPosition(), (Point{300, 200}));
+        ShowWindow(window.hwnd(), SW_MINIMIZE);
+        ASSERT_TRUE(IsIconic(window.hwnd()));
+        EXPECT_EQ(window.CurrentPosition(), (Point{300, 200}));
+    }
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+}
+
+// Home, Insert and the arrows keep their names in the capture control after
+// the settings are read back: the extended flag goes both ways.
+TEST(WindowTest, TheHotKeyControlsExtendedFlagSurvivesTheRoundTrip) {
+    for (WORD value : {MAKEWORD(VK_HOME, HOTKEYF_EXT | HOTKEYF_ALT), MAKEWORD(VK_INSERT, HOTKEYF_EXT | HOTKEYF_CONTROL),
+                       MAKEWORD('V', HOTKEYF_SHIFT | HOTKEYF_ALT)})
+        EXPECT_EQ(ToHotKeyControl(FromHotKeyControl(value)), value) << std::hex << value;
+}
+
+std::vector<int> released;
+BOOL WINAPI RecordRelease(int* handle) {
+    released.push_back(*handle);
+    return TRUE;
+}
+
+// Each handle is released exactly once, by whoever holds it last.
+TEST(WindowTest, AnOwnedHandleIsReleasedOnceByItsLastOwner) {
+    int first = 1, second = 2, third = 3;
+    released.clear();
+    {
+        Owned<int*, &RecordRelease> a(&first);
+        Owned<int*, &RecordRelease> b(std::move(a));
+        EXPECT_FALSE(a);
+        b.reset(&second);
+        EXPECT_EQ(released, std::vector<int>{1});
+        Owned<int*, &RecordRelease> c(&third);
+        c = std::move(b);
+        EXPECT_EQ(released, (std::vector<int>{1, 3}));
+        EXPECT_EQ(c.release(), &second);
+    }
+    EXPECT_EQ(released, (std::vector<int>{1, 3}));
+
+    // A selection puts the previous object back.
+    WindowDC screen(nullptr);
+    HGDIOBJ before = GetCurrentObject(screen.get(), OBJ_FONT);
+    OwnedFont font(CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));
+    {
+        ScopedSelection selected(screen.get(), font.get());
+        EXPECT_EQ(GetCurrentObject(screen.get(), OBJ_FONT), font.get());
+    }
+    EXPECT_EQ(GetCurrentObject(screen.get(), OBJ_FONT), before);
+}
+
+// A page whose messages are counted after it was told it is gone.
+class CountingPage final : public PageDialog {
+public:
+    CountingPage(HWND parent, int& seen) : PageDialog(IDD_TABSHEET4, parent), seen_(seen) {}
+    using PageDialog::hwnd;
+
+protected:
+    bool OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) override {
+        ++seen_;
+        return false;
+    }
+
+private:
+    int& seen_;
+};
+
+// Ownership both ways round: the object deleted while its window is alive
+// takes the window with it; a window destroyed first leaves the object
+// unbound, and deleting it then destroys nothing twice.
+TEST(WindowTest, APageDeletedWhileItsWindowIsAliveTakesItsWindowAlong) {
+    HWND parent = CreateWindowExA(0, "STATIC", "page host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(parent);
+    int seen = 0;
+    auto page = std::make_unique<CountingPage>(parent, seen);
+    HWND pageWindow = page->hwnd();
+    ASSERT_TRUE(IsWindow(pageWindow));
+    page.reset();
+    EXPECT_FALSE(IsWindow(pageWindow));
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+
+    page = std::make_unique<CountingPage>(parent, seen);
+    pageWindow = page->hwnd();
+    DestroyWindow(parent);
+    EXPECT_FALSE(IsWindow(pageWindow));
+    EXPECT_EQ(page->hwnd(), nullptr);
+    seen = 0;
+    page.reset();
+    EXPECT_EQ(seen, 0);
+}
+
+}  // namespace
+}  // namespace pennora
