@@ -94,6 +94,7 @@ public:
 
 MainWindow::MainWindow(Application& app, ShellServices services, const std::string& executablePath)
     : app_(app), services_(services), executablePath_(executablePath.empty() ? ExecutablePath() : executablePath) {
+    CoInitialize(nullptr);  // the shell's browser-window collection is a COM object
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -116,6 +117,7 @@ MainWindow::~MainWindow() {
     if (popupMenuMain_) DestroyMenu(popupMenuMain_);
     if (imageListMain_) ImageList_Destroy(imageListMain_);
     if (hotKeyIcon_) DestroyIcon(hotKeyIcon_);
+    CoUninitialize();
 }
 
 void MainWindow::FormCreate() {
@@ -229,11 +231,13 @@ void MainWindow::CreatePages() {
     fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_);
     fillPage_->onShow = [this] { TabSheet1Show(); };
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
+    fillPage_->onHideIEClick = [this] { HideIEWindow(fillPage_->IsPressed(IDC_TOOLBUTTONHIDEIE)); };
     AddPage(kFillPage, *fillPage_);
     editorPage_ = std::make_unique<BlankPage>(IDD_TABSHEET2, hwnd());
     AddPage(kEditorPage, *editorPage_);
-    browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
-    AddPage(kBrowserMenuPage, *browserPage_);
+    browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), AppPathOf(executablePath_), kAppTitle,
+                                                    services_.windows, services_.files);
+    AddPage(kBrowserMenuPage, browser_->page());
     matrixPage_ = std::make_unique<BlankPage>(IDD_TABSHEET5, hwnd());
     AddPage(kMatrixPage, *matrixPage_);
     // The Options page is made once the settings it shows are read.
@@ -313,7 +317,10 @@ void MainWindow::Show() {
     }
 }
 
-void MainWindow::FormShow() { SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr); }
+void MainWindow::FormShow() {
+    SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
+    browser_->page().LoadIEMenuPage();
+}
 
 void MainWindow::Timer1Timer() {
     KillTimer(hwnd(), kTimer1);
@@ -385,6 +392,19 @@ void MainWindow::ShowTrayMenu() {
     TrackPopupMenu(GetSubMenu(popupMenuMain_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y,
                    0, hwnd(), nullptr);
     PostMessageA(hwnd(), WM_NULL, 0, 0);
+}
+
+// An error in making the collection escapes to the general error report;
+// then the button keeps the state its click gave it.
+void MainWindow::HideIEWindow(bool hide) {
+    std::string hint = browser_->HideIEWindow(hide, flags_.ieWindowsHidden);
+    if (!hint.empty()) SetToolButtonHint(fillPage_->Item(IDC_TOOLBAR3), IDC_TOOLBUTTONHIDEIE, hint);
+    fillPage_->SetPressed(IDC_TOOLBUTTONHIDEIE, flags_.ieWindowsHidden);
+    CheckMenuItem(popupMenuMain_, IDM_MNUHIDEIE, MF_BYCOMMAND | (flags_.ieWindowsHidden ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::MnuHideIEClick() {
+    HideIEWindow((GetMenuState(popupMenuMain_, IDM_MNUHIDEIE, MF_BYCOMMAND) & MF_CHECKED) == 0);
 }
 
 void MainWindow::About1Click() {
@@ -490,6 +510,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_ABOUT1: About1Click(); return 0;
         case IDM_RESETOPTIONS1: ResetOptions1Click(); return 0;
         case IDM_ORVANTAHELP1: OrvantaHelp1Click(); return 0;
+        case IDM_MNUHIDEIE: MnuHideIEClick(); return 0;
         }
         break;
     }

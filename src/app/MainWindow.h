@@ -22,6 +22,7 @@
 #include "ui/TitleStrip.h"
 #include "app/TrayIcon.h"
 #include "ui/Window.h"
+#include "browser/BrowserIntegration.h"
 #include "entries/EntryStore.h"
 #include "platform/FileSystem.h"
 #include "platform/HotKeyApi.h"
@@ -89,6 +90,8 @@ private:
     void ToolButtonHelpClick();
     void HotKeyStoppedAfterCommit();
     void ShowTrayMenu();
+    void HideIEWindow(bool hide);
+    void MnuHideIEClick();
 
     void LoadEntryStore();
     void RestoreMatrixFields();
@@ -121,7 +124,7 @@ private:
     HWND statusBar1_ = nullptr;
     std::unique_ptr<FillPage> fillPage_;
     std::unique_ptr<PageDialog> editorPage_;
-    std::unique_ptr<PageDialog> browserPage_;
+    std::unique_ptr<BrowserIntegration> browser_;
     std::unique_ptr<PageDialog> matrixPage_;
     std::unique_ptr<OptionsLogic> optionsLogic_;
     std::unique_ptr<OptionsPage> optionsPage_;
