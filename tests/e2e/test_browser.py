@@ -214,6 +214,30 @@ def test_the_button_hides_the_browser_windows_and_the_tray_item_shows_them():
         harness.wine_reg("delete", SHELL_WINDOWS_TREAT_AS, "/f")
 
 
+def test_with_no_browser_window_open_the_button_stays_raised():
+    assert harness.wine_reg("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d", TEST_COLLECTION, "/f")[0] == 0
+    counted = os.path.join(harness.RUN_DIR, "host_counted.txt")
+    with open(counted, "w") as out:
+        host = subprocess.Popen(["wine", os.path.join(harness.PROGRAMS_DIR, "ShellWindowsHost.exe"), "0"],
+                                stdout=out, stderr=subprocess.DEVNULL)
+    try:
+        app = Pennora("browser_none_open")
+        app.write_entries(("地址", "北京市海淀区"))
+        app.start().wait_for_main_window()
+        _, rect, _ = harness.tool_button(IDC_TOOLBAR3, IDC_TOOLBUTTONHIDEIE)
+        harness.click_rect(rect)
+        harness.wait_for(lambda: "get_Count" in open(counted).read(), what="the collection to be counted")
+        harness.wait_for(lambda: not harness.tool_button(IDC_TOOLBAR3, IDC_TOOLBUTTONHIDEIE)[0],
+                         what="the button to be raised again")
+        assert harness.tool_button(IDC_TOOLBAR3, IDC_TOOLBUTTONHIDEIE)[2] == "快速隐藏IE窗口"
+        assert harness.probe("dialog", "KestovaPennora")[0] != 0, "no error"
+        harness.screenshot("browser_none_open")
+        app.kill()
+    finally:
+        host.kill()
+        harness.wine_reg("delete", SHELL_WINDOWS_TREAT_AS, "/f")
+
+
 def test_without_a_browser_window_collection_the_error_is_reported():
     app = Pennora("browser_no_collection")
     app.write_entries(("地址", "北京市海淀区"))
@@ -236,5 +260,6 @@ harness.run([
     test_add_rename_and_delete_reach_the_registry_on_apply,
     test_reset_discards_the_changes,
     test_the_button_hides_the_browser_windows_and_the_tray_item_shows_them,
+    test_with_no_browser_window_open_the_button_stays_raised,
     test_without_a_browser_window_collection_the_error_is_reported,
 ])

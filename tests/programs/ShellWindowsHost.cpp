@@ -8,7 +8,8 @@
 //   = {6B1A4F0E-2C57-4E3B-9A1D-5E0C7F2B8D41}
 // (COM then makes the collection from the class this program serves).
 //   ShellWindowsHost [count, default 2]
-// Runs until it is ended.
+// Writes "get_Count" to its standard output each time the collection is
+// counted. Runs until it is ended.
 #include <windows.h>
 #include <exdisp.h>
 #include <oleauto.h>
@@ -92,6 +93,8 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "get_Count\n", 10, &written, nullptr);
         *count = LONG(windows_.size());
         return S_OK;
     }
