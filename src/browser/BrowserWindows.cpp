@@ -17,6 +17,12 @@ std::string CollectionError(long result) {
 }  // namespace
 
 std::string BrowserWindows::HideIEWindow(bool hide, bool& hidden) {
+    if (walking_) return {};
+    walking_ = true;
+    struct EndOfWalk {
+        bool& walking;
+        ~EndOfWalk() { walking = false; }
+    } endOfWalk{walking_};
     std::unique_ptr<ShellWindowCollection> collection;
     long result = shell_.CoCreateInstance(collection);
     if (result < 0 || !collection) throw Error(CollectionError(result));

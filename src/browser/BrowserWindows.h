@@ -20,10 +20,14 @@ public:
     // follows once a window is handled. Returns the tool button's new hint,
     // or "" when it keeps its text (an empty collection). Throws Error when
     // the collection cannot be made or counted; then nothing changes.
+    // A request that arrives while a walk is still under way (the calls into
+    // the shell let the user interface handle messages meanwhile) does
+    // nothing, so the two walks cannot interleave.
     std::string HideIEWindow(bool hide, bool& hidden);
 
 private:
     ShellWindowsApi& shell_;
+    bool walking_ = false;
 };
 
 }  // namespace pennora

@@ -2,6 +2,7 @@
 // The shell's browser-window collection as a scripted list: each entry is a
 // window handle, or 0 for an item whose "Hwnd" cannot be read. Records the
 // calls in `calls`.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ public:
     long createResult = kSOk;
     long countResult = kSOk;
     std::vector<Hwnd> windows;
+    std::function<void()> duringItem;  // runs inside each ItemHwnd, as a message handled meanwhile would
     CallLog calls;
 
     long CoCreateInstance(std::unique_ptr<ShellWindowCollection>& collection) override {
@@ -43,6 +45,7 @@ private:
         }
         long ItemHwnd(long index, Hwnd& window) override {
             shell_.calls.push_back("ItemHwnd(" + std::to_string(index) + ")");
+            if (shell_.duringItem) shell_.duringItem();
             window = shell_.windows.at(std::size_t(index));
             return window ? kSOk : -2147352570L;  // DISP_E_UNKNOWNNAME
         }

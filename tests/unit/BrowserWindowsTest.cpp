@@ -56,6 +56,20 @@ TEST_F(BrowserWindowsTest, HidesEveryWindowLastFirstAndShowsThemAgain) {
     EXPECT_EQ(shell.calls, kShowTwo);
 }
 
+TEST_F(BrowserWindowsTest, ARequestDuringAWalkDoesNothing) {
+    shell.windows = {0x10, 0x20};
+    std::string nestedHint = "unset";
+    shell.duringItem = [&] { nestedHint = windows.HideIEWindow(false, hidden); };
+    EXPECT_EQ(windows.HideIEWindow(true, hidden), kShowAllIEHint);
+    EXPECT_EQ(shell.calls, kHideTwo);
+    EXPECT_EQ(nestedHint, "");
+    EXPECT_TRUE(hidden);
+    shell.duringItem = nullptr;
+    shell.calls.clear();
+    windows.HideIEWindow(false, hidden);  // the walk is over: requests work again
+    EXPECT_EQ(shell.calls, kShowTwo);
+}
+
 TEST_F(BrowserWindowsTest, AnEmptyCollectionChangesNeitherStateNorHint) {
     for (bool start : {false, true}) {
         for (bool hide : {false, true}) {
