@@ -4,6 +4,7 @@ entries added, renamed and deleted there reach the registry on "应用" with
 script files a JavaScript engine runs to the right text; "重置" discards
 changes; the fill page's button and the tray menu hide and show the windows
 of the shell's browser-window collection."""
+import contextlib
 import os
 import subprocess
 
@@ -84,6 +85,25 @@ def script_inserts(path, text):
     """Whether a JavaScript engine running the script file inserts `text`."""
     result = subprocess.run(["node", CHECK_SCRIPT, path, text.encode("gbk").hex()], capture_output=True, text=True)
     assert result.returncode == 0, f"{path}: {result.stderr}"
+
+
+@contextlib.contextmanager
+def browser_windows(count):
+    """The test's collection with `count` browser windows, as the shell's
+    ShellWindows for the time of the block; yields the file where the
+    collection notes each time it is counted."""
+    assert harness.wine_reg("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d", TEST_COLLECTION, "/f")[0] == 0
+    log = os.path.join(harness.RUN_DIR, "browser_windows.txt")
+    with open(log, "w") as out:
+        host = subprocess.Popen(["wine", os.path.join(harness.PROGRAMS_DIR, "ShellWindowsHost.exe"), str(count)],
+                                stdout=out, stderr=subprocess.DEVNULL)
+    try:
+        harness.wait_for(lambda: "ready" in open(log).read(), what="the browser-window collection")
+        assert len([w for w in harness.top_windows("浏览器窗口") if w[1]]) == count
+        yield log
+    finally:
+        host.kill()
+        harness.wine_reg("delete", SHELL_WINDOWS_TREAT_AS, "/f")
 
 
 def main_window_place():
@@ -179,12 +199,7 @@ def test_reset_discards_the_changes():
 
 
 def test_the_button_hides_the_browser_windows_and_the_tray_item_shows_them():
-    assert harness.wine_reg("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d", TEST_COLLECTION, "/f")[0] == 0
-    host = subprocess.Popen(["wine", os.path.join(harness.PROGRAMS_DIR, "ShellWindowsHost.exe"), "2"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        harness.wait_for(lambda: len([w for w in harness.top_windows("浏览器窗口") if w[1]]) == 2,
-                         what="the two browser windows")
+    with browser_windows(2):
         app = Pennora("browser_hide")
         app.write_entries(("地址", "北京市海淀区"))
         app.start().wait_for_main_window()
@@ -212,18 +227,10 @@ def test_the_button_hides_the_browser_windows_and_the_tray_item_shows_them():
         assert not harness.tool_button(IDC_TOOLBAR3, IDC_TOOLBUTTONHIDEIE)[0], "the button is raised again"
         harness.screenshot("browser_shown")
         app.kill()
-    finally:
-        host.kill()
-        harness.wine_reg("delete", SHELL_WINDOWS_TREAT_AS, "/f")
 
 
 def test_with_no_browser_window_open_the_button_stays_raised():
-    assert harness.wine_reg("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d", TEST_COLLECTION, "/f")[0] == 0
-    counted = os.path.join(harness.RUN_DIR, "host_counted.txt")
-    with open(counted, "w") as out:
-        host = subprocess.Popen(["wine", os.path.join(harness.PROGRAMS_DIR, "ShellWindowsHost.exe"), "0"],
-                                stdout=out, stderr=subprocess.DEVNULL)
-    try:
+    with browser_windows(0) as counted:
         app = Pennora("browser_none_open")
         app.write_entries(("地址", "北京市海淀区"))
         app.start().wait_for_main_window()
@@ -236,9 +243,6 @@ def test_with_no_browser_window_open_the_button_stays_raised():
         assert harness.probe("dialog", "KestovaPennora")[0] != 0, "no error"
         harness.screenshot("browser_none_open")
         app.kill()
-    finally:
-        host.kill()
-        harness.wine_reg("delete", SHELL_WINDOWS_TREAT_AS, "/f")
 
 
 def test_without_a_browser_window_collection_the_error_is_reported():

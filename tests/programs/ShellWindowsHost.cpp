@@ -8,8 +8,8 @@
 //   = {6B1A4F0E-2C57-4E3B-9A1D-5E0C7F2B8D41}
 // (COM then makes the collection from the class this program serves).
 //   ShellWindowsHost [count, default 2]
-// Writes "get_Count" to its standard output each time the collection is
-// counted. Runs until it is ended.
+// Writes "ready" to its standard output once its windows are registered and
+// "get_Count" each time the collection is counted. Runs until it is ended.
 #include <windows.h>
 #include <exdisp.h>
 #include <oleauto.h>
@@ -184,6 +184,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         if (FAILED(shell->Register(item, LONG(reinterpret_cast<LONG_PTR>(window)), SWC_BROWSER, &cookie))) return 4;
     }
     shell->Release();
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "ready\n", 6, &written, nullptr);
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
