@@ -134,16 +134,17 @@ public:
             if (TrimBlanks(names[i]).empty() || TrimBlanks(texts[i]).empty()) continue;
             written_.push_back(i);
             std::string folded = FoldAsciiCase(names[i]);
-            auto [target, added] = targetByName_.try_emplace(folded, targets_.size());
+            auto [byName, added] = targetByName_.try_emplace(folded, targets_.size());
             if (added) {
-                Target target;
-                target.name = names[i];
-                target.folded = folded;
-                targets_.push_back(std::move(target));
+                Target fresh;
+                fresh.name = names[i];
+                fresh.folded = folded;
+                targets_.push_back(std::move(fresh));
             }
             // Of two entries with one name, the later one's text is kept.
-            targets_[target->second].position = i;
-            targets_[target->second].origin = i < origins.size() ? origins[i] : -1;
+            Target& target = targets_[byName->second];
+            target.position = i;
+            target.origin = i < origins.size() ? origins[i] : -1;
         }
         for (std::size_t j = 0; j < oldNames.size(); ++j) {
             if (!oldNames[j].empty()) oldByName_.emplace(FoldAsciiCase(oldNames[j]), int(j));
