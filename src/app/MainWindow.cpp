@@ -79,12 +79,6 @@ std::string ExecutablePath() {
     return std::string(path, length);
 }
 
-// A page whose feature is not built yet: its template alone.
-class BlankPage final : public PageDialog {
-public:
-    BlankPage(int templateId, HWND parent) : PageDialog(templateId, parent) {}
-};
-
 }  // namespace
 
 MainWindow::MainWindow(Application& app, ShellServices services, const std::string& executablePath)
@@ -92,6 +86,7 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
       services_(services),
       executablePath_(executablePath.empty() ? ExecutablePath() : executablePath),
       delivery_(std::make_unique<TextDelivery>(services.windows)) {
+    CoInitialize(nullptr);  // the shell's browser-window collection is a COM object
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -124,7 +119,10 @@ void MainWindow::CreateFillModes() {
 
 // The window and its pages go first, while the fonts, menus, images and the
 // objects behind the pages still exist.
-MainWindow::~MainWindow() { Destroy(); }
+MainWindow::~MainWindow() {
+    Destroy();
+    CoUninitialize();
+}
 
 void MainWindow::FormCreate() {
     CreateChildren();
@@ -289,10 +287,12 @@ void MainWindow::CreatePages() {
     fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_.get());
     fillPage_->onShow = [this] { TabSheet1Show(); };
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
+    fillPage_->onHideIEClick = [this] { HideIEWindow(fillPage_->IsPressed(IDC_TOOLBUTTONHIDEIE)); };
     AddPage(kFillPage, *fillPage_);
     // The entry editor is made once the store it shows is loaded.
-    browserPage_ = std::make_unique<BlankPage>(IDD_TABSHEET4, hwnd());
-    AddPage(kBrowserMenuPage, *browserPage_);
+    browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), AppPathOf(executablePath_), kAppTitle,
+                                                    services_.windows, services_.files);
+    AddPage(kBrowserMenuPage, browser_->page());
     pageMakers_[kMatrixPage] = [this] {
         matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
         matrixPage_->Restore(matrixFields_);
@@ -390,7 +390,10 @@ void MainWindow::Show() {
     }
 }
 
-void MainWindow::FormShow() { SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr); }
+void MainWindow::FormShow() {
+    SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
+    browser_->page().LoadIEMenuPage();
+}
 
 void MainWindow::Timer1Timer() {
     KillTimer(hwnd(), kTimer1);
@@ -526,6 +529,19 @@ void MainWindow::ShowTrayMenu() {
     TrackPopupMenu(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
                    cursor.y, 0, hwnd(), nullptr);
     PostMessageA(hwnd(), WM_NULL, 0, 0);
+}
+
+// An error in making the collection escapes to the general error report;
+// then the button keeps the state its click gave it.
+void MainWindow::HideIEWindow(bool hide) {
+    std::string hint = browser_->HideIEWindow(hide, flags_.ieWindowsHidden);
+    if (!hint.empty()) SetToolButtonHint(fillPage_->Item(IDC_TOOLBAR3), IDC_TOOLBUTTONHIDEIE, hint);
+    fillPage_->SetPressed(IDC_TOOLBUTTONHIDEIE, flags_.ieWindowsHidden);
+    CheckTrayItem(IDM_MNUHIDEIE, flags_.ieWindowsHidden);
+}
+
+void MainWindow::MnuHideIEClick() {
+    HideIEWindow((GetMenuState(popupMenuMain_.get(), IDM_MNUHIDEIE, MF_BYCOMMAND) & MF_CHECKED) == 0);
 }
 
 void MainWindow::About1Click() {
@@ -695,6 +711,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_ORVANTAHELP1: OrvantaHelp1Click(); return 0;
         case IDM_MNUDRAGFILLING: ToolButtonDragFillClick(); return 0;
         case IDM_MNUHOTKEYFILLING: hotKeyFill_->ToolButtonHotKeyClick(); return 0;
+        case IDM_MNUHIDEIE: MnuHideIEClick(); return 0;
         }
         break;
     }

@@ -23,6 +23,7 @@
 #include "ui/TitleStrip.h"
 #include "app/TrayIcon.h"
 #include "ui/Window.h"
+#include "browser/BrowserIntegration.h"
 #include "entries/EntryEditorLogic.h"
 #include "entries/EntryEditorPage.h"
 #include "entries/EntryStore.h"
@@ -125,6 +126,8 @@ private:
     void SetDragFillButton(bool pressed) override;
     void SetDragFillMenuCheck(bool checked) override;
     void CheckTrayItem(int id, bool checked);
+    void HideIEWindow(bool hide);
+    void MnuHideIEClick();
 
     void LoadEntryStore();
     void OfferUnsavedChanges();
@@ -161,7 +164,7 @@ private:
     std::unique_ptr<FillPage> fillPage_;
     std::unique_ptr<EntryEditorLogic> editorLogic_;
     std::unique_ptr<EntryEditorPage> editorPage_;
-    std::unique_ptr<PageDialog> browserPage_;
+    std::unique_ptr<BrowserIntegration> browser_;
     std::unique_ptr<MatrixPage> matrixPage_;
     std::unique_ptr<OptionsLogic> optionsLogic_;
     std::unique_ptr<OptionsPage> optionsPage_;

@@ -18,7 +18,7 @@ void EntryEditorLogic::ToolButton10Click() { store_.Prior(); }
 void EntryEditorLogic::ToolButton11Click() { store_.Next(); }
 
 void EntryEditorLogic::ToolButton2Click() {
-    if (boxes_.MessageBoxA(owner_, kDeleteQuestion, kDeleteCaption, kMbYesNoQuestion) != kIdYesAnswer) return;
+    if (boxes_.MessageBoxA(owner_, kDeleteEntryQuestion, kDeleteEntryCaption, kMbYesNoQuestion) != kIdYesAnswer) return;
     store_.Delete();
 }
 

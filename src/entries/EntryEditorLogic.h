@@ -13,8 +13,8 @@
 namespace pennora {
 
 inline constexpr std::size_t kTitleBoxLimit = 50;  // bytes typed or pasted into DBEdit1
-inline constexpr const char* kDeleteQuestion = "确定要删除本项纪录吗？";
-inline constexpr const char* kDeleteCaption = "删除";
+inline constexpr const char* kDeleteEntryQuestion = "确定要删除本项纪录吗？";
+inline constexpr const char* kDeleteEntryCaption = "删除";
 
 // A click on a flag box: the indeterminate (null) state becomes true, then
 // the box switches between true and false; there is no way back to null.

@@ -349,3 +349,69 @@ def read_data(path):
 def middle(rect):
     left, top, right, bottom = rect
     return (left + right) // 2, (top + bottom) // 2
+
+# The browser integration: the registry of the test prefix, the page of
+# context-menu entries, tool-bar buttons and other programs' windows.
+MENU_EXT = r"HKCU\Software\Microsoft\Internet Explorer\MenuExt"
+
+
+def wine_reg(*args):
+    """Runs `wine reg ...`; returns (exit code, output). reg writes in the ANSI code page."""
+    result = subprocess.run(["wine", "reg", *args], capture_output=True, timeout=60)
+    return result.returncode, result.stdout.decode("gbk", "replace")
+
+
+def menu_ext_keys():
+    """The names of the subkeys of MenuExt, as `wine reg query` lists them."""
+    code, out = wine_reg("query", MENU_EXT)
+    if code != 0:
+        return []
+    prefix = MENU_EXT.split("\\", 1)[1] + "\\"
+    names = []
+    for line in out.splitlines():
+        line = line.strip()
+        at = line.find(prefix)
+        if at >= 0 and len(line) > at + len(prefix):
+            names.append(line[at + len(prefix):])
+    return sorted(names)
+
+
+def menu_ext_values(name):
+    """{value name: (type, data)} of one MenuExt key, "" for the default value."""
+    code, out = wine_reg("query", MENU_EXT + "\\" + name)
+    assert code == 0, f"no key {name}: {out}"
+    values = {}
+    for line in out.splitlines():
+        fields = line.strip().split("    ")
+        if len(fields) >= 2 and fields[1].startswith("REG_"):
+            value_name = "" if fields[0].startswith("(") else fields[0]
+            values[value_name] = (fields[1], fields[2] if len(fields) > 2 else "")
+    return values
+
+
+def browser_page():
+    """(edits enabled, apply enabled, cancel enabled, EditKey text, MemoValue text with line breaks as \\n)."""
+    code, out = probe("browser-page")
+    assert code == 0, "no browser page"
+    lines = out.split("\n")
+    flags = dict(field.split("=") for field in lines[0].split())
+    texts = (lines[1:] + ["", ""])[:2]
+    return flags["edits"] == "1", flags["apply"] == "1", flags["cancel"] == "1", texts[0], texts[1]
+
+
+def tool_button(tool_bar_id, button_id):
+    """(pressed, screen rectangle, text) of a tool-bar button of the main window."""
+    code, out = probe("toolbutton", str(tool_bar_id), str(button_id))
+    assert code == 0, f"no tool button {button_id}"
+    lines = out.split("\n")
+    fields = lines[0].split()
+    return fields[0] == "pressed=1", tuple(map(int, fields[1:5])), lines[1] if len(lines) > 1 else ""
+
+
+def top_windows(prefix):
+    """[(title, visible, z place)] of the top-level windows whose titles start with `prefix`, top first."""
+    windows = []
+    for line in probe("windows", prefix)[1].splitlines():
+        title, visible, place = line.split("|")
+        windows.append((title, visible == "visible=1", int(place.split("=")[1])))
+    return windows

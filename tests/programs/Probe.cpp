@@ -43,6 +43,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/resource.h"
+#include "browser/BrowserPageIds.h"
 #include "entries/DataFile.h"
 #include "entries/EntryEditorIds.h"
 #include "fill/DragFillIds.h"
@@ -291,6 +293,83 @@ int ShowClipboard() {
     return 0;
 }
 
+// The browser integration's views:
+//   Probe toolbutton <toolbar id> <button id> -> "pressed=<0|1> left top right bottom" and, on the next
+//                                     line, the button's text (its hint)
+//   Probe windows <title prefix>   -> one line per top-level window whose title starts so, in z-order:
+//                                     "<title>|visible=<0|1>|z=<place among all top-level windows>"
+//   Probe browser-page             -> "edits=<0|1> apply=<0|1> cancel=<0|1>", then the texts of EditKey and
+//                                     MemoValue, each on a line of its own (line breaks as \n)
+
+// The text of a tool-bar button of another process, read into memory placed
+// there as RemoteItemRect does.
+bool RemoteButtonText(HWND toolBar, int buttonId, std::string& text) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(toolBar, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return false;
+    char buffer[256] = {};
+    void* remote = VirtualAllocEx(process, nullptr, sizeof buffer, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool ok = remote && SendMessageA(toolBar, TB_GETBUTTONTEXTA, buttonId, reinterpret_cast<LPARAM>(remote)) >= 0 &&
+              ReadProcessMemory(process, remote, buffer, sizeof buffer - 1, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (ok) text = buffer;
+    return ok;
+}
+
+int ShowToolButtonAndText(int toolBarId, int buttonId) {
+    HWND toolBar = FindControl(toolBarId);
+    RECT rect;
+    std::string text;
+    if (!toolBar || !RemoteItemRect(toolBar, TB_GETRECT, buttonId, rect) || !RemoteButtonText(toolBar, buttonId, text))
+        return 1;
+    Print(std::string("pressed=") + (SendMessageA(toolBar, TB_ISBUTTONCHECKED, buttonId, 0) ? "1 " : "0 ") +
+          std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
+          std::to_string(rect.bottom));
+    Print(text);
+    return 0;
+}
+
+int ShowTopWindows(const std::string& prefix) {
+    int place = 0;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT), ++place) {
+        std::string title = WindowText(window);
+        if (title.compare(0, prefix.size(), prefix) != 0) continue;
+        Print(title + "|visible=" + (IsWindowVisible(window) ? "1" : "0") + "|z=" + std::to_string(place));
+    }
+    return 0;
+}
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r') continue;
+        line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return line;
+}
+
+// GetWindowTextA does not ask a window of another process for its text; the
+// message does (the system carries the buffer across).
+std::string ControlText(HWND control) {
+    std::vector<char> text(size_t(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1);
+    SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+int ShowBrowserPage() {
+    HWND editKey = FindControl(IDC_EDITKEY);
+    if (!editKey) return 1;
+    HWND page = GetParent(editKey);
+    auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(page, id)) ? "1" : "0"; };
+    Print(std::string("edits=") + enabled(IDC_EDITKEY) + " apply=" + enabled(IDC_BTNAPPLY) + " cancel=" +
+          enabled(IDC_BTNCANCEL));
+    Print(OneLine(ControlText(editKey)));
+    Print(OneLine(ControlText(GetDlgItem(page, IDC_MEMOVALUE))));
+    return 0;
+}
+
 int WriteData(int argc, char** argv) {
     std::vector<pennora::Entry> entries;
     for (int i = 3; i + 1 < argc; i += 2) entries.push_back({std::string(argv[i]), std::string(argv[i + 1]), {}, {}});
@@ -431,6 +510,9 @@ int main(int argc, char** argv) {
     if (command == "tool-button-rect" && argc > 3)
         return ShowRemoteRect(std::atoi(argv[2]), TB_GETRECT, std::atoi(argv[3]));
     if (command == "clipboard") return ShowClipboard();
+    if (command == "toolbutton" && argc > 3) return ShowToolButtonAndText(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "windows" && argc > 2) return ShowTopWindows(argv[2]);
+    if (command == "browser-page") return ShowBrowserPage();
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"

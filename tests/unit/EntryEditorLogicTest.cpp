@@ -49,7 +49,7 @@ TEST_F(EntryEditorLogicTest, DeleteAsksFirstAndOnlyYesDeletes) {
     EXPECT_EQ(CurrentTitle(), "B");
     EXPECT_TRUE(flags.dataModified);
     EXPECT_EQ(boxes.calls.back(),
-              "MessageBoxA(0x100, " + fakes::Quoted(kDeleteQuestion) + ", " + fakes::Quoted(kDeleteCaption) + ", 0x24)");
+              "MessageBoxA(0x100, " + fakes::Quoted(kDeleteEntryQuestion) + ", " + fakes::Quoted(kDeleteEntryCaption) + ", 0x24)");
 }
 
 TEST_F(EntryEditorLogicTest, DeleteOnAnEmptyStoreIsRefusedWithTheStoresError) {

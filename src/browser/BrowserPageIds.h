@@ -1,0 +1,16 @@
+#pragma once
+// Control ids of TabSheet4 "IE右键菜单填表" (range 1400-1499).
+#define IDC_LABEL8 1400
+#define IDC_BTNFIRST 1401
+#define IDC_BTNPRIOR 1402
+#define IDC_BTNNEXT 1403
+#define IDC_BTNLAST 1404
+#define IDC_BTNNEW 1405
+#define IDC_BTNDELETE 1406
+#define IDC_BTNHELP 1407
+#define IDC_LABELEDITKEY 1408
+#define IDC_EDITKEY 1409
+#define IDC_LABELMEMOVALUE 1410
+#define IDC_MEMOVALUE 1411
+#define IDC_BTNCANCEL 1412
+#define IDC_BTNAPPLY 1413

@@ -1,0 +1,185 @@
+#pragma once
+// The current user's hive in memory. Key and value names are compared
+// without ASCII case, as the registry does, and keep the case they were made
+// with. Every call is recorded in `calls`, with the MenuExt parent key shown
+// as "MenuExt"; a FaultPlan can make any call fail.
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "browser/MenuStore.h"
+#include "browser/ScriptFile.h"
+#include "fakes/CallLog.h"
+#include "fakes/FaultPlan.h"
+#include "platform/Registry.h"
+
+namespace pennora::fakes {
+
+class FakeRegistry final : public Registry {
+public:
+    struct Value {
+        unsigned type = 0;
+        std::string data;
+    };
+    struct Key {
+        std::string path;  // as made
+        std::vector<std::pair<std::string, Value>> values;
+    };
+
+    explicit FakeRegistry(CallLog* sharedLog = nullptr, FaultPlan* faults = nullptr)
+        : calls(sharedLog ? *sharedLog : ownLog_), faults_(faults) {}
+
+    CallLog& calls;
+
+    // Test set-up and inspection, not recorded.
+    Key& Make(const std::string& path) {
+        std::string partial;
+        for (std::size_t start = 0;;) {
+            std::size_t end = Separator(path, start);
+            partial = path.substr(0, end);
+            keys_.try_emplace(FoldAsciiCase(partial), Key{partial, {}});
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        return keys_.at(FoldAsciiCase(path));
+    }
+    void Set(const std::string& path, const std::string& name, unsigned type, const std::string& data) {
+        SetValue(Make(path), name, Value{type, data});
+    }
+    const Key* Find(const std::string& path) const {
+        auto key = keys_.find(FoldAsciiCase(path));
+        return key == keys_.end() ? nullptr : &key->second;
+    }
+    const Value* FindValue(const std::string& path, const std::string& name) const {
+        const Key* key = Find(path);
+        if (!key) return nullptr;
+        for (const auto& value : key->values) {
+            if (FoldAsciiCase(value.first) == FoldAsciiCase(name)) return &value.second;
+        }
+        return nullptr;
+    }
+    // The names of the direct subkeys of `path`, in enumeration order.
+    std::vector<std::string> Subkeys(const std::string& path) const {
+        std::vector<std::string> names;
+        std::string prefix = FoldAsciiCase(path) + "\\";
+        for (const auto& [folded, key] : keys_) {
+            if (folded.compare(0, prefix.size(), prefix) == 0 && Separator(folded, prefix.size()) == std::string::npos) {
+                names.push_back(key.path.substr(prefix.size()));
+            }
+        }
+        return names;
+    }
+    int OpenHandles() const { return int(handles_.size()); }
+
+    long RegOpenKeyExA(HKey key, const std::string& subKey, unsigned, HKey& opened) override {
+        Record("RegOpenKeyExA(" + Name(key) + ", " + Short(subKey) + ")");
+        opened = 0;
+        if (Fails()) return kErrorAccessDenied;
+        std::string path = Join(key, subKey);
+        if (!keys_.count(FoldAsciiCase(path))) return kErrorFileNotFound;
+        opened = NewHandle(path);
+        return kErrorSuccess;
+    }
+    long RegCreateKeyExA(HKey key, const std::string& subKey, unsigned, HKey& opened) override {
+        Record("RegCreateKeyExA(" + Name(key) + ", " + Short(subKey) + ")");
+        opened = 0;
+        if (Fails()) return kErrorAccessDenied;
+        std::string path = Join(key, subKey);
+        Make(path);
+        opened = NewHandle(path);
+        return kErrorSuccess;
+    }
+    long RegEnumKeyExA(HKey key, unsigned index, std::string& name) override {
+        Record("RegEnumKeyExA(" + Name(key) + ", " + std::to_string(index) + ")");
+        if (Fails()) return kErrorAccessDenied;
+        std::vector<std::string> names = Subkeys(handles_.at(key));
+        if (index >= names.size()) return kErrorNoMoreItems;
+        name = names[index];
+        return kErrorSuccess;
+    }
+    long RegEnumValueA(HKey key, unsigned index, std::string& name) override {
+        Record("RegEnumValueA(" + Name(key) + ", " + std::to_string(index) + ")");
+        if (Fails()) return kErrorAccessDenied;
+        const Key* found = Find(handles_.at(key));
+        if (!found || index >= found->values.size()) return kErrorNoMoreItems;
+        name = found->values[index].first;
+        return kErrorSuccess;
+    }
+    long RegQueryValueExA(HKey key, const std::string& valueName, unsigned& type, std::string& data) override {
+        Record("RegQueryValueExA(" + Name(key) + ", " + Quoted(valueName) + ")");
+        if (Fails()) return kErrorAccessDenied;
+        const Value* value = FindValue(handles_.at(key), valueName);
+        if (!value) return kErrorFileNotFound;
+        type = value->type;
+        data = value->data;
+        return kErrorSuccess;
+    }
+    long RegSetValueExA(HKey key, const std::string& valueName, unsigned type, const std::string& data) override {
+        Record("RegSetValueExA(" + Name(key) + ", " + Quoted(valueName) + ", " + std::to_string(type) + ", " +
+               Quoted(data) + ")");
+        if (Fails()) return kErrorAccessDenied;
+        auto found = keys_.find(FoldAsciiCase(handles_.at(key)));
+        if (found == keys_.end()) return kErrorFileNotFound;  // deleted while open
+        // The registry stores text with its terminating zero.
+        SetValue(found->second, valueName, Value{type, type == kRegSz ? data + '\0' : data});
+        return kErrorSuccess;
+    }
+    long RegDeleteKeyA(HKey key, const std::string& subKey) override {
+        Record("RegDeleteKeyA(" + Name(key) + ", " + Short(subKey) + ")");
+        if (Fails()) return kErrorAccessDenied;
+        std::string path = Join(key, subKey);
+        if (!Find(path)) return kErrorFileNotFound;
+        if (!Subkeys(path).empty()) return kErrorAccessDenied;
+        keys_.erase(FoldAsciiCase(path));
+        return kErrorSuccess;
+    }
+    long RegCloseKey(HKey key) override {
+        Record("RegCloseKey(" + Name(key) + ")");
+        handles_.erase(key);
+        return kErrorSuccess;  // closing never fails, also not by injection
+    }
+
+private:
+    // The next backslash character from `from` (a GBK second byte 0x5C is none).
+    static std::size_t Separator(const std::string& path, std::size_t from) {
+        for (std::size_t i = from; i < path.size(); i += GbkCharLength(path, i)) {
+            if (path[i] == '\\') return i;
+        }
+        return std::string::npos;
+    }
+    static void SetValue(Key& key, const std::string& name, Value value) {
+        for (auto& existing : key.values) {
+            if (FoldAsciiCase(existing.first) == FoldAsciiCase(name)) {
+                existing.second = std::move(value);
+                return;
+            }
+        }
+        key.values.emplace_back(name, std::move(value));
+    }
+    static std::string Short(const std::string& path) {
+        std::string parent = kMenuExtKey;
+        if (path.compare(0, parent.size(), parent) == 0) return Quoted("MenuExt" + path.substr(parent.size()));
+        return Quoted(path);
+    }
+    std::string Name(HKey key) const { return key == kHkeyCurrentUser ? "HKCU" : Short(handles_.count(key) ? handles_.at(key) : "?"); }
+    std::string Join(HKey key, const std::string& subKey) const {
+        if (key == kHkeyCurrentUser) return subKey;
+        return handles_.at(key) + "\\" + subKey;
+    }
+    HKey NewHandle(const std::string& path) {
+        HKey handle = nextHandle_++;
+        handles_[handle] = path;
+        return handle;
+    }
+    void Record(std::string call) { calls.push_back(std::move(call)); }
+    bool Fails() { return faults_ && faults_->Hit(calls.back()); }
+
+    CallLog ownLog_;
+    FaultPlan* faults_;
+    std::map<std::string, Key> keys_;  // by folded path below HKEY_CURRENT_USER
+    std::map<HKey, std::string> handles_;
+    HKey nextHandle_ = 0x100;
+};
+
+}  // namespace pennora::fakes
