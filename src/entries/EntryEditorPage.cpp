@@ -267,11 +267,12 @@ LRESULT CALLBACK EntryEditorPage::TitleBoxProcedure(HWND edit, UINT message, WPA
     if (message == WM_GETDLGCODE && wParam == VK_RETURN)
         return DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
     if (message == WM_KEYDOWN) {
-        try {
-            reinterpret_cast<EntryEditorPage*>(data)->DBEdit1KeyDown(wParam);
-        } catch (const std::exception& error) {
-            ReportUnhandled(error);
-        }
+        ReportingErrors(
+            [&] {
+                reinterpret_cast<EntryEditorPage*>(data)->DBEdit1KeyDown(wParam);
+                return true;
+            },
+            false);
     }
     return DefSubclassProc(edit, message, wParam, lParam);
 }

@@ -242,14 +242,15 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     if (!IsButtonDown(message) && !IsButtonUp(message)) return DefSubclassProc(list, message, wParam, lParam);
     // The list's own handling (selecting the item under a press) comes first.
     LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-    try {
-        if (IsButtonDown(message))
-            self->ListBox1MouseDown(ButtonOf(message), PointOf(lParam));
-        else
-            self->ListBox1MouseUp(ButtonOf(message), PointOf(lParam));
-    } catch (const std::exception& error) {
-        ReportUnhandled(error);
-    }
+    ReportingErrors(
+        [&] {
+            if (IsButtonDown(message))
+                self->ListBox1MouseDown(ButtonOf(message), PointOf(lParam));
+            else
+                self->ListBox1MouseUp(ButtonOf(message), PointOf(lParam));
+            return true;
+        },
+        false);
     return result;
 }
 

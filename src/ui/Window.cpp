@@ -67,19 +67,16 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    try {
-        LRESULT result = self->HandleMessage(message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->hwnd_ = nullptr;
-        }
-        return result;
-    } catch (const std::exception& error) {
-        ReportUnhandled(error);
-    } catch (...) {
-        ReportUnhandled();
-    }
-    return 0;
+    return ReportingErrors(
+        [&] {
+            LRESULT result = self->HandleMessage(message, wParam, lParam);
+            if (message == WM_NCDESTROY) {
+                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+                self->hwnd_ = nullptr;
+            }
+            return result;
+        },
+        LRESULT(0));
 }
 
 Dialog::~Dialog() { Destroy(); }
@@ -136,19 +133,16 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;
-    try {
-        INT_PTR result = self->Dispatch(message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-            self->hwnd_ = nullptr;
-        }
-        return result;
-    } catch (const std::exception& error) {
-        ReportUnhandled(error);
-    } catch (...) {
-        ReportUnhandled();
-    }
-    return FALSE;
+    return ReportingErrors(
+        [&] {
+            INT_PTR result = self->Dispatch(message, wParam, lParam);
+            if (message == WM_NCDESTROY) {
+                SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+                self->hwnd_ = nullptr;
+            }
+            return result;
+        },
+        INT_PTR(FALSE));
 }
 
 }  // namespace pennora

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace pennora {
 
@@ -15,6 +16,20 @@ void SetUnhandledErrorReport(std::function<void(const std::string& text)> report
 // Shows the general error report for an exception that escaped a handler.
 void ReportUnhandled(const std::exception& error);
 void ReportUnhandled();
+
+// The edge of every callback: runs `handler`; an error that escapes it
+// becomes the general error report and the callback answers `onError`.
+template <class Handler, class Result = decltype(std::declval<Handler>()())>
+Result ReportingErrors(Handler&& handler, Result onError) {
+    try {
+        return handler();
+    } catch (const std::exception& error) {
+        ReportUnhandled(error);
+    } catch (...) {
+        ReportUnhandled();
+    }
+    return onError;
+}
 
 class Window {
 public:
