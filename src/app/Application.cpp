@@ -81,6 +81,7 @@ int Application::RunGuarded(const std::string& title, const std::function<int()>
 int Application::Run() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN && onKeyDown && onKeyDown(message)) continue;
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
         HWND dialog = root ? root : message.hwnd;
         if (dialog && IsDialogMessageW(dialog, &message)) continue;

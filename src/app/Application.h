@@ -29,6 +29,9 @@ public:
 
     std::function<void()> onMinimize;
     std::function<void(const std::string&)> onHint;
+    // Sees every key press before the dialog manager does; true when it
+    // took the key (the main window's page keys).
+    std::function<bool(const MSG&)> onKeyDown;
     void SetHint(const std::string& hint);
 
     // The general error report: the error's text (with a full stop added when

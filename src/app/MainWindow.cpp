@@ -133,6 +133,7 @@ void MainWindow::FormCreate() {
 
     app_.onMinimize = [this] { OnMin(); };
     app_.onHint = [this](const std::string& hint) { OnHint(hint); };
+    app_.onKeyDown = [this](const MSG& key) { return PageKey(key); };
 
     LoadEntryStore();
     CreateEditorPage();
@@ -375,6 +376,19 @@ void MainWindow::PageControl1Change() {
     // The status line no longer shows the last hint: pointing at the same
     // button again must show it again.
     app_.SetHint("");
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab anywhere in the main window select the next
+// and the previous page, as in any tabbed Windows dialog.
+bool MainWindow::PageKey(const MSG& key) {
+    if (key.wParam != VK_TAB || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+    if (GetAncestor(key.hwnd, GA_ROOT) != hwnd()) return false;
+    const int count = int(std::size(kPages));
+    const int step = (GetKeyState(VK_SHIFT) & 0x8000) ? count - 1 : 1;
+    SendMessageA(pageControl1_, TCM_SETCURSEL, (activePage() + step) % count, 0);
+    PageControl1Change();
+    SetFocus(pageControl1_);  // not left on a control of the page now hidden
+    return true;
 }
 
 void MainWindow::OnHint(const std::string& hint) {

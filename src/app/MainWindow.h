@@ -97,6 +97,7 @@ private:
     void Exit1Click();
     void Image7Click();
     void PageControl1Change();
+    bool PageKey(const MSG& key);
     void OnHint(const std::string& hint);
     void OnMin();
     void WMTrayNotify(LPARAM mouseMessage);
