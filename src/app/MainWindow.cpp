@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "app/BannerBitmap.h"
+#include "ui/Bars.h"
 #include "ui/HelpTopic.h"
+#include "ui/PopupMenu.h"
 #include "app/AppPath.h"
 #include "ui/resource.h"
 #include "fill/DragFillWindow.h"
@@ -85,6 +87,7 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
     : app_(app),
       services_(services),
       executablePath_(executablePath.empty() ? ExecutablePath() : executablePath),
+      appPath_(AppPathOf(executablePath_)),
       delivery_(std::make_unique<TextDelivery>(services.windows)) {
     CoInitialize(nullptr);  // the shell's browser-window collection is a COM object
     WNDCLASSEXA windowClass{};
@@ -129,7 +132,7 @@ void MainWindow::FormCreate() {
     panel11_->SetCaption(kStripCaption);
 
     flags_.dragFillOn = flags_.hotKeyOn = flags_.dataModified = false;
-    appPath_ = AppPathOf(executablePath_);
+    // AppPath is known from the constructor on: the pages made above use it.
 
     app_.onMinimize = [this] { OnMin(); };
     app_.onHint = [this](const std::string& hint) { OnHint(hint); };
@@ -213,7 +216,6 @@ void MainWindow::ClientDataSet1AfterPost() {
 void MainWindow::CreateEditorPage() {
     editorLogic_ = std::make_unique<EntryEditorLogic>(*store_, flags_, services_.windows, FromHwnd(hwnd()));
     editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, appPath_);
-    store_->SetRowsChanged([this] { editorPage_->ShowCurrent(); });
     AddPage(kEditorPage, *editorPage_);
 }
 
@@ -245,13 +247,7 @@ void MainWindow::CreateChildren() {
     imageListMain_.reset(ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255),
                                               IMAGE_BITMAP, LR_CREATEDIBSECTION));
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    toolBar5_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER | CCS_NORESIZE |
-                                    CCS_NOPARENTALIGN,
-                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR5), instance, nullptr);
-    SendMessageA(toolBar5_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar5_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SendMessageA(toolBar5_, TB_SETIMAGELIST, 0, 0);
+    toolBar5_ = CreateTextToolBar(hwnd(), IDC_TOOLBAR5, font_.get());
     for (const auto& button : kMenuButtons) {
         TBBUTTON tb{};
         tb.iBitmap = I_IMAGENONE;
@@ -290,9 +286,10 @@ void MainWindow::CreatePages() {
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
     fillPage_->onHideIEClick = [this] { HideIEWindow(fillPage_->IsPressed(IDC_TOOLBUTTONHIDEIE)); };
     AddPage(kFillPage, *fillPage_);
-    // The entry editor is made once the store it shows is loaded.
-    browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), AppPathOf(executablePath_), kAppTitle,
-                                                    services_.windows, services_.files);
+    // The entry editor is made once the store it shows is loaded, the Options
+    // page once the settings it shows are read.
+    browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), appPath_, kAppTitle, services_.windows,
+                                                    services_.files);
     AddPage(kBrowserMenuPage, browser_->page());
     pageMakers_[kMatrixPage] = [this] {
         matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
@@ -300,7 +297,6 @@ void MainWindow::CreatePages() {
         matrixPage_->onHelpClick = [this] { ShowHelpEntry(hwnd(), appPath_, HelpEntry::TextMatrix); };
         AddPage(kMatrixPage, *matrixPage_);
     };
-    // The Options page is made once the settings it shows are read.
     pageMakers_[kAboutPage] = [this] {
         aboutPage_ = std::make_unique<AboutPage>(hwnd());
         aboutPage_->SetVersionLine(kVersionLine);
@@ -328,13 +324,9 @@ void MainWindow::Layout() {
     GetClientRect(hwnd(), &client);
     int width = client.right;
     panel11_->Layout(width);
-    DWORD buttonSize = DWORD(SendMessageA(toolBar5_, TB_GETBUTTONSIZE, 0, 0));
-    int toolBarHeight = HIWORD(buttonSize) + 2;
+    const int toolBarHeight = ToolBarHeight(toolBar5_);
     MoveWindow(toolBar5_, 0, kStripHeight, width, toolBarHeight, TRUE);
-    SendMessageA(statusBar1_, WM_SIZE, 0, 0);
-    RECT status;
-    GetWindowRect(statusBar1_, &status);
-    int statusHeight = status.bottom - status.top;
+    const int statusHeight = StatusBarHeight(statusBar1_);
     int pagesTop = kStripHeight + toolBarHeight;
     RECT pageArea{0, pagesTop, width, client.bottom - statusHeight};
     MoveWindow(pageControl1_, pageArea.left, pageArea.top, pageArea.right - pageArea.left,
@@ -429,10 +421,14 @@ bool MainWindow::FormClose() {
         if (answer == IDYES) store_->Save();
     }
     SaveWindowSettings();
-    if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
-    trayIcon_.Delete();
+    ReleaseHotKeyAndTrayIcon();
     store_->Close();
     return true;
+}
+
+void MainWindow::ReleaseHotKeyAndTrayIcon() {
+    if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
+    trayIcon_.Delete();
 }
 
 // The drag-fill window's place and the text matrix fields. A settings file
@@ -480,11 +476,14 @@ void MainWindow::WMClose() {
 // Only when that file cannot be written is the end held up, with a reason the
 // system shows, so the user can go back and save.
 bool MainWindow::QueryEndSession() {
-    if (!created_ || (!flags_.dataModified && !store_->IsEditing())) return true;
+    if (!created_ || !HasUnsavedWork()) return true;
     if (store_->SaveUnsavedChanges().empty()) return true;
     ShutdownBlockReasonCreate(hwnd(), kEndSessionBlockReason);
     return false;
 }
+
+// Stored changes not saved, or an edit not committed yet.
+bool MainWindow::HasUnsavedWork() const { return flags_.dataModified || store_->IsEditing(); }
 
 void MainWindow::EndSession(bool ending) {
     if (!created_) return;
@@ -497,10 +496,9 @@ void MainWindow::EndSession(bool ending) {
     // The rest of the close sequence, without a question or an error box. A
     // forced end may come without the query: the changes are kept here too.
     closing_ = true;
-    if (flags_.dataModified || store_->IsEditing()) store_->SaveUnsavedChanges();
+    if (HasUnsavedWork()) store_->SaveUnsavedChanges();
     SaveWindowSettings(false);
-    if (flags_.hotKeyOn) services_.hotKeys.UnregisterHotKey(FromHwnd(hwnd()), HotKeyId(services_.hotKeys));
-    trayIcon_.Delete();
+    ReleaseHotKeyAndTrayIcon();
     DestroyWindow(hwnd());
 }
 
@@ -537,12 +535,7 @@ void MainWindow::WMTrayNotify(LPARAM mouseMessage) {
 void MainWindow::ShowTrayMenu() {
     POINT cursor;
     GetCursorPos(&cursor);
-    // Without being the foreground window the menu would not close when the
-    // user clicks elsewhere; WM_NULL lets the next click go through.
-    SetForegroundWindow(hwnd());
-    TrackPopupMenu(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
-                   cursor.y, 0, hwnd(), nullptr);
-    PostMessageA(hwnd(), WM_NULL, 0, 0);
+    TrackMenuInFront(GetSubMenu(popupMenuMain_.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor, hwnd());
 }
 
 // An error in making the collection escapes to the general error report;

@@ -89,6 +89,8 @@ private:
     void FormShow();
     void Timer1Timer();
     bool FormClose();  // false when the user cancelled the close
+    void ReleaseHotKeyAndTrayIcon();
+    bool HasUnsavedWork() const;
     void SaveWindowSettings(bool reportRefusal = true);
     void WMClose();
     bool QueryEndSession();

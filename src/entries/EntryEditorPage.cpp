@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "entries/EntryEditorIds.h"
+#include "platform/win32/AnsiText.h"
 #include "ui/ByteLimitedEdit.h"
 #include "ui/HelpTopic.h"
 #include "ui/resource.h"
@@ -27,12 +28,6 @@ constexpr PageDialog::ToolButton kToolBar1[] = {
     {IDC_TOOLBUTTON3, 0, BTNS_BUTTON, "保存"},    {0, 0, 0, nullptr},
     {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},
 };
-
-std::string ItemTextOf(HWND control) {
-    std::string text(size_t(GetWindowTextLengthA(control)) + 1, '\0');
-    text.resize(size_t(GetWindowTextA(control, text.data(), int(text.size()))));
-    return text;
-}
 
 RECT RectIn(HWND parent, HWND control) {
     RECT rect;
@@ -98,10 +93,14 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
     for (const Anchor& anchor : anchors)
         placements_.push_back({anchor.id, RectIn(hwnd(), Item(anchor.id)), true, anchor.stretchRight,
                                anchor.stretchBottom, anchor.sticksToBottom});
+    // The page follows every change of the store's rows, whoever makes it
+    // (a fill list's walk, a lookup's commit); field changes it shows itself.
+    store_.SetRowsChanged([this] { ShowCurrent(); });
     ShowCurrent();
 }
 
 EntryEditorPage::~EntryEditorPage() {
+    store_.SetRowsChanged(nullptr);
     if (hwnd()) RemoveWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass);
     // The controls go before the image list and the font they show.
     Destroy();
@@ -139,7 +138,7 @@ void EntryEditorPage::ShowCurrent() {
 // in stays where it is.
 void EntryEditorPage::ShowText(int id, const std::optional<std::string>& text) {
     const std::string wanted = text.value_or("");
-    if (ItemTextOf(Item(id)) != wanted) SetWindowTextA(Item(id), wanted.c_str());
+    if (ItemText(id) != wanted) SetWindowTextA(Item(id), wanted.c_str());
 }
 
 void EntryEditorPage::ShowFlag(int id, const std::optional<bool>& flag) {
@@ -162,14 +161,14 @@ bool EntryEditorPage::OnButtonClicked(int id) {
     return true;
 }
 
-bool EntryEditorPage::OnCommand(int id, int code, HWND control) {
+bool EntryEditorPage::OnCommand(int id, int code, HWND) {
     if (code != EN_CHANGE || showing_) return false;
     if (id == IDC_DBEDIT1) {
-        logic_.TitleChanged(ItemTextOf(control));
+        logic_.TitleChanged(ItemText(id));
         // The grid shows the title as it is being typed.
         if (auto row = store_.CurrentRow()) ListView_RedrawItems(Item(IDC_DBGRID1), int(*row), int(*row));
     } else if (id == IDC_DBMEMO1)
-        logic_.ContentChanged(ItemTextOf(control));
+        logic_.ContentChanged(ItemText(id));
     else
         return false;
     return true;
@@ -191,9 +190,7 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
             if (header.code == LVN_GETDISPINFOA) {
                 lstrcpynA(item.pszText, title.c_str(), item.cchTextMax);
             } else {
-                auto* wide = reinterpret_cast<wchar_t*>(item.pszText);
-                int written = MultiByteToWideChar(CP_ACP, 0, title.c_str(), -1, wide, item.cchTextMax);
-                if (written == 0 && item.cchTextMax > 0) wide[0] = 0;
+                lstrcpynW(reinterpret_cast<wchar_t*>(item.pszText), ToWide(title).c_str(), item.cchTextMax);
             }
         }
         if (item.mask & LVIF_IMAGE)
@@ -205,15 +202,11 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
         if (showing_ || change.iItem < 0 || !(change.uNewState & LVIS_SELECTED) || (change.uOldState & LVIS_SELECTED))
             return 0;
         logic_.GridRowSelected(std::size_t(change.iItem));
-        ShowCurrent();
         return 0;
     }
     case LVN_KEYDOWN: {
         const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
-        if (key.wVKey == VK_DELETE && (GetKeyState(VK_CONTROL) & 0x8000)) {
-            logic_.GridCtrlDelete();
-            ShowCurrent();
-        }
+        if (key.wVKey == VK_DELETE && (GetKeyState(VK_CONTROL) & 0x8000)) logic_.GridCtrlDelete();
         return 0;
     }
     case LVN_BEGINLABELEDITA:
@@ -226,16 +219,9 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
         editingLabel_ = false;
         const auto& edit = reinterpret_cast<const NMLVDISPINFOA&>(header);
         if (edit.item.pszText) {
-            std::string title;
-            if (header.code == LVN_ENDLABELEDITA) {
-                title = edit.item.pszText;
-            } else {
-                const auto* wide = reinterpret_cast<const wchar_t*>(edit.item.pszText);
-                int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-                title.resize(size_t(std::max(size, 1)));
-                WideCharToMultiByte(CP_ACP, 0, wide, -1, title.data(), size, nullptr, nullptr);
-                title.resize(title.size() - 1);
-            }
+            const std::string title = header.code == LVN_ENDLABELEDITA
+                                          ? std::string(edit.item.pszText)
+                                          : ToAnsi(reinterpret_cast<const wchar_t*>(edit.item.pszText));
             logic_.GridTitleEdited(std::size_t(edit.item.iItem), title);
         }
         ShowCurrent();
@@ -243,10 +229,7 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
     }
     case NM_KILLFOCUS:
         // Focus going to the grid's own title editor is not leaving the grid.
-        if (!editingLabel_) {
-            logic_.GridFocusLost();
-            ShowCurrent();
-        }
+        if (!editingLabel_) logic_.GridFocusLost();
         return 0;
     }
     return 0;
@@ -254,7 +237,7 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
 
 void EntryEditorPage::DBEdit1KeyDown(WPARAM key) {
     if (key != VK_RETURN) return;
-    const std::string joined = logic_.DBEdit1Enter(ItemTextOf(Item(IDC_DBEDIT1)), ItemTextOf(Item(IDC_DBMEMO1)));
+    const std::string joined = logic_.DBEdit1Enter(ItemText(IDC_DBEDIT1), ItemText(IDC_DBMEMO1));
     showing_ = true;
     SetWindowTextA(Item(IDC_DBMEMO1), joined.c_str());
     showing_ = false;

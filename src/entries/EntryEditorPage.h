@@ -17,10 +17,6 @@ public:
     EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath);
     ~EntryEditorPage() override;
 
-    // Shows the store's rows and current entry (the store calls this after
-    // every change of its rows).
-    void ShowCurrent();
-
 protected:
     bool OnButtonClicked(int id) override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -28,6 +24,8 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
+    // Shows the store's rows and current entry.
+    void ShowCurrent();
     struct Placement {
         int id;
         RECT design;  // in the template, in pixels

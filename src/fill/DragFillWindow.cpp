@@ -6,6 +6,7 @@
 
 #include "fill/DragFillIds.h"
 #include "fill/ListDiff.h"
+#include "ui/Bars.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/HelpTopic.h"
@@ -64,11 +65,8 @@ DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
     FormCreate();
 }
 
-DragFillWindow::~DragFillWindow() {
-    panel1_.reset();
-    // The window goes before the fonts and the brush it uses.
-    if (hwnd()) DestroyWindow(hwnd());
-}
+// The window goes before the fonts and the brush it uses.
+DragFillWindow::~DragFillWindow() { Destroy(); }
 
 void DragFillWindow::CreateChildren() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -81,13 +79,7 @@ void DragFillWindow::CreateChildren() {
     panel1_->onMinimizeClick = [this] { ShowWindow(hwnd(), SW_MINIMIZE); };  // Image1Click
     panel1_->onCloseClick = [this] { Close(); };                             // Image2Click
 
-    toolBar1_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                                WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER | CCS_NORESIZE |
-                                    CCS_NOPARENTALIGN,
-                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_TOOLBAR1), instance, nullptr);
-    SendMessageA(toolBar1_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-    SendMessageA(toolBar1_, TB_SETIMAGELIST, 0, 0);
+    toolBar1_ = CreateTextToolBar(hwnd(), IDC_DF_TOOLBAR1, listFont_.get());
     SendMessageA(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(31, 64));
     for (const TextButton& button : kToolBar1) {
         TBBUTTON tb{};
@@ -118,14 +110,10 @@ void DragFillWindow::Layout() {
     GetClientRect(hwnd(), &client);
     const int width = client.right;
     panel1_->Layout(width);
-    DWORD buttonSize = DWORD(SendMessageA(toolBar1_, TB_GETBUTTONSIZE, 0, 0));
-    const int toolBarHeight = HIWORD(buttonSize) + 2;
+    const int toolBarHeight = ToolBarHeight(toolBar1_);
     MoveWindow(toolBar1_, 0, kStripHeight, width, toolBarHeight, TRUE);
-    SendMessageA(statusBar1_, WM_SIZE, 0, 0);
-    RECT status;
-    GetWindowRect(statusBar1_, &status);
     const int listTop = kStripHeight + toolBarHeight;
-    MoveWindow(listBox1_, 0, listTop, width, client.bottom - (status.bottom - status.top) - listTop, TRUE);
+    MoveWindow(listBox1_, 0, listTop, width, client.bottom - StatusBarHeight(statusBar1_) - listTop, TRUE);
 }
 
 void DragFillWindow::FormCreate() {
@@ -193,7 +181,8 @@ Point DragFillWindow::CurrentPosition() const {
     // A minimised window's restored place is given in work-area coordinates:
     // shifted back to the screen, so a taskbar on the left or top edge does
     // not move the window by its width at every run.
-    WINDOWPLACEMENT placement{sizeof placement};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
     GetWindowPlacement(hwnd(), &placement);
     MONITORINFO monitor{sizeof monitor};
     GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "fill/ListDiff.h"
+#include "ui/PopupMenu.h"
 
 namespace pennora {
 namespace {
@@ -29,11 +30,7 @@ void FillMenu::Rebuild(const std::vector<std::string>& titles) {
 
 std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) const {
     HWND previous = GetForegroundWindow();
-    SetForegroundWindow(owner);
-    const UINT chosen = UINT(
-        TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft.x, topLeft.y, 0, owner, nullptr));
-    // Lets the next click after a dismissed menu go through.
-    PostMessageA(owner, WM_NULL, 0, 0);
+    const UINT chosen = TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner);
     if (previous) SetForegroundWindow(previous);
     const auto item = std::find(ids_.begin(), ids_.end(), chosen);
     if (chosen == 0 || item == ids_.end()) return std::nullopt;

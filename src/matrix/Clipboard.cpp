@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/Error.h"
+#include "platform/win32/AnsiText.h"
 #include "platform/win32/SystemError.h"
 
 namespace pennora {
@@ -47,9 +48,7 @@ void Put(UINT format, const void* bytes, std::size_t size) {
 }  // namespace
 
 void CopyTextToClipboard(HWND owner, const std::string& text) {
-    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring unicode(std::size_t(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), unicode.data(), wide);
+    const std::wstring unicode = ToWide(text);
     const LCID locale = GetSystemDefaultLCID();  // the locale whose code page the ANSI bytes are in
 
     OpenClipboardScope open(owner);

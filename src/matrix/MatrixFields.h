@@ -2,24 +2,13 @@
 // The text matrix page's fields between the settings file and the controls.
 // The font list is slow to build (the system enumerates every installed
 // family), so the page builds it only when it is first shown, or at close
-// when FontIndex must be stored; until then the stored index waits here.
+// when FontIndex must be stored; until then the stored index waits in
+// StoredMatrixFields (ui/Settings.h).
 #include <optional>
-#include <string>
 
-#include "ui/IniFile.h"
 #include "ui/Settings.h"
 
 namespace pennora {
-
-struct StoredMatrixFields {
-    std::optional<int> FontIndex;  // none when the file holds no number for it
-    std::string FrontText;
-    std::string FillText;
-    std::string BackText;
-};
-
-// Reads ChineseGroup with the defaults of a fresh installation for the texts.
-StoredMatrixFields ReadMatrixFields(IniFile& file);
 
 // The entry of a font list of `fontCount` names that the font box selects at
 // start: the last entry, then the stored index. An index outside the list

@@ -1,11 +1,12 @@
 #include "matrix/MatrixMaker.h"
 
+#include "ui/GbkText.h"
+
 namespace pennora {
 namespace {
 
-// GBK: a lead byte 0x81-0xFE starts a double-byte character whose trail byte
-// is 0x40-0xFE except 0x7F.
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+// GBK: a lead byte starts a double-byte character whose trail byte is
+// 0x40-0xFE except 0x7F.
 bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
 
 bool IsBlank(unsigned char byte) { return byte <= 0x20; }
@@ -16,11 +17,11 @@ std::string MatrixCell(std::string_view text) {
     std::string padded = std::string(text) + "  ";
     const auto first = static_cast<unsigned char>(padded[0]);
     const auto second = static_cast<unsigned char>(padded[1]);
-    if (IsLeadByte(first)) {
+    if (IsGbkLeadByte(first)) {
         // A whole character, or a lone lead byte that stands for nothing.
         return IsTrailByte(second) ? padded.substr(0, 2) : std::string("  ");
     }
-    if (IsLeadByte(second)) return std::string(1, char(first)) + ' ';
+    if (IsGbkLeadByte(second)) return std::string(1, char(first)) + ' ';
     return padded.substr(0, 2);
 }
 
@@ -37,17 +38,6 @@ std::string TrimFront(std::string_view text) {
     // A trail byte is never 0x20 or below, so no character is cut here.
     while (end > begin && IsBlank(static_cast<unsigned char>(text[end - 1]))) --end;
     return std::string(text.substr(begin, end - begin));
-}
-
-std::string LimitBytes(std::string_view text, std::size_t limit) {
-    std::size_t kept = 0;
-    while (kept < text.size()) {
-        const bool pair = IsLeadByte(static_cast<unsigned char>(text[kept])) && kept + 1 < text.size();
-        const std::size_t width = pair ? 2 : 1;
-        if (kept + width > limit) break;
-        kept += width;
-    }
-    return std::string(text.substr(0, kept));
 }
 
 std::string MemoText(const std::vector<std::string>& lines) {

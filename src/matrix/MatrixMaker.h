@@ -33,10 +33,6 @@ int MatrixColumns(std::size_t frontBytes);
 // from both ends (the ideographic space, a double-byte character, stays).
 std::string TrimFront(std::string_view text);
 
-// The text cut to at most `limit` bytes without cutting a double-byte
-// character in half.
-std::string LimitBytes(std::string_view text, std::size_t limit);
-
 // The memo's text: every line followed by CR LF.
 std::string MemoText(const std::vector<std::string>& lines);
 

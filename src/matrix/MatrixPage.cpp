@@ -10,7 +10,9 @@
 #include "matrix/MatrixPageIds.h"
 #include "matrix/ScreenFonts.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/GbkText.h"
 #include "ui/resource.h"
 
 namespace pennora {
@@ -49,45 +51,22 @@ bool IsButtonRelease(UINT message) {
     return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
 }
 
-// An ANSI edit of Wine converts each WM_CHAR byte on its own, so a Chinese
-// character typed, or posted as its lead and trail byte, would arrive as two
-// unknown characters; a Unicode edit takes the joined character. The page's
-// edits are remade as Unicode edits in their template's place, style and tab
-// order. Their texts still pass as ANSI text through the A calls.
-void RemakeAsUnicodeEdit(HWND dialog, int id) {
-    HWND original = GetDlgItem(dialog, id);
-    RECT place;
-    GetWindowRect(original, &place);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
-    const auto style = DWORD(GetWindowLongPtrA(original, GWL_STYLE));
-    const auto exStyle = DWORD(GetWindowLongPtrA(original, GWL_EXSTYLE));
-    HWND edit = CreateWindowExW(exStyle, L"EDIT", L"", style, place.left, place.top, place.right - place.left,
-                                place.bottom - place.top, dialog, reinterpret_cast<HMENU>(INT_PTR(id)),
-                                GetModuleHandleA(nullptr), nullptr);
-    if (!edit) return;  // the ANSI edit stays
-    SendMessageA(edit, WM_SETFONT, SendMessageA(original, WM_GETFONT, 0, 0), FALSE);
-    SetWindowPos(edit, original, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    DestroyWindow(original);
-}
-
 }  // namespace
 
 std::vector<std::string> ScreenFontList() {
     std::vector<std::string> families;
-    HDC dc = GetDC(nullptr);
+    WindowDC screen(nullptr);
     LOGFONTA query{};
     query.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExA(dc, &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
-    ReleaseDC(nullptr, dc);
+    EnumFontFamiliesExA(screen.get(), &query, CollectFamily, reinterpret_cast<LPARAM>(&families), 0);
     return BuildScreenFontList(families);
 }
 
 MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
-    : PageDialog(IDD_TABSHEET5, mainWindow), mainWindow_(mainWindow), delivery_(delivery) {
-    for (int id : {IDC_EDTFRONT, IDC_EDTFILL, IDC_EDTBACK, IDC_MEMO1}) RemakeAsUnicodeEdit(hwnd(), id);
-    memoFont_ = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
-    SendMessageA(Item(IDC_MEMO1), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_), FALSE);
+    : PageDialog(IDD_TABSHEET5, mainWindow, true), mainWindow_(mainWindow), delivery_(delivery) {
+    memoFont_.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+    SendMessageA(Item(IDC_MEMO1), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
     SendMessageA(Item(IDC_MEMO1), EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
     HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
     AddToolButtons(toolBar, nullptr, kMatrixTools, int(std::size(kMatrixTools)));
@@ -108,7 +87,7 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
 
 MatrixPage::~MatrixPage() {
     if (hwnd()) RemoveWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass);
-    if (memoFont_) DeleteObject(memoFont_);
+    Destroy();  // the memo goes before its font
 }
 
 void MatrixPage::Restore(const StoredMatrixFields& stored) {
@@ -181,7 +160,7 @@ void MatrixPage::HoldToLimit(int id, std::size_t limit) {
     const std::string text = ItemText(id);
     if (text.size() <= limit) return;
     settingFields_ = true;
-    const std::string kept = LimitBytes(text, limit);
+    const std::string kept = CutToWidth(text, limit);
     SetItemText(id, kept);
     SendMessageA(Item(id), EM_SETSEL, kept.size(), kept.size());
     settingFields_ = false;

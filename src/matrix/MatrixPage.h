@@ -9,6 +9,7 @@
 #include "matrix/MatrixFields.h"
 #include "matrix/MatrixMaker.h"
 #include "platform/win32/Win32TextSurface.h"
+#include "platform/win32/Owned.h"
 #include "ui/PageDialog.h"
 #include "ui/Settings.h"
 
@@ -60,7 +61,7 @@ private:
     TextDelivery& delivery_;
     Win32TextSurface surface_;
     MatrixMaker maker_{surface_};
-    HFONT memoFont_ = nullptr;
+    OwnedFont memoFont_;
     std::optional<int> storedFontIndex_;
     bool fontsLoaded_ = false;
     bool settingFields_ = false;  // the program is filling the fields

@@ -4,20 +4,13 @@
 
 #include <string>
 
+#include "platform/win32/AnsiText.h"
 #include "ui/GbkText.h"
 
 namespace pennora {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0xB17E;
-
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 std::wstring WindowTextW(HWND edit) {
     std::wstring text(size_t(GetWindowTextLengthW(edit)) + 1, L'\0');

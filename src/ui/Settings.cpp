@@ -1,5 +1,7 @@
 #include "ui/Settings.h"
 
+#include <utility>
+
 namespace pennora {
 
 std::uint16_t ShiftToModifiers(ShiftState state) {
@@ -35,13 +37,19 @@ void WriteOptions(IniFile& file, const Settings& s) {
     file.WriteInteger(ini::kHotKey, ini::kKey, s.Key);
 }
 
+StoredMatrixFields ReadMatrixFields(IniFile& file) {
+    StoredMatrixFields fields;
+    fields.FontIndex = ParseProfileInteger(file.ReadString(ini::kChineseGroup, ini::kFontIndex, ""));
+    fields.FrontText = file.ReadString(ini::kChineseGroup, ini::kFrontText, kDefaultFrontText);
+    fields.FillText = file.ReadString(ini::kChineseGroup, ini::kFillText, kDefaultFillText);
+    fields.BackText = file.ReadString(ini::kChineseGroup, ini::kBackText, kDefaultBackText);
+    return fields;
+}
+
 ChineseGroup ReadChineseGroup(IniFile& file, int fontCount) {
-    ChineseGroup g;
-    g.FontIndex = file.ReadInteger(ini::kChineseGroup, ini::kFontIndex, fontCount - 1);
-    g.FrontText = file.ReadString(ini::kChineseGroup, ini::kFrontText, kDefaultFrontText);
-    g.FillText = file.ReadString(ini::kChineseGroup, ini::kFillText, kDefaultFillText);
-    g.BackText = file.ReadString(ini::kChineseGroup, ini::kBackText, kDefaultBackText);
-    return g;
+    StoredMatrixFields stored = ReadMatrixFields(file);
+    return {stored.FontIndex.value_or(fontCount - 1), std::move(stored.FrontText), std::move(stored.FillText),
+            std::move(stored.BackText)};
 }
 
 void WriteChineseGroup(IniFile& file, const ChineseGroup& g) {

@@ -2,6 +2,7 @@
 // The keys of the settings file, the in-memory settings the main window keeps,
 // and the readers and writers of each group of keys.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ui/IniFile.h"
@@ -85,6 +86,17 @@ struct ChineseGroup {
 inline constexpr const char* kDefaultFrontText = "水";
 inline constexpr const char* kDefaultFillText = "灌";
 inline constexpr const char* kDefaultBackText = "\xA1\xA1";  // the ideographic space U+3000 in GBK
+
+// ChineseGroup as stored: the texts with the defaults of a fresh
+// installation, FontIndex only when the file holds a number for it (the font
+// list it indexes is built later, when the matrix page is first shown).
+struct StoredMatrixFields {
+    std::optional<int> FontIndex;
+    std::string FrontText;
+    std::string FillText;
+    std::string BackText;
+};
+StoredMatrixFields ReadMatrixFields(IniFile& file);
 
 // Reads ChineseGroup; FontIndex defaults to the last entry of a font list of
 // `fontCount` names. The index is returned as stored, even when out of range.

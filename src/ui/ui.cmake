@@ -10,5 +10,7 @@ list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Bars.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PopupMenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ByteLimitedEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpTopic.cpp)

@@ -6,7 +6,7 @@ import subprocess
 import time
 
 import harness
-from harness import EditTarget, Pennora, click_tool_button, drag, probe, read_data, xdotool
+from harness import EditTarget, Pennora, click_tool_button, drag, item_text, probe, read_data, xdotool
 
 FILL_PAGE, EDITOR_PAGE, OPTIONS_PAGE = 0, 1, 4
 IDOK, IDYES = 1, 6
@@ -18,11 +18,9 @@ TOOLBAR1, NEW_BUTTON, NEXT_BUTTON, SAVE_BUTTON = 1302, 1310, 1312, 1314
 DBEDIT1, DBMEMO1, DBCHECKBOX2 = 1304, 1306, 1307
 
 
-def tool_button(toolbar, button):
-    """(screen rectangle, pressed) of a tool-bar button."""
-    fields = harness.wait_for(lambda: (lambda r: r[1].split() if r[0] == 0 else None)(probe("tool-button", str(toolbar), str(button))),
-                              what=f"tool button {button}")
-    return tuple(map(int, fields[:4])), fields[4] == "1"
+def pressed(toolbar, button):
+    """Whether a toggle button of a tool bar shows down."""
+    return harness.tool_button(toolbar, button)[0]
 
 
 def paste(text):
@@ -71,7 +69,7 @@ def test_entries_made_on_the_editor_page_come_back_after_a_restart():
     paste("北京市海淀区")
     # Second entry, typed: its content has a line break.
     click_tool_button(TOOLBAR1, NEW_BUTTON)
-    harness.wait_for(lambda: probe("text", str(DBEDIT1))[1] == "", what="the new entry's empty title")
+    harness.wait_for(lambda: item_text(DBEDIT1) == "", what="the new entry's empty title")
     app.click_control(DBEDIT1)
     type_text("Mail")
     app.click_control(DBMEMO1)
@@ -90,8 +88,8 @@ def test_entries_made_on_the_editor_page_come_back_after_a_restart():
     app.start().wait_for_main_window()
     assert app.page() == FILL_PAGE, "with a data file the fill page comes first"
     app.select_page(EDITOR_PAGE)
-    shown = probe("text", str(DBEDIT1))[1], probe("text", str(DBMEMO1))[1]
-    assert shown == ("Mail", "line one\\r\\nline two"), f"the editor shows {shown}"
+    shown = item_text(DBEDIT1), item_text(DBMEMO1)
+    assert shown == ("Mail", "line one\r\nline two"), f"the editor shows {shown}"
     assert read_data(app.path("Pennora.Dat")) == expected
     app.kill()
 
@@ -106,7 +104,7 @@ def test_dragging_a_title_types_its_content_into_another_program():
         harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
         app.wait_for_visibility("main=0")  # it went to the tray, as MinimizeWhenDrag asks
         wait_for_drag_fill_titles(["地址", "Mail"])
-        assert tool_button(TOOLBAR3, DRAG_FILL_BUTTON)[1], "the fill page's button shows the mode"
+        assert pressed(TOOLBAR3, DRAG_FILL_BUTTON), "the fill page's button shows the mode"
 
         def drag_item(index):
             left, top, right, bottom = harness.probe_rect("dragfill-item-rect", str(index))
@@ -130,7 +128,7 @@ def test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry():
     target = EditTarget("hot_key_target")
     try:
         switch_hot_key_on(app)
-        assert tool_button(TOOLBAR3, HOT_KEY_BUTTON)[1], "the button shows the mode"
+        assert pressed(TOOLBAR3, HOT_KEY_BUTTON), "the button shows the mode"
         target.focus()
         type_text("x")
         target.wait_for_text("x")
@@ -164,7 +162,7 @@ def test_a_hot_key_held_by_another_program_leaves_the_mode_off():
         assert notice.startswith("热键注册失败。"), f"the notice says {notice!r}"
         app.answer("热键注册失败", IDOK)
         app.wait_for_dialog_closed("热键注册失败")
-        assert not tool_button(TOOLBAR3, HOT_KEY_BUTTON)[1], "the button stays released"
+        assert not pressed(TOOLBAR3, HOT_KEY_BUTTON), "the button stays released"
     finally:
         holder.kill()
         app.kill()
@@ -182,7 +180,7 @@ def test_an_empty_hot_key_leads_to_the_options_page():
     harness.wait_for(lambda: app.page() == OPTIONS_PAGE, what="the Options page")
     harness.wait_for(lambda: probe("focus")[1] == str(HOTKEY1), what="the focus on HotKey1")
     harness.screenshot("hot_key_empty")
-    assert not tool_button(TOOLBAR3, HOT_KEY_BUTTON)[1]
+    assert not pressed(TOOLBAR3, HOT_KEY_BUTTON)
     app.kill()
 
 
@@ -228,7 +226,7 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
     app.write_settings("[Options]\nMinimizeWhenDrag=0\n")
     app.start().wait_for_main_window()
     shown = lambda: probe("dragfill")[1].startswith("shown=1")
-    button_down = lambda: tool_button(TOOLBAR3, DRAG_FILL_BUTTON)[1]
+    button_down = lambda: pressed(TOOLBAR3, DRAG_FILL_BUTTON)
 
     app.tray_message(0x0205)  # a right click on the tray icon
     app.choose_menu_item(app.menu_items(300, 0), "拖动填表")

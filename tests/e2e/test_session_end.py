@@ -20,7 +20,7 @@ def test_an_ending_session_keeps_unsaved_entries_for_the_next_start():
     app.click_control(DBEDIT1)
     xdotool("key", "End")
     xdotool("type", "--delay", "40", "Home")
-    harness.wait_for(lambda: probe("text", str(DBEDIT1))[1] == "地址Home", what="the edited title")
+    harness.wait_for(lambda: harness.item_text(DBEDIT1) == "地址Home", what="the edited title")
 
     subprocess.run(["wineboot", "--end-session"], capture_output=True, timeout=60)
     assert app.wait_for_exit() == 0, "the session end closes the program"
@@ -35,7 +35,7 @@ def test_an_ending_session_keeps_unsaved_entries_for_the_next_start():
     app.answer("KestovaPennora", 6)  # Yes
     app.wait_for_main_window()
     assert app.page() == EDITOR_PAGE
-    assert probe("text", str(DBEDIT1))[1] == "地址Home"
+    assert harness.item_text(DBEDIT1) == "地址Home"
     app.click_strip_image("close")
     app.dialog_text("退出 Pennora")
     app.answer("退出 Pennora", 6)  # save

@@ -4,7 +4,7 @@ import configparser
 import os
 
 import harness
-from harness import Pennora, probe, probe_rect
+from harness import Pennora, probe
 
 FILL_PAGE, EDITOR_PAGE = 0, 1
 
@@ -65,7 +65,7 @@ def test_closing_by_the_strip_writes_position_and_text_matrix_keys():
         file.write("[Options]\nMinimizeWhenDrag=0\n[Position]\nLeft=200\nTop=120\n"
                    "[StartPosition]\nX=250\nY=150\n[ChineseGroup]\nFillText=\n")
     app.start().wait_for_main_window()
-    harness.click_rect(probe_rect("tool-button", "1050", "1052")[:4])
+    harness.click_tool_button(1050, 1052)
     harness.wait_for(lambda: probe("dragfill-items")[1].splitlines() == ["地址"], what="the drag-fill window")
     app.click_strip_image("close")
     assert app.wait_for_exit() == 0, "closing without changes asks nothing and ends"

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "matrix/MatrixMaker.h"
+#include "ui/GbkText.h"
+#include "ui/GbkText.h"
 
 namespace {
 
@@ -61,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
 
     for (std::size_t limit = 0; limit <= pennora::kFrontLimit; ++limit) {
-        const std::string kept = pennora::LimitBytes(front, limit);
+        const std::string kept = pennora::CutToWidth(front, limit);
         if (kept.size() > limit || front.compare(0, kept.size(), kept) != 0) std::abort();
     }
 

@@ -19,12 +19,10 @@
 //   Probe read-data <file>         -> each entry of a data file as "title<TAB>content" (CR, LF and TAB
 //                                     written as \r, \n, \t; null as <null>), or "unreadable"
 //   Probe set-clipboard <text>     -> puts the text on the clipboard as Unicode text
-//   Probe text <id>                -> the text of the main window's control <id>
 //   Probe check <id>               -> the state of check box <id>: 0, 1 or 2 (indeterminate)
 //   Probe dragfill                 -> "shown=<0|1> left top right bottom" of the drag-fill window
 //   Probe dragfill-items           -> the titles of its list, one a line
 //   Probe dragfill-item-rect <i>   -> screen rectangle of item <i> of its list
-//   Probe tool-button <bar> <id>   -> "left top right bottom pressed" of button <id> of tool bar <bar>
 //   Probe focus                    -> the control id of the main window's focused control
 //   Probe item-text <id>           -> the ANSI text of the main window's control <id>, its bytes in hex
 //   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
@@ -71,10 +69,11 @@ void Print(const std::string& line) {
 // WM_GETTEXT itself: for a window of another process GetWindowText gives only
 // the caption stored with the window, not an edit box's text.
 std::string WindowText(HWND window) {
-    wchar_t text[4096] = {};
-    SendMessageW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    char ansi[8192] = {};
-    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+    std::wstring text(std::size_t(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(std::size_t(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), ansi.data(), size, nullptr, nullptr);
     return ansi;
 }
 
@@ -259,10 +258,7 @@ std::string Hex(const std::string& bytes) {
 int ShowItemText(int id) {
     HWND control = FindControl(id);
     if (!control) return 1;
-    // GetWindowTextA does not read a control of another process; WM_GETTEXT does.
-    std::vector<char> text(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0) * 2 + 1);
-    LRESULT length = SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    Print(Hex(std::string(text.data(), std::size_t(length))));
+    Print(Hex(WindowText(control)));
     return 0;
 }
 
@@ -350,14 +346,6 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
-// GetWindowTextA does not ask a window of another process for its text; the
-// message does (the system carries the buffer across).
-std::string ControlText(HWND control) {
-    std::vector<char> text(size_t(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1);
-    SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
-}
-
 int ShowBrowserPage() {
     HWND editKey = FindControl(IDC_EDITKEY);
     if (!editKey) return 1;
@@ -365,8 +353,8 @@ int ShowBrowserPage() {
     auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(page, id)) ? "1" : "0"; };
     Print(std::string("edits=") + enabled(IDC_EDITKEY) + " apply=" + enabled(IDC_BTNAPPLY) + " cancel=" +
           enabled(IDC_BTNCANCEL));
-    Print(OneLine(ControlText(editKey)));
-    Print(OneLine(ControlText(GetDlgItem(page, IDC_MEMOVALUE))));
+    Print(OneLine(WindowText(editKey)));
+    Print(OneLine(WindowText(GetDlgItem(page, IDC_MEMOVALUE))));
     return 0;
 }
 
@@ -407,13 +395,6 @@ int SetClipboard(const std::string& ansi) {
     bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
     CloseClipboard();
     return set ? 0 : 1;
-}
-
-int ShowText(int id) {
-    HWND control = FindControl(id);
-    if (!control) return 1;
-    Print(Escaped(WindowText(control)));
-    return 0;
 }
 
 int ShowCheck(int id) {
@@ -461,19 +442,10 @@ int ShowDragFillItemRect(int index) {
     return 0;
 }
 
-int ShowToolButton(int toolBarId, int buttonId) {
-    HWND toolBar = FindControl(toolBarId);
-    RECT rect;
-    if (!toolBar || !RemoteItemRect(toolBar, TB_GETRECT, buttonId, rect)) return 1;
-    const bool pressed = SendMessageA(toolBar, TB_ISBUTTONCHECKED, buttonId, 0) != 0;
-    Print(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
-          std::to_string(rect.bottom) + " " + (pressed ? "1" : "0"));
-    return 0;
-}
-
 int ShowFocus() {
     HWND main = MainWindow();
-    GUITHREADINFO info{sizeof info};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
     if (!main || !GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
     Print(std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0));
     return 0;
@@ -498,12 +470,10 @@ int main(int argc, char** argv) {
     if (command == "menu-items" && argc > 4) return ShowMenuItems(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (command == "read-data" && argc > 2) return ReadData(argv[2]);
     if (command == "set-clipboard" && argc > 2) return SetClipboard(argv[2]);
-    if (command == "text" && argc > 2) return ShowText(std::atoi(argv[2]));
     if (command == "check" && argc > 2) return ShowCheck(std::atoi(argv[2]));
     if (command == "dragfill") return ShowDragFill();
     if (command == "dragfill-items") return ShowDragFillItems();
     if (command == "dragfill-item-rect" && argc > 2) return ShowDragFillItemRect(std::atoi(argv[2]));
-    if (command == "tool-button" && argc > 3) return ShowToolButton(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "focus") return ShowFocus();
     if (command == "item-text" && argc > 2) return ShowItemText(std::atoi(argv[2]));
     if (command == "item-shown" && argc > 2) return ShowItemShown(std::atoi(argv[2]));
@@ -516,7 +486,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
-                 "read-data FILE|set-clipboard TEXT|text ID|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
-                 "tool-button BAR ID|focus\n");
+                 "read-data FILE|set-clipboard TEXT|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
+                 "focus\n");
     return 2;
 }

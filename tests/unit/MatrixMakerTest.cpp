@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeTextSurface.h"
+#include "ui/GbkText.h"
 
 namespace pennora {
 namespace {
@@ -52,10 +53,10 @@ TEST(MatrixText, FrontIsTrimmedOfControlBytesAndSpacesOnlyAndFieldsCutAtCharacte
     EXPECT_EQ(TrimFront("\xA1\xA1水\xA1\xA1"), "\xA1\xA1水\xA1\xA1");
     EXPECT_EQ(TrimFront("   "), "");
 
-    EXPECT_EQ(LimitBytes("水水水", 4), "水水");
-    EXPECT_EQ(LimitBytes("a水", 2), "a");
-    EXPECT_EQ(LimitBytes("abcde", 4), "abcd");
-    EXPECT_EQ(LimitBytes("灌", 2), "灌");
+    EXPECT_EQ(CutToWidth("水水水", 4), "水水");
+    EXPECT_EQ(CutToWidth("a水", 2), "a");
+    EXPECT_EQ(CutToWidth("abcde", 4), "abcd");
+    EXPECT_EQ(CutToWidth("灌", 2), "灌");
 
     EXPECT_EQ(MemoText({"ab", "cd"}), "ab\r\ncd\r\n");
 }

@@ -1,0 +1,27 @@
+#pragma once
+// Texts between the product's ANSI (GBK) bytes and the Unicode form that
+// Unicode controls and the clipboard hold.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace pennora {
+
+inline std::string ToAnsi(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+inline std::wstring ToWide(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(std::size_t(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), out.data(), size);
+    return out;
+}
+
+}  // namespace pennora
