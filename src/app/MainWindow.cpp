@@ -279,6 +279,7 @@ void MainWindow::CreateChildren() {
 
     CreatePages();
     Layout();
+    FitToPages();
 }
 
 void MainWindow::CreatePages() {
@@ -317,6 +318,7 @@ void MainWindow::EnsurePage(int index) {
     if (index < 0 || index >= int(pageMakers_.size()) || pages_[index] || !pageMakers_[index]) return;
     std::exchange(pageMakers_[index], nullptr)();
     Layout();
+    FitToPages();
 }
 
 // Puts a page in its place of the page area; every page hands its hints to
@@ -349,6 +351,29 @@ void MainWindow::Layout() {
     }
 }
 
+// The pages' horizontal dialog units follow the average character width of
+// their font, which on some systems grows faster than the DPI: the window
+// widens, about its centre, to show every page's controls whole.
+void MainWindow::FitToPages() {
+    int need = 0;
+    for (PageDialog* page : pages_) {
+        if (page) need = std::max(need, page->contentWidth());
+    }
+    RECT pageControl{0, 0, need, 0};
+    SendMessageA(pageControl1_, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&pageControl));
+    const int width = pageControl.right - pageControl.left;
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (client.right >= width) return;
+    RECT bounds{0, 0, width, client.bottom};
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi_);
+    RECT place;
+    GetWindowRect(hwnd(), &place);
+    const int newWidth = bounds.right - bounds.left;
+    SetWindowPos(hwnd(), nullptr, place.left - (newWidth - (place.right - place.left)) / 2, place.top, newWidth,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The window moved to a monitor of another DPI, or that monitor's scale
 // changed: fonts, paddings and pages follow, in the place the system suggests.
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
@@ -367,6 +392,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
+    FitToPages();
 }
 
 int MainWindow::activePage() const { return int(SendMessageA(pageControl1_, TCM_GETCURSEL, 0, 0)); }

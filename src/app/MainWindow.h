@@ -140,6 +140,7 @@ private:
     void AddPage(PageIndex index, PageDialog& page);
     void EnsurePage(int index);
     void Layout();
+    void FitToPages();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void ShowMenuOfButton(int buttonId);
     void OpenMenuByMnemonic(char key);

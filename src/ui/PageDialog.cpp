@@ -1,5 +1,6 @@
 #include "ui/PageDialog.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/win32/Dpi.h"
@@ -12,6 +13,12 @@ namespace pennora {
 PageDialog::PageDialog(int templateId, HWND parent, bool unicode) {
     CreateChild(templateId, parent, unicode);
     dpi_ = WindowDpi(hwnd());
+    for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        contentWidth_ = std::max(contentWidth_, int(place.right));
+    }
 }
 
 // The dialog manager sized the controls and made the template's font for the
@@ -21,6 +28,7 @@ void PageDialog::RescaleForDpi(int toDpi) {
     if (fromDpi == toDpi) return;
     const HFONT templateFont = rescaledFont_ ? rescaledFont_.get() : reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
     OwnedFont font = RescaleFont(templateFont, fromDpi, toDpi);
+    contentWidth_ = RescaleToDpi(contentWidth_, fromDpi, toDpi);
     for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT place;
         GetWindowRect(child, &place);

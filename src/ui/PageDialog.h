@@ -32,6 +32,9 @@ public:
 
     // The DPI the page is laid out for.
     int dpi() const { return dpi_; }
+    // How far right its template puts its controls at that DPI: the least
+    // client width that shows them whole.
+    int contentWidth() const { return contentWidth_; }
     // The page's window moved to a monitor of another DPI: the controls'
     // places, sizes and fonts follow it.
     void RescaleForDpi(int toDpi);
@@ -58,6 +61,7 @@ private:
     void Hint(const std::string& text);
     HWND tooltip_ = nullptr;
     int dpi_ = kDesignDpi;
+    int contentWidth_ = 0;
     OwnedFont rescaledFont_;  // the template's font at the DPI the page moved to
 };
 
