@@ -13,6 +13,10 @@ public:
 
     void SetVersionLine(const std::string& text) const;
 
+    // The page moved to a monitor of another DPI: the banner is made again
+    // at that DPI's size, and the margins follow.
+    void ShowBannerAt(int dpi);
+
 private:
     OwnedBitmap banner_;
 };

@@ -5,13 +5,16 @@
 // page which buttons show pressed.
 #include <functional>
 
+#include "platform/win32/Owned.h"
 #include "ui/PageDialog.h"
 
 namespace pennora {
 
 class FillPage final : public PageDialog {
 public:
-    FillPage(HWND parent, HIMAGELIST imageListMain);
+    // ToolBar3's images (ImageListMain) are drawn for the page's DPI.
+    explicit FillPage(HWND parent);
+    ~FillPage() override;
 
     std::function<void()> onDragFillClick;  // ToolButtonDragFillClick
     std::function<void()> onHotKeyClick;    // ToolButtonHotKeyClick
@@ -22,8 +25,15 @@ public:
     void SetPressed(int buttonId, bool pressed) const;
     bool IsPressed(int buttonId) const;
 
+    // The page moved to a monitor of another DPI: ToolBar3's buttons and
+    // images take that DPI's size.
+    void ShowImagesAt(int dpi);
+
 protected:
     bool OnButtonClicked(int id) override;
+
+private:
+    OwnedImageList images_;
 };
 
 }  // namespace pennora

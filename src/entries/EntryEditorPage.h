@@ -17,6 +17,10 @@ public:
     EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath);
     ~EntryEditorPage() override;
 
+    // The page moved to a monitor of another DPI: the tool bar's and the
+    // grid's images are drawn for it.
+    void ShowImagesAt(int dpi);
+
 protected:
     bool OnButtonClicked(int id) override;
     bool OnCommand(int id, int code, HWND control) override;

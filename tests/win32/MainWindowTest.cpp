@@ -34,6 +34,7 @@
 #include "platform/win32/Win32HotKeyApi.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "win32/IconSize.h"
 
 namespace pennora {
 namespace {
@@ -513,20 +514,11 @@ TEST_F(MainWindowTest, TrayIconsAreOfTheSmallIconSize) {
     MessageBoxAnswerer answerer;  // the hot key's notice
     app_->Minimize();
     DispatchPending();
-    auto width = [](HICON icon) {
-        ICONINFO info{};
-        if (!GetIconInfo(icon, &info)) return -1;
-        BITMAP bitmap{};
-        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return int(bitmap.bmWidth);
-    };
-    EXPECT_EQ(width(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(testing::IconWidth(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
     main_->hotKeyFill().ToolButtonHotKeyClick();
     DispatchPending();
     ASSERT_TRUE(main_->flags().hotKeyOn);
-    EXPECT_EQ(width(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(testing::IconWidth(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
     main_->hotKeyFill().ToolButtonHotKeyClick();
 }
 
