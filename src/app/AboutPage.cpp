@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "platform/win32/Dpi.h"
 #include "ui/DpiScale.h"
 #include "ui/resource.h"
 
@@ -15,7 +14,9 @@ constexpr int kVersionLineHeight = 40;
 
 }  // namespace
 
-AboutPage::AboutPage(HWND parent) : PageDialog(IDD_TABSHEET3, parent) { ShowBannerAt(WindowDpi(hwnd())); }
+AboutPage::AboutPage(HWND parent) : PageDialog(IDD_TABSHEET3, parent) { ShowBannerAt(dpi()); }
+
+void AboutPage::OnDpiChanged(int /*fromDpi*/, int toDpi) { ShowBannerAt(toDpi); }
 
 void AboutPage::ShowBannerAt(int dpi) {
     OwnedBitmap banner = LoadBannerBitmap(GetModuleHandleA(nullptr), dpi);

@@ -3,7 +3,6 @@
 #include <iterator>
 #include <utility>
 
-#include "platform/win32/Dpi.h"
 #include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
 #include "ui/resource.h"
@@ -30,21 +29,20 @@ void SetButtonSize(HWND toolBar, int dpi) {
 }  // namespace
 
 FillPage::FillPage(HWND parent) : PageDialog(IDD_TABSHEET1, parent) {
-    const int dpi = WindowDpi(hwnd());
-    images_ = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, dpi);
+    images_ = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, dpi());
     HWND toolBar3 = Item(IDC_TOOLBAR3);
-    SetButtonSize(toolBar3, dpi);
+    SetButtonSize(toolBar3, dpi());
     AddToolButtons(toolBar3, images_.get(), kToolBar3, int(std::size(kToolBar3)));
 }
 
 // The tool bar goes before the image list it shows.
 FillPage::~FillPage() { Destroy(); }
 
-void FillPage::ShowImagesAt(int dpi) {
-    OwnedImageList images = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, dpi);
+void FillPage::OnDpiChanged(int /*fromDpi*/, int toDpi) {
+    OwnedImageList images = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, toDpi);
     HWND toolBar3 = Item(IDC_TOOLBAR3);
     SendMessageA(toolBar3, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
-    SetButtonSize(toolBar3, dpi);
+    SetButtonSize(toolBar3, toDpi);
     SendMessageA(toolBar3, TB_AUTOSIZE, 0, 0);
     images_ = std::move(images);  // the tool bar shows the new list before the old one goes
 }

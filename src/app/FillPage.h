@@ -25,12 +25,10 @@ public:
     void SetPressed(int buttonId, bool pressed) const;
     bool IsPressed(int buttonId) const;
 
-    // The page moved to a monitor of another DPI: ToolBar3's buttons and
-    // images take that DPI's size.
-    void ShowImagesAt(int dpi);
-
 protected:
     bool OnButtonClicked(int id) override;
+    // ToolBar3's buttons and images take the new DPI's size.
+    void OnDpiChanged(int fromDpi, int toDpi) override;
 
 private:
     OwnedImageList images_;

@@ -17,15 +17,12 @@ public:
     EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath);
     ~EntryEditorPage() override;
 
-    // The page moved to a monitor of another DPI: the tool bar's and the
-    // grid's images are drawn for it.
-    void ShowImagesAt(int dpi);
-
 protected:
     bool OnButtonClicked(int id) override;
     bool OnCommand(int id, int code, HWND control) override;
     LRESULT OnNotify(const NMHDR& header) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnDpiChanged(int fromDpi, int toDpi) override;
 
 private:
     // Shows the store's rows and current entry.
@@ -37,8 +34,11 @@ private:
     };
 
     void CreateToolBar();
+    // The tool bar's and the grid's images drawn for `dpi`.
+    void ShowImagesAt(int dpi);
     void Layout();
     int SplitterLeft() const;
+    int ColumnWidth(int gridWidth) const;
     bool OverSplitter(POINT inPage) const;
     void ShowText(int id, const std::optional<std::string>& text);
     void ShowFlag(int id, const std::optional<bool>& flag);

@@ -26,6 +26,7 @@ public:
     ~TitleStrip() override;
 
     void SetCaption(const std::string& caption);
+    void SetFont(HFONT font);
     // Spans `width` at the top of the parent, Height() high.
     void Layout(int width);
     // The strip's height at its DPI.
