@@ -7,6 +7,8 @@
 #include "platform/Error.h"
 #include "platform/win32/Dpi.h"
 
+#include "platform/win32/LateBound.h"
+
 namespace pennora {
 namespace {
 
@@ -15,11 +17,7 @@ namespace {
 // in) is a noticeable part of start-up under Wine.
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* record) {
     using Function = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
-    static const Function function = [] {
-        HMODULE shell = LoadLibraryA("shell32.dll");
-        return shell ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconA")))
-                     : nullptr;
-    }();
+    static const auto function = LateBound<Function>("shell32.dll", "Shell_NotifyIconA");
     return function ? function(message, record) : FALSE;
 }
 
@@ -96,7 +94,7 @@ bool TrayIcon::ShowBalloon(const char* title, const char* text) {
     std::strncpy(balloon.szInfoTitle, title, sizeof balloon.szInfoTitle - 1);
     std::strncpy(balloon.szInfo, text, sizeof balloon.szInfo - 1);
     balloon.dwInfoFlags = NIIF_WARNING;
-    return Shell_NotifyIconA(NIM_MODIFY, &balloon) != FALSE;
+    return NotifyIcon(NIM_MODIFY, &balloon) != FALSE;
 }
 
 }  // namespace pennora
