@@ -6,7 +6,6 @@
 
 #include "platform/Error.h"
 #include "platform/win32/Dpi.h"
-
 #include "platform/win32/LateBound.h"
 
 namespace pennora {
