@@ -17,18 +17,42 @@ strip='#A9B7DC'
 navy='#2B3F73'
 red='#C0392B'
 
+# Pictures shown at a higher display scale come in sets drawn for it from
+# the same drawings (not enlarged from the small ones): percent of the
+# 96-DPI size, and the name suffix of the set's resource and file.
+scales=(125 150 200)
+
+# A design size at a scale, rounded to the nearest pixel, halves up.
+scaled() {  # scaled SIZE PERCENT
+    echo $(( ($1 * $2 + 50) / 100 ))
+}
+
 # Draws a picture designed on a grid of `units` at `size` pixels: renders at
 # four times the size, then averages 4x4 blocks, which smooths the edges.
 render() {  # render MVG_FILE UNITS SIZE OUT.png
-    local k=$((4 * $3 / $2)) s=$((4 * $3))
+    local k s=$((4 * $3))
+    k=$(awk "BEGIN { print 4 * $3 / $2 }")
     convert -size ${s}x${s} xc:none -draw "scale $k,$k $(tr '\n' ' ' < "$1")" -scale 25% "$4"
 }
 
 # A 24-bit tile for the image list: opaque where the picture covers at least
 # half a pixel (blended over a light button face), magenta elsewhere.
-masked() {  # masked IN.png OUT.png
-    convert -size 32x32 xc:'#FF00FF' \( "$1" -background '#F0F0F0' -flatten \) \
-        \( "$1" -alpha extract -threshold 50% \) -composite "$2"
+masked() {  # masked IN.png SIZE OUT.png
+    convert -size $2x$2 xc:'#FF00FF' \( "$1" -background '#F0F0F0' -flatten \) \
+        \( "$1" -alpha extract -threshold 50% \) -composite "$3"
+}
+
+# An image list's bitmap: the tiles of drawings NAMES (files $work/NAME.mvg,
+# designed on a 32-unit grid) side by side at SIZE pixels each.
+strip_of_tiles() {  # strip_of_tiles SIZE OUT.bmp NAMES...
+    local size=$1 out=$2 name tiles=()
+    shift 2
+    for name in "$@"; do
+        render "$work/$name.mvg" 32 "$size" "$work/$name-$size.png"
+        masked "$work/$name-$size.png" "$size" "$work/tile-$name-$size.png"
+        tiles+=("$work/tile-$name-$size.png")
+    done
+    convert "${tiles[@]}" +append -alpha off -type TrueColor "BMP3:$out"
 }
 
 # ---- About page banner, 440 x 150 ------------------------------------------
@@ -64,8 +88,13 @@ fill #C0392B polygon 52,24 56,20 64,28 60,32
 fill #E8C98A polygon 30,46 38,54 24,60
 fill #1E2D57 polygon 24,60 26,54 30,58
 EOF
-for size in 16 32 48; do render "$work/pen.mvg" 64 $size "$work/pen$size.png"; done
-convert "$work/pen16.png" "$work/pen32.png" "$work/pen48.png" "$res/Pennora.ico"
+# Small icons at 100, 125, 150 and 200 percent, large ones up to 200 percent.
+icons=()
+for size in 16 20 24 32 40 48 64; do
+    render "$work/pen.mvg" 64 $size "$work/pen$size.png"
+    icons+=("$work/pen$size.png")
+done
+convert "${icons[@]}" "$res/Pennora.ico"
 
 # ---- ImageListMain: five 32 x 32 tiles on a 32-unit grid -------------------
 # 0 drag fill: a hand dragging a line of text
@@ -114,13 +143,10 @@ fill none line 17,21 25,21 line 21,17 21,25 ellipse 21,21 1.8,4 0,360
 stroke #FFFFFF stroke-width 5 stroke-linecap round line 5,29 27,3
 stroke #C0392B stroke-width 3 stroke-linecap round line 5,29 27,3
 EOF
-tiles=()
-for i in 0 1 2 3 4; do
-    render "$work/$i.mvg" 32 32 "$work/$i.png"
-    masked "$work/$i.png" "$work/tile$i.png"
-    tiles+=("$work/tile$i.png")
+strip_of_tiles 32 "$res/ImageListMain.bmp" 0 1 2 3 4
+for scale in "${scales[@]}"; do
+    strip_of_tiles "$(scaled 32 "$scale")" "$res/ImageListMain_$scale.bmp" 0 1 2 3 4
 done
-convert "${tiles[@]}" +append -alpha off -type TrueColor "BMP3:$res/ImageListMain.bmp"
 
 # ---- ImgLstEditData: eight 16 x 16 tiles on a 32-unit grid -----------------
 # 0 save, 1 new, 2 delete, 3 and 5 unused (a plain form), 4 help, 6 prior, 7 next
@@ -148,25 +174,39 @@ EOF
 cat > "$work/e7.mvg" <<'EOF'
 stroke none fill #3D5CB0 polygon 10,5 10,27 25,16
 EOF
-edit=()
-for i in 0 1 2 3 4 5 6 7; do
-    render "$work/e$i.mvg" 32 16 "$work/e$i.png"
-    convert -size 16x16 xc:'#FF00FF' \( "$work/e$i.png" -background '#F0F0F0' -flatten \) \
-        \( "$work/e$i.png" -alpha extract -threshold 50% \) -composite "$work/etile$i.png"
-    edit+=("$work/etile$i.png")
+strip_of_tiles 16 "$res/ImgLstEditData.bmp" e0 e1 e2 e3 e4 e5 e6 e7
+for scale in "${scales[@]}"; do
+    strip_of_tiles "$(scaled 16 "$scale")" "$res/ImgLstEditData_$scale.bmp" e0 e1 e2 e3 e4 e5 e6 e7
 done
-convert "${edit[@]}" +append -alpha off -type TrueColor "BMP3:$res/ImgLstEditData.bmp"
 
 # ---- Tray icon while the hot key is on: tile 1 as an icon ------------------
-render "$work/1.mvg" 32 16 "$work/key16.png"
-convert "$work/key16.png" "$work/1.png" "$res/HotKey.ico"
+# At the small-icon sizes of 100, 125, 150 and 200 percent.
+keys=()
+for size in 16 20 24 32; do
+    render "$work/1.mvg" 32 $size "$work/key$size.png"
+    keys+=("$work/key$size.png")
+done
+convert "${keys[@]}" "$res/HotKey.ico"
 
 # ---- Title-strip glyphs, 16 x 14 on the strip colour -----------------------
-convert -size 64x56 xc:"$strip" -draw "scale 4,4 stroke $navy stroke-width 2 line 4,10 12,10" \
-    -scale 25% -alpha off -type TrueColor "BMP3:$res/StripMinimize.bmp"
-convert -size 64x56 xc:"$strip" \
-    -draw "scale 4,4 stroke $navy stroke-width 1.8 line 4.5,3.5 11.5,10.5 line 11.5,3.5 4.5,10.5" \
-    -scale 25% -alpha off -type TrueColor "BMP3:$res/StripClose.bmp"
+# A glyph at a scale: drawn at four times its size and averaged down; a
+# height that does not scale evenly keeps the drawing centred.
+glyph() {  # glyph PERCENT DRAWING OUT.bmp
+    local width height k shift
+    width=$(scaled 16 "$1") height=$(scaled 14 "$1")
+    k=$(awk "BEGIN { print 4 * $1 / 100 }")
+    shift=$(awk "BEGIN { print (4 * $height - 14 * $k) / 2 }")
+    convert -size $((4 * width))x$((4 * height)) xc:"$strip" -draw "translate 0,$shift scale $k,$k $2" \
+        -scale 25% -alpha off -type TrueColor "BMP3:$3"
+}
+minimize="stroke $navy stroke-width 2 line 4,10 12,10"
+close="stroke $navy stroke-width 1.8 line 4.5,3.5 11.5,10.5 line 11.5,3.5 4.5,10.5"
+glyph 100 "$minimize" "$res/StripMinimize.bmp"
+glyph 100 "$close" "$res/StripClose.bmp"
+for scale in "${scales[@]}"; do
+    glyph "$scale" "$minimize" "$res/StripMinimize_$scale.bmp"
+    glyph "$scale" "$close" "$res/StripClose_$scale.bmp"
+done
 
 # ---- Drag cursor -------------------------------------------------------------
 python3 "$here/make_cursor.py" "$res/DragCursor.cur"

@@ -1,17 +1,33 @@
 #include "app/AboutPage.h"
 
+#include <utility>
+
+#include "ui/DpiScale.h"
 #include "ui/resource.h"
 
 namespace pennora {
+namespace {
 
-AboutPage::AboutPage(HWND parent) : PageDialog(IDD_TABSHEET3, parent) {
-    banner_ = LoadBannerBitmap(GetModuleHandleA(nullptr));
-    SendDlgItemMessageA(hwnd(), IDC_IMAGE2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
+// At 96 DPI.
+constexpr int kMargin = 8;
+constexpr int kVersionLineHeight = 40;
+
+}  // namespace
+
+AboutPage::AboutPage(HWND parent) : PageDialog(IDD_TABSHEET3, parent) { ShowBannerAt(dpi()); }
+
+void AboutPage::OnDpiChanged(int /*fromDpi*/, int toDpi) { ShowBannerAt(toDpi); }
+
+void AboutPage::ShowBannerAt(int dpi) {
+    OwnedBitmap banner = LoadBannerBitmap(GetModuleHandleA(nullptr), dpi);
+    SendDlgItemMessageA(hwnd(), IDC_IMAGE2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.get()));
+    banner_ = std::move(banner);  // the control shows the new bitmap before the old one goes
     BITMAP size{};
     GetObjectA(banner_.get(), sizeof size, &size);
-    constexpr int kMargin = 8;
-    MoveWindow(Item(IDC_IMAGE2), kMargin, kMargin, size.bmWidth, size.bmHeight, FALSE);
-    MoveWindow(Item(IDC_LABEL1), kMargin, 2 * kMargin + size.bmHeight, size.bmWidth, 40, FALSE);
+    const int margin = ScaleToDpi(kMargin, dpi);
+    MoveWindow(Item(IDC_IMAGE2), margin, margin, size.bmWidth, size.bmHeight, TRUE);
+    MoveWindow(Item(IDC_LABEL1), margin, 2 * margin + size.bmHeight, size.bmWidth,
+               ScaleToDpi(kVersionLineHeight, dpi), TRUE);
 }
 
 void AboutPage::SetVersionLine(const std::string& text) const { SetItemText(IDC_LABEL1, text); }

@@ -13,7 +13,14 @@ public:
 
     void SetVersionLine(const std::string& text) const;
 
+protected:
+    // The banner is made again at the new DPI's size; the margins follow.
+    void OnDpiChanged(int fromDpi, int toDpi) override;
+
 private:
+    // The banner at `dpi`'s size, the version line below it.
+    void ShowBannerAt(int dpi);
+
     OwnedBitmap banner_;
 };
 

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/ImageResize.h"
 #include "platform/Error.h"
+#include "ui/DpiScale.h"
 
 namespace pennora {
 
@@ -37,8 +39,11 @@ std::vector<std::uint8_t> LoadRcData(HMODULE module, const char* name) {
     return {bytes, bytes + SizeofResource(module, found)};
 }
 
-OwnedBitmap LoadBannerBitmap(HMODULE module) {
-    return CreateBannerBitmap(DecodeJpeg(LoadRcData(module, kBannerResource)));
+OwnedBitmap LoadBannerBitmap(HMODULE module, int dpi) {
+    const JpegImage image = DecodeJpeg(LoadRcData(module, kBannerResource));
+    const int width = ScaleToDpi(image.width, dpi), height = ScaleToDpi(image.height, dpi);
+    if (width == image.width && height == image.height) return CreateBannerBitmap(image);
+    return CreateBannerBitmap(ResizeImage(image, width, height));
 }
 
 }  // namespace pennora

@@ -21,7 +21,9 @@ OwnedBitmap CreateBannerBitmap(const JpegImage& image);
 // the module has none of that name.
 std::vector<std::uint8_t> LoadRcData(HMODULE module, const char* name);
 
-// Decodes the module's RCDATA "BANNER" into a bitmap; throws pennora::Error.
-OwnedBitmap LoadBannerBitmap(HMODULE module);
+// Decodes the module's RCDATA "BANNER" into a bitmap of its size at `dpi`
+// (its pixel size at 96 DPI), resampled smoothly at any other DPI; throws
+// pennora::Error.
+OwnedBitmap LoadBannerBitmap(HMODULE module, int dpi);
 
 }  // namespace pennora

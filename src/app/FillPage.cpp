@@ -1,13 +1,17 @@
 #include "app/FillPage.h"
 
 #include <iterator>
+#include <utility>
 
+#include "ui/DpiImages.h"
+#include "ui/DpiScale.h"
 #include "ui/resource.h"
 
 namespace pennora {
 namespace {
 
-constexpr int kImageSize = 32;
+constexpr int kImageSize = 32;  // ImageListMain's tiles at 96 DPI
+constexpr int kButtonSize = kImageSize + 12;
 
 // Images of ImageListMain: 0 drag fill, 1 hot key, 2 help, 4 hide browser.
 constexpr PageDialog::ToolButton kToolBar3[] = {
@@ -17,12 +21,30 @@ constexpr PageDialog::ToolButton kToolBar3[] = {
     {IDC_TOOLBUTTONHELP, 2, BTNS_BUTTON, "帮助"},
 };
 
+void SetButtonSize(HWND toolBar, int dpi) {
+    const int size = ScaleToDpi(kButtonSize, dpi);
+    SendMessageA(toolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(size, size));
+}
+
 }  // namespace
 
-FillPage::FillPage(HWND parent, HIMAGELIST imageListMain) : PageDialog(IDD_TABSHEET1, parent) {
+FillPage::FillPage(HWND parent) : PageDialog(IDD_TABSHEET1, parent) {
+    images_ = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, dpi());
     HWND toolBar3 = Item(IDC_TOOLBAR3);
-    SendMessageA(toolBar3, TB_SETBUTTONSIZE, 0, MAKELPARAM(kImageSize + 12, kImageSize + 12));
-    AddToolButtons(toolBar3, imageListMain, kToolBar3, int(std::size(kToolBar3)));
+    SetButtonSize(toolBar3, dpi());
+    AddToolButtons(toolBar3, images_.get(), kToolBar3, int(std::size(kToolBar3)));
+}
+
+// The tool bar goes before the image list it shows.
+FillPage::~FillPage() { Destroy(); }
+
+void FillPage::OnDpiChanged(int /*fromDpi*/, int toDpi) {
+    OwnedImageList images = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, toDpi);
+    HWND toolBar3 = Item(IDC_TOOLBAR3);
+    SendMessageA(toolBar3, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    SetButtonSize(toolBar3, toDpi);
+    SendMessageA(toolBar3, TB_AUTOSIZE, 0, 0);
+    images_ = std::move(images);  // the tool bar shows the new list before the old one goes
 }
 
 void FillPage::SetPressed(int buttonId, bool pressed) const {

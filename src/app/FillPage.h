@@ -5,13 +5,16 @@
 // page which buttons show pressed.
 #include <functional>
 
+#include "platform/win32/Owned.h"
 #include "ui/PageDialog.h"
 
 namespace pennora {
 
 class FillPage final : public PageDialog {
 public:
-    FillPage(HWND parent, HIMAGELIST imageListMain);
+    // ToolBar3's images (ImageListMain) are drawn for the page's DPI.
+    explicit FillPage(HWND parent);
+    ~FillPage() override;
 
     std::function<void()> onDragFillClick;  // ToolButtonDragFillClick
     std::function<void()> onHotKeyClick;    // ToolButtonHotKeyClick
@@ -24,6 +27,11 @@ public:
 
 protected:
     bool OnButtonClicked(int id) override;
+    // ToolBar3's buttons and images take the new DPI's size.
+    void OnDpiChanged(int fromDpi, int toDpi) override;
+
+private:
+    OwnedImageList images_;
 };
 
 }  // namespace pennora

@@ -61,10 +61,6 @@ constexpr MenuButton kMenuButtons[] = {
     {IDC_TOOLBUTTON_HELP_MENU, "帮助(&H)", 'H', 2},
 };
 
-// Images of ImageListMain, 32 x 32, magenta transparent.
-constexpr int kImageSize = 32;
-constexpr int kImageHotKey = 1;
-
 constexpr const char* kDeliveryRefusedText = "目标窗口拒绝了输入的文字（它可能以更高的权限运行），文字没有完整送达。";
 
 constexpr const wchar_t* kEndSessionBlockReason = L"Pennora 有尚未保存的数据项修改。";
@@ -157,10 +153,6 @@ void MainWindow::FormCreate() {
     // The fill page may have been shown before the settings were read.
     if (activePage() == kFillPage) TabSheet1Show();
 
-    hotKeyIcon_.reset(static_cast<HICON>(CopyImage(ImageList_GetIcon(imageListMain_.get(), kImageHotKey, ILD_NORMAL),
-                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), LR_COPYDELETEORG)));
-
     RestoreMatrixFields();
 }
 
@@ -248,12 +240,7 @@ void MainWindow::CreateChildren() {
 
     mainMenu1_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1)));
     popupMenuMain_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN)));
-    // The tray shows icons at the small size: loaded (or scaled) to it, they
-    // stay sharp.
-    const int smallWidth = GetSystemMetrics(SM_CXSMICON), smallHeight = GetSystemMetrics(SM_CYSMICON);
-    appIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, smallWidth, smallHeight, LR_SHARED));
-    imageListMain_.reset(ImageList_LoadImageA(instance, "IMAGELISTMAIN", kImageSize, 0, RGB(255, 0, 255),
-                                              IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    trayIcon_.LoadPictures(dpi_);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     toolBar5_ = CreateTextToolBar(hwnd(), IDC_TOOLBAR5, font_.get());
     for (const auto& button : kMenuButtons) {
@@ -290,7 +277,7 @@ void MainWindow::CreatePages() {
         item.pszText = const_cast<char*>(page.caption);
         SendMessageA(pageControl1_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
     }
-    fillPage_ = std::make_unique<FillPage>(hwnd(), imageListMain_.get());
+    fillPage_ = std::make_unique<FillPage>(hwnd());
     fillPage_->onShow = [this] { TabSheet1Show(); };
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
     fillPage_->onHideIEClick = [this] { HideIEWindow(fillPage_->IsPressed(IDC_TOOLBUTTONHIDEIE)); };
@@ -336,9 +323,9 @@ void MainWindow::Layout() {
     int width = client.right;
     panel11_->Layout(width);
     const int toolBarHeight = ToolBarHeight(toolBar5_);
-    MoveWindow(toolBar5_, 0, kStripHeight, width, toolBarHeight, TRUE);
+    MoveWindow(toolBar5_, 0, panel11_->Height(), width, toolBarHeight, TRUE);
     const int statusHeight = StatusBarHeight(statusBar1_);
-    int pagesTop = kStripHeight + toolBarHeight;
+    int pagesTop = panel11_->Height() + toolBarHeight;
     RECT pageArea{0, pagesTop, width, client.bottom - statusHeight};
     MoveWindow(pageControl1_, pageArea.left, pageArea.top, pageArea.right - pageArea.left,
                pageArea.bottom - pageArea.top, TRUE);
@@ -581,7 +568,7 @@ void MainWindow::Image7Click() { app_.Minimize(); }
 // The application went to the tray: hide its taskbar button, show the icon.
 void MainWindow::OnMin() {
     app_.ShowTaskbarWindow(false);
-    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? hotKeyIcon_.get() : appIcon_);
+    trayIcon_.Add(hwnd(), flags_.hotKeyOn ? TrayPicture::HotKey : TrayPicture::Application);
 }
 
 void MainWindow::WMTrayNotify(LPARAM mouseMessage) {
@@ -667,7 +654,9 @@ void MainWindow::ShowHotKeyOptions() {
 
 void MainWindow::MinimizeApplication() { app_.Minimize(); }
 
-void MainWindow::ChangeTrayIcon(bool hotKeyIcon) { trayIcon_.ChangeIcon(hotKeyIcon ? hotKeyIcon_.get() : appIcon_); }
+void MainWindow::ChangeTrayIcon(bool hotKeyIcon) {
+    trayIcon_.ChangeIcon(hotKeyIcon ? TrayPicture::HotKey : TrayPicture::Application);
+}
 
 void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 

@@ -179,9 +179,6 @@ private:
     // Pages that are made when first selected, so start-up does not pay for them.
     std::array<std::function<void()>, 6> pageMakers_{};
     StoredMatrixFields matrixFields_;  // the matrix page's fields until it is made
-    OwnedImageList imageListMain_;
-    OwnedIcon hotKeyIcon_;
-    HICON appIcon_ = nullptr;
     TrayIcon trayIcon_;
     OwnedMenu popupMenuMain_;
     UINT taskbarCreated_ = 0;

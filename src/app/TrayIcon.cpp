@@ -1,7 +1,11 @@
 #include "app/TrayIcon.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
 
+#include "platform/Error.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/LateBound.h"
 
 namespace pennora {
@@ -16,9 +20,33 @@ BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* record) {
     return function ? function(message, record) : FALSE;
 }
 
+OwnedIcon LoadSmallIcon(const char* name, int size) {
+    // Not shared: a shared icon is the one first loaded, whatever size is
+    // asked for later.
+    OwnedIcon icon(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, 0)));
+    if (!icon) throw Error(std::string("找不到图标资源 ") + name + "。");
+    return icon;
+}
+
 }  // namespace
 
-void TrayIcon::Add(HWND mainWindow, HICON icon) {
+void TrayIcon::LoadPictures(int dpi) {
+    const int size = SystemMetricForDpi(SM_CXSMICON, dpi);
+    OwnedIcon application = LoadSmallIcon("MAINICON", size);
+    OwnedIcon hotKey = LoadSmallIcon("HOTKEYICON", size);
+    application_ = std::move(application);
+    hotKey_ = std::move(hotKey);
+    // The shell shows its own copy of an icon, so the old handles may go
+    // before a shown icon is told its new picture.
+    trayData_.hIcon = IconOf(picture_);
+    if (added_) NotifyIcon(NIM_MODIFY, &trayData_);
+}
+
+HICON TrayIcon::IconOf(TrayPicture picture) const {
+    return picture == TrayPicture::HotKey ? hotKey_.get() : application_.get();
+}
+
+void TrayIcon::Add(HWND mainWindow, TrayPicture picture) {
     // The first form of the record for this build's architecture: 88 bytes in
     // a 32-bit build, 104 in a 64-bit one, where a 64-bit shell refuses 88.
     trayData_.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -26,7 +54,8 @@ void TrayIcon::Add(HWND mainWindow, HICON icon) {
     trayData_.uID = kTrayIconId;
     trayData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayData_.uCallbackMessage = kTrayCallbackMessage;
-    trayData_.hIcon = icon;
+    picture_ = picture;
+    trayData_.hIcon = IconOf(picture);
     std::memset(trayData_.szTip, 0, sizeof trayData_.szTip);
     std::strncpy(trayData_.szTip, kTrayTip, 63);
     // The platform refuses a second add of the same icon; the one shown stays.
@@ -34,8 +63,9 @@ void TrayIcon::Add(HWND mainWindow, HICON icon) {
     added_ = true;
 }
 
-void TrayIcon::ChangeIcon(HICON icon) {
-    trayData_.hIcon = icon;
+void TrayIcon::ChangeIcon(TrayPicture picture) {
+    picture_ = picture;
+    trayData_.hIcon = IconOf(picture);
     NotifyIcon(NIM_MODIFY, &trayData_);
 }
 

@@ -6,21 +6,34 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/win32/Owned.h"
+
 namespace pennora {
 
 inline constexpr UINT kTrayIconId = 1000;
 inline constexpr UINT kTrayCallbackMessage = 0x0903;
 inline constexpr const char* kTrayTip = "KestovaPennora";
 
+// What the icon shows: the application's icon, or HotKeyIcon while the hot
+// key is on.
+enum class TrayPicture { Application, HotKey };
+
 class TrayIcon {
 public:
     // Until the first Add the record is empty but for the icon it shows.
     TrayIcon() = default;
 
+    // Loads both pictures from their icon resources at the small-icon size
+    // of `dpi` (a size the resources hold is taken as drawn, not scaled);
+    // again when the main window moves to a monitor of another DPI, and a
+    // shown icon follows at once. Throws pennora::Error when a picture is
+    // missing.
+    void LoadPictures(int dpi);
+
     // OnMin's record: the main window, uID 1000, message, icon and tip.
-    void Add(HWND mainWindow, HICON icon);
-    // ChangeTrayIcon: a new picture, at once if the icon is shown.
-    void ChangeIcon(HICON icon);
+    void Add(HWND mainWindow, TrayPicture picture);
+    // ChangeTrayIcon: another picture, at once if the icon is shown.
+    void ChangeIcon(TrayPicture picture);
     void Delete();
     // After the shell restarted: the icon comes back if it was shown.
     void Restore();
@@ -31,6 +44,11 @@ public:
     const NOTIFYICONDATAA& record() const { return trayData_; }
 
 private:
+    HICON IconOf(TrayPicture picture) const;
+
+    OwnedIcon application_;
+    OwnedIcon hotKey_;
+    TrayPicture picture_ = TrayPicture::Application;
     NOTIFYICONDATAA trayData_{};
     bool added_ = false;  // OnMin has run and the program is not closing
 };

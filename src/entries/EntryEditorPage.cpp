@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "entries/EntryEditorIds.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
 #include "ui/ByteLimitedEdit.h"
+#include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
 #include "ui/HelpTopic.h"
@@ -15,7 +17,7 @@
 namespace pennora {
 namespace {
 
-constexpr int kImageSize = 16;
+constexpr int kImageSize = 16;  // ImgLstEditData's tiles at 96 DPI
 constexpr int kCurrentRowImage = 7;  // the "next" arrow marks the current row
 // At 96 DPI; the page scales them to its own.
 constexpr int kSplitterWidth = 5;
@@ -33,6 +35,12 @@ constexpr PageDialog::ToolButton kToolBar1[] = {
     {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},
 };
 
+int ImageSide(HIMAGELIST images) {
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    return width;
+}
+
 RECT RectIn(HWND parent, HWND control) {
     RECT rect;
     GetWindowRect(control, &rect);
@@ -44,13 +52,14 @@ RECT RectIn(HWND parent, HWND control) {
 
 EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath)
     : PageDialog(IDD_TABSHEET2, parent, true), store_(store), logic_(logic), appPath_(std::move(appPath)) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    images_.reset(ImageList_LoadImageA(instance, "IMGLSTEDITDATA", kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                   LR_CREATEDIBSECTION));
+    images_ = LoadImageListForDpi("IMGLSTEDITDATA", kImageSize, dpi());
     CreateToolBar();
 
     HWND grid = Item(IDC_DBGRID1);
     ListView_SetExtendedListViewStyle(grid, LVS_EX_FULLROWSELECT);
+    // The page owns the image list: without this style the grid destroys
+    // the list it shows when it is destroyed, and the page would do it again.
+    SetWindowLongPtrA(grid, GWL_STYLE, GetWindowLongPtrA(grid, GWL_STYLE) | LVS_SHAREIMAGELISTS);
     ListView_SetImageList(grid, images_.get(), LVSIL_SMALL);
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -112,8 +121,18 @@ EntryEditorPage::~EntryEditorPage() {
 
 void EntryEditorPage::CreateToolBar() {
     HWND toolBar = Item(IDC_TOOLBAR1);
-    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
+    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(ImageSide(images_.get()), ImageSide(images_.get())));
     AddToolButtons(toolBar, images_.get(), kToolBar1, int(std::size(kToolBar1)));
+}
+
+void EntryEditorPage::ShowImagesAt(int dpi) {
+    OwnedImageList images = LoadImageListForDpi("IMGLSTEDITDATA", kImageSize, dpi);
+    HWND toolBar = Item(IDC_TOOLBAR1);
+    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(ImageSide(images.get()), ImageSide(images.get())));
+    SendMessageA(toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+    ListView_SetImageList(Item(IDC_DBGRID1), images.get(), LVSIL_SMALL);
+    images_ = std::move(images);  // the controls show the new list before the old one goes
 }
 
 // The rows, the current row and its fields as the store has them now.
@@ -318,6 +337,7 @@ void EntryEditorPage::OnDpiChanged(int fromDpi, int toDpi) {
         SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(bold.get()), TRUE);
         headerFont_ = std::move(bold);
     }
+    ShowImagesAt(toDpi);
     Layout();
 }
 

@@ -34,6 +34,8 @@ private:
     };
 
     void CreateToolBar();
+    // The tool bar's and the grid's images drawn for `dpi`.
+    void ShowImagesAt(int dpi);
     void Layout();
     int SplitterLeft() const;
     int ColumnWidth(int gridWidth) const;

@@ -149,8 +149,8 @@ void DragFillWindow::Layout() {
     const int width = client.right;
     panel1_->Layout(width);
     const int toolBarHeight = ToolBarHeight(toolBar1_);
-    MoveWindow(toolBar1_, 0, kStripHeight, width, toolBarHeight, TRUE);
-    const int listTop = kStripHeight + toolBarHeight;
+    MoveWindow(toolBar1_, 0, panel1_->Height(), width, toolBarHeight, TRUE);
+    const int listTop = panel1_->Height() + toolBarHeight;
     MoveWindow(listBox1_, 0, listTop, width, client.bottom - StatusBarHeight(statusBar1_) - listTop, TRUE);
 }
 

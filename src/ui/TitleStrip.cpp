@@ -2,37 +2,47 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
+#include "platform/win32/Dpi.h"
+#include "ui/DpiImages.h"
+#include "ui/DpiScale.h"
+
 namespace pennora {
 namespace {
 
+// The glyphs' places at 96 DPI; each glyph's bitmap is centred in its place.
 constexpr int kImageWidth = 16;
 constexpr int kImageHeight = 14;
 constexpr int kImageGap = 2;
+constexpr int kCaptionIndent = 4;
+
+SIZE BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    GetObjectA(bitmap, sizeof info, &info);
+    return {info.bmWidth, info.bmHeight};
+}
 
 }  // namespace
 
-TitleStrip::TitleStrip(HWND parent, int id, const Look& look) : look_(look) {
+TitleStrip::TitleStrip(HWND parent, int id, const Look& look) : look_(look), dpi_(WindowDpi(parent)) {
     WNDCLASSEXA windowClass{};
     windowClass.hbrBackground = nullptr;
     Create("PennoraTitleStrip", windowClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-           RECT{0, 0, 100, kStripHeight}, parent);
+           RECT{0, 0, 100, Height()}, parent);
     SetWindowLongPtrA(hwnd(), GWLP_ID, id);
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
-    minimize_ = MakeImage("STRIPMINIMIZE", look.minimizeId, "最小化");
-    close_ = MakeImage("STRIPCLOSE", look.closeId, "关闭");
+    minimize_ = MakeImage(look.minimizeId, "最小化");
+    close_ = MakeImage(look.closeId, "关闭");
+    LoadGlyphs();
 }
 
 TitleStrip::~TitleStrip() = default;
 
-HWND TitleStrip::MakeImage(const char* bitmapName, int id, const char* tip) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND image = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, kImageWidth,
-                                 kImageHeight, hwnd(), reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
-    OwnedBitmap& bitmap = id == look_.minimizeId ? minimizeBitmap_ : closeBitmap_;
-    bitmap.reset(static_cast<HBITMAP>(LoadImageA(instance, bitmapName, IMAGE_BITMAP, 0, 0, 0)));
-    SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
-
+HWND TitleStrip::MakeImage(int id, const char* tip) {
+    HWND image = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0, hwnd(),
+                                 reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr), nullptr);
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -41,6 +51,17 @@ HWND TitleStrip::MakeImage(const char* bitmapName, int id, const char* tip) {
     tool.lpszText = const_cast<char*>(tip);
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     return image;
+}
+
+// The glyphs drawn for the strip's DPI; the controls show the new bitmaps
+// before the old ones are deleted.
+void TitleStrip::LoadGlyphs() {
+    OwnedBitmap minimize = LoadBitmapForDpi("STRIPMINIMIZE", dpi_);
+    OwnedBitmap close = LoadBitmapForDpi("STRIPCLOSE", dpi_);
+    SendMessageA(minimize_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(minimize.get()));
+    SendMessageA(close_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(close.get()));
+    minimizeBitmap_ = std::move(minimize);
+    closeBitmap_ = std::move(close);
 }
 
 void TitleStrip::SetCaption(const std::string& caption) {
@@ -53,11 +74,28 @@ void TitleStrip::SetFont(HFONT font) {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+int TitleStrip::Height() const { return ScaleToDpi(kStripHeight, dpi_); }
+
+void TitleStrip::OnDpiChanged(int dpi) {
+    dpi_ = dpi;
+    LoadGlyphs();
+    Layout(width_);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 void TitleStrip::Layout(int width) {
-    MoveWindow(hwnd(), 0, 0, width, kStripHeight, TRUE);
-    int top = (kStripHeight - kImageHeight) / 2;
-    MoveWindow(close_, width - kImageWidth - kImageGap, top, kImageWidth, kImageHeight, TRUE);
-    MoveWindow(minimize_, width - 2 * (kImageWidth + kImageGap), top, kImageWidth, kImageHeight, TRUE);
+    width_ = width;
+    MoveWindow(hwnd(), 0, 0, width, Height(), TRUE);
+    const int placeWidth = ScaleToDpi(kImageWidth, dpi_), placeHeight = ScaleToDpi(kImageHeight, dpi_);
+    const int gap = ScaleToDpi(kImageGap, dpi_);
+    const int placeTop = (Height() - placeHeight) / 2;
+    const auto place = [&](HWND image, HBITMAP bitmap, int placeLeft) {
+        const SIZE size = BitmapSize(bitmap);
+        MoveWindow(image, placeLeft + (placeWidth - size.cx) / 2, placeTop + (placeHeight - size.cy) / 2, size.cx,
+                   size.cy, TRUE);
+    };
+    place(close_, closeBitmap_.get(), width - placeWidth - gap);
+    place(minimize_, minimizeBitmap_.get(), width - 2 * (placeWidth + gap));
 }
 
 void TitleStrip::Paint() {
@@ -70,7 +108,7 @@ void TitleStrip::Paint() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 0, 0));
     RECT text = client;
-    text.left += 4;
+    text.left += ScaleToDpi(kCaptionIndent, dpi_);
     DrawTextA(dc, caption_.c_str(), int(caption_.size()), &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 

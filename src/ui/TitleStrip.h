@@ -1,7 +1,8 @@
 #pragma once
 // The coloured strip that stands in for a caption bar on the tool's borderless
 // windows: its caption, and two small images at its right end (minimise and
-// close). Pressing any mouse button on the strip moves the window.
+// close). Pressing any mouse button on the strip moves the window. Its sizes
+// are designed at 96 DPI and shown at the DPI of the window it lies on.
 #include <functional>
 #include <string>
 
@@ -11,7 +12,7 @@
 namespace pennora {
 
 inline constexpr COLORREF kStripColour = 14464937;  // light blue: red 169, green 183, blue 220
-inline constexpr int kStripHeight = 19;
+inline constexpr int kStripHeight = 19;  // at 96 DPI: Height() is the strip's height
 
 class TitleStrip final : public Window {
 public:
@@ -26,7 +27,14 @@ public:
 
     void SetCaption(const std::string& caption);
     void SetFont(HFONT font);
+    // Spans `width` at the top of the parent, Height() high.
     void Layout(int width);
+    // The strip's height at its DPI.
+    int Height() const;
+    // The window moved to a monitor of another DPI: the glyphs are taken
+    // from the set drawn for it, and the strip keeps its last width until the
+    // owner lays it out again.
+    void OnDpiChanged(int dpi);
 
     std::function<void()> onMinimizeClick;
     std::function<void()> onCloseClick;
@@ -35,11 +43,14 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    HWND MakeImage(const char* bitmapName, int id, const char* tip);
+    HWND MakeImage(int id, const char* tip);
+    void LoadGlyphs();
     void Paint();
     void MouseDown();  // the strip's press: let the system move the window
 
     Look look_;
+    int dpi_;
+    int width_ = 0;
     std::string caption_;
     HWND minimize_ = nullptr;
     HWND close_ = nullptr;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/BannerBitmap.h"
@@ -72,13 +73,21 @@ TEST(BannerBitmapTest, RefusesAnImageWithoutPixels) {
     EXPECT_THROW(CreateBannerBitmap(JpegImage{2, 2, std::vector<std::uint8_t>(8)}), Error);
 }
 
-// The test program carries the product's resources.
-TEST(BannerBitmapTest, LoadsTheBannerFromTheResources) {
-    const OwnedBitmap bitmap = LoadBannerBitmap(GetModuleHandleA(nullptr));
-    BITMAP info{};
-    ASSERT_EQ(GetObjectA(bitmap.get(), sizeof info, &info), int(sizeof info));
-    EXPECT_EQ(info.bmWidth, 440);
-    EXPECT_EQ(info.bmHeight, 150);
+// The test program carries the product's resources. At a higher DPI the
+// banner is resampled to its scaled size, its colours kept.
+TEST(BannerBitmapTest, LoadsTheBannerFromTheResourcesAtTheDpisSize) {
+    for (const auto& [dpi, width, height] : {std::tuple{96, 440, 150}, std::tuple{144, 660, 225},
+                                             std::tuple{192, 880, 300}}) {
+        const OwnedBitmap bitmap = LoadBannerBitmap(GetModuleHandleA(nullptr), dpi);
+        BITMAP info{};
+        ASSERT_EQ(GetObjectA(bitmap.get(), sizeof info, &info), int(sizeof info));
+        EXPECT_EQ(info.bmWidth, width);
+        EXPECT_EQ(info.bmHeight, height);
+        const std::vector<std::uint8_t> back = ReadBack(bitmap.get(), width, height);
+        EXPECT_NEAR(back[0], 220, 6) << dpi;  // the strip colour at the top left
+        EXPECT_NEAR(back[1], 183, 6) << dpi;
+        EXPECT_NEAR(back[2], 169, 6) << dpi;
+    }
 }
 
 TEST(BannerBitmapTest, EveryPictureResourceLoads) {

@@ -29,6 +29,7 @@
 #include "ui/Settings.h"
 #include "ui/resource.h"
 #include "entries/DataFile.h"
+#include "entries/EntryEditorIds.h"
 #include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -37,6 +38,7 @@
 #include "platform/win32/Win32HotKeyApi.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "win32/IconSize.h"
 
 namespace pennora {
 namespace {
@@ -534,20 +536,11 @@ TEST_F(MainWindowTest, TrayIconsAreOfTheSmallIconSize) {
     MessageBoxAnswerer answerer;  // the hot key's notice
     app_->Minimize();
     DispatchPending();
-    auto width = [](HICON icon) {
-        ICONINFO info{};
-        if (!GetIconInfo(icon, &info)) return -1;
-        BITMAP bitmap{};
-        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        return int(bitmap.bmWidth);
-    };
-    EXPECT_EQ(width(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(testing::IconWidth(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
     main_->hotKeyFill().ToolButtonHotKeyClick();
     DispatchPending();
     ASSERT_TRUE(main_->flags().hotKeyOn);
-    EXPECT_EQ(width(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(testing::IconWidth(main_->trayIcon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
     main_->hotKeyFill().ToolButtonHotKeyClick();
 }
 
@@ -819,6 +812,49 @@ TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEve
                       2)
                 << "control " << id << " of page " << GetWindowLongA(page, GWL_ID);
         }
+    }
+}
+
+// The side of the images a control shows, by the message that gives its
+// image list.
+int ImageSide(HWND control, UINT message, WPARAM which = 0) {
+    int width = 0, height = 0;
+    ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageA(control, message, which, 0)), &width, &height);
+    return width;
+}
+
+// The pages' pictures are drawn for the new DPI, not the old ones shown
+// larger or smaller.
+TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
+    Start();
+    HWND window = main_->hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
+    for (int page : {kFillPage, kEditorPage, kAboutPage}) ClickTab(tabs, page);
+    DispatchPending();
+    const int dpi = WindowDpi(window);
+    RECT before;
+    GetWindowRect(window, &before);
+    for (const int factor : {2, 1}) {
+        SendDpiChange(window, factor * dpi, Scaled(before, factor));
+        int pagesSeen = 0;
+        for (HWND page : Pages(window)) {
+            if (HWND toolBar3 = GetDlgItem(page, IDC_TOOLBAR3)) {
+                ++pagesSeen;
+                EXPECT_EQ(ImageSide(toolBar3, TB_GETIMAGELIST), 32 * factor);
+            }
+            if (HWND grid = GetDlgItem(page, IDC_DBGRID1)) {
+                ++pagesSeen;
+                EXPECT_EQ(ImageSide(GetDlgItem(page, IDC_TOOLBAR1), TB_GETIMAGELIST), 16 * factor);
+                EXPECT_EQ(ImageSide(grid, LVM_GETIMAGELIST, LVSIL_SMALL), 16 * factor);
+            }
+            if (HWND banner = GetDlgItem(page, IDC_IMAGE2)) {
+                ++pagesSeen;
+                BITMAP shown{};
+                GetObjectA(reinterpret_cast<HBITMAP>(SendMessageA(banner, STM_GETIMAGE, IMAGE_BITMAP, 0)), sizeof shown,
+                           &shown);
+                EXPECT_EQ(shown.bmWidth, 440 * factor);
+            }
+        }
+        EXPECT_EQ(pagesSeen, 3);
     }
 }
 

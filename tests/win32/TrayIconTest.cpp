@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/TrayIcon.h"
+#include "platform/win32/Dpi.h"
+#include "win32/IconSize.h"
 
 namespace pennora {
 namespace {
@@ -26,7 +30,8 @@ bool ShellHoldsIcon(HWND owner) {
 TEST(TrayIcon, RecordIsTheFirstFormForThisArchitecture) {
     TestWindow window;
     TrayIcon tray;
-    tray.Add(window.hwnd, LoadIconA(nullptr, IDI_APPLICATION));
+    tray.LoadPictures(96);
+    tray.Add(window.hwnd, TrayPicture::Application);
     const NOTIFYICONDATAA& record = tray.record();
     EXPECT_EQ(record.cbSize, sizeof(void*) == 8 ? 104u : 88u);
     EXPECT_EQ(record.hWnd, window.hwnd);
@@ -40,15 +45,18 @@ TEST(TrayIcon, RecordIsTheFirstFormForThisArchitecture) {
 TEST(TrayIcon, AddedOnceStaysUntilDeletedAndFollowsItsPicture) {
     TestWindow window;
     TrayIcon tray;
-    HICON application = LoadIconA(nullptr, IDI_APPLICATION), other = LoadIconA(nullptr, IDI_INFORMATION);
-    tray.ChangeIcon(other);  // before the first add: changes nothing in the shell
+    tray.LoadPictures(96);
+    tray.ChangeIcon(TrayPicture::HotKey);  // before the first add: changes nothing in the shell
     EXPECT_FALSE(ShellHoldsIcon(window.hwnd));
 
-    tray.Add(window.hwnd, application);
-    tray.Add(window.hwnd, application);  // a second minimise: refused, the icon stays
+    tray.Add(window.hwnd, TrayPicture::Application);
+    tray.Add(window.hwnd, TrayPicture::Application);  // a second minimise: refused, the icon stays
     EXPECT_TRUE(ShellHoldsIcon(window.hwnd));
-    tray.ChangeIcon(other);
-    EXPECT_EQ(tray.record().hIcon, other);
+    const HICON application = tray.record().hIcon;
+    ASSERT_NE(application, nullptr);
+    tray.ChangeIcon(TrayPicture::HotKey);
+    EXPECT_NE(tray.record().hIcon, application);
+    EXPECT_NE(tray.record().hIcon, nullptr);
 
     tray.Delete();
     EXPECT_FALSE(ShellHoldsIcon(window.hwnd));
@@ -58,12 +66,31 @@ TEST(TrayIcon, AddedOnceStaysUntilDeletedAndFollowsItsPicture) {
 TEST(TrayIcon, ComesBackAfterTheShellRestartedOnlyIfItWasShown) {
     TestWindow window;
     TrayIcon tray;
+    tray.LoadPictures(96);
     tray.Restore();
     EXPECT_FALSE(ShellHoldsIcon(window.hwnd));
-    tray.Add(window.hwnd, LoadIconA(nullptr, IDI_APPLICATION));
+    tray.Add(window.hwnd, TrayPicture::Application);
     Shell_NotifyIconA(NIM_DELETE, const_cast<NOTIFYICONDATAA*>(&tray.record()));  // as a shell restart loses it
     tray.Restore();
     EXPECT_TRUE(ShellHoldsIcon(window.hwnd));
+    tray.Delete();
+}
+
+// A move to a monitor of another DPI reloads the shown picture at that
+// DPI's small-icon size.
+TEST(TrayIcon, ShownIconFollowsTheDpiAtTheSmallIconSize) {
+    TestWindow window;
+    TrayIcon tray;
+    tray.LoadPictures(96);
+    tray.Add(window.hwnd, TrayPicture::HotKey);
+    for (const auto& [dpi, size] : {std::pair{120, 20}, std::pair{144, 24}, std::pair{192, 32}, std::pair{96, 16}}) {
+        const HICON before = tray.record().hIcon;
+        tray.LoadPictures(dpi);
+        EXPECT_EQ(testing::IconWidth(tray.record().hIcon), SystemMetricForDpi(SM_CXSMICON, dpi)) << dpi;
+        EXPECT_EQ(SystemMetricForDpi(SM_CXSMICON, dpi), size) << dpi;
+        EXPECT_NE(tray.record().hIcon, before) << dpi;
+        EXPECT_TRUE(ShellHoldsIcon(window.hwnd)) << dpi;
+    }
     tray.Delete();
 }
 
