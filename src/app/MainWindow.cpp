@@ -368,7 +368,8 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     OwnedFont font = CreatePixelFont(kSongTi12, dpi_), stripFont = CreatePixelFont(kStripFont, dpi_);
     for (HWND control : {toolBar5_, pageControl1_, statusBar1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    panel11_->SetFont(stripFont.get());
+    panel11_->OnDpiChanged(dpi_, stripFont.get());
+    trayIcon_.LoadPictures(dpi_);
     font_ = std::move(font);
     stripFont_ = std::move(stripFont);
     SendMessageA(toolBar5_, TB_AUTOSIZE, 0, 0);

@@ -134,7 +134,7 @@ void DragFillWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     const OwnedFont oldStripFont = std::move(stripFont_), oldListFont = std::move(listFont_);
     MakeFonts();
-    panel1_->SetFont(stripFont_.get());
+    panel1_->OnDpiChanged(dpi_, stripFont_.get());
     for (HWND control : {toolBar1_, listBox1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
     ApplyMetrics();

@@ -69,15 +69,11 @@ void TitleStrip::SetCaption(const std::string& caption) {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void TitleStrip::SetFont(HFONT font) {
-    look_.font = font;
-    InvalidateRect(hwnd(), nullptr, TRUE);
-}
-
 int TitleStrip::Height() const { return ScaleToDpi(kStripHeight, dpi_); }
 
-void TitleStrip::OnDpiChanged(int dpi) {
+void TitleStrip::OnDpiChanged(int dpi, HFONT font) {
     dpi_ = dpi;
+    look_.font = font;
     LoadGlyphs();
     Layout(width_);
     InvalidateRect(hwnd(), nullptr, TRUE);

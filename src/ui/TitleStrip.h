@@ -26,15 +26,15 @@ public:
     ~TitleStrip() override;
 
     void SetCaption(const std::string& caption);
-    void SetFont(HFONT font);
     // Spans `width` at the top of the parent, Height() high.
     void Layout(int width);
     // The strip's height at its DPI.
     int Height() const;
-    // The window moved to a monitor of another DPI: the glyphs are taken
-    // from the set drawn for it, and the strip keeps its last width until the
-    // owner lays it out again.
-    void OnDpiChanged(int dpi);
+    // The window moved to a monitor of another DPI: the strip shows `font`
+    // (its owner's, made for that DPI), the glyphs are taken from the set
+    // drawn for it, and it keeps its last width until the owner lays it out
+    // again.
+    void OnDpiChanged(int dpi, HFONT font);
 
     std::function<void()> onMinimizeClick;
     std::function<void()> onCloseClick;
