@@ -8,6 +8,7 @@ The DPI is the test prefix's LogPixels, which Wine reads when its server
 starts: each DPI is set, the server restarted, and at the end 96 is put back
 for the tests that follow, whatever happened."""
 import subprocess
+import sys
 
 import harness
 from harness import Pennora, probe, xdotool
@@ -105,7 +106,7 @@ def generate_matrix(app, dpi, faults):
     button = harness.probe_rect("tool-button-rect", str(MATRIX_TOOL_BAR), str(MATRIX_GENERATE))
     x, y, width, height = app.main_window_geometry()
     if outside(button, (x, y, x + width, y + height)):
-        faults.append(f"matrix page: the Generate button at {button} cannot be clicked, it lies outside the main "
+        faults.append(f"{dpi} DPI, matrix page: the Generate button at {button} cannot be clicked, it lies outside the main "
                       f"window {(x, y, x + width, y + height)}")
         return
     harness.click_rect(button)
@@ -176,6 +177,7 @@ def make_test(dpi):
 
 if __name__ == "__main__":
     try:
-        harness.run([make_test(dpi) for dpi in DPIS])
+        # A DPI or a few may be named on the command line, to look at them alone.
+        harness.run([make_test(dpi) for dpi in (map(int, sys.argv[1:]) if sys.argv[1:] else DPIS)])
     finally:
         set_dpi(96)
