@@ -9,19 +9,25 @@
 
 #include "app/BannerBitmap.h"
 #include "ui/Bars.h"
+#include "ui/DpiScale.h"
+#include "ui/Fonts.h"
 #include "ui/HelpTopic.h"
 #include "ui/PopupMenu.h"
 #include "app/AppPath.h"
 #include "ui/resource.h"
 #include "fill/DragFillWindow.h"
 #include "platform/Error.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Win32WindowsInput.h"
 
 namespace pennora {
 namespace {
 
+// The client size at 96 DPI; windows on a monitor of another DPI scale it.
 constexpr int kClientWidth = 468;
 constexpr int kClientHeight = 343;
+constexpr int kTabPaddingX = 4, kTabPaddingY = 3;  // small enough for all six tabs in one row
+constexpr PixelFont kStripFont{-12, "宋体", GB2312_CHARSET, true};
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 10;
 
@@ -70,9 +76,11 @@ constexpr const char* kUnsavedChangesQuestion =
 const std::string kStartupErrorText =
     "错误：\r未知的错误。请与软件开发者联系：support@kestova.example 。";
 
-HFONT MakeSongTiFont(int height, bool italic) {
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, italic, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
+// The window rectangle whose client area has the design size at `dpi`.
+SIZE WindowSizeAt(int dpi) {
+    RECT bounds{0, 0, ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi)};
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 std::string ExecutablePath() {
@@ -93,12 +101,16 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    RECT bounds{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&bounds, kMainWindowStyle, FALSE, 0);
-    int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    Create("TfrmMain", windowClass, WS_EX_CONTROLPARENT, kAppTitle, kMainWindowStyle, RECT{x, y, x + width, y + height},
-           app.hwnd());
+    // Made for the primary monitor's DPI; centred there, it has that DPI.
+    const SIZE size = WindowSizeAt(WindowDpi(nullptr));
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    Create("TfrmMain", windowClass, WS_EX_CONTROLPARENT, kAppTitle, kMainWindowStyle,
+           RECT{x, y, x + size.cx, y + size.cy}, app.hwnd());
+    dpi_ = WindowDpi(hwnd());
+    if (dpi_ != WindowDpi(nullptr)) {
+        const SIZE onItsMonitor = WindowSizeAt(dpi_);
+        SetWindowPos(hwnd(), nullptr, 0, 0, onItsMonitor.cx, onItsMonitor.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     app_.SetMainWindow(hwnd());
     FormCreate();
     CreateFillModes();
@@ -231,8 +243,8 @@ void MainWindow::CreateChildren() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    font_.reset(MakeSongTiFont(-12, false));
-    stripFont_.reset(MakeSongTiFont(-12, true));
+    font_ = CreatePixelFont(kSongTi12, dpi_);
+    stripFont_ = CreatePixelFont(kStripFont, dpi_);
 
     panel11_ = std::make_unique<TitleStrip>(hwnd(), IDC_PANEL11, TitleStrip::Look{stripFont_.get(), false, IDC_IMAGE7, IDC_IMAGE8});
     panel11_->onMinimizeClick = [this] { Image7Click(); };
@@ -263,7 +275,7 @@ void MainWindow::CreateChildren() {
                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BUTTONS | TCS_FLATBUTTONS | WS_TABSTOP,
                                     0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_PAGECONTROL1), instance, nullptr);
     SendMessageA(pageControl1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SendMessageA(pageControl1_, TCM_SETPADDING, 0, MAKELPARAM(4, 3));  // all six tabs in one row
+    SendMessageA(pageControl1_, TCM_SETPADDING, 0, MAKELPARAM(ScaleToDpi(kTabPaddingX, dpi_), ScaleToDpi(kTabPaddingY, dpi_)));
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_STATUSBAR1), instance, nullptr);
     SendMessageA(statusBar1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -315,6 +327,7 @@ void MainWindow::EnsurePage(int index) {
 // the status line.
 void MainWindow::AddPage(PageIndex index, PageDialog& page) {
     pages_[index] = &page;
+    page.RescaleForDpi(dpi_);
     page.onHint = [this](const std::string& hint) { app_.SetHint(hint); };
     ShowWindow(page.hwnd(), index == activePage() ? SW_SHOW : SW_HIDE);
 }
@@ -333,11 +346,31 @@ void MainWindow::Layout() {
                pageArea.bottom - pageArea.top, TRUE);
     RECT display{0, 0, pageArea.right - pageArea.left, pageArea.bottom - pageArea.top};
     SendMessageA(pageControl1_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    for (Dialog* page : pages_) {
+    for (PageDialog* page : pages_) {
         if (!page) continue;
         SetWindowPos(page->hwnd(), HWND_TOP, display.left, pagesTop + display.top, display.right - display.left,
                      display.bottom - display.top, SWP_NOACTIVATE);
     }
+}
+
+// The window moved to a monitor of another DPI, or that monitor's scale
+// changed: fonts, paddings and pages follow, in the place the system suggests.
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    OwnedFont font = CreatePixelFont(kSongTi12, dpi_), stripFont = CreatePixelFont(kStripFont, dpi_);
+    for (HWND control : {toolBar5_, pageControl1_, statusBar1_})
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    panel11_->SetFont(stripFont.get());
+    font_ = std::move(font);
+    stripFont_ = std::move(stripFont);
+    SendMessageA(toolBar5_, TB_AUTOSIZE, 0, 0);
+    SendMessageA(pageControl1_, TCM_SETPADDING, 0, MAKELPARAM(ScaleToDpi(kTabPaddingX, dpi_), ScaleToDpi(kTabPaddingY, dpi_)));
+    for (PageDialog* page : pages_) {
+        if (page) page->RescaleForDpi(dpi_);
+    }
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
 }
 
 int MainWindow::activePage() const { return int(SendMessageA(pageControl1_, TCM_GETCURSEL, 0, 0)); }
@@ -654,6 +687,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         if (panel11_) Layout();
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_TIMER:
         if (wParam == kTimer1) Timer1Timer();

@@ -140,6 +140,7 @@ private:
     void AddPage(PageIndex index, PageDialog& page);
     void EnsurePage(int index);
     void Layout();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void ShowMenuOfButton(int buttonId);
     void OpenMenuByMnemonic(char key);
     void SetStatusText(const std::string& text);
@@ -157,6 +158,7 @@ private:
     std::unique_ptr<HotKeyFill> hotKeyFill_;
     FillMenu popupMenuFill_;
 
+    int dpi_ = 96;  // the DPI the window is laid out for
     OwnedFont font_;
     OwnedFont stripFont_;
     std::unique_ptr<TitleStrip> panel11_;
@@ -172,7 +174,7 @@ private:
     std::unique_ptr<OptionsLogic> optionsLogic_;
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<AboutPage> aboutPage_;
-    std::array<Dialog*, 6> pages_{};  // by PageIndex; null until made
+    std::array<PageDialog*, 6> pages_{};  // by PageIndex; null until made
     // Pages that are made when first selected, so start-up does not pay for them.
     std::array<std::function<void()>, 6> pageMakers_{};
     StoredMatrixFields matrixFields_;  // the matrix page's fields until it is made

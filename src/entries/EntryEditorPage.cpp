@@ -5,7 +5,10 @@
 
 #include "entries/EntryEditorIds.h"
 #include "platform/win32/AnsiText.h"
+#include "platform/win32/Dpi.h"
 #include "ui/ByteLimitedEdit.h"
+#include "ui/DpiScale.h"
+#include "ui/Fonts.h"
 #include "ui/HelpTopic.h"
 #include "ui/resource.h"
 
@@ -14,9 +17,10 @@ namespace {
 
 constexpr int kImageSize = 16;
 constexpr int kCurrentRowImage = 7;  // the "next" arrow marks the current row
-constexpr int kMargin = 4;
+// At 96 DPI; the page scales them to its own.
 constexpr int kSplitterWidth = 5;
 constexpr int kMinimumPaneWidth = 40;
+constexpr int kColumnSlack = 4;  // the grid's borders beside its one column
 constexpr UINT_PTR kTitleBoxSubclass = 1;
 
 // ToolBar1, left to right, with separators; images of ImgLstEditData.
@@ -52,7 +56,7 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = LVCFMT_CENTER;
     column.pszText = const_cast<char*>("标题");
-    column.cx = RectIn(hwnd(), grid).right - RectIn(hwnd(), grid).left - GetSystemMetrics(SM_CXVSCROLL) - 4;
+    column.cx = ColumnWidth(RectIn(hwnd(), grid).right - RectIn(hwnd(), grid).left);
     SendMessageA(grid, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     // The heading is centred (a list view keeps its first column left-aligned,
     // its header does not) and bold.
@@ -266,7 +270,8 @@ bool EntryEditorPage::OverSplitter(POINT inPage) const {
     RECT client;
     GetClientRect(hwnd(), &client);
     const int left = SplitterLeft();
-    return inPage.x >= left && inPage.x < left + kSplitterWidth && inPage.y >= 0 && inPage.y < client.bottom;
+    return inPage.x >= left && inPage.x < left + ScaleToDpi(kSplitterWidth, dpi()) && inPage.y >= 0 &&
+           inPage.y < client.bottom;
 }
 
 // Each control keeps its distances from the template: the grid its width
@@ -277,7 +282,7 @@ void EntryEditorPage::Layout() {
     RECT client;
     GetClientRect(hwnd(), &client);
     const int growX = client.right - designClient_.right, growY = client.bottom - designClient_.bottom;
-    const int shift = SplitterLeft() + kSplitterWidth - placements_[1].design.left;
+    const int shift = SplitterLeft() + ScaleToDpi(kSplitterWidth, dpi()) - placements_[1].design.left;
     HDWP positions = BeginDeferWindowPos(int(placements_.size()));
     for (const Placement& p : placements_) {
         RECT r = p.design;
@@ -292,7 +297,28 @@ void EntryEditorPage::Layout() {
                                    std::max(0L, r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     EndDeferWindowPos(positions);
-    ListView_SetColumnWidth(Item(IDC_DBGRID1), 0, gridWidth_ - GetSystemMetrics(SM_CXVSCROLL) - 4);
+    ListView_SetColumnWidth(Item(IDC_DBGRID1), 0, ColumnWidth(gridWidth_));
+}
+
+// The title column fills the grid beside its scroll bar.
+int EntryEditorPage::ColumnWidth(int gridWidth) const {
+    return gridWidth - SystemMetricForDpi(SM_CXVSCROLL, dpi()) - ScaleToDpi(kColumnSlack, dpi());
+}
+
+// The controls have moved to their places at the new DPI; the places the
+// layout keeps, the grid's width and the bold heading follow.
+void EntryEditorPage::OnDpiChanged(int fromDpi, int toDpi) {
+    const auto rescaled = [&](LONG value) { return RescaleToDpi(int(value), fromDpi, toDpi); };
+    const auto rescaleRect = [&](RECT& r) { r = {rescaled(r.left), rescaled(r.top), rescaled(r.right), rescaled(r.bottom)}; };
+    for (Placement& placement : placements_) rescaleRect(placement.design);
+    rescaleRect(designClient_);
+    gridWidth_ = rescaled(gridWidth_);
+    if (HWND header = ListView_GetHeader(Item(IDC_DBGRID1)); header && headerFont_) {
+        OwnedFont bold = RescaleFont(headerFont_.get(), fromDpi, toDpi);
+        SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(bold.get()), TRUE);
+        headerFont_ = std::move(bold);
+    }
+    Layout();
 }
 
 bool EntryEditorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
@@ -324,8 +350,9 @@ bool EntryEditorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
             RECT client;
             GetClientRect(hwnd(), &client);
             const int left = placements_.front().design.left;
-            gridWidth_ = std::clamp(int(short(LOWORD(lParam))) - left, kMinimumPaneWidth,
-                                    std::max(kMinimumPaneWidth, int(client.right) - left - kSplitterWidth - kMinimumPaneWidth));
+            const int minimum = ScaleToDpi(kMinimumPaneWidth, dpi()), splitter = ScaleToDpi(kSplitterWidth, dpi());
+            gridWidth_ = std::clamp(int(short(LOWORD(lParam))) - left, minimum,
+                                    std::max(minimum, int(client.right) - left - splitter - minimum));
             Layout();
             return true;
         }

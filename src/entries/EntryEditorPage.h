@@ -22,6 +22,7 @@ protected:
     bool OnCommand(int id, int code, HWND control) override;
     LRESULT OnNotify(const NMHDR& header) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnDpiChanged(int fromDpi, int toDpi) override;
 
 private:
     // Shows the store's rows and current entry.
@@ -35,6 +36,7 @@ private:
     void CreateToolBar();
     void Layout();
     int SplitterLeft() const;
+    int ColumnWidth(int gridWidth) const;
     bool OverSplitter(POINT inPage) const;
     void ShowText(int id, const std::optional<std::string>& text);
     void ShowFlag(int id, const std::optional<bool>& flag);

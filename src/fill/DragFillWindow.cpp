@@ -7,6 +7,9 @@
 #include "fill/DragFillIds.h"
 #include "fill/ListDiff.h"
 #include "ui/Bars.h"
+#include "ui/DpiScale.h"
+#include "ui/Fonts.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/HelpTopic.h"
@@ -15,9 +18,13 @@
 namespace pennora {
 namespace {
 
+// Sizes at 96 DPI; on a monitor of another DPI they scale.
 constexpr int kDesignWidth = 150;
 constexpr int kDesignHeight = 273;
 constexpr int kListLineHeight = 15;
+constexpr int kMinButtonWidth = 31, kMaxButtonWidth = 64;
+constexpr PixelFont kStripFont{-13, "MS Sans Serif", DEFAULT_CHARSET};
+constexpr PixelFont kListFont{-12, "Arial", GB2312_CHARSET};
 // CreateParams: a popup with a thin border and a sizing frame, no caption bar.
 constexpr DWORD kDragFillStyle = 0x80840000;  // WS_POPUP | WS_BORDER | WS_THICKFRAME
 
@@ -56,11 +63,18 @@ DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = background_.get();
-    Point design = kDragFillDesignPosition;
+    const Point design = kDragFillDesignPosition;
+    dpi_ = WindowDpi(nullptr);
     // Owned by the desktop rather than the application, so minimising the
     // application neither hides it nor takes away its topmost place.
     Create("TfrmDragfill", windowClass, WS_EX_TOPMOST, "KestovaPennora", kDragFillStyle,
-           RECT{design.x, design.y, design.x + kDesignWidth, design.y + kDesignHeight}, GetDesktopWindow());
+           RECT{design.x, design.y, design.x + ScaleToDpi(kDesignWidth, dpi_), design.y + ScaleToDpi(kDesignHeight, dpi_)},
+           GetDesktopWindow());
+    if (const int onItsMonitor = WindowDpi(hwnd()); onItsMonitor != dpi_) {
+        dpi_ = onItsMonitor;
+        SetWindowPos(hwnd(), nullptr, 0, 0, ScaleToDpi(kDesignWidth, dpi_), ScaleToDpi(kDesignHeight, dpi_),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CreateChildren();
     FormCreate();
 }
@@ -70,17 +84,13 @@ DragFillWindow::~DragFillWindow() { Destroy(); }
 
 void DragFillWindow::CreateChildren() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    stripFont_.reset(CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-    listFont_.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+    MakeFonts();
     panel1_ = std::make_unique<TitleStrip>(hwnd(), IDC_DF_PANEL1,
                                            TitleStrip::Look{stripFont_.get(), true, IDC_DF_IMAGE1, IDC_DF_IMAGE2});
     panel1_->onMinimizeClick = [this] { ShowWindow(hwnd(), SW_MINIMIZE); };  // Image1Click
     panel1_->onCloseClick = [this] { Close(); };                             // Image2Click
 
     toolBar1_ = CreateTextToolBar(hwnd(), IDC_DF_TOOLBAR1, listFont_.get());
-    SendMessageA(toolBar1_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(31, 64));
     for (const TextButton& button : kToolBar1) {
         TBBUTTON tb{};
         tb.iBitmap = button.id ? I_IMAGENONE : 4;
@@ -95,13 +105,41 @@ void DragFillWindow::CreateChildren() {
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
                                 hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
     SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-    SendMessageA(listBox1_, LB_SETITEMHEIGHT, 0, kListLineHeight);
     SetWindowSubclass(listBox1_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
 
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, kStatusText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_DF_STATUSBAR1), instance, nullptr);
     SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
     SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(kStatusText));
+    ApplyMetrics();
+    Layout();
+}
+
+void DragFillWindow::MakeFonts() {
+    stripFont_ = CreatePixelFont(kStripFont, dpi_);
+    listFont_ = CreatePixelFont(kListFont, dpi_);
+}
+
+// The sizes the controls do not take from their fonts.
+void DragFillWindow::ApplyMetrics() {
+    SendMessageA(toolBar1_, TB_SETBUTTONWIDTH, 0,
+                 MAKELPARAM(ScaleToDpi(kMinButtonWidth, dpi_), ScaleToDpi(kMaxButtonWidth, dpi_)));
+    SendMessageA(toolBar1_, TB_AUTOSIZE, 0, 0);
+    SendMessageA(listBox1_, LB_SETITEMHEIGHT, 0, ScaleToDpi(kListLineHeight, dpi_));
+}
+
+// The window moved to a monitor of another DPI: fonts and sizes follow, in
+// the place the system suggests.
+void DragFillWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    const OwnedFont oldStripFont = std::move(stripFont_), oldListFont = std::move(listFont_);
+    MakeFonts();
+    panel1_->SetFont(stripFont_.get());
+    for (HWND control : {toolBar1_, listBox1_})
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
+    ApplyMetrics();
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 
@@ -184,7 +222,8 @@ Point DragFillWindow::CurrentPosition() const {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd(), &placement);
-    MONITORINFO monitor{sizeof monitor};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
     return {placement.rcNormalPosition.left + monitor.rcWork.left - monitor.rcMonitor.left,
             placement.rcNormalPosition.top + monitor.rcWork.top - monitor.rcMonitor.top};
@@ -258,6 +297,9 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_SIZE:
         if (panel1_) Layout();
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
         FormClose();

@@ -55,6 +55,9 @@ private:
     void FormShow();
     void FormClose();
     void CreateChildren();
+    void MakeFonts();
+    void ApplyMetrics();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     void Layout();
     void ListBox1MouseDown(MouseButton button, POINT inList);
     void ListBox1MouseUp(MouseButton button, POINT position);
@@ -64,6 +67,7 @@ private:
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
 
     Context context_;
+    int dpi_ = 96;  // the DPI the window is laid out for
     OwnedFont stripFont_;
     OwnedFont listFont_;
     OwnedBrush background_;

@@ -12,13 +12,15 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Owned.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/DpiScale.h"
+#include "ui/Fonts.h"
 #include "ui/GbkText.h"
 #include "ui/resource.h"
 
 namespace pennora {
 namespace {
 
-// The tool bar's pictures are the system's standard small tool images.
+// The tool bar's pictures are the system's standard tool images.
 constexpr PageDialog::ToolButton kMatrixTools[] = {
     {IDC_TOOLBUTTON17, STD_FILENEW, BTNS_BUTTON, "生成文字方阵"},
     {0, 0, 0, nullptr},
@@ -30,6 +32,9 @@ constexpr PageDialog::ToolButton kMatrixTools[] = {
     {0, 0, 0, nullptr},
     {IDC_TOOLBUTTON30, STD_HELP, BTNS_BUTTON, nullptr},
 };
+
+constexpr int kSmallImageSize = 16, kLargeImageSize = 24;  // the system's standard tool images
+constexpr PixelFont kMemoFont{-12, "Arial", DEFAULT_CHARSET};
 
 constexpr UINT_PTR kImage6Subclass = 1;
 constexpr COLORREF kPanel9Colour = RGB(255, 255, 255);
@@ -64,17 +69,10 @@ std::vector<std::string> ScreenFontList() {
 
 MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     : PageDialog(IDD_TABSHEET5, mainWindow, true), mainWindow_(mainWindow), delivery_(delivery) {
-    memoFont_.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial"));
-    SendMessageA(Item(IDC_MEMO1), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
     SendMessageA(Item(IDC_MEMO1), EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
-    HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
-    AddToolButtons(toolBar, nullptr, kMatrixTools, int(std::size(kMatrixTools)));
-    SendMessageA(toolBar, TB_LOADIMAGES, IDB_STD_SMALL_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
-    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
-
-    // Image6 is sized to its picture, whatever the dialog units come to.
-    SetWindowPos(Item(IDC_IMAGE6), nullptr, 0, 0, kMatrixWidth, kMatrixHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    AddToolButtons(Item(IDC_TOOLBAR_MATRIX), nullptr, kMatrixTools, int(std::size(kMatrixTools)));
+    LoadToolImages();
+    ApplyDpiLook();
     SetWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass, reinterpret_cast<DWORD_PTR>(this));
     AddHint(IDC_IMAGE6, "拖动图标直接填表");
 
@@ -84,6 +82,31 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     SendMessageA(Item(IDC_EDTFILL), EM_LIMITTEXT, kCellTextLimit, 0);
     SendMessageA(Item(IDC_EDTBACK), EM_LIMITTEXT, kCellTextLimit, 0);
 }
+
+// The tool bar shows the system's small standard images, or the large ones
+// where the small would be scaled up past them. They are loaded once: the
+// tool bar keeps them if the page later moves to a monitor of another DPI.
+void MatrixPage::LoadToolImages() {
+    HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
+    const bool large = ScaleToDpi(kSmallImageSize, dpi()) >= kLargeImageSize;
+    const int size = large ? kLargeImageSize : kSmallImageSize;
+    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
+    SendMessageA(toolBar, TB_LOADIMAGES, large ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
+                 reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+}
+
+// The memo's font follows the page's DPI. Image6 shows the matrix surface
+// pixel for pixel, so it keeps the surface's size whatever the DPI and the
+// dialog units come to.
+void MatrixPage::ApplyDpiLook() {
+    OwnedFont font = CreatePixelFont(kMemoFont, dpi());
+    SendMessageA(Item(IDC_MEMO1), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    memoFont_ = std::move(font);
+    SetWindowPos(Item(IDC_IMAGE6), nullptr, 0, 0, kMatrixWidth, kMatrixHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MatrixPage::OnDpiChanged(int, int) { ApplyDpiLook(); }
 
 MatrixPage::~MatrixPage() {
     if (hwnd()) RemoveWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass);

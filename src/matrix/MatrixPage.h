@@ -43,6 +43,9 @@ protected:
     bool OnButtonClicked(int id) override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnDpiChanged(int fromDpi, int toDpi) override;
+    void LoadToolImages();
+    void ApplyDpiLook();
 
 private:
     void ToolButton17Click();

@@ -25,4 +25,9 @@ constexpr int ScaleToDesign(int device, int dpi) {
     return detail::RoundedRatio(device, kDesignDpi, detail::UsableDpi(dpi));
 }
 
+// A device size at `fromDpi` at `toDpi` (a window moved to another monitor).
+constexpr int RescaleToDpi(int device, int fromDpi, int toDpi) {
+    return detail::RoundedRatio(device, detail::UsableDpi(toDpi), detail::UsableDpi(fromDpi));
+}
+
 }  // namespace pennora

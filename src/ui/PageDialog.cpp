@@ -1,10 +1,41 @@
 #include "ui/PageDialog.h"
 
+#include <utility>
+
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/DpiScale.h"
+#include "ui/Fonts.h"
 
 namespace pennora {
 
-PageDialog::PageDialog(int templateId, HWND parent, bool unicode) { CreateChild(templateId, parent, unicode); }
+PageDialog::PageDialog(int templateId, HWND parent, bool unicode) {
+    CreateChild(templateId, parent, unicode);
+    dpi_ = WindowDpi(hwnd());
+}
+
+// The dialog manager sized the controls and made the template's font for the
+// DPI the page was created at; a move to another DPI scales both the same way.
+void PageDialog::RescaleForDpi(int toDpi) {
+    const int fromDpi = std::exchange(dpi_, toDpi);
+    if (fromDpi == toDpi) return;
+    const HFONT templateFont = rescaledFont_ ? rescaledFont_.get() : reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+    OwnedFont font = RescaleFont(templateFont, fromDpi, toDpi);
+    for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+        const auto rescaled = [&](LONG value) { return RescaleToDpi(int(value), fromDpi, toDpi); };
+        SetWindowPos(child, nullptr, rescaled(place.left), rescaled(place.top), rescaled(place.right) - rescaled(place.left),
+                     rescaled(place.bottom) - rescaled(place.top), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (font && reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == templateFont)
+            SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    // The dialog itself keeps the template's font: the dialog manager
+    // deletes what it holds when the page is destroyed.
+    if (font) rescaledFont_ = std::move(font);
+    OnDpiChanged(fromDpi, toDpi);
+}
 
 void PageDialog::AddHint(int controlId, const char* hint) {
     if (!tooltip_) {

@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/Owned.h"
+#include "ui/DpiScale.h"
 #include "ui/Window.h"
 
 namespace pennora {
@@ -28,6 +30,12 @@ public:
         const char* hint;
     };
 
+    // The DPI the page is laid out for.
+    int dpi() const { return dpi_; }
+    // The page's window moved to a monitor of another DPI: the controls'
+    // places, sizes and fonts follow it.
+    void RescaleForDpi(int toDpi);
+
 protected:
     PageDialog(int templateId, HWND parent, bool unicode = false);
 
@@ -38,6 +46,10 @@ protected:
     // Adds buttons to a tool bar of the template.
     static void AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButton* buttons, int count);
 
+    // After RescaleForDpi has moved the controls: what the page made itself
+    // (its own fonts, images, column widths) follows too.
+    virtual void OnDpiChanged(int /*fromDpi*/, int /*toDpi*/) {}
+
     void OnShow() override;
     LRESULT OnNotify(const NMHDR& header) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
@@ -45,6 +57,8 @@ protected:
 private:
     void Hint(const std::string& text);
     HWND tooltip_ = nullptr;
+    int dpi_ = kDesignDpi;
+    OwnedFont rescaledFont_;  // the template's font at the DPI the page moved to
 };
 
 }  // namespace pennora

@@ -48,6 +48,11 @@ void TitleStrip::SetCaption(const std::string& caption) {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+void TitleStrip::SetFont(HFONT font) {
+    look_.font = font;
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 void TitleStrip::Layout(int width) {
     MoveWindow(hwnd(), 0, 0, width, kStripHeight, TRUE);
     int top = (kStripHeight - kImageHeight) / 2;

@@ -25,6 +25,7 @@ public:
     ~TitleStrip() override;
 
     void SetCaption(const std::string& caption);
+    void SetFont(HFONT font);
     void Layout(int width);
 
     std::function<void()> onMinimizeClick;

@@ -24,6 +24,12 @@ TEST(DpiScaleTest, ScalesDesignSizesAndBackWithRounding) {
     }
 }
 
+TEST(DpiScaleTest, RescalesBetweenMonitorsWithoutGoingThroughDesignPixels) {
+    EXPECT_EQ(RescaleToDpi(702, 144, 96), 468);
+    EXPECT_EQ(RescaleToDpi(-18, 144, 120), -15);
+    EXPECT_EQ(RescaleToDpi(7, 144, 192), 9);  // 9.33; through design pixels (5) it would drift to 10
+}
+
 TEST(DpiScaleTest, AnUnreadableDpiLeavesDesignSizes) {
     for (int dpi : {0, -96}) {
         EXPECT_EQ(ScaleToDpi(468, dpi), 468);

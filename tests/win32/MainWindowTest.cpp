@@ -28,8 +28,10 @@
 #include "ui/Settings.h"
 #include "ui/resource.h"
 #include "entries/DataFile.h"
+#include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/Win32CaretApi.h"
 #include "platform/win32/Win32HotKeyApi.h"
 #include "platform/win32/Win32Profile.h"
@@ -692,6 +694,131 @@ TEST_F(MainWindowTest, TheTemporaryFileOfACutShortSaveIsRecoveredAtStart) {
     EXPECT_EQ(main_->store().RowCount(), 2u);
     EXPECT_EQ(FileBytes(kDataFileName), bytes);
     EXPECT_FALSE(Exists(std::string(kDataFileName) + ".saving"));
+}
+
+// The places of a window's child controls, relative to its client area.
+std::map<int, RECT> ChildPlaces(HWND window) {
+    std::map<int, RECT> places;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        places[GetDlgCtrlID(child)] = place;
+    }
+    return places;
+}
+
+// The page dialogs of the main window, made and in page order.
+std::vector<HWND> Pages(HWND mainWindow) {
+    std::vector<HWND> pages;
+    for (HWND child = GetWindow(mainWindow, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof className);
+        if (std::string(className) == "#32770") pages.push_back(child);
+    }
+    return pages;
+}
+
+int FontHeight(HWND control) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+void SendDpiChange(HWND window, int dpi, RECT suggested) {
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    DispatchPending();
+}
+
+bool Contains(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+}
+
+RECT Scaled(RECT rect, int factor) {
+    return {rect.left, rect.top, rect.left + (rect.right - rect.left) * factor, rect.top + (rect.bottom - rect.top) * factor};
+}
+
+// A move to a monitor of twice the DPI and back: the window takes the place
+// the system suggests, its fonts and every page (a page made afterwards too)
+// follow, everything stays inside its window, and the way back restores
+// every control to within a pixel.
+TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEveryPage) {
+    Start();
+    HWND window = main_->hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
+    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kOptionsPage, kAboutPage}) ClickTab(tabs, page);
+    DispatchPending();
+    const int dpi = WindowDpi(window), fontHeight = FontHeight(tabs);
+    RECT before;
+    GetWindowRect(window, &before);
+    std::map<HWND, std::map<int, RECT>> placesBefore;
+    for (HWND page : Pages(window)) placesBefore[page] = ChildPlaces(page);
+
+    SendDpiChange(window, 2 * dpi, Scaled(before, 2));
+    ClickTab(tabs, kMatrixPage);  // made at the new DPI
+    DispatchPending();
+    RECT moved, client;
+    const RECT suggested = Scaled(before, 2);
+    GetWindowRect(window, &moved);
+    EXPECT_TRUE(EqualRect(&moved, &suggested));
+    EXPECT_EQ(FontHeight(tabs), 2 * fontHeight);
+    GetClientRect(window, &client);
+    for (HWND page : Pages(window)) {
+        RECT pageRect, pageClient;
+        GetWindowRect(page, &pageRect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&pageRect), 2);
+        EXPECT_TRUE(Contains(client, pageRect)) << "page " << GetDlgCtrlID(page);
+        GetClientRect(page, &pageClient);
+        for (const auto& [id, place] : ChildPlaces(page)) {
+            if (IsWindowVisible(GetDlgItem(page, id)))
+                EXPECT_TRUE(Contains(pageClient, place)) << "control " << id << " of a page";
+        }
+    }
+    // A page's controls take the template's font rescaled; the dialog
+    // itself keeps the font it was made with.
+    // The Options page, laid out by its template alone, is the same page
+    // twice as large.
+    int optionsPages = 0;
+    for (HWND page : Pages(window)) {
+        if (!GetDlgItem(page, IDC_BTNOK)) continue;
+        ++optionsPages;
+        EXPECT_EQ(FontHeight(GetDlgItem(page, IDC_BTNOK)), 2 * FontHeight(page));
+        for (const auto& [id, place] : ChildPlaces(page)) {
+            const RECT& was = placesBefore[page][id];
+            EXPECT_NEAR(place.left, 2 * was.left, 1) << "control " << id;
+            EXPECT_NEAR(place.bottom, 2 * was.bottom, 1) << "control " << id;
+        }
+    }
+    EXPECT_EQ(optionsPages, 1);
+
+    SendDpiChange(window, dpi, before);
+    for (auto& [page, places] : placesBefore) {
+        for (const auto& [id, place] : ChildPlaces(page)) {
+            const RECT& was = places[id];
+            EXPECT_LE(std::abs(place.left - was.left) + std::abs(place.top - was.top) + std::abs(place.right - was.right) +
+                          std::abs(place.bottom - was.bottom),
+                      2)
+                << "control " << id << " of page " << GetWindowLongA(page, GWL_ID);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TheDragFillWindowFollowsAMoveToAMonitorOfAnotherDpi) {
+    Start();
+    HWND window = main_->dragFill().hwnd(), list = GetDlgItem(window, IDC_DF_LISTBOX1);
+    const int dpi = WindowDpi(window), lineHeight = int(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    const int fontHeight = FontHeight(list);
+    RECT before;
+    GetWindowRect(window, &before);
+    SendDpiChange(window, 2 * dpi, Scaled(before, 2));
+    RECT moved, client, listPlace;
+    const RECT suggested = Scaled(before, 2);
+    GetWindowRect(window, &moved);
+    EXPECT_TRUE(EqualRect(&moved, &suggested));
+    EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), 2 * lineHeight);
+    EXPECT_EQ(FontHeight(list), 2 * fontHeight);
+    GetClientRect(window, &client);
+    listPlace = ChildPlaces(window)[IDC_DF_LISTBOX1];
+    EXPECT_TRUE(Contains(client, listPlace));
 }
 
 }  // namespace
