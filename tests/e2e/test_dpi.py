@@ -138,7 +138,7 @@ def check_at(dpi):
         faults += layout_faults(f"{dpi} DPI, {name} page", [line.split("|") for line in lines.splitlines()], notes)
         if index == OPTIONS_PAGE:
             harness.screenshot(f"dpi-{dpi}")
-        if dpi == 144:
+        if dpi in (96, 144):
             harness.screenshot(f"dpi-{dpi}-page{index}")
 
     # The drag-fill window, switched on from the tray menu, which does not
