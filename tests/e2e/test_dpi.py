@@ -51,9 +51,9 @@ def outside(rect, container):
 
 
 def layout(mode, dpi, font_height, face, charset):
-    """Probe's layout lines, split into their fields."""
-    code, out = probe("layout", mode, str(dpi), str(font_height), face, str(charset))
-    assert code == 0, f"no {mode} window to measure"
+    """Probe's layout lines, split into their fields, once the window (or page) is there."""
+    out = harness.wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(
+        probe("layout", mode, str(dpi), str(font_height), face, str(charset))), what=f"the {mode} to measure")
     return [line.split("|") for line in out.splitlines()]
 
 
@@ -75,13 +75,13 @@ def layout_faults(where, lines, notes):
             continue
         if kind == "control":
             _, control_id, class_name, style, _, rect, text, verdict = fields
-            what = f"control {control_id} {class_name} (style {style}) {text!r}"
+            what = f"control {control_id} {class_name} (style {style}) '{text}'"
         elif kind == "tab":
             _, index, rect, text, verdict = fields
-            what = f"tab {index} {text!r}"
+            what = f"tab {index} '{text}'"
         elif kind == "button":
             _, tool_bar, button_id, rect, text, verdict = fields
-            what = f"tool button {button_id} of tool bar {tool_bar} {text!r}"
+            what = f"tool button {button_id} of tool bar {tool_bar} '{text}'"
         elif kind == "lines":
             _, list_id, verdict = fields
             if verdict != "fits":
@@ -106,12 +106,14 @@ def generate_matrix(app, dpi, faults):
     button = harness.probe_rect("tool-button-rect", str(MATRIX_TOOL_BAR), str(MATRIX_GENERATE))
     x, y, width, height = app.main_window_geometry()
     if outside(button, (x, y, x + width, y + height)):
-        faults.append(f"{dpi} DPI, matrix page: the Generate button at {button} cannot be clicked, it lies outside the main "
-                      f"window {(x, y, x + width, y + height)}")
+        faults.append(f"{dpi} DPI, matrix page: the Generate button at {button} cannot be clicked, it lies outside "
+                      f"the main window {(x, y, x + width, y + height)}")
         return
     harness.click_rect(button)
     memo = harness.wait_for(lambda: harness.item_text(MATRIX_MEMO), what=f"the matrix in Memo1 at {dpi} DPI")
     matrix_lines[dpi] = memo.split("\r\n")
+    if len(matrix_lines[dpi]) != 17 or "灌" not in memo:
+        faults.append(f"{dpi} DPI, matrix page: the matrix of 灌水 is not 16 lines of 灌 and blanks: {memo!r}")
 
 
 def check_at(dpi):
@@ -133,9 +135,7 @@ def check_at(dpi):
             harness.wait_for(lambda: app.page() == index, what=f"the {name} page after Ctrl+Tab")
         if index == MATRIX_PAGE and dpi in (96, 144):
             generate_matrix(app, dpi, faults)
-        lines = harness.wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(
-            probe("layout", "page", str(dpi), str(font_height), *map(str, PAGE_FONT))), what=f"the {name} page")
-        faults += layout_faults(f"{dpi} DPI, {name} page", [line.split("|") for line in lines.splitlines()], notes)
+        faults += layout_faults(f"{dpi} DPI, {name} page", layout("page", dpi, font_height, *PAGE_FONT), notes)
         if index == OPTIONS_PAGE:
             harness.screenshot(f"dpi-{dpi}")
         if dpi in (96, 144):
