@@ -17,10 +17,11 @@ DPIS = (96, 120, 144, 192)
 PAGE_NAMES = ("fill", "editor", "browser menu", "matrix", "options", "about")
 MATRIX_PAGE, OPTIONS_PAGE = 3, 4
 GB2312_CHARSET = 134
-# The pages' template font (9 pt) and the main window's bars; the drag-fill
-# window's list and tool bar (12 px at 96 DPI).
+# The pages' template font (9 pt) and the main window's bars and strip; the
+# drag-fill window's list and tool bar (12 px at 96 DPI) and its strip (13 px).
 PAGE_FONT = ("宋体", GB2312_CHARSET)
 DRAG_FILL_FONT = ("Arial", GB2312_CHARSET)
+DRAG_FILL_STRIP_FONT = ("MS Sans Serif", 1)
 MATRIX_TOOL_BAR, MATRIX_GENERATE, MATRIX_MEMO = 1509, 1510, 1515
 TRAY_MENU, WM_RBUTTONUP = 300, 0x0205
 
@@ -50,10 +51,11 @@ def outside(rect, container):
     return ", ".join(f"{amount} px past the {side}" for amount, side in sides if amount > 0)
 
 
-def layout(mode, dpi, font_height, face, charset):
-    """Probe's layout lines, split into their fields, once the window (or page) is there."""
+def layout(mode, dpi, *fonts):
+    """Probe's layout lines, split into their fields, once the window (or page) is there. `fonts`: height,
+    face and character set of the text font, and of the title strip's font."""
     out = harness.wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(
-        probe("layout", mode, str(dpi), str(font_height), face, str(charset))), what=f"the {mode} to measure")
+        probe("layout", mode, str(dpi), *map(str, fonts))), what=f"the {mode} to measure")
     return [line.split("|") for line in out.splitlines()]
 
 
@@ -82,10 +84,10 @@ def layout_faults(where, lines, notes):
         elif kind == "button":
             _, tool_bar, button_id, rect, text, verdict = fields
             what = f"tool button {button_id} of tool bar {tool_bar} '{text}'"
-        elif kind == "lines":
-            _, list_id, verdict = fields
+        elif kind in ("lines", "strip"):
+            _, window_id, verdict = fields
             if verdict != "fits":
-                faults.append(f"{where}: list box {list_id}: {verdict}")
+                faults.append(f"{where}: {'list box' if kind == 'lines' else 'title strip'} {window_id}: {verdict}")
             continue
         else:
             raise AssertionError(f"unknown layout line {fields}")
@@ -124,7 +126,8 @@ def check_at(dpi):
     app.write_settings("[ChineseGroup]\nFrontText=灌水\n")
     x, y, width, height = app.start().wait_for_main_window()
     faults, notes = [], []
-    faults += layout_faults(f"{dpi} DPI, main window", layout("main", dpi, font_height, *PAGE_FONT), notes)
+    faults += layout_faults(f"{dpi} DPI, main window",
+                            layout("main", dpi, font_height, *PAGE_FONT, font_height, *PAGE_FONT), notes)
     # Into the window as a user would (a click on its status line), then the
     # pages one after another with Ctrl+Tab: a tab that lies outside the window
     # could not be clicked.
@@ -148,7 +151,8 @@ def check_at(dpi):
     harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
     harness.wait_for(lambda: probe("dragfill-items")[1].splitlines() == ["地址", "Mail"], what="the drag-fill list")
     faults += layout_faults(f"{dpi} DPI, drag-fill window",
-                            layout("dragfill", dpi, -mul_div(12, dpi, 96), *DRAG_FILL_FONT), notes)
+                            layout("dragfill", dpi, -mul_div(12, dpi, 96), *DRAG_FILL_FONT,
+                                   -mul_div(13, dpi, 96), *DRAG_FILL_STRIP_FONT), notes)
     harness.screenshot(f"dpi-{dpi}-dragfill")
     app.kill()
 

@@ -29,9 +29,10 @@
 //   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
 //   Probe tool-button-rect <tool bar id> <button id> -> screen rectangle of a button of a page's tool bar
 //   Probe clipboard                -> the clipboard's CF_UNICODETEXT as UTF-8 bytes in hex; exit 1 when it holds none
-//   Probe layout <main|page|dragfill> <dpi> <font height> <face> <charset>
+//   Probe layout <main|page|dragfill> <dpi> <font height> <face> <charset> [<strip font height> <face> <charset>]
 //                                  -> the visible controls of the main window's own bars, of its shown page or
-//                                     of the drag-fill window, each measured with the font given (see ShowLayout)
+//                                     of the drag-fill window, each measured with the font given, the title
+//                                     strip with the strip font (see ShowLayout)
 // Exit code 0 on success, 1 when the window looked for is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -483,6 +484,7 @@ int ShowFocus() {
 //   tab|<index>|<rect>|<text>|<verdict>                                    (items of a tab control)
 //   button|<tool bar id>|<button id>|<rect>|<text>|<verdict>               (tool-bar buttons that show text)
 //   lines|<list box id>|<verdict>                                          (a list box's line height)
+//   strip|<strip id>|<verdict>                                             (a title strip's height)
 // The verdict is "-" (nothing to measure), "fits", "cut: ..." or "ellipsis: ..." (a static that ends its
 // text with "..." when it is too long: cut by design).
 // Texts are measured with the font given, the font the window is meant to use at that DPI: a foreign
@@ -567,6 +569,7 @@ std::string ButtonVerdict(HWND control, HDC dc, const std::string& text, LONG st
 struct Layout {
     HWND top;
     HDC dc;
+    HDC stripDc;  // null: no strip font given
     int dpi;
 };
 
@@ -643,6 +646,19 @@ void ShowListLines(const Layout& layout, HWND list) {
                       : "cut: lines " + std::to_string(line) + " px high, characters " + std::to_string(em) + " px"));
 }
 
+// A title strip paints its caption in one line, vertically centred: the
+// strip must be as high as a line of its font.
+void ShowStripHeight(const Layout& layout, HWND strip) {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(layout.stripDc, &metrics);
+    RECT client;
+    GetClientRect(strip, &client);
+    Print("strip|" + std::to_string(GetDlgCtrlID(strip)) + "|" +
+          (client.bottom >= metrics.tmHeight ? std::string("fits")
+                                             : "cut: strip " + std::to_string(client.bottom) + " px high, a line of its font " +
+                                                   std::to_string(metrics.tmHeight) + " px"));
+}
+
 void ShowControl(const Layout& layout, HWND control) {
     const std::string className = ClassOf(control);
     const LONG style = GetWindowLongA(control, GWL_STYLE);
@@ -662,6 +678,7 @@ void ShowControl(const Layout& layout, HWND control) {
     if (className == WC_TABCONTROLA) ShowTabs(layout, control);
     if (className == TOOLBARCLASSNAMEA) ShowToolButtons(layout, control);
     if (lstrcmpiA(className.c_str(), "ListBox") == 0) ShowListLines(layout, control);
+    if (className == "PennoraTitleStrip" && layout.stripDc) ShowStripHeight(layout, control);
 }
 
 // The visible descendants of `parent`, each before its own children; the
@@ -681,15 +698,31 @@ HWND ShownPage(HWND main) {
     return nullptr;
 }
 
-int ShowLayout(const std::string& mode, int dpi, int fontHeight, const char* face, int charset) {
+struct MeasuringDc {
+    HFONT font;
+    HDC dc;
+    HGDIOBJ previous;
+    MeasuringDc(int height, const char* face, int charset)
+        : font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(charset), OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face)),
+          dc(CreateCompatibleDC(nullptr)),
+          previous(SelectObject(dc, font)) {}
+    ~MeasuringDc() {
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+        DeleteObject(font);
+    }
+};
+
+int ShowLayout(int argc, char** argv) {
+    const std::string mode = argv[2];
     HWND top = mode == "dragfill" ? DragFillWindow() : MainWindow();
     HWND page = mode == "page" && top ? ShownPage(top) : nullptr;
     if (!top || (mode == "page" && !page)) return 1;
-    HFONT font = CreateFontA(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(charset), OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font);
-    const Layout layout{top, dc, dpi};
+    MeasuringDc text(std::atoi(argv[4]), argv[5], std::atoi(argv[6]));
+    std::optional<MeasuringDc> strip;
+    if (argc > 9) strip.emplace(std::atoi(argv[7]), argv[8], std::atoi(argv[9]));
+    const Layout layout{top, text.dc, strip ? strip->dc : nullptr, std::atoi(argv[3])};
     RECT client;
     GetClientRect(top, &client);
     Print("window|" + std::to_string(client.right) + " " + std::to_string(client.bottom));
@@ -699,11 +732,9 @@ int ShowLayout(const std::string& mode, int dpi, int fontHeight, const char* fac
     } else {
         ShowControls(layout, top, true);
     }
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(font);
     return 0;
 }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -739,8 +770,7 @@ int main(int argc, char** argv) {
     if (command == "toolbutton" && argc > 3) return ShowToolButtonAndText(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "windows" && argc > 2) return ShowTopWindows(argv[2]);
     if (command == "browser-page") return ShowBrowserPage();
-    if (command == "layout" && argc > 6)
-        return ShowLayout(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5], std::atoi(argv[6]));
+    if (command == "layout" && argc > 6) return ShowLayout(argc, argv);
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
