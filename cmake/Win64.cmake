@@ -109,8 +109,11 @@ set_target_properties(RefillBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BI
 
 # The floor of any tabbed tool: the same manifest, a six-tab control, a tool
 # bar and a status bar.
-add_executable(TabbedWindow WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.cpp
-  ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.rc)
-target_link_libraries(TabbedWindow PRIVATE user32 gdi32 comctl32)
-target_link_options(TabbedWindow PRIVATE -static -s)
-set_target_properties(TabbedWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+foreach(variant TabbedWindow TabbedWindowChinese)
+  add_executable(${variant} WIN32 ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.cpp
+    ${CMAKE_SOURCE_DIR}/bench/programs/TabbedWindow.rc)
+  target_link_libraries(${variant} PRIVATE user32 gdi32 comctl32)
+  target_link_options(${variant} PRIVATE -static -s)
+  set_target_properties(${variant} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endforeach()
+target_compile_definitions(TabbedWindowChinese PRIVATE CHINESE_CAPTIONS)

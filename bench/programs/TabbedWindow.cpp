@@ -2,6 +2,10 @@
 // Win32 tool pays before its own work. A window of the main window's size with
 // the same comctl32 v6 manifest, a tab control with six tabs, a tool bar with
 // three text buttons and a status bar; no pages, pictures or settings.
+// Built twice: with Latin captions in the default GUI font, and (with
+// CHINESE_CAPTIONS) with Pennora's own tab and menu captions in 宋体 at 9
+// points, which shows what a window that shows Chinese text pays for the CJK
+// font alone.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -21,14 +25,24 @@ void CreateChildren(HWND window) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
     HINSTANCE instance = GetModuleHandleA(nullptr);
+#ifdef CHINESE_CAPTIONS
+    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "宋体");
+    static const char* const kMenuCaptions[] = {"文件(&F)", "选项(&O)", "帮助(&H)"};
+    static const char* const kTabCaptions[] = {" 填表助手", " 数据编辑 ", "IE右键菜单填表", "文字方阵制作", "选项...", "关于..."};
+#else
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    static const char* const kMenuCaptions[] = {"File", "Options", "Help"};
+    static const char* const kTabCaptions[] = {"Page 1", "Page 2", "Page 3", "Page 4", "Page 5", "Page 6"};
+#endif
 
     toolBar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NODIVIDER, 0, 0, 0, 0, window,
                               nullptr, instance, nullptr);
     SendMessageA(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolBar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(toolBar, TB_SETIMAGELIST, 0, 0);
-    for (const char* caption : {"File", "Options", "Help"}) {
+    for (const char* caption : kMenuCaptions) {
         TBBUTTON button{};
         button.iBitmap = I_IMAGENONE;
         button.fsState = TBSTATE_ENABLED;
@@ -41,16 +55,16 @@ void CreateChildren(HWND window) {
     tabs = CreateWindowExA(0, WC_TABCONTROLA, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, window,
                            nullptr, instance, nullptr);
     SendMessageA(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    for (int i = 0; i < 6; ++i) {
-        char caption[] = "Page 1";
-        caption[5] = char('1' + i);
+    int index = 0;
+    for (const char* caption : kTabCaptions) {
         TCITEMA item{};
         item.mask = TCIF_TEXT;
-        item.pszText = caption;
-        SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        item.pszText = const_cast<char*>(caption);
+        SendMessageA(tabs, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
     }
     statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
                                 nullptr, instance, nullptr);
+    SendMessageA(statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 void Layout(int width, int height) {

@@ -97,7 +97,6 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
       executablePath_(executablePath.empty() ? ExecutablePath() : executablePath),
       appPath_(AppPathOf(executablePath_)),
       delivery_(std::make_unique<TextDelivery>(services.windows)) {
-    CoInitialize(nullptr);  // the shell's browser-window collection is a COM object
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -119,12 +118,8 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
     if (closeRequested_) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
-// The drag-fill window reads its place through IniFile, so it follows FormCreate.
+// The fill modes work through the settings, so they follow FormCreate.
 void MainWindow::CreateFillModes() {
-    dragFill_ = std::make_unique<DragFillWindow>(
-        DragFillWindow::Context{*iniFile_, *store_, *delivery_, services_.windows, appPath_});
-    dragFill_->onClosed = [this] { DragFillWindowClosed(flags_, *this); };
-    dragFill_->onDeliveryRefused = [this] { ReportRefusedDelivery(); };
     hotKeyFill_ = std::make_unique<HotKeyFill>(
         HotKeyFill::Services{services_.hotKeys, services_.caret, services_.windows, services_.windows}, *store_,
         settings_, flags_, FromHwnd(hwnd()), static_cast<HotKeyFillView&>(*this));
@@ -134,10 +129,7 @@ void MainWindow::CreateFillModes() {
 
 // The window and its pages go first, while the fonts, menus, images and the
 // objects behind the pages still exist.
-MainWindow::~MainWindow() {
-    Destroy();
-    CoUninitialize();
-}
+MainWindow::~MainWindow() { Destroy(); }
 
 void MainWindow::FormCreate() {
     CreateChildren();
@@ -222,7 +214,7 @@ void MainWindow::ClientDataSet1AfterPost() {
     pennora::ClientDataSet1AfterPost(
         *store_, flags_,
         FillListSinks{[this](const std::vector<std::string>& titles) { hotKeyFill_->BuildFillMenu(titles); },
-                      [this](const std::vector<std::string>& titles) { dragFill_->FillList(titles); }});
+                      [this](const std::vector<std::string>& titles) { dragFill().FillList(titles); }});
 }
 
 void MainWindow::CreateEditorPage() {
@@ -464,13 +456,25 @@ void MainWindow::ReleaseHotKeyAndTrayIcon() {
     trayIcon_.Delete();
 }
 
+// The drag-fill window is made when it is first needed: most runs never show
+// it, and start-up need not pay for its window, controls and fonts.
+DragFillWindow& MainWindow::dragFill() {
+    if (!dragFill_) {
+        dragFill_ = std::make_unique<DragFillWindow>(
+            DragFillWindow::Context{*iniFile_, *store_, *delivery_, services_.windows, appPath_});
+        dragFill_->onClosed = [this] { DragFillWindowClosed(flags_, *this); };
+        dragFill_->onDeliveryRefused = [this] { ReportRefusedDelivery(); };
+    }
+    return *dragFill_;
+}
+
 // The drag-fill window's place and the text matrix fields. A settings file
 // that refuses the write is reported, and the program still closes: the
 // entries are already dealt with, and a read-only folder must not keep the
 // user from quitting.
 void MainWindow::SaveWindowSettings(bool reportRefusal) {
     try {
-        WritePosition(*iniFile_, dragFill_->CurrentPosition());
+        WritePosition(*iniFile_, dragFill_ ? dragFill_->CurrentPosition() : DragFillWindow::StoredPosition(*iniFile_));
         WriteChineseGroup(*iniFile_, matrixPage_ ? matrixPage_->Fields() : MatrixPage::FieldsOfUnmadePage(matrixFields_));
     } catch (const Error& error) {
         if (reportRefusal) app_.ShowError(error.what());
@@ -648,11 +652,13 @@ void MainWindow::ReportRefusedDelivery() {
 }
 
 void MainWindow::ShowDragFillWindow() {
-    dragFill_->Show();
+    dragFill().Show();
     SetForegroundWindow(dragFill_->hwnd());
 }
 
-void MainWindow::CloseDragFillWindow() { dragFill_->Close(); }
+void MainWindow::CloseDragFillWindow() {
+    if (dragFill_) dragFill_->Close();
+}
 
 void MainWindow::SetDragFillButton(bool pressed) { fillPage_->SetPressed(IDC_TOOLBUTTONDRAGFILL, pressed); }
 

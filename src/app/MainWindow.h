@@ -75,7 +75,7 @@ public:
     int activePage() const;
     void SelectPage(int index);
     std::string statusText() const;
-    DragFillWindow& dragFill() { return *dragFill_; }
+    DragFillWindow& dragFill();
     HotKeyFill& hotKeyFill() { return *hotKeyFill_; }
     const FillMenu& fillMenu() const { return popupMenuFill_; }
     const TrayIcon& trayIcon() const { return trayIcon_; }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/win32/LateBound.h"
+
 namespace pennora {
 namespace {
 
@@ -10,11 +12,7 @@ namespace {
 // in) is a noticeable part of start-up under Wine.
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* record) {
     using Function = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
-    static const Function function = [] {
-        HMODULE shell = LoadLibraryA("shell32.dll");
-        return shell ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconA")))
-                     : nullptr;
-    }();
+    static const auto function = LateBound<Function>("shell32.dll", "Shell_NotifyIconA");
     return function ? function(message, record) : FALSE;
 }
 
@@ -65,7 +63,7 @@ bool TrayIcon::ShowBalloon(const char* title, const char* text) {
     std::strncpy(balloon.szInfoTitle, title, sizeof balloon.szInfoTitle - 1);
     std::strncpy(balloon.szInfo, text, sizeof balloon.szInfo - 1);
     balloon.dwInfoFlags = NIIF_WARNING;
-    return Shell_NotifyIconA(NIM_MODIFY, &balloon) != FALSE;
+    return NotifyIcon(NIM_MODIFY, &balloon) != FALSE;
 }
 
 }  // namespace pennora

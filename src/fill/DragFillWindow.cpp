@@ -156,9 +156,11 @@ void DragFillWindow::Layout() {
 
 void DragFillWindow::FormCreate() {
     panel1_->SetCaption("KestovaPennora 2.5");
-    Point position = ReadPosition(context_.iniFile, CurrentPosition());
+    const Point position = StoredPosition(context_.iniFile);
     SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+Point DragFillWindow::StoredPosition(IniFile& iniFile) { return ReadPosition(iniFile, kDragFillDesignPosition); }
 
 void DragFillWindow::Show() {
     FormShow();

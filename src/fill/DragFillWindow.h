@@ -43,6 +43,10 @@ public:
     // The window's place on screen (its restored place while minimised), as
     // the close sequence stores it.
     Point CurrentPosition() const;
+    // Where the window is put when it is made: the stored place, or where it
+    // is designed to appear. Also what the close sequence stores for a window
+    // never made.
+    static Point StoredPosition(IniFile& iniFile);
 
     std::function<void()> onClosed;            // FormClose, after the window is hidden
     std::function<void()> onDeliveryRefused;   // a drop's characters were refused

@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "app/Application.h"
@@ -310,6 +311,24 @@ TEST_P(MainWindowCloseTest, ClosesAndWritesTheDragFillPlaceAndTheMatrixFields) {
     ASSERT_EQ(Exists(kDataFileName), c.savesData);
     if (c.savesData) {
         EXPECT_EQ(DataFileEntries(), kChangedEntries);
+    }
+}
+
+// The drag-fill window is made only when first needed: a run that never
+// showed it stores the place it would have had, as read at start or as
+// designed.
+TEST_F(MainWindowTest, ACloseWithoutTheDragFillWindowEverMadeStoresItsPlaceUnchanged) {
+    for (const auto& [settings, left, top] : {std::tuple{std::string(kOptionsOnlyIni), "364", "164"},
+                                         std::tuple{std::string("[Position]\r\nLeft=-20\r\nTop=700\r\n"), "-20", "700"}}) {
+        SCOPED_TRACE(settings);
+        WriteFileBytes(kIniName, settings);
+        Start();
+        EXPECT_TRUE(RequestClose().windowGone);
+        EXPECT_EQ(IniValue(ini::kPosition, ini::kLeft), left);
+        EXPECT_EQ(IniValue(ini::kPosition, ini::kTop), top);
+        main_.reset();
+        app_.reset();
+        DispatchPending();
     }
 }
 
@@ -769,8 +788,9 @@ TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEve
         EXPECT_TRUE(Contains(client, pageRect)) << "page " << GetDlgCtrlID(page);
         GetClientRect(page, &pageClient);
         for (const auto& [id, place] : ChildPlaces(page)) {
-            if (IsWindowVisible(GetDlgItem(page, id)))
+            if (IsWindowVisible(GetDlgItem(page, id))) {
                 EXPECT_TRUE(Contains(pageClient, place)) << "control " << id << " of a page";
+            }
         }
     }
     // A page's controls take the template's font rescaled; the dialog

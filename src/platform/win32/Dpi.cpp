@@ -1,5 +1,6 @@
 #include "platform/win32/Dpi.h"
 
+#include "platform/win32/LateBound.h"
 #include "platform/win32/Owned.h"
 
 namespace pennora {
@@ -13,15 +14,14 @@ struct DpiCalls {
     BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
 
     DpiCalls() {
-        HMODULE user32 = GetModuleHandleA("user32.dll");
-        Find(user32, "GetDpiForWindow", getDpiForWindow);
-        Find(user32, "GetSystemMetricsForDpi", getSystemMetricsForDpi);
-        Find(user32, "AdjustWindowRectExForDpi", adjustWindowRectExForDpi);
+        Find("GetDpiForWindow", getDpiForWindow);
+        Find("GetSystemMetricsForDpi", getSystemMetricsForDpi);
+        Find("AdjustWindowRectExForDpi", adjustWindowRectExForDpi);
     }
 
     template <class Function>
-    static void Find(HMODULE module, const char* name, Function& function) {
-        function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    static void Find(const char* name, Function& function) {
+        function = LateBound<Function>("user32.dll", name);
     }
 };
 

@@ -5,9 +5,32 @@
 #include <oleauto.h>
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/LateBound.h"
 
 namespace pennora {
 namespace {
+
+// COM and OLE Automation, loaded when the browser windows are first asked
+// for rather than at every start.
+struct OleCalls {
+    HRESULT(WINAPI* coInitialize)(LPVOID) = LateBound<decltype(coInitialize)>("ole32.dll", "CoInitialize");
+    void(WINAPI* coUninitialize)() = LateBound<decltype(coUninitialize)>("ole32.dll", "CoUninitialize");
+    HRESULT(WINAPI* coCreateInstance)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*) =
+        LateBound<decltype(coCreateInstance)>("ole32.dll", "CoCreateInstance");
+    void(WINAPI* variantInit)(VARIANTARG*) = LateBound<decltype(variantInit)>("oleaut32.dll", "VariantInit");
+    HRESULT(WINAPI* variantClear)(VARIANTARG*) = LateBound<decltype(variantClear)>("oleaut32.dll", "VariantClear");
+    HRESULT(WINAPI* variantChangeType)(VARIANTARG*, const VARIANTARG*, USHORT, VARTYPE) =
+        LateBound<decltype(variantChangeType)>("oleaut32.dll", "VariantChangeType");
+
+    bool complete() const {
+        return coInitialize && coUninitialize && coCreateInstance && variantInit && variantClear && variantChangeType;
+    }
+};
+
+const OleCalls& Ole() {
+    static const OleCalls calls;
+    return calls;
+}
 
 // An interface pointer released when it goes.
 template <typename Interface>
@@ -29,10 +52,10 @@ private:
 
 class Variant {
 public:
-    Variant() { VariantInit(&value); }
+    Variant() { Ole().variantInit(&value); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
-    ~Variant() { VariantClear(&value); }
+    ~Variant() { Ole().variantClear(&value); }
     VARIANT value;
 };
 
@@ -66,7 +89,7 @@ public:
         result = item->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
                               &value.value, nullptr, nullptr);
         if (FAILED(result)) return result;
-        result = VariantChangeType(&value.value, &value.value, 0, VT_I4);
+        result = Ole().variantChangeType(&value.value, &value.value, 0, VT_I4);
         if (FAILED(result)) return result;
         // Window handles are 32-bit values, also in a 64-bit process.
         window = FromHwnd(reinterpret_cast<HWND>(static_cast<LONG_PTR>(value.value.lVal)));
@@ -79,10 +102,17 @@ private:
 
 }  // namespace
 
+Win32ShellWindows::~Win32ShellWindows() {
+    if (joinedApartment_) Ole().coUninitialize();
+}
+
 long Win32ShellWindows::CoCreateInstance(std::unique_ptr<ShellWindowCollection>& collection) {
+    if (!Ole().complete()) return E_NOTIMPL;
+    // The thread joins COM on the first use, and leaves it with this object.
+    if (!joinedApartment_) joinedApartment_ = SUCCEEDED(Ole().coInitialize(nullptr));
     IShellWindows* windows = nullptr;
-    HRESULT result = ::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
-                                        reinterpret_cast<void**>(&windows));
+    HRESULT result = Ole().coCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
+                                            reinterpret_cast<void**>(&windows));
     if (FAILED(result)) return result;
     collection = std::make_unique<Collection>(windows);
     return S_OK;
