@@ -775,6 +775,7 @@ int main(int argc, char** argv) {
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
                  "read-data FILE|set-clipboard TEXT|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
-                 "focus\n");
+                 "focus|item-text ID|item-shown ID|tool-button-rect TOOLBAR ID|clipboard|toolbutton TOOLBAR ID|"
+                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]\n");
     return 2;
 }
