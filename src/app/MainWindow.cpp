@@ -143,7 +143,6 @@ void MainWindow::FormCreate() {
     app_.onKeyDown = [this](const MSG& key) { return PageKey(key); };
 
     LoadEntryStore();
-    CreateEditorPage();
 
     iniFile_ = std::make_unique<IniFile>(services_.profile, appPath_ + kSettingsFileName);
     settings_ = LoadSettings(*iniFile_);
@@ -171,6 +170,7 @@ void MainWindow::FormCreate() {
 void MainWindow::LoadEntryStore() {
     store_ = std::make_unique<EntryStore>(services_.files, appPath_ + kDataFileName);
     store_->SetAfterPost([this] { ClientDataSet1AfterPost(); });
+    PrepareEditorPage();
     using Status = EntryStore::LoadStatus;
     EntryStore::LoadResult result = store_->Load();
     // A file held by another program may be free a moment later: the user can
@@ -217,10 +217,14 @@ void MainWindow::ClientDataSet1AfterPost() {
                       [this](const std::vector<std::string>& titles) { dragFill().FillList(titles); }});
 }
 
-void MainWindow::CreateEditorPage() {
+// The editor page shows the store as it is when the page is first selected:
+// a start on the fill page does not pay for it.
+void MainWindow::PrepareEditorPage() {
     editorLogic_ = std::make_unique<EntryEditorLogic>(*store_, flags_, services_.windows, FromHwnd(hwnd()));
-    editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, appPath_);
-    AddPage(kEditorPage, *editorPage_);
+    pageMakers_[kEditorPage] = [this] {
+        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, appPath_);
+        AddPage(kEditorPage, *editorPage_);
+    };
 }
 
 void MainWindow::RestoreMatrixFields() {
@@ -290,11 +294,11 @@ void MainWindow::CreatePages() {
     fillPage_->onHelpClick = [this] { ToolButtonHelpClick(); };
     fillPage_->onHideIEClick = [this] { HideIEWindow(fillPage_->IsPressed(IDC_TOOLBUTTONHIDEIE)); };
     AddPage(kFillPage, *fillPage_);
-    // The entry editor is made once the store it shows is loaded, the Options
-    // page once the settings it shows are read.
+    // The entry editor waits for the store it shows, the Options page for
+    // the settings; both, like the pages below, are made when first selected.
     browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), appPath_, kAppTitle, services_.windows,
                                                     services_.files);
-    AddPage(kBrowserMenuPage, browser_->page());
+    pageMakers_[kBrowserMenuPage] = [this] { AddPage(kBrowserMenuPage, browser_->page()); };
     pageMakers_[kMatrixPage] = [this] {
         matrixPage_ = std::make_unique<MatrixPage>(hwnd(), *delivery_);
         matrixPage_->Restore(matrixFields_);
@@ -423,7 +427,7 @@ void MainWindow::Show() {
 
 void MainWindow::FormShow() {
     SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
-    browser_->page().LoadIEMenuPage();
+    browser_->LoadMenuEntries();
 }
 
 void MainWindow::Timer1Timer() {

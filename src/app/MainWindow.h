@@ -113,7 +113,7 @@ private:
     void ToolButtonDragFillClick();
     void ClientDataSet1AfterPost();
     void CreateFillModes();
-    void CreateEditorPage();
+    void PrepareEditorPage();
 
     // How the fill modes show themselves.
     void SetHotKeyButton(bool pressed) override;

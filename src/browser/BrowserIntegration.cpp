@@ -10,8 +10,22 @@ BrowserIntegration::BrowserIntegration(HWND mainWindow, HWND appWindow, const st
                                        const std::string& appTitle, MessageBoxes& boxes, FileSystem& files)
     : store_(registry_, files, folders_, boxes, FromHwnd(appWindow), appTitle),
       logic_(store_, folders_, boxes, FromHwnd(mainWindow), appTitle, appPath),
-      page_(mainWindow, logic_, mainWindow, appPath),
-      windows_(shell_) {}
+      windows_(shell_),
+      mainWindow_(mainWindow),
+      appPath_(appPath) {}
+
+BrowserMenuPage& BrowserIntegration::page() {
+    if (!page_) page_ = std::make_unique<BrowserMenuPage>(mainWindow_, logic_, mainWindow_, appPath_);
+    return *page_;
+}
+
+void BrowserIntegration::LoadMenuEntries() {
+    if (page_) {
+        page_->LoadIEMenuPage();
+    } else {
+        logic_.LoadIEMenuPage();
+    }
+}
 
 void SetToolButtonHint(HWND toolBar, int buttonId, const std::string& hint) {
     TBBUTTONINFOA info{};

@@ -2,6 +2,7 @@
 // Everything the main window holds of the browser integration: the page of
 // context-menu entries with its store, and the hiding of browser windows,
 // on the platform's registry, files and shell.
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -23,7 +24,12 @@ public:
     BrowserIntegration(HWND mainWindow, HWND appWindow, const std::string& appPath, const std::string& appTitle,
                        MessageBoxes& boxes, FileSystem& files);
 
-    BrowserMenuPage& page() { return page_; }
+    // The page, made on the first call: start-up does not pay for it.
+    BrowserMenuPage& page();
+
+    // Reads the entries from the registry (reporting what it cannot read),
+    // into the page when it is made.
+    void LoadMenuEntries();
 
     // Hides or shows the browser windows; see BrowserWindows::HideIEWindow.
     std::string HideIEWindow(bool hide, bool& ieWindowsHidden) { return windows_.HideIEWindow(hide, ieWindowsHidden); }
@@ -34,8 +40,10 @@ private:
     Win32ShellWindows shell_;
     MenuStore store_;
     BrowserMenuLogic logic_;
-    BrowserMenuPage page_;
     BrowserWindows windows_;
+    HWND mainWindow_;
+    std::string appPath_;
+    std::unique_ptr<BrowserMenuPage> page_;
 };
 
 // Sets the text of a tool-bar button, which the tool bar shows as its hint.

@@ -41,6 +41,7 @@ BrowserMenuPage::BrowserMenuPage(HWND parent, BrowserMenuLogic& logic, HWND main
     SendMessageA(Item(IDC_EDITKEY), EM_LIMITTEXT, kEditKeyLimit, 0);
     SendMessageA(Item(IDC_MEMOVALUE), EM_LIMITTEXT, kMemoValueLimit, 0);
     for (const PageHint& hint : kHints) AddHint(hint.id, hint.text);
+    ShowControls();  // the entries may have been loaded before the page was made
 }
 
 void BrowserMenuPage::LoadIEMenuPage() {
