@@ -23,11 +23,16 @@
 //   Probe dragfill                 -> "shown=<0|1> left top right bottom" of the drag-fill window
 //   Probe dragfill-items           -> the titles of its list, one a line
 //   Probe dragfill-item-rect <i>   -> screen rectangle of item <i> of its list
-//   Probe focus                    -> the control id of the main window's focused control
+//   Probe focus                    -> the control id of the main window's focused control (a combo box's for
+//                                     the edit box inside it)
 //   Probe item-text <id>           -> the ANSI text of the main window's control <id>, its bytes in hex
 //   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
 //   Probe tool-button-rect <tool bar id> <button id> -> screen rectangle of a button of a page's tool bar
 //   Probe clipboard                -> the clipboard's CF_UNICODETEXT as UTF-8 bytes in hex; exit 1 when it holds none
+//   Probe layout <main|page|dragfill> <dpi> <font height> <face> <charset> [<strip font height> <face> <charset>]
+//                                  -> the visible controls of the main window's own bars, of its shown page or
+//                                     of the drag-fill window, each measured with the font given, the title
+//                                     strip with the strip font (see ShowLayout)
 // Exit code 0 on success, 1 when the window looked for is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -35,6 +40,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -103,21 +109,41 @@ void PrintRect(const RECT& rect) {
           std::to_string(rect.bottom));
 }
 
-// Asks a control of another process for one of its item rectangles: the
-// message's RECT pointer must point into that process, so the rectangle is
-// placed there and read back. Returns it in screen coordinates.
-bool RemoteItemRect(HWND control, UINT message, WPARAM item, RECT& rect) {
+// Sends a control of another process a message whose lParam points to a
+// block of bytes: the pointer must point into that process, so the block is
+// placed there and read back. `prepare` may fill it in knowing where it will
+// lie (for a structure that points into itself). False when the block could
+// not be placed or the message answered `failure`.
+bool RemoteSend(HWND control, UINT message, WPARAM wParam, std::string& block, LRESULT failure = 0,
+                void (*prepare)(std::string& block, char* remoteBase) = nullptr) {
     DWORD processId = 0;
     GetWindowThreadProcessId(control, &processId);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
     if (!process) return false;
-    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    bool ok = remote && SendMessageA(control, message, item, reinterpret_cast<LPARAM>(remote)) &&
-              ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (remote && prepare) prepare(block, remote);
+    bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr) &&
+              SendMessageA(control, message, wParam, reinterpret_cast<LPARAM>(remote)) != failure &&
+              ReadProcessMemory(process, remote, block.data(), block.size(), nullptr);
     if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
-    if (ok) MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     return ok;
+}
+
+// One of a control's item rectangles (TB_GETRECT, TB_GETITEMRECT,
+// TCM_GETITEMRECT...), in the control's client coordinates.
+bool RemoteClientRect(HWND control, UINT message, WPARAM item, RECT& rect) {
+    std::string block(sizeof rect, '\0');
+    if (!RemoteSend(control, message, item, block)) return false;
+    std::memcpy(&rect, block.data(), sizeof rect);
+    return true;
+}
+
+// The same in screen coordinates.
+bool RemoteItemRect(HWND control, UINT message, WPARAM item, RECT& rect) {
+    if (!RemoteClientRect(control, message, item, rect)) return false;
+    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return true;
 }
 HWND MessageBoxWindow(const char* caption) { return FindWindowA("#32770", caption); }
 
@@ -297,21 +323,12 @@ int ShowClipboard() {
 //   Probe browser-page             -> "edits=<0|1> apply=<0|1> cancel=<0|1>", then the texts of EditKey and
 //                                     MemoValue, each on a line of its own (line breaks as \n)
 
-// The text of a tool-bar button of another process, read into memory placed
-// there as RemoteItemRect does.
+// The text of a tool-bar button of another process.
 bool RemoteButtonText(HWND toolBar, int buttonId, std::string& text) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(toolBar, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-    if (!process) return false;
-    char buffer[256] = {};
-    void* remote = VirtualAllocEx(process, nullptr, sizeof buffer, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    bool ok = remote && SendMessageA(toolBar, TB_GETBUTTONTEXTA, buttonId, reinterpret_cast<LPARAM>(remote)) >= 0 &&
-              ReadProcessMemory(process, remote, buffer, sizeof buffer - 1, nullptr);
-    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    if (ok) text = buffer;
-    return ok;
+    std::string block(256, '\0');
+    if (!RemoteSend(toolBar, TB_GETBUTTONTEXTA, buttonId, block, -1)) return false;
+    text = block.c_str();
+    return true;
 }
 
 int ShowToolButtonAndText(int toolBarId, int buttonId) {
@@ -447,13 +464,283 @@ int ShowFocus() {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!main || !GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
-    Print(std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0));
+    HWND focus = info.hwndFocus;
+    // A drop-down combo box keeps the focus in its edit box: the control is the combo box.
+    char parentClass[32] = {};
+    if (focus && GetClassNameA(GetParent(focus), parentClass, sizeof parentClass) && lstrcmpiA(parentClass, "ComboBox") == 0)
+        focus = GetParent(focus);
+    Print(std::to_string(focus ? GetDlgCtrlID(focus) : 0));
+    return 0;
+}
+
+
+// ---- Layout: where a window's visible controls lie and whether their texts fit ----
+//
+// One line per visible control, fields separated by "|", rectangles as "left top right bottom" relative to
+// the client area of the top-level window (the main window or the drag-fill window):
+//   window|<client width> <client height>
+//   page|<the page's control id>|<rect>                                (mode "page" only)
+//   control|<id>|<class>|<style hex>|<parent id>|<rect>|<text>|<verdict>
+//   tab|<index>|<rect>|<text>|<verdict>                                    (items of a tab control)
+//   button|<tool bar id>|<button id>|<rect>|<text>|<verdict>               (tool-bar buttons that show text)
+//   lines|<list box id>|<verdict>                                          (a list box's line height)
+//   strip|<strip id>|<verdict>                                             (a title strip's height)
+// The verdict is "-" (nothing to measure), "fits", "cut: ..." or "ellipsis: ..." (a static that ends its
+// text with "..." when it is too long: cut by design).
+// Texts are measured with the font given, the font the window is meant to use at that DPI: a foreign
+// HFONT cannot be read from here.
+
+struct Room {
+    int needWidth, needHeight, haveWidth, haveHeight;
+};
+
+std::string Cut(const Room& room, const std::string& what = "cut") {
+    if (room.needWidth <= room.haveWidth && room.needHeight <= room.haveHeight) return "fits";
+    return what + ": text needs " + std::to_string(room.needWidth) + "x" + std::to_string(room.needHeight) +
+           " px, room " + std::to_string(room.haveWidth) + "x" + std::to_string(room.haveHeight) + " px";
+}
+
+SIZE TextSize(HDC dc, const std::string& text, int width, UINT flags) {
+    RECT rect{0, 0, width, 0};
+    DrawTextA(dc, text.c_str(), -1, &rect, flags | DT_CALCRECT);
+    return {rect.right, rect.bottom};
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Static text controls: DrawText in the client area, word-wrapped unless
+// the style says one line.
+std::string StaticVerdict(HWND control, HDC dc, const std::string& text, LONG style) {
+    const LONG type = style & SS_TYPEMASK;
+    if (text.empty() || (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_SIMPLE &&
+                         type != SS_LEFTNOWORDWRAP))
+        return "-";
+    RECT client;
+    GetClientRect(control, &client);
+    const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+    const bool wraps = type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP;
+    SIZE need = TextSize(dc, text, client.right, DT_EXPANDTABS | prefix | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    std::string verdict = Cut({need.cx, need.cy, client.right, client.bottom},
+                              (style & SS_ELLIPSISMASK) ? "ellipsis" : "cut");
+    if (verdict != "fits" && wraps) {
+        const SIZE line = TextSize(dc, text, 0, DT_EXPANDTABS | prefix | DT_SINGLELINE);
+        verdict += " (as one line " + std::to_string(line.cx) + " px wide)";
+    }
+    return verdict;
+}
+
+// Buttons as the common controls draw them: a push button's label inside
+// its 2-pixel frame (3 for the default button); a check box's or radio
+// button's after its box (12 px at 96 DPI, scaled, plus one) and half a
+// digit's width; a group box's between 7-pixel insets; a 1-pixel margin
+// round every label.
+std::string ButtonVerdict(HWND control, HDC dc, const std::string& text, LONG style, int dpi) {
+    LONG type = style & BS_TYPEMASK;
+    if (style & BS_PUSHLIKE) type = BS_PUSHBUTTON;
+    if (text.empty() || (style & (BS_BITMAP | BS_ICON)) || type == BS_OWNERDRAW || type == BS_USERBUTTON) return "-";
+    RECT client;
+    GetClientRect(control, &client);
+    int width = client.right, height = client.bottom;
+    switch (type) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON: {
+        const int frame = type == BS_DEFPUSHBUTTON ? 3 : 2;
+        width -= 2 * frame;
+        height -= 2 * frame;
+        break;
+    }
+    case BS_GROUPBOX: width -= 14; break;
+    default: {
+        int digit = 0;
+        GetCharWidth32A(dc, '0', '0', &digit);
+        width -= 12 * dpi / 96 + 1 + digit / 2;
+    }
+    }
+    width -= 2;
+    const UINT lines = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
+    SIZE need = TextSize(dc, text, width, lines);
+    return Cut({need.cx, need.cy, width, height});
+}
+
+struct Layout {
+    HWND top;
+    HDC dc;
+    HDC stripDc;  // null: no strip font given
+    int dpi;
+};
+
+std::string RelativeRect(const Layout& layout, RECT rect, HWND from) {
+    MapWindowPoints(from, layout.top, reinterpret_cast<POINT*>(&rect), 2);
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
+           std::to_string(rect.bottom);
+}
+
+std::string WindowRectIn(const Layout& layout, HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return RelativeRect(layout, rect, nullptr);
+}
+
+std::string Field(const std::string& text) {
+    std::string field;
+    for (char c : text) field += c == '|' ? std::string("/") : c == '\r' ? std::string() : c == '\n' ? std::string("\\n") : std::string(1, c);
+    return field;
+}
+
+void ShowTabs(const Layout& layout, HWND tabs) {
+    const int count = int(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RECT rect{};
+        std::string block(sizeof(TCITEMA) + 256, '\0');
+        auto prepare = [](std::string& item, char* remoteBase) {
+            TCITEMA header{};
+            header.mask = TCIF_TEXT;
+            header.pszText = remoteBase + sizeof(TCITEMA);
+            header.cchTextMax = 255;
+            std::memcpy(item.data(), &header, sizeof header);
+        };
+        if (!RemoteClientRect(tabs, TCM_GETITEMRECT, i, rect) || !RemoteSend(tabs, TCM_GETITEMA, i, block, 0, prepare))
+            continue;
+        const std::string text = block.c_str() + sizeof(TCITEMA);
+        // The tab draws its caption between its padding (TCM_SETPADDING) and
+        // a 1-pixel edge; the caption itself must fit the rest.
+        const SIZE need = TextSize(layout.dc, text, 0, DT_SINGLELINE);
+        Print("tab|" + std::to_string(i) + "|" + RelativeRect(layout, rect, tabs) + "|" + Field(text) + "|" +
+              Cut({need.cx, need.cy, rect.right - rect.left - 2, rect.bottom - rect.top - 2}));
+    }
+}
+
+void ShowToolButtons(const Layout& layout, HWND toolBar) {
+    if (SendMessageA(toolBar, TB_GETTEXTROWS, 0, 0) <= 0) return;  // the texts serve as tips only
+    const int count = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string block(sizeof(TBBUTTON), '\0');
+        RECT rect{};
+        if (!RemoteSend(toolBar, TB_GETBUTTON, i, block) || !RemoteClientRect(toolBar, TB_GETITEMRECT, i, rect)) continue;
+        TBBUTTON button;
+        std::memcpy(&button, block.data(), sizeof button);
+        std::string text;
+        if ((button.fsStyle & BTNS_SEP) || (button.fsState & TBSTATE_HIDDEN) ||
+            !RemoteButtonText(toolBar, button.idCommand, text) || text.empty())
+            continue;
+        const SIZE need = TextSize(layout.dc, text, 0, DT_SINGLELINE);
+        Print("button|" + std::to_string(GetDlgCtrlID(toolBar)) + "|" + std::to_string(button.idCommand) + "|" +
+              RelativeRect(layout, rect, toolBar) + "|" + Field(text) + "|" +
+              Cut({need.cx, need.cy, rect.right - rect.left, rect.bottom - rect.top}));
+    }
+}
+
+// A list box's lines must be at least as high as the font's characters
+// (its em: the cell height without the internal leading).
+void ShowListLines(const Layout& layout, HWND list) {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(layout.dc, &metrics);
+    const int line = int(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    const int em = int(metrics.tmHeight - metrics.tmInternalLeading);
+    Print("lines|" + std::to_string(GetDlgCtrlID(list)) + "|" +
+          (line >= em ? std::string("fits")
+                      : "cut: lines " + std::to_string(line) + " px high, characters " + std::to_string(em) + " px"));
+}
+
+// A title strip paints its caption in one line, vertically centred: the
+// strip must be as high as a line of its font.
+void ShowStripHeight(const Layout& layout, HWND strip) {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(layout.stripDc, &metrics);
+    RECT client;
+    GetClientRect(strip, &client);
+    Print("strip|" + std::to_string(GetDlgCtrlID(strip)) + "|" +
+          (client.bottom >= metrics.tmHeight ? std::string("fits")
+                                             : "cut: strip " + std::to_string(client.bottom) + " px high, a line of its font " +
+                                                   std::to_string(metrics.tmHeight) + " px"));
+}
+
+void ShowControl(const Layout& layout, HWND control) {
+    const std::string className = ClassOf(control);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    std::string text, verdict = "-";
+    if (lstrcmpiA(className.c_str(), "Static") == 0) {
+        text = WindowText(control);
+        verdict = StaticVerdict(control, layout.dc, text, style);
+    } else if (lstrcmpiA(className.c_str(), "Button") == 0) {
+        text = WindowText(control);
+        verdict = ButtonVerdict(control, layout.dc, text, style, layout.dpi);
+    }
+    char styleHex[16];
+    std::snprintf(styleHex, sizeof styleHex, "%08lX", static_cast<unsigned long>(style));
+    Print("control|" + std::to_string(GetDlgCtrlID(control)) + "|" + className + "|" + styleHex + "|" +
+          std::to_string(GetDlgCtrlID(GetParent(control))) + "|" + WindowRectIn(layout, control) + "|" + Field(text) +
+          "|" + verdict);
+    if (className == WC_TABCONTROLA) ShowTabs(layout, control);
+    if (className == TOOLBARCLASSNAMEA) ShowToolButtons(layout, control);
+    if (lstrcmpiA(className.c_str(), "ListBox") == 0) ShowListLines(layout, control);
+    if (className == "PennoraTitleStrip" && layout.stripDc) ShowStripHeight(layout, control);
+}
+
+// The visible descendants of `parent`, each before its own children; the
+// pages (child dialogs) are left out when `skipPages`.
+void ShowControls(const Layout& layout, HWND parent, bool skipPages) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child) || (skipPages && ClassOf(child) == "#32770")) continue;
+        ShowControl(layout, child);
+        ShowControls(layout, child, false);
+    }
+}
+
+HWND ShownPage(HWND main) {
+    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && ClassOf(child) == "#32770") return child;
+    }
+    return nullptr;
+}
+
+struct MeasuringDc {
+    HFONT font;
+    HDC dc;
+    HGDIOBJ previous;
+    MeasuringDc(int height, const char* face, int charset)
+        : font(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(charset), OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face)),
+          dc(CreateCompatibleDC(nullptr)),
+          previous(SelectObject(dc, font)) {}
+    ~MeasuringDc() {
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+        DeleteObject(font);
+    }
+};
+
+int ShowLayout(int argc, char** argv) {
+    const std::string mode = argv[2];
+    HWND top = mode == "dragfill" ? DragFillWindow() : MainWindow();
+    HWND page = mode == "page" && top ? ShownPage(top) : nullptr;
+    if (!top || (mode == "page" && !page)) return 1;
+    MeasuringDc text(std::atoi(argv[4]), argv[5], std::atoi(argv[6]));
+    std::optional<MeasuringDc> strip;
+    if (argc > 9) strip.emplace(std::atoi(argv[7]), argv[8], std::atoi(argv[9]));
+    const Layout layout{top, text.dc, strip ? strip->dc : nullptr, std::atoi(argv[3])};
+    RECT client;
+    GetClientRect(top, &client);
+    Print("window|" + std::to_string(client.right) + " " + std::to_string(client.bottom));
+    if (page) {
+        Print("page|" + std::to_string(GetDlgCtrlID(page)) + "|" + WindowRectIn(layout, page));
+        ShowControls(layout, page, false);
+    } else {
+        ShowControls(layout, top, true);
+    }
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Rectangles and sizes as the windows have them: a program that is not
+    // DPI-aware would see them scaled to 96 DPI.
+    SetProcessDPIAware();
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "page") return ShowPage();
     if (command == "visible") return ShowVisibility();
@@ -483,10 +770,12 @@ int main(int argc, char** argv) {
     if (command == "toolbutton" && argc > 3) return ShowToolButtonAndText(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "windows" && argc > 2) return ShowTopWindows(argv[2]);
     if (command == "browser-page") return ShowBrowserPage();
+    if (command == "layout" && argc > 6) return ShowLayout(argc, argv);
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
                  "read-data FILE|set-clipboard TEXT|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
-                 "focus\n");
+                 "focus|item-text ID|item-shown ID|tool-button-rect TOOLBAR ID|clipboard|toolbutton TOOLBAR ID|"
+                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]\n");
     return 2;
 }
