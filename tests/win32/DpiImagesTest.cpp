@@ -98,7 +98,7 @@ TEST(DpiImagesTest, TitleStripAndItsGlyphsFollowTheDpi) {
         TitleStrip strip(parent, 100, TitleStrip::Look{static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), false, 101, 102});
         for (const auto& [dpi, height, glyph] : {std::tuple{192, 38, SIZE{32, 28}}, std::tuple{120, 24, SIZE{20, 18}},
                                                  std::tuple{96, 19, SIZE{16, 14}}}) {
-            strip.OnDpiChanged(dpi);
+            strip.OnDpiChanged(dpi, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
             strip.Layout(300);
             EXPECT_EQ(strip.Height(), height) << dpi;
             RECT stripRect;
