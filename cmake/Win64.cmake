@@ -102,7 +102,8 @@ set_target_properties(MinimalWindow PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_
 
 # The refill of both fill lists after a stored change, on the real controls
 # (scripts/bench runs it under Wine).
-add_executable(RefillBench ${CMAKE_SOURCE_DIR}/bench/programs/RefillBench.cpp)
+# The drag-fill window it fills shows the tool's pictures: it carries its resources.
+add_executable(RefillBench ${CMAKE_SOURCE_DIR}/bench/programs/RefillBench.cpp ${CMAKE_SOURCE_DIR}/res/Pennora.rc)
 target_link_libraries(RefillBench PRIVATE pennora_ui)
 target_link_options(RefillBench PRIVATE -static)
 set_target_properties(RefillBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
