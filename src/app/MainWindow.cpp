@@ -240,7 +240,7 @@ void MainWindow::CreateChildren() {
 
     mainMenu1_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU1)));
     popupMenuMain_.reset(LoadMenuA(instance, MAKEINTRESOURCEA(IDR_POPUPMENUMAIN)));
-    trayIcon_.LoadPictures(dpi_);
+    trayIcon_.SetDpi(dpi_);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     toolBar5_ = CreateTextToolBar(hwnd(), IDC_TOOLBAR5, font_.get());
     for (const auto& button : kMenuButtons) {
@@ -369,7 +369,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     for (HWND control : {toolBar5_, pageControl1_, statusBar1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     panel11_->OnDpiChanged(dpi_, stripFont.get());
-    trayIcon_.LoadPictures(dpi_);
+    trayIcon_.SetDpi(dpi_);
     font_ = std::move(font);
     stripFont_ = std::move(stripFont);
     SendMessageA(toolBar5_, TB_AUTOSIZE, 0, 0);

@@ -30,20 +30,24 @@ OwnedIcon LoadSmallIcon(const char* name, int size) {
 
 }  // namespace
 
-void TrayIcon::LoadPictures(int dpi) {
-    const int size = SystemMetricForDpi(SM_CXSMICON, dpi);
-    OwnedIcon application = LoadSmallIcon("MAINICON", size);
-    OwnedIcon hotKey = LoadSmallIcon("HOTKEYICON", size);
-    application_ = std::move(application);
-    hotKey_ = std::move(hotKey);
+void TrayIcon::SetDpi(int dpi) {
+    dpi_ = dpi;
     // The shell shows its own copy of an icon, so the old handles may go
     // before a shown icon is told its new picture.
+    application_.reset();
+    hotKey_.reset();
+    trayData_.hIcon = nullptr;
+    if (!added_) return;
     trayData_.hIcon = IconOf(picture_);
-    if (added_) NotifyIcon(NIM_MODIFY, &trayData_);
+    NotifyIcon(NIM_MODIFY, &trayData_);
 }
 
-HICON TrayIcon::IconOf(TrayPicture picture) const {
-    return picture == TrayPicture::HotKey ? hotKey_.get() : application_.get();
+// Start-up does not pay for pictures that show only once the tool is in the tray.
+HICON TrayIcon::IconOf(TrayPicture picture) {
+    const bool hotKey = picture == TrayPicture::HotKey;
+    OwnedIcon& icon = hotKey ? hotKey_ : application_;
+    if (!icon) icon = LoadSmallIcon(hotKey ? "HOTKEYICON" : "MAINICON", SystemMetricForDpi(SM_CXSMICON, dpi_));
+    return icon.get();
 }
 
 void TrayIcon::Add(HWND mainWindow, TrayPicture picture) {

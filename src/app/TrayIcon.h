@@ -23,12 +23,11 @@ public:
     // Until the first Add the record is empty but for the icon it shows.
     TrayIcon() = default;
 
-    // Loads both pictures from their icon resources at the small-icon size
-    // of `dpi` (a size the resources hold is taken as drawn, not scaled);
-    // again when the main window moves to a monitor of another DPI, and a
-    // shown icon follows at once. Throws pennora::Error when a picture is
-    // missing.
-    void LoadPictures(int dpi);
+    // The pictures come from their icon resources at the small-icon size of
+    // `dpi` (a size the resources hold is taken as drawn, not scaled), each
+    // loaded when first shown; a shown icon follows a new DPI at once.
+    // Showing a picture that is missing throws pennora::Error.
+    void SetDpi(int dpi);
 
     // OnMin's record: the main window, uID 1000, message, icon and tip.
     void Add(HWND mainWindow, TrayPicture picture);
@@ -44,8 +43,9 @@ public:
     const NOTIFYICONDATAA& record() const { return trayData_; }
 
 private:
-    HICON IconOf(TrayPicture picture) const;
+    HICON IconOf(TrayPicture picture);
 
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
     OwnedIcon application_;
     OwnedIcon hotKey_;
     TrayPicture picture_ = TrayPicture::Application;

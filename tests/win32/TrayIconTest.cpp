@@ -30,7 +30,7 @@ bool ShellHoldsIcon(HWND owner) {
 TEST(TrayIcon, RecordIsTheFirstFormForThisArchitecture) {
     TestWindow window;
     TrayIcon tray;
-    tray.LoadPictures(96);
+    tray.SetDpi(96);
     tray.Add(window.hwnd, TrayPicture::Application);
     const NOTIFYICONDATAA& record = tray.record();
     EXPECT_EQ(record.cbSize, sizeof(void*) == 8 ? 104u : 88u);
@@ -45,7 +45,7 @@ TEST(TrayIcon, RecordIsTheFirstFormForThisArchitecture) {
 TEST(TrayIcon, AddedOnceStaysUntilDeletedAndFollowsItsPicture) {
     TestWindow window;
     TrayIcon tray;
-    tray.LoadPictures(96);
+    tray.SetDpi(96);
     tray.ChangeIcon(TrayPicture::HotKey);  // before the first add: changes nothing in the shell
     EXPECT_FALSE(ShellHoldsIcon(window.hwnd));
 
@@ -66,7 +66,7 @@ TEST(TrayIcon, AddedOnceStaysUntilDeletedAndFollowsItsPicture) {
 TEST(TrayIcon, ComesBackAfterTheShellRestartedOnlyIfItWasShown) {
     TestWindow window;
     TrayIcon tray;
-    tray.LoadPictures(96);
+    tray.SetDpi(96);
     tray.Restore();
     EXPECT_FALSE(ShellHoldsIcon(window.hwnd));
     tray.Add(window.hwnd, TrayPicture::Application);
@@ -81,11 +81,11 @@ TEST(TrayIcon, ComesBackAfterTheShellRestartedOnlyIfItWasShown) {
 TEST(TrayIcon, ShownIconFollowsTheDpiAtTheSmallIconSize) {
     TestWindow window;
     TrayIcon tray;
-    tray.LoadPictures(96);
+    tray.SetDpi(96);
     tray.Add(window.hwnd, TrayPicture::HotKey);
     for (const auto& [dpi, size] : {std::pair{120, 20}, std::pair{144, 24}, std::pair{192, 32}, std::pair{96, 16}}) {
         const HICON before = tray.record().hIcon;
-        tray.LoadPictures(dpi);
+        tray.SetDpi(dpi);
         EXPECT_EQ(testing::IconWidth(tray.record().hIcon), SystemMetricForDpi(SM_CXSMICON, dpi)) << dpi;
         EXPECT_EQ(SystemMetricForDpi(SM_CXSMICON, dpi), size) << dpi;
         EXPECT_NE(tray.record().hIcon, before) << dpi;
