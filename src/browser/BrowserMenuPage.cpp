@@ -3,12 +3,14 @@
 #include <utility>
 
 #include "browser/BrowserPageIds.h"
-#include "ui/resource.h"
+#include "ui/ByteLimitedEdit.h"
 #include "ui/HelpTopic.h"
+#include "ui/resource.h"
 
 namespace pennora {
 namespace {
 
+// In GBK bytes, as the registry keeps them: a Chinese character counts two.
 constexpr int kEditKeyLimit = 100;
 constexpr int kMemoValueLimit = 200;
 
@@ -37,9 +39,9 @@ constexpr Click kClicks[] = {
 }  // namespace
 
 BrowserMenuPage::BrowserMenuPage(HWND parent, BrowserMenuLogic& logic, HWND mainWindow, std::string appPath)
-    : PageDialog(IDD_TABSHEET4, parent), logic_(logic), mainWindow_(mainWindow), appPath_(std::move(appPath)) {
-    SendMessageA(Item(IDC_EDITKEY), EM_LIMITTEXT, kEditKeyLimit, 0);
-    SendMessageA(Item(IDC_MEMOVALUE), EM_LIMITTEXT, kMemoValueLimit, 0);
+    : PageDialog(IDD_TABSHEET4, parent, true), logic_(logic), mainWindow_(mainWindow), appPath_(std::move(appPath)) {
+    LimitEditToBytes(Item(IDC_EDITKEY), kEditKeyLimit);
+    LimitEditToBytes(Item(IDC_MEMOVALUE), kMemoValueLimit);
     for (const PageHint& hint : kHints) AddHint(hint.id, hint.text);
     ShowControls();  // the entries may have been loaded before the page was made
 }

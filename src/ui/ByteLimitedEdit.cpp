@@ -28,6 +28,8 @@ std::string Fitting(HWND edit, const std::string& insertion, std::size_t limit) 
     return FitInsertion(ToAnsi(text).size(), ToAnsi(text.substr(start, end - start)).size(), insertion, limit);
 }
 
+bool IsSingleLine(HWND edit) { return !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE); }
+
 std::string ClipboardText(HWND owner) {
     std::string text;
     if (!OpenClipboard(owner)) return text;
@@ -41,15 +43,16 @@ std::string ClipboardText(HWND owner) {
     return text;
 }
 
-bool IsSingleLine(HWND edit) { return !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE); }
-
 LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR limit) {
     switch (message) {
     case WM_CHAR: {
-        if (wParam < 0x20) break;  // editing keys (backspace, Ctrl+letters) pass
+        // Editing keys (backspace, Ctrl+letters) pass; Enter in a multi-line
+        // box adds a line break of two bytes.
+        const bool lineBreak = wParam == L'\r' && !IsSingleLine(edit);
+        if (wParam < 0x20 && !lineBreak) break;
         wchar_t typed[2] = {wchar_t(wParam), 0};
-        const std::string bytes = ToAnsi(typed);
+        const std::string bytes = lineBreak ? std::string("\r\n") : ToAnsi(typed);
         if (Fitting(edit, bytes, limit).size() < bytes.size()) {
             MessageBeep(MB_OK);
             return 0;
