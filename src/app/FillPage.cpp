@@ -41,7 +41,7 @@ FillPage::~FillPage() { Destroy(); }
 void FillPage::OnDpiChanged(int /*fromDpi*/, int toDpi) {
     OwnedImageList images = LoadImageListForDpi("IMAGELISTMAIN", kImageSize, toDpi);
     HWND toolBar3 = Item(IDC_TOOLBAR3);
-    SendMessageA(toolBar3, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    SetToolImages(toolBar3, images.get());
     SetButtonSize(toolBar3, toDpi);
     SendMessageA(toolBar3, TB_AUTOSIZE, 0, 0);
     images_ = std::move(images);  // the tool bar shows the new list before the old one goes

@@ -35,12 +35,6 @@ constexpr PageDialog::ToolButton kToolBar1[] = {
     {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},
 };
 
-int ImageSide(HIMAGELIST images) {
-    int width = 0, height = 0;
-    ImageList_GetIconSize(images, &width, &height);
-    return width;
-}
-
 RECT RectIn(HWND parent, HWND control) {
     RECT rect;
     GetWindowRect(control, &rect);
@@ -53,7 +47,7 @@ RECT RectIn(HWND parent, HWND control) {
 EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath)
     : PageDialog(IDD_TABSHEET2, parent, true), store_(store), logic_(logic), appPath_(std::move(appPath)) {
     images_ = LoadImageListForDpi("IMGLSTEDITDATA", kImageSize, dpi());
-    CreateToolBar();
+    AddToolButtons(Item(IDC_TOOLBAR1), images_.get(), kToolBar1, int(std::size(kToolBar1)));
 
     HWND grid = Item(IDC_DBGRID1);
     ListView_SetExtendedListViewStyle(grid, LVS_EX_FULLROWSELECT);
@@ -119,17 +113,10 @@ EntryEditorPage::~EntryEditorPage() {
     Destroy();
 }
 
-void EntryEditorPage::CreateToolBar() {
-    HWND toolBar = Item(IDC_TOOLBAR1);
-    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(ImageSide(images_.get()), ImageSide(images_.get())));
-    AddToolButtons(toolBar, images_.get(), kToolBar1, int(std::size(kToolBar1)));
-}
-
 void EntryEditorPage::ShowImagesAt(int dpi) {
     OwnedImageList images = LoadImageListForDpi("IMGLSTEDITDATA", kImageSize, dpi);
     HWND toolBar = Item(IDC_TOOLBAR1);
-    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(ImageSide(images.get()), ImageSide(images.get())));
-    SendMessageA(toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    SetToolImages(toolBar, images.get());
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
     ListView_SetImageList(Item(IDC_DBGRID1), images.get(), LVSIL_SMALL);
     images_ = std::move(images);  // the controls show the new list before the old one goes

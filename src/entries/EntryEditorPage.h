@@ -33,7 +33,6 @@ private:
         bool followsSplitter, stretchRight, stretchBottom, sticksToBottom;
     };
 
-    void CreateToolBar();
     // The tool bar's and the grid's images drawn for `dpi`.
     void ShowImagesAt(int dpi);
     void Layout();

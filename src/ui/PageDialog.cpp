@@ -61,7 +61,7 @@ void PageDialog::AddHint(int controlId, const char* hint) {
 
 void PageDialog::AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButton* buttons, int count) {
     SendMessageA(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SetToolImages(toolBar, images);
     for (int i = 0; i < count; ++i) {
         const ToolButton& button = buttons[i];
         TBBUTTON tb{};
@@ -74,6 +74,13 @@ void PageDialog::AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButto
     }
     SendMessageA(toolBar, TB_SETMAXTEXTROWS, 0, 0);  // the text serves as the tooltip, not as a label
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+}
+
+void PageDialog::SetToolImages(HWND toolBar, HIMAGELIST images) {
+    int width = 0, height = 0;
+    if (images && ImageList_GetIconSize(images, &width, &height))
+        SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(width, height));
+    SendMessageA(toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
 }
 
 void PageDialog::OnShow() {

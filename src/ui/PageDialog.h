@@ -46,8 +46,11 @@ protected:
     // the tooltip shows.
     void AddHint(int controlId, const char* hint);
 
-    // Adds buttons to a tool bar of the template.
+    // Adds buttons to a tool bar of the template, showing `images` (or none).
     static void AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButton* buttons, int count);
+    // Shows `images` on a tool bar, at their size; the caller sizes the
+    // buttons (TB_AUTOSIZE) once it has changed what else it needs.
+    static void SetToolImages(HWND toolBar, HIMAGELIST images);
 
     // After RescaleForDpi has moved the controls: what the page made itself
     // (its own fonts, images, column widths) follows too.

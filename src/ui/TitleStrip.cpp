@@ -75,12 +75,13 @@ void TitleStrip::OnDpiChanged(int dpi, HFONT font) {
     dpi_ = dpi;
     look_.font = font;
     LoadGlyphs();
-    Layout(width_);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    Layout(client.right);
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void TitleStrip::Layout(int width) {
-    width_ = width;
     MoveWindow(hwnd(), 0, 0, width, Height(), TRUE);
     const int placeWidth = ScaleToDpi(kImageWidth, dpi_), placeHeight = ScaleToDpi(kImageHeight, dpi_);
     const int gap = ScaleToDpi(kImageGap, dpi_);

@@ -50,7 +50,6 @@ private:
 
     Look look_;
     int dpi_;
-    int width_ = 0;
     std::string caption_;
     HWND minimize_ = nullptr;
     HWND close_ = nullptr;
