@@ -314,11 +314,9 @@ int EntryEditorPage::ColumnWidth(int gridWidth) const {
 // The controls have moved to their places at the new DPI; the places the
 // layout keeps, the grid's width and the bold heading follow.
 void EntryEditorPage::OnDpiChanged(int fromDpi, int toDpi) {
-    const auto rescaled = [&](LONG value) { return RescaleToDpi(int(value), fromDpi, toDpi); };
-    const auto rescaleRect = [&](RECT& r) { r = {rescaled(r.left), rescaled(r.top), rescaled(r.right), rescaled(r.bottom)}; };
-    for (Placement& placement : placements_) rescaleRect(placement.design);
-    rescaleRect(designClient_);
-    gridWidth_ = rescaled(gridWidth_);
+    for (Placement& placement : placements_) placement.design = RescaleRectToDpi(placement.design, fromDpi, toDpi);
+    designClient_ = RescaleRectToDpi(designClient_, fromDpi, toDpi);
+    gridWidth_ = RescaleToDpi(gridWidth_, fromDpi, toDpi);
     if (HWND header = ListView_GetHeader(Item(IDC_DBGRID1)); header && headerFont_) {
         OwnedFont bold = RescaleFont(headerFont_.get(), fromDpi, toDpi);
         SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(bold.get()), TRUE);

@@ -30,4 +30,15 @@ constexpr int RescaleToDpi(int device, int fromDpi, int toDpi) {
     return detail::RoundedRatio(device, detail::UsableDpi(toDpi), detail::UsableDpi(fromDpi));
 }
 
+// A rectangle (anything with left, top, right and bottom) at `fromDpi` at
+// `toDpi`, edge by edge, so neighbouring rectangles stay neighbours.
+template <class Rect>
+constexpr Rect RescaleRectToDpi(Rect rect, int fromDpi, int toDpi) {
+    rect.left = RescaleToDpi(int(rect.left), fromDpi, toDpi);
+    rect.top = RescaleToDpi(int(rect.top), fromDpi, toDpi);
+    rect.right = RescaleToDpi(int(rect.right), fromDpi, toDpi);
+    rect.bottom = RescaleToDpi(int(rect.bottom), fromDpi, toDpi);
+    return rect;
+}
+
 }  // namespace pennora

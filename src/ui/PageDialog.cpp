@@ -33,9 +33,9 @@ void PageDialog::RescaleForDpi(int toDpi) {
         RECT place;
         GetWindowRect(child, &place);
         MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&place), 2);
-        const auto rescaled = [&](LONG value) { return RescaleToDpi(int(value), fromDpi, toDpi); };
-        SetWindowPos(child, nullptr, rescaled(place.left), rescaled(place.top), rescaled(place.right) - rescaled(place.left),
-                     rescaled(place.bottom) - rescaled(place.top), SWP_NOZORDER | SWP_NOACTIVATE);
+        place = RescaleRectToDpi(place, fromDpi, toDpi);
+        SetWindowPos(child, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         if (font && reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)) == templateFont)
             SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
