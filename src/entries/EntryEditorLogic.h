@@ -15,6 +15,7 @@ namespace pennora {
 inline constexpr std::size_t kTitleBoxLimit = 50;  // bytes typed or pasted into DBEdit1
 inline constexpr const char* kDeleteEntryQuestion = "确定要删除本项纪录吗？";
 inline constexpr const char* kDeleteEntryCaption = "删除";
+inline constexpr const char* kDeletedEntryGoneText = "要删除的纪录已经不存在，没有删除任何纪录。";
 
 // A click on a flag box: the indeterminate (null) state becomes true, then
 // the box switches between true and false; there is no way back to null.

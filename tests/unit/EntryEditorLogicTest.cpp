@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "entries/DataFile.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeWindowsInput.h"
@@ -50,6 +52,58 @@ TEST_F(EntryEditorLogicTest, DeleteAsksFirstAndOnlyYesDeletes) {
     EXPECT_TRUE(flags.dataModified);
     EXPECT_EQ(boxes.calls.back(),
               "MessageBoxA(0x100, " + fakes::Quoted(kDeleteEntryQuestion) + ", " + fakes::Quoted(kDeleteEntryCaption) + ", 0x24)");
+}
+
+// While the question is up, the drag-fill window and the hot key still work:
+// a fill's lookup commits the pending change and, with a mode running, the
+// list rebuild makes the first entry current; so does a mode switched on from
+// the tray. Yes deletes the entry the question was about, or nothing.
+TEST_F(EntryEditorLogicTest, YesDeletesTheEntryTheQuestionWasAboutWhateverBecameCurrentMeanwhile) {
+    struct Case {
+        const char* name;
+        std::function<void()> beforeDelete;  // on the third entry, "C"
+        std::function<void()> whileAsked;
+        std::vector<std::string> titlesAfter;
+        bool toldNothingWasDeleted;
+    };
+    const auto lookup = [this] { store.GetContentByTitle("A"); };
+    const Case cases[] = {
+        {"edited, then a fill's lookup", [this] { logic.ContentChanged("typed"); }, lookup, {"A", "B"}, false},
+        {"a mode switched on", [] {}, [this] { store.WalkHotKeyList(); }, {"A", "B"}, false},
+        {"a typed new entry, then a lookup",
+         [this] {
+             logic.ToolButton1Click();
+             logic.TitleChanged("N");
+         },
+         lookup, {"A", "B", "C"}, false},
+        // The lookup's commit drops the untouched new entry: it is gone already.
+        {"an untouched new entry, then a lookup", [this] { logic.ToolButton1Click(); }, lookup, {"A", "B", "C"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load({{"A", "1", {}, {}}, {"B", "2", {}, {}}, {"C", "3", {}, {}}});
+        flags = {};
+        flags.hotKeyOn = true;
+        store.SetAfterPost([this] { ClientDataSet1AfterPost(store, flags, {}); });
+        logic.GridRowSelected(2);
+        c.beforeDelete();
+        boxes.calls.clear();
+        boxes.messageBoxAnswers = {6 /* IDYES */};
+        boxes.whileBoxIsUp = [&] {
+            boxes.whileBoxIsUp = nullptr;
+            c.whileAsked();
+        };
+
+        logic.ToolButton2Click();
+
+        std::vector<std::string> titles;
+        for (std::size_t row = 0; row < store.RowCount(); ++row) titles.push_back(store.Row(row).title.value_or(""));
+        EXPECT_EQ(titles, c.titlesAfter);
+        EXPECT_EQ(boxes.calls.size(), c.toldNothingWasDeleted ? 2u : 1u);
+        if (c.toldNothingWasDeleted)
+            EXPECT_EQ(boxes.calls.back(), "MessageBoxA(0x100, " + fakes::Quoted(kDeletedEntryGoneText) + ", " +
+                                              fakes::Quoted(kDeleteEntryCaption) + ", 0x40)");
+    }
 }
 
 TEST_F(EntryEditorLogicTest, DeleteOnAnEmptyStoreIsRefusedWithTheStoresError) {
