@@ -178,7 +178,7 @@ void EntryStore::SetAfterPost(std::function<void()> afterPost) { afterPost_ = st
 void EntryStore::SetRowsChanged(std::function<void()> rowsChanged) { rowsChanged_ = std::move(rowsChanged); }
 
 void EntryStore::RowsChanged() {
-    if (rowsChanged_) rowsChanged_();
+    if (rowsChanged_ && !rowsHeld_) rowsChanged_();
 }
 
 std::size_t EntryStore::RowCount() const { return entries_.size() + (state_ == State::Insert ? 1 : 0); }
@@ -375,9 +375,30 @@ std::vector<std::string> EntryStore::WalkHotKeyList() { return Walk(InHotKeyList
 
 std::vector<std::string> EntryStore::WalkDragList() { return Walk(InDragList); }
 
-std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
+// A fill may type into the tool's own editor: the entry shown when it started
+// must stay current, though the commit's rebuild of a running mode's list
+// makes the first entry current. The view of the rows is told once, after,
+// so it never shows another entry and a box being typed in keeps its caret.
+// An untouched new entry has nothing to store and nothing to be found by:
+// it stays, where a commit would drop it, to take the typed text.
+void EntryStore::CommitForLookup() {
+    if (state_ == State::Browse || (state_ == State::Insert && !changed_)) return;
+    const std::optional<EntryId> shown = CurrentId();
+    rowsHeld_ = true;
     try {
         Commit();
+    } catch (...) {
+        rowsHeld_ = false;
+        throw;
+    }
+    rowsHeld_ = false;
+    if (const std::optional<std::size_t> row = RowOf(*shown)) current_ = row;
+    RowsChanged();
+}
+
+std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
+    try {
+        CommitForLookup();
         for (const Entry& e : entries_)
             if (TextOf(e.title) == title) return std::string(TextOf(e.content));
     } catch (...) {

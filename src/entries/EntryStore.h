@@ -120,6 +120,9 @@ public:
 
     // Commit, then the content (null as empty) of the first entry whose title
     // is exactly `title`; empty text when there is none or anything fails.
+    // The entry current before stays current, though the commit rebuilds the
+    // lists of a running fill mode: a fill typed into the tool's own editor
+    // goes to the entry it is typed into.
     std::string GetContentByTitle(const std::string& title) noexcept;
 
     const std::string& DataFilePath() const { return path_; }
@@ -134,6 +137,7 @@ private:
     void DropNewEntry();
     void RunAfterPost();
     void RowsChanged();
+    void CommitForLookup();
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
     std::string SetAsideUnreadableFile(const std::string& reason);
@@ -152,6 +156,7 @@ private:
     State state_ = State::Browse;
     Entry pending_;         // the current entry's values while editing or inserting
     bool changed_ = false;  // a field of a new entry was changed
+    bool rowsHeld_ = false;  // a lookup's commit tells rowsChanged_ once, at its end
     bool unreadableFileInPlace_ = false;
     std::string saveRefusal_;  // set while the data file stays unread: why saves are refused
     std::function<void()> afterPost_;

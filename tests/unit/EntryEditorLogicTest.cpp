@@ -76,8 +76,10 @@ TEST_F(EntryEditorLogicTest, YesDeletesTheEntryTheQuestionWasAboutWhateverBecame
              logic.TitleChanged("N");
          },
          lookup, {"A", "B", "C"}, false},
-        // The lookup's commit drops the untouched new entry: it is gone already.
-        {"an untouched new entry, then a lookup", [this] { logic.ToolButton1Click(); }, lookup, {"A", "B", "C"}, true},
+        {"an untouched new entry, then a lookup", [this] { logic.ToolButton1Click(); }, lookup, {"A", "B", "C"}, false},
+        // The walk's commit drops the untouched new entry: it is gone already.
+        {"an untouched new entry, then a mode switched on", [this] { logic.ToolButton1Click(); },
+         [this] { store.WalkDragList(); }, {"A", "B", "C"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
