@@ -51,7 +51,9 @@ void EntryEditorLogic::FlagClicked(EntryFlag flag) {
 
 // The joined text always becomes part of the pending change, also when the
 // entry was not being edited: what the content box shows is what is stored.
+// An empty title appends nothing and so changes nothing.
 std::string EntryEditorLogic::DBEdit1Enter(const std::string& title, const std::string& content) {
+    if (title.empty()) return content;
     const std::string joined = content + title;
     store_.SetContent(joined);
     const Entry* current = store_.Current();

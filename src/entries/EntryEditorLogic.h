@@ -39,7 +39,8 @@ public:
     void FlagClicked(EntryFlag flag);
 
     // Enter in the title box: the title is appended to the content, and the
-    // joined text is part of the entry's pending change. Returns it.
+    // joined text is part of the entry's pending change. Returns it. An
+    // empty title changes nothing.
     std::string DBEdit1Enter(const std::string& title, const std::string& content);
 
     void GridRowSelected(std::size_t row);

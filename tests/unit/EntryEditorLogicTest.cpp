@@ -153,6 +153,37 @@ TEST_F(EntryEditorLogicTest, EnterInTheTitleBoxAppendsTheTitleToTheContentAndSto
     EXPECT_EQ(store.Current()->content, "1A");
 }
 
+// Enter with an empty title box has nothing to append: no new entry on an
+// empty store, no null content turned into empty text, nothing to commit
+// (which, with a fill mode running, would also move to the first entry).
+TEST_F(EntryEditorLogicTest, EnterWithAnEmptyTitleBoxChangesNothing) {
+    const struct {
+        const char* name;
+        std::vector<Entry> entries;
+        std::string content;  // what the content box shows
+    } cases[] = {
+        {"empty store", {}, ""},
+        {"null title and content", {{"A", "1", {}, {}}, {{}, {}, {}, {}}}, ""},
+        {"a content", {{"A", "1", {}, {}}, {"", "2", {}, {}}}, "2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(c.entries);
+        flags = {};
+        flags.hotKeyOn = true;
+        store.SetAfterPost([this] { ClientDataSet1AfterPost(store, flags, {}); });
+        if (!c.entries.empty()) logic.GridRowSelected(1);
+
+        EXPECT_EQ(logic.DBEdit1Enter("", c.content), c.content);
+
+        EXPECT_FALSE(store.IsEditing());
+        EXPECT_EQ(store.RowCount(), c.entries.size());
+        store.Post();
+        EXPECT_FALSE(flags.dataModified);
+        if (!c.entries.empty()) EXPECT_EQ(store.Row(1), c.entries[1]);
+    }
+}
+
 TEST_F(EntryEditorLogicTest, GridFocusLossDropsAnUntouchedNewEntryButKeepsATypedOne) {
     Load({{"A", "1", {}, {}}});
     logic.ToolButton1Click();

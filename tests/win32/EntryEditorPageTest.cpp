@@ -118,6 +118,28 @@ TEST_F(EntryEditorPageTest, TitleBoxTakesOnlyTheWholeCharactersOfAPasteThatFit) 
     EXPECT_EQ(store.Current()->title, std::string(45, 'x') + "灌水");
 }
 
+// Enter in the title box appends the title to the content whatever modifier
+// keys are held; with Alt it comes as a system key.
+TEST_F(EntryEditorPageTest, EnterWithAnyModifiersAppendsTheTitleToTheContent) {
+    const struct {
+        const char* name;
+        UINT message;
+        LPARAM flags;
+    } presses[] = {
+        {"Enter", WM_KEYDOWN, 0},
+        {"Alt+Enter", WM_SYSKEYDOWN, LPARAM(KF_ALTDOWN) << 16},
+    };
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.name);
+        HWND title = Control(IDC_DBEDIT1), content = Control(IDC_DBMEMO1);
+        SetWindowTextA(content, "1");
+        SetWindowTextA(title, "A");
+        SendMessageA(title, press.message, VK_RETURN, 1 | press.flags);
+        EXPECT_EQ(TextOf(content), "1A");
+        EXPECT_EQ(store.Current()->content, "1A");
+    }
+}
+
 // The hot key pressed in the content box of the third entry, or a title
 // dropped on it, while a fill mode runs: the fill's lookup commits what was
 // typed there, and its characters go to that entry too, at the caret.
