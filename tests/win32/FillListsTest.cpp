@@ -1,6 +1,7 @@
 // The two fill lists on the real controls: the drag-fill window's list box
 // and the hot-key fill menu, rebuilt from the store after every stored change
-// by replacing only the run of titles that differs.
+// by replacing only the run of titles that differs; and what the drag-fill
+// window tells of a drop whose text the target refused.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,6 +17,7 @@
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
 #include "fakes/FakeWindowsInput.h"
+#include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
 #include "fill/FillMenu.h"
 #include "fill/TextDelivery.h"
@@ -131,6 +133,42 @@ TEST_F(FillListsTest, MenuIdsStayUniqueAfterTheIdsHaveRunOut) {
         disagreement = MenuDisagreement(menu, titles);
     }
     EXPECT_EQ(disagreement, "") << "after " << rename << " renames";
+}
+
+std::string StatusText(HWND window) {
+    char text[256] = {};
+    // (Wine answers the simple-mode text for part 0, not for SB_SIMPLEID.)
+    SendDlgItemMessageA(window, IDC_DF_STATUSBAR1, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The user drops a title on a field of a program that refuses the posted
+// characters (one running with higher rights). The drag-fill window is where
+// the user looks then, and what it tells stays until the next drag starts.
+TEST_F(FillListsTest, ADropTheTargetRefusedIsToldOnTheDragFillWindowUntilTheNextDrag) {
+    files.files[kDataFile] = EncodeDataFile({{"a", "text", {}, {}}});
+    store.Load();
+    window.FillList(store.WalkDragList());
+    input.windowUnderCursor = 0x4242;  // the other program's field
+    HWND list = GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1);
+    const auto drop = [&] {
+        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));  // on the first title
+        const std::string whileDragging = StatusText(window.hwnd());
+        SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(400, 300));  // it holds the capture
+        ReleaseCapture();  // the list's own press took it; the fake did not move it to the window
+        return whileDragging;
+    };
+    const std::string fixedText = StatusText(window.hwnd());
+    ASSERT_EQ(fixedText, "    拖动快填");
+
+    input.postMessageResult = false;
+    drop();
+    ASSERT_EQ(input.calls.back(), "SetAppCursor(0)");  // the drop ran to its end
+    EXPECT_EQ(StatusText(window.hwnd()), kDropRefusedStatus);
+
+    input.postMessageResult = true;
+    EXPECT_EQ(drop(), fixedText);
+    EXPECT_EQ(StatusText(window.hwnd()), fixedText);
 }
 
 }  // namespace
