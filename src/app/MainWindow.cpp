@@ -15,6 +15,7 @@
 #include "ui/PopupMenu.h"
 #include "app/AppPath.h"
 #include "ui/resource.h"
+#include "entries/VersionOffer.h"
 #include "fill/DragFillWindow.h"
 #include "platform/Error.h"
 #include "platform/win32/Dpi.h"
@@ -162,6 +163,10 @@ void MainWindow::FormCreate() {
 void MainWindow::LoadEntryStore() {
     store_ = std::make_unique<EntryStore>(services_.files, appPath_ + kDataFileName);
     store_->SetAfterPost([this] { ClientDataSet1AfterPost(); });
+    backups_ = std::make_unique<DataFileBackups>(services_.files, folderFiles_, clock_, store_->DataFilePath());
+    store_->KeepEarlierVersions(*backups_, [this](const std::string& text) {
+        services_.windows.MessageBoxA(FromHwnd(hwnd()), text, kAppTitle, MB_ICONWARNING);
+    });
     PrepareEditorPage();
     using Status = EntryStore::LoadStatus;
     EntryStore::LoadResult result = store_->Load();
@@ -174,7 +179,9 @@ void MainWindow::LoadEntryStore() {
     }
     const bool loaded = result.status == Status::Loaded || result.status == Status::Recovered;
     SelectPage(loaded ? kFillPage : kEditorPage);
-    if (result.status == Status::Unreadable || (result.status == Status::NotRead && !result.canRetry))
+    if (result.status == Status::Unreadable)
+        OfferNewestVersion(*store_, *backups_, services_.windows, FromHwnd(app_.hwnd()), kAppTitle, result.message);
+    if (result.status == Status::NotRead && !result.canRetry)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
     if (result.status == Status::Recovered)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONWARNING);
@@ -214,7 +221,7 @@ void MainWindow::ClientDataSet1AfterPost() {
 void MainWindow::PrepareEditorPage() {
     editorLogic_ = std::make_unique<EntryEditorLogic>(*store_, flags_, services_.windows, FromHwnd(hwnd()));
     pageMakers_[kEditorPage] = [this] {
-        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, appPath_);
+        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, services_.files, appPath_);
         AddPage(kEditorPage, *editorPage_);
     };
 }
