@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
-#include "platform/Clock.h"
 #include "platform/FolderFiles.h"
 
 namespace pennora::fakes {
@@ -37,13 +36,6 @@ public:
 
 private:
     FakeFileSystem& files_;
-};
-
-// A clock that shows what the test sets.
-class FakeClock final : public Clock {
-public:
-    LocalTime now{2026, 12, 10, 17, 45, 12};
-    LocalTime GetLocalTime() override { return now; }
 };
 
 }  // namespace pennora::fakes

@@ -8,6 +8,7 @@
 #include "entries/DataFile.h"
 #include "entries/EntryStore.h"
 #include "entries/VersionOffer.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFolderFiles.h"
 #include "fakes/FakeWindowsInput.h"

@@ -39,7 +39,6 @@
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "win32/IconSize.h"
-#include "win32/MessageBoxAnswerer.h"
 
 namespace pennora {
 namespace {
@@ -48,10 +47,138 @@ constexpr const char* kClosePromptCaption = "退出 Pennora";
 constexpr const char* kIniName = "Pennora.Ini";
 constexpr const char* kMissing = "<missing>";
 
+// Control ids inside a system message box.
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x0440;
+
+// A message box as the user saw it.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    std::string icon;     // "error", "question", "warning" or "other"
+    std::string buttons;  // the visible buttons, e.g. "Yes No Cancel"
+    bool operator==(const SeenBox&) const = default;
+};
+
+void PrintTo(const SeenBox& box, std::ostream* out) {
+    *out << "{\"" << box.caption << "\", \"" << box.text << "\", " << box.icon << ", " << box.buttons << "}";
+}
+
 const SeenBox kClosePrompt{kClosePromptCaption, "保存对数据项的修改吗？", "question", "Yes No Cancel"};
 
 // The length of the text matrix page's font list, as the system offers it here.
 int ScreenFontCount() { return int(ScreenFontList().size()); }
+
+std::string IconKind(HWND box) {
+    auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIconId, STM_GETICON, 0, 0));
+    if (icon && icon == LoadIconA(nullptr, IDI_ERROR)) return "error";
+    if (icon && icon == LoadIconA(nullptr, IDI_QUESTION)) return "question";
+    if (icon && icon == LoadIconA(nullptr, IDI_WARNING)) return "warning";
+    return "other";
+}
+
+std::string VisibleButtons(HWND box) {
+    static const std::pair<int, const char*> kButtons[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+    std::string names;
+    for (const auto& [id, name] : kButtons) {
+        HWND button = GetDlgItem(box, id);
+        if (!button || !IsWindowVisible(button)) continue;
+        if (!names.empty()) names += ' ';
+        names += name;
+    }
+    return names;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Answers every message box this process shows, from a thread of its own (a
+// box runs its modal loop inside the handler under test): with the button
+// given for its caption, or Cancel for a box nobody expected, so a wrong box
+// is recorded instead of hanging the test. Each box is recorded before it is
+// answered, so once the handler has returned, Seen() is complete.
+class MessageBoxAnswerer {
+public:
+    // `beforeAnswer` runs on the answering thread while the box is still up.
+    explicit MessageBoxAnswerer(std::map<std::string, int> answers = {},
+                                std::function<void(const SeenBox&)> beforeAnswer = {})
+        : answers_(std::move(answers)), beforeAnswer_(std::move(beforeAnswer)), thread_([this] { Run(); }) {}
+    ~MessageBoxAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    std::vector<SeenBox> Seen() const {
+        std::lock_guard lock(mutex_);
+        return seen_;
+    }
+
+private:
+    void Run() {
+        std::set<HWND> answered;
+        while (!stop_) {
+            std::erase_if(answered, [](HWND box) { return !IsWindow(box); });
+            for (HWND box : ShownBoxes()) {
+                if (answered.insert(box).second) Answer(box);
+            }
+            Sleep(5);
+        }
+    }
+
+    static std::vector<HWND> ShownBoxes() {
+        std::vector<HWND> boxes;
+        EnumWindows(
+            [](HWND window, LPARAM found) -> BOOL {
+                char className[16] = {};
+                GetClassNameA(window, className, sizeof className);
+                DWORD process = 0;
+                GetWindowThreadProcessId(window, &process);
+                if (process == GetCurrentProcessId() && std::string(className) == "#32770" && IsWindowVisible(window))
+                    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&boxes));
+        return boxes;
+    }
+
+    void Answer(HWND box) {
+        SeenBox seen{WindowText(box), WindowText(GetDlgItem(box, kMessageBoxTextId)), IconKind(box), VisibleButtons(box)};
+        auto answer = answers_.find(seen.caption);
+        int button = answer == answers_.end() ? IDCANCEL : answer->second;
+        {
+            std::lock_guard lock(mutex_);
+            seen_.push_back(seen);
+        }
+        if (beforeAnswer_) beforeAnswer_(seen);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    }
+
+    const std::map<std::string, int> answers_;
+    const std::function<void(const SeenBox&)> beforeAnswer_;
+    mutable std::mutex mutex_;
+    std::vector<SeenBox> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Dispatches everything queued for this thread; true when WM_QUIT was among it
+// (swallowed, so it cannot end a later modal loop).
+bool DispatchPending() {
+    bool quit = false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quit = true;
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
+}
 
 struct CloseOutcome {
     bool windowGone;
@@ -287,6 +414,44 @@ INSTANTIATE_TEST_SUITE_P(
                                 kFillPage, 2, false},
                       StartCase{"UnreadableDataFileIsReportedAndOpensTheEditor", "not a data file", kEditorPage, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A start that finds the data file unreadable offers, in the same box, the
+// newest earlier version that reads: Yes loads it as unsaved changes, No
+// starts empty as before.
+class MainWindowVersionOfferTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainWindowVersionOfferTest, TheNewestVersionThatReadsIsOfferedAndYesLoadsItAsUnsavedChanges) {
+    const int answer = GetParam();
+    const std::vector<Entry> kept{Entry{"A", "1", true, std::nullopt}, Entry{"B", std::nullopt, false, false}};
+    std::filesystem::create_directories(Path("Backup"));
+    WriteFileBytes(kDataFileName, "not a data file");
+    WriteFileBytes("Backup\\Pennora-20261209-080000.Dat", EncodeDataFile({Entry{"older", {}, {}, {}}}));
+    WriteFileBytes("Backup\\Pennora-20261210-174512.Dat", EncodeDataFile(kept));
+    WriteFileBytes("Backup\\Pennora-20261211-090000.Dat", "damaged as well");
+
+    MessageBoxAnswerer answerer({{kAppTitle, answer}});
+    Start();
+
+    const std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, kAppTitle);
+    EXPECT_EQ(seen[0].icon, "warning");
+    EXPECT_EQ(seen[0].buttons, "Yes No");
+    EXPECT_NE(seen[0].text.find(Path(kDataFileName)), std::string::npos) << seen[0].text;
+    EXPECT_TRUE(seen[0].text.ends_with("是否载入最近的备份（2026-12-10 17:45:12）？")) << seen[0].text;
+
+    EXPECT_EQ(main_->activePage(), kEditorPage);
+    std::vector<Entry> rows;
+    for (std::size_t row = 0; row < main_->store().RowCount(); ++row) rows.push_back(main_->store().Row(row));
+    EXPECT_EQ(rows, answer == IDYES ? kept : std::vector<Entry>{});
+    EXPECT_EQ(main_->flags().dataModified, answer == IDYES);
+    // The unreadable file is kept aside either way, and nothing is saved yet.
+    EXPECT_TRUE(Exists(std::string(kDataFileName) + ".unreadable-1"));
+    EXPECT_FALSE(Exists(kDataFileName));
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowVersionOfferTest, ::testing::Values(IDYES, IDNO),
+                         [](const auto& info) { return std::string(info.param == IDYES ? "Yes" : "No"); });
 
 TEST_F(MainWindowTest, EntriesSavedAtCloseAreLoadedAtTheNextStartOnTheFillPage) {
     Start();
