@@ -24,15 +24,12 @@ FillModes::FillModes(Context context)
     context_.tray.onHotKeyClick = [this] { ToolButtonHotKeyClick(); };
     context_.tray.onHideIEClick = [this](bool hide) { HideIEWindow(hide); };
     context_.mainWindow.onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
-    context_.store.SetAfterPost([this] { ClientDataSet1AfterPost(); });
     context_.mainWindow.AddMessageTaker([this](UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
         if (message != WM_HOTKEY) return std::nullopt;
         hotKeyFill_.wmhotkey(lParam);
         return 0;
     });
 }
-
-FillModes::~FillModes() { context_.store.SetAfterPost(nullptr); }
 
 void FillModes::ToolButtonDragFillClick() { pennora::ToolButtonDragFillClick(context_.flags, context_.settings, *this); }
 
@@ -56,13 +53,9 @@ DragFillWindow& FillModes::dragFill() {
     return *dragFill_;
 }
 
-// After every stored change: the data is modified and the running fill
-// lists follow it.
-void FillModes::ClientDataSet1AfterPost() {
-    pennora::ClientDataSet1AfterPost(
-        context_.store, context_.flags,
-        FillListSinks{[this](const std::vector<std::string>& titles) { hotKeyFill_.BuildFillMenu(titles); },
-                      [this](const std::vector<std::string>& titles) { dragFill().FillList(titles); }});
+FillListSinks FillModes::FillLists() {
+    return {[this](const std::vector<std::string>& titles) { hotKeyFill_.BuildFillMenu(titles); },
+            [this](const std::vector<std::string>& titles) { dragFill().FillList(titles); }};
 }
 
 // A commit whose new hot key the system refused leaves no key registered:

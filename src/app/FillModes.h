@@ -38,11 +38,9 @@ public:
         TextDelivery& delivery;
         std::string appPath;
     };
-    // Takes the clicks of the fill page's buttons and the tray's items, the
-    // stored changes of the entries and the main window's hot-key message;
-    // the main window must go first.
+    // Takes the clicks of the fill page's buttons and the tray's items and
+    // the main window's hot-key message; the main window must go first.
     explicit FillModes(Context context);
-    ~FillModes() override;
 
     void ToolButtonDragFillClick();
     void ToolButtonHotKeyClick() { hotKeyFill_.ToolButtonHotKeyClick(); }
@@ -50,13 +48,14 @@ public:
     void ReleaseHotKey();
     // Where the drag-fill window stands, or would stand if it was never made.
     Point DragFillPosition() const;
+    // Where the fill lists go when they are rebuilt after a stored change.
+    FillListSinks FillLists();
 
     DragFillWindow& dragFill();
     HotKeyFill& hotKeyFill() { return hotKeyFill_; }
     const FillMenu& fillMenu() const { return popupMenuFill_; }
 
 private:
-    void ClientDataSet1AfterPost();
     void HotKeyStoppedAfterCommit();
     void HideIEWindow(bool hide);
 

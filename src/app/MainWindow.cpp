@@ -146,7 +146,8 @@ void MainWindow::CreatePages() {
     pageMakers_[kEditorPage] = [this] {
         editorLogic_ = std::make_unique<EntryEditorLogic>(context_.store, context_.flags, context_.services.windows,
                                                           FromHwnd(hwnd()));
-        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), context_.store, *editorLogic_, context_.appPath);
+        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), context_.store, *editorLogic_, context_.services.files,
+                                                        context_.appPath);
         AddPage(kEditorPage, *editorPage_);
     };
     browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), context_.appPath, kAppTitle,

@@ -35,6 +35,7 @@
 #include "ui/ModeFlags.h"
 #include "ui/Settings.h"
 #include "ui/TitleStrip.h"
+#include "ui/Version.h"
 #include "ui/Window.h"
 
 namespace pennora {
@@ -49,8 +50,8 @@ struct ShellServices {
 };
 
 inline constexpr const char* kAppTitle = "KestovaPennora";
-inline constexpr const char* kStripCaption = "KestovaPennora 2.5";
-inline constexpr const char* kVersionLine = "KestovaPennora 2.5  (64 位, 2026)\r\n常用文字快速填表工具";
+inline constexpr const char* kStripCaption = PENNORA_STRIP_CAPTION;
+inline constexpr const char* kVersionLine = PENNORA_STRIP_CAPTION "  (64 位, 2026)\r\n常用文字快速填表工具";
 
 // Page indexes of PageControl1.
 enum PageIndex { kFillPage = 0, kEditorPage = 1, kBrowserMenuPage = 2, kMatrixPage = 3, kOptionsPage = 4, kAboutPage = 5 };

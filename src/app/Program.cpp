@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/AppPath.h"
+#include "entries/VersionOffer.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32WindowsInput.h"
 
@@ -35,6 +36,7 @@ Program::Program(Application& app, ShellServices services, const std::string& ex
       appPath_(AppPathOf(executablePath.empty() ? ExecutablePath() : executablePath)),
       iniFile_(services.profile, appPath_ + kSettingsFileName),
       store_(services.files, appPath_ + kDataFileName),
+      backups_(services.files, folderFiles_, clock_, store_.DataFilePath()),
       delivery_(services.windows) {
     window_ = std::make_unique<MainWindow>(
         MainWindow::Context{app, services, appPath_, store_, iniFile_, settings_, flags_, delivery_});
@@ -81,6 +83,10 @@ std::optional<LRESULT> Program::TakeMessage(UINT message, WPARAM wParam, LPARAM)
 // data file, the entry editor when there is none (or it could not be read),
 // so a user without entries starts where entries are made.
 void Program::LoadEntryStore() {
+    store_.SetAfterPost([this] { ClientDataSet1AfterPost(); });
+    store_.KeepEarlierVersions(backups_, [this](const std::string& text) {
+        services_.windows.MessageBoxA(FromHwnd(hwnd()), text, kAppTitle, MB_ICONWARNING);
+    });
     using Status = EntryStore::LoadStatus;
     EntryStore::LoadResult result = store_.Load();
     // A file held by another program may be free a moment later: the user can
@@ -92,13 +98,21 @@ void Program::LoadEntryStore() {
     }
     const bool loaded = result.status == Status::Loaded || result.status == Status::Recovered;
     window_->SelectPage(loaded ? kFillPage : kEditorPage);
-    if (result.status == Status::Unreadable || (result.status == Status::NotRead && !result.canRetry))
+    if (result.status == Status::Unreadable)
+        OfferNewestVersion(store_, backups_, services_.windows, FromHwnd(app_.hwnd()), kAppTitle, result.message);
+    if (result.status == Status::NotRead && !result.canRetry)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
     if (result.status == Status::Recovered)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONWARNING);
     // Changes that could not be saved now wait in their file for a start
     // where the data file can be read.
     if (result.status != Status::NotRead) OfferUnsavedChanges();
+}
+
+// After every stored change, also an entry the start-up adds: the data is
+// modified, and the running fill lists follow it.
+void Program::ClientDataSet1AfterPost() {
+    pennora::ClientDataSet1AfterPost(store_, flags_, fillModes_ ? fillModes_->FillLists() : FillListSinks{});
 }
 
 // Changes that an ending session kept apart are offered back at the next start.

@@ -4,8 +4,8 @@
 // settings read, the main window with its tray and fill modes made in that
 // order, the automatic start once the window shows; then the close with its
 // save prompt, or the end of the Windows session, and the settings written
-// at the end. It owns what lives that long: the entry store, the settings
-// file and values, the mode flags, the text delivery.
+// at the end. It owns what lives that long: the entry store and its kept
+// versions, the settings file and values, the mode flags, the text delivery.
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,8 +16,11 @@
 #include "app/FillModes.h"
 #include "app/MainWindow.h"
 #include "app/TrayMenu.h"
+#include "entries/DataFileBackups.h"
 #include "entries/EntryStore.h"
 #include "fill/TextDelivery.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "ui/IniFile.h"
 #include "ui/ModeFlags.h"
 #include "ui/Settings.h"
@@ -46,6 +49,7 @@ public:
 
 private:
     std::optional<LRESULT> TakeMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ClientDataSet1AfterPost();
     void LoadEntryStore();
     void OfferUnsavedChanges();
     void RestoreMatrixFields();
@@ -65,7 +69,10 @@ private:
     IniFile iniFile_;
     Settings settings_;
     ModeFlags flags_;
+    Win32FolderFiles folderFiles_;
+    Win32Clock clock_;
     EntryStore store_;
+    DataFileBackups backups_;  // earlier versions of the data file, kept at each save
     TextDelivery delivery_;
     // The main window goes first: no message of its queue reaches a part
     // that is gone.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ui/ModeFlags.h"
+#include "entries/DataFileBackups.h"
 #include "entries/Entry.h"
 #include "platform/FileSystem.h"
 
@@ -51,6 +52,11 @@ public:
     // pennora::Error and leaves the entries and the old file as they were.
     // After a load that left the file NotRead it throws without writing.
     void Save();
+
+    // From now on each save first keeps the data file it replaces as an
+    // earlier version. A version that cannot be kept never stops the save;
+    // `tell` hears of it once per run, after the save.
+    void KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell);
 
     // The session is ending with changes not saved: commits the pending change
     // and writes all entries to UnsavedFileOf(the data file), leaving the data
@@ -102,6 +108,10 @@ public:
     void DropUntouchedNewEntry();
 
     void Insert();  // a new entry, all fields null, before the current one
+    // Puts `entries` after the last entry as stored changes, as an import
+    // brings them: commits the pending change first, makes the first of
+    // them current and runs AfterPost once.
+    void Append(std::vector<Entry> entries);
     // Throws pennora::Error kEmptyStoreDeleteError when there is nothing to
     // delete.
     void Delete();
@@ -161,6 +171,9 @@ private:
     std::string saveRefusal_;  // set while the data file stays unread: why saves are refused
     std::function<void()> afterPost_;
     std::function<void()> rowsChanged_;
+    DataFileBackups* backups_ = nullptr;
+    std::function<void(const std::string&)> tellVersionNotKept_;
+    bool versionNotKeptTold_ = false;
 };
 
 // The file a session end writes unsaved changes to, beside the data file.

@@ -9,6 +9,7 @@
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
+#include "ui/Version.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -155,7 +156,7 @@ void DragFillWindow::Layout() {
 }
 
 void DragFillWindow::FormCreate() {
-    panel1_->SetCaption("KestovaPennora 2.5");
+    panel1_->SetCaption(PENNORA_STRIP_CAPTION);
     const Point position = StoredPosition(context_.iniFile);
     SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

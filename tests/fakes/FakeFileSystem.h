@@ -16,6 +16,7 @@ public:
     FileError readError;
     std::map<std::string, FileError> readErrors;  // by path
     FileError saveError;
+    std::map<std::string, FileError> saveErrors;  // by path
     FileError moveAsideError;
     FileError renameError;
 
@@ -35,6 +36,7 @@ public:
     FileError SaveWholeFile(const std::string& path, const std::string& bytes) override {
         calls.push_back("SaveWholeFile(" + Quoted(path) + ")");
         if (!saveError.empty()) return saveError;
+        if (auto error = saveErrors.find(path); error != saveErrors.end()) return error->second;
         files[path] = bytes;
         return {};
     }

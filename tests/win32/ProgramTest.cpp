@@ -197,6 +197,44 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"UnreadableDataFileIsReportedAndOpensTheEditor", "not a data file", kEditorPage, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A start that finds the data file unreadable offers, in the same box, the
+// newest earlier version that reads: Yes loads it as unsaved changes, No
+// starts empty as before.
+class ProgramVersionOfferTest : public ProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ProgramVersionOfferTest, TheNewestVersionThatReadsIsOfferedAndYesLoadsItAsUnsavedChanges) {
+    const int answer = GetParam();
+    const std::vector<Entry> kept{Entry{"A", "1", true, std::nullopt}, Entry{"B", std::nullopt, false, false}};
+    std::filesystem::create_directories(Path("Backup"));
+    WriteFileBytes(kDataFileName, "not a data file");
+    WriteFileBytes("Backup\\Pennora-20261209-080000.Dat", EncodeDataFile({Entry{"older", {}, {}, {}}}));
+    WriteFileBytes("Backup\\Pennora-20261210-174512.Dat", EncodeDataFile(kept));
+    WriteFileBytes("Backup\\Pennora-20261211-090000.Dat", "damaged as well");
+
+    MessageBoxAnswerer answerer({{kAppTitle, answer}});
+    Start();
+
+    const std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, kAppTitle);
+    EXPECT_EQ(seen[0].icon, "warning");
+    EXPECT_EQ(seen[0].buttons, "Yes No");
+    EXPECT_NE(seen[0].text.find(Path(kDataFileName)), std::string::npos) << seen[0].text;
+    EXPECT_TRUE(seen[0].text.ends_with("是否载入最近的备份（2026-12-10 17:45:12）？")) << seen[0].text;
+
+    EXPECT_EQ(program_->window().activePage(), kEditorPage);
+    std::vector<Entry> rows;
+    for (std::size_t row = 0; row < program_->store().RowCount(); ++row) rows.push_back(program_->store().Row(row));
+    EXPECT_EQ(rows, answer == IDYES ? kept : std::vector<Entry>{});
+    EXPECT_EQ(program_->flags().dataModified, answer == IDYES);
+    // The unreadable file is kept aside either way, and nothing is saved yet.
+    EXPECT_TRUE(Exists(std::string(kDataFileName) + ".unreadable-1"));
+    EXPECT_FALSE(Exists(kDataFileName));
+}
+
+INSTANTIATE_TEST_SUITE_P(, ProgramVersionOfferTest, ::testing::Values(IDYES, IDNO),
+                         [](const auto& info) { return std::string(info.param == IDYES ? "Yes" : "No"); });
+
 TEST_F(ProgramTest, EntriesSavedAtCloseAreLoadedAtTheNextStartOnTheFillPage) {
     Start();
     ASSERT_EQ(program_->window().activePage(), kEditorPage);

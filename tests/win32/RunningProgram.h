@@ -44,7 +44,7 @@ inline constexpr int kMessageBoxIconId = 0x0440;
 struct SeenBox {
     std::string caption;
     std::string text;
-    std::string icon;     // "error", "question" or "other"
+    std::string icon;     // "error", "question", "warning" or "other"
     std::string buttons;  // the visible buttons, e.g. "Yes No Cancel"
     bool operator==(const SeenBox&) const = default;
 };
@@ -57,6 +57,7 @@ inline std::string IconKind(HWND box) {
     auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIconId, STM_GETICON, 0, 0));
     if (icon && icon == LoadIconA(nullptr, IDI_ERROR)) return "error";
     if (icon && icon == LoadIconA(nullptr, IDI_QUESTION)) return "question";
+    if (icon && icon == LoadIconA(nullptr, IDI_WARNING)) return "warning";
     return "other";
 }
 

@@ -148,4 +148,31 @@ FileError Win32FileSystem::RemoveFile(const std::string& path) {
     return Failure("无法删除文件", path, code);
 }
 
+FileError Win32FolderFiles::MakeFolder(const std::string& path) {
+    if (::CreateDirectoryA(path.c_str(), nullptr)) return {};
+    const DWORD code = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    return Failure("无法建立文件夹", path, code);
+}
+
+FileError Win32FolderFiles::ListFiles(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
+        return Failure("无法列出文件夹", folder, code);
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    const DWORD code = ::GetLastError();
+    ::FindClose(search);
+    if (code != ERROR_NO_MORE_FILES) return Failure("无法列出文件夹", folder, code);
+    return {};
+}
+
 }  // namespace pennora

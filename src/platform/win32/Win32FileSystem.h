@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/FileSystem.h"
+#include "platform/FolderFiles.h"
 
 namespace pennora {
 
@@ -12,6 +13,13 @@ public:
     FileError MoveAside(const std::string& path, std::string& newPath) override;
     FileError RenameFile(const std::string& from, const std::string& to) override;
     FileError RemoveFile(const std::string& path) override;
+};
+
+// A folder's files through kernel32 (CreateDirectoryA, FindFirstFileA, FindNextFileA).
+class Win32FolderFiles final : public FolderFiles {
+public:
+    FileError MakeFolder(const std::string& path) override;
+    FileError ListFiles(const std::string& folder, std::vector<std::string>& names) override;
 };
 
 }  // namespace pennora
