@@ -28,16 +28,8 @@ constexpr PixelFont kStripFont{-12, "宋体", GB2312_CHARSET, true};
 // one, a tap of Alt would enter it, unseen, and swallow the next key.
 constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN;
 
-struct PageDefinition {
-    int templateId;
-    const char* caption;
-};
-
-// PageControl1's pages in order; index = PageIndex.
-constexpr PageDefinition kPages[] = {
-    {IDD_TABSHEET1, " 填表助手"},      {IDD_TABSHEET2, " 数据编辑 "},   {IDD_TABSHEET4, "IE右键菜单填表"},
-    {IDD_TABSHEET5, "文字方阵制作"}, {IDD_TABSHEET6, "选项..."},      {IDD_TABSHEET3, "关于..."},
-};
+// The captions of PageControl1's tabs; index = PageIndex.
+constexpr const char* kPageCaptions[] = {" 填表助手", " 数据编辑 ", "IE右键菜单填表", "文字方阵制作", "选项...", "关于..."};
 
 // ToolBar5: the menu bar as flat buttons that drop down MainMenu1's menus.
 constexpr MenuBar::Button kMenuButtons[] = {
@@ -130,10 +122,10 @@ void MainWindow::CreateChildren() {
 
 void MainWindow::CreatePages() {
     int index = 0;
-    for (const auto& page : kPages) {
+    for (const char* caption : kPageCaptions) {
         TCITEMA item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(page.caption);
+        item.pszText = const_cast<char*>(caption);
         SendMessageA(pageControl1_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
     }
     fillPage_ = std::make_unique<FillPage>(hwnd());
@@ -273,7 +265,7 @@ void MainWindow::SetStatusText(const std::string& text) {
 void MainWindow::PageControl1Change() {
     int index = activePage();
     SelectPage(index);
-    SetStatusText(kPages[index].caption);
+    SetStatusText(kPageCaptions[index]);
     // The status line no longer shows the last hint: pointing at the same
     // button again must show it again.
     app_.SetHint("");
@@ -284,7 +276,7 @@ void MainWindow::PageControl1Change() {
 bool MainWindow::PageKey(const MSG& key) {
     if (key.wParam != VK_TAB || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
     if (GetAncestor(key.hwnd, GA_ROOT) != hwnd()) return false;
-    const int count = int(std::size(kPages));
+    const int count = int(std::size(kPageCaptions));
     const int step = (GetKeyState(VK_SHIFT) & 0x8000) ? count - 1 : 1;
     SendMessageA(pageControl1_, TCM_SETCURSEL, (activePage() + step) % count, 0);
     PageControl1Change();
