@@ -1,5 +1,7 @@
 #include "app/FillModes.h"
 
+#include <utility>
+
 #include "ui/resource.h"
 #include "platform/win32/Win32WindowsInput.h"
 

@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include <exception>
+#include <utility>
 
 #include "app/AppPath.h"
 #include "entries/VersionOffer.h"
