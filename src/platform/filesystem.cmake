@@ -1,3 +1,4 @@
 list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/win32/Win32FileSystem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32/FilePath.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32/SystemError.cpp)
