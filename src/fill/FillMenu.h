@@ -20,6 +20,9 @@ public:
     // Makes the items the titles given; items that stay the same are kept.
     void Rebuild(const std::vector<std::string>& titles);
     const std::vector<std::string>& Captions() const { return captions_; }
+    HMENU handle() const { return menu_.get(); }
+    // The caption of the item with this command id, or nothing.
+    std::optional<std::string> CaptionOf(UINT id) const;
 
     // Shows the menu with its top-left corner at a screen point, owned by
     // `owner`, and waits: the caption of the chosen item, or nothing. The
@@ -29,6 +32,8 @@ public:
     std::optional<std::string> Popup(POINT topLeft, HWND owner) const;
 
 private:
+    void NumberAfresh();  // the items' ids from the first on, in order
+
     OwnedMenu menu_;
     std::vector<std::string> captions_;
     std::vector<UINT> ids_;  // the items' command ids, parallel to captions_
