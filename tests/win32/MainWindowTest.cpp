@@ -39,6 +39,7 @@
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "win32/IconSize.h"
+#include "win32/LongFolder.h"
 
 namespace pennora {
 namespace {
@@ -606,6 +607,26 @@ TEST_F(MainWindowTest, PointingAtTheSameButtonAfterAPageChangeShowsItsHintAgain)
     EXPECT_EQ(main_->statusText(), " 填表助手");
     point();
     EXPECT_EQ(main_->statusText(), "拖动快填");
+}
+
+// A tool copied deep into a folder tree, where its own files still fit the
+// classic path limit and the files beside them do not: the start asks
+// nothing, and entries are saved.
+TEST_F(MainWindowTest, InAFolderAtTheEdgeOfThePathLimitTheStartAsksNothingAndASaveWorks) {
+    testing::LongFolder deep(246);
+    folder_ = deep.path();
+    {
+        MessageBoxAnswerer answerer;
+        Start();
+        EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{});
+    }
+    ChangeEntries();
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}});
+    EXPECT_TRUE(RequestClose().windowGone);
+    EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{kClosePrompt});
+    EXPECT_EQ(DataFileEntries(), kChangedEntries);
+    main_.reset();
+    app_.reset();
 }
 
 // Logoff and shutdown: no question holds up the session; changes not saved
