@@ -12,9 +12,9 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Owned.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/ByteLimitedEdit.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
-#include "ui/GbkText.h"
 #include "ui/resource.h"
 
 namespace pennora {
@@ -76,11 +76,9 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     SetWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass, reinterpret_cast<DWORD_PTR>(this));
     AddHint(IDC_IMAGE6, "拖动图标直接填表");
 
-    // The limits are bytes of GBK; a Unicode edit counts characters, each at
-    // least one byte, so HoldToLimit cuts what goes past the bytes.
-    SendMessageA(Item(IDC_EDTFRONT), EM_LIMITTEXT, kFrontLimit, 0);
-    SendMessageA(Item(IDC_EDTFILL), EM_LIMITTEXT, kCellTextLimit, 0);
-    SendMessageA(Item(IDC_EDTBACK), EM_LIMITTEXT, kCellTextLimit, 0);
+    LimitEditToBytes(Item(IDC_EDTFRONT), kFrontLimit);
+    LimitEditToBytes(Item(IDC_EDTFILL), kCellTextLimit);
+    LimitEditToBytes(Item(IDC_EDTBACK), kCellTextLimit);
 }
 
 // The tool bar shows the system's small standard images, or the large ones
@@ -115,11 +113,9 @@ MatrixPage::~MatrixPage() {
 
 void MatrixPage::Restore(const StoredMatrixFields& stored) {
     storedFontIndex_ = stored.FontIndex;
-    settingFields_ = true;
     SetItemText(IDC_EDTFRONT, stored.FrontText);
     SetItemText(IDC_EDTFILL, stored.FillText);
     SetItemText(IDC_EDTBACK, stored.BackText);
-    settingFields_ = false;
 }
 
 void MatrixPage::LoadFonts() {
@@ -165,29 +161,6 @@ bool MatrixPage::OnButtonClicked(int id) {
         return true;
     }
     return false;
-}
-
-bool MatrixPage::OnCommand(int id, int code, HWND) {
-    if (code != EN_CHANGE || settingFields_) return false;
-    switch (id) {
-    case IDC_EDTFRONT: HoldToLimit(id, kFrontLimit); return true;
-    case IDC_EDTFILL:
-    case IDC_EDTBACK: HoldToLimit(id, kCellTextLimit); return true;
-    }
-    return false;
-}
-
-// Cuts what the user typed or pasted back to the field's byte limit, at a
-// character boundary.
-void MatrixPage::HoldToLimit(int id, std::size_t limit) {
-    const std::string text = ItemText(id);
-    if (text.size() <= limit) return;
-    settingFields_ = true;
-    const std::string kept = CutToWidth(text, limit);
-    SetItemText(id, kept);
-    SendMessageA(Item(id), EM_SETSEL, kept.size(), kept.size());
-    settingFields_ = false;
-    MessageBeep(MB_OK);
 }
 
 void MatrixPage::ToolButton17Click() {

@@ -12,6 +12,7 @@
 #include "matrix/Clipboard.h"
 #include "matrix/MatrixPage.h"
 #include "matrix/MatrixPageIds.h"
+#include "platform/win32/AnsiText.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/IniFile.h"
 
@@ -97,7 +98,9 @@ TEST_F(MatrixPageTest, TypedFieldsAreHeldToTheirByteLimitsAtACharacterBoundary) 
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        SetDlgItemTextA(page_->hwnd(), c.id, c.typed);  // the edit reports the change as typing does
+        HWND field = page_->Item(c.id);
+        SetWindowTextA(field, "");
+        for (wchar_t typed : ToWide(c.typed)) SendMessageW(field, WM_CHAR, typed, 1);
         EXPECT_EQ(Text(c.id), c.kept);
     }
 }
