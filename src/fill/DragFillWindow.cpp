@@ -273,7 +273,7 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     }
     const std::string title = SelectedTitle();
     DropResult result = context_.delivery.DropText(
-        button, position.x, position.y, FromHwnd(listBox1_), [&] { return context_.store.GetContentByTitle(title); },
+        button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
     if (result == DropResult::Refused && onDeliveryRefused) onDeliveryRefused();
 }

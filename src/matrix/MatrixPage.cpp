@@ -204,8 +204,10 @@ void MatrixPage::Image6MouseUp(MouseButton button, int x, int y) {
     // The capture window gives up the capture on its own left release, so the
     // drop's synthetic click reaches the target and not the main window.
     if (button == MouseButton::Left && GetCapture() == mainWindow_) ReleaseCapture();
-    delivery_.DropText(button, x, y, FromHwnd(mainWindow_), [this] { return ItemText(IDC_MEMO1); },
-                       OnRefusedRelease::Ignore);
+    // A release on the icon itself is a drag given up, as one on the main
+    // window is.
+    delivery_.DropText(button, x, y, {FromHwnd(mainWindow_), FromHwnd(Item(IDC_IMAGE6))},
+                       [this] { return ItemText(IDC_MEMO1); }, OnRefusedRelease::Ignore);
 }
 
 void MatrixPage::DrawImage6(const DRAWITEMSTRUCT& item) const {
