@@ -13,6 +13,7 @@
 #include "platform/win32/Owned.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/ByteLimitedEdit.h"
+#include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
 #include "ui/resource.h"
@@ -33,7 +34,6 @@ constexpr PageDialog::ToolButton kMatrixTools[] = {
     {IDC_TOOLBUTTON30, STD_HELP, BTNS_BUTTON, nullptr},
 };
 
-constexpr int kSmallImageSize = 16, kLargeImageSize = 24;  // the system's standard tool images
 constexpr PixelFont kMemoFont{-12, "Arial", DEFAULT_CHARSET};
 
 constexpr UINT_PTR kImage6Subclass = 1;
@@ -71,7 +71,7 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     : PageDialog(IDD_TABSHEET5, mainWindow, true), mainWindow_(mainWindow), delivery_(delivery) {
     SendMessageA(Item(IDC_MEMO1), EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
     AddToolButtons(Item(IDC_TOOLBAR_MATRIX), nullptr, kMatrixTools, int(std::size(kMatrixTools)));
-    LoadToolImages();
+    ShowToolImagesAt(dpi());
     ApplyDpiLook();
     SetWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass, reinterpret_cast<DWORD_PTR>(this));
     AddHint(IDC_IMAGE6, "拖动图标直接填表");
@@ -81,17 +81,14 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     LimitEditToBytes(Item(IDC_EDTBACK), kCellTextLimit);
 }
 
-// The tool bar shows the system's small standard images, or the large ones
-// where the small would be scaled up past them. They are loaded once: the
-// tool bar keeps them if the page later moves to a monitor of another DPI.
-void MatrixPage::LoadToolImages() {
+// The tool bar shows the system's standard images at the size that suits
+// the page's DPI.
+void MatrixPage::ShowToolImagesAt(int dpi) {
+    OwnedImageList images = LoadStandardToolImages(dpi);
     HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
-    const bool large = ScaleToDpi(kSmallImageSize, dpi()) >= kLargeImageSize;
-    const int size = large ? kLargeImageSize : kSmallImageSize;
-    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
-    SendMessageA(toolBar, TB_LOADIMAGES, large ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
-                 reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+    SetToolImages(toolBar, images.get());
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+    toolImages_ = std::move(images);  // the tool bar shows the new list before the old one goes
 }
 
 // The memo's font follows the page's DPI. Image6 shows the matrix surface
@@ -104,11 +101,14 @@ void MatrixPage::ApplyDpiLook() {
     SetWindowPos(Item(IDC_IMAGE6), nullptr, 0, 0, kMatrixWidth, kMatrixHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MatrixPage::OnDpiChanged(int, int) { ApplyDpiLook(); }
+void MatrixPage::OnDpiChanged(int, int toDpi) {
+    ShowToolImagesAt(toDpi);
+    ApplyDpiLook();
+}
 
 MatrixPage::~MatrixPage() {
     if (hwnd()) RemoveWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass);
-    Destroy();  // the memo goes before its font
+    Destroy();  // the controls go before the font and the images they show
 }
 
 void MatrixPage::Restore(const StoredMatrixFields& stored) {

@@ -43,7 +43,7 @@ protected:
     bool OnButtonClicked(int id) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnDpiChanged(int fromDpi, int toDpi) override;
-    void LoadToolImages();
+    void ShowToolImagesAt(int dpi);
     void ApplyDpiLook();
 
 private:
@@ -63,6 +63,7 @@ private:
     Win32TextSurface surface_;
     MatrixMaker maker_{surface_};
     OwnedFont memoFont_;
+    OwnedImageList toolImages_;
     std::optional<int> storedFontIndex_;
     bool fontsLoaded_ = false;
 };
