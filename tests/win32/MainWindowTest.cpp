@@ -26,6 +26,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "matrix/MatrixPage.h"
+#include "matrix/MatrixPageIds.h"
 #include "ui/Settings.h"
 #include "ui/resource.h"
 #include "entries/DataFile.h"
@@ -817,7 +818,7 @@ RECT Scaled(RECT rect, int factor) {
 TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEveryPage) {
     Start();
     HWND window = main_->hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
-    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kOptionsPage, kAboutPage}) ClickTab(tabs, page);
+    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kMatrixPage, kOptionsPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window), fontHeight = FontHeight(tabs);
     RECT before;
@@ -826,7 +827,7 @@ TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEve
     for (HWND page : Pages(window)) placesBefore[page] = ChildPlaces(page);
 
     SendDpiChange(window, 2 * dpi, Scaled(before, 2));
-    ClickTab(tabs, kMatrixPage);  // made at the new DPI
+    ClickTab(tabs, kAboutPage);  // made at the new DPI
     DispatchPending();
     RECT moved, client;
     const RECT suggested = Scaled(before, 2);
@@ -888,7 +889,7 @@ int ImageSide(HWND control, UINT message, WPARAM which = 0) {
 TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
     Start();
     HWND window = main_->hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
-    for (int page : {kFillPage, kEditorPage, kAboutPage}) ClickTab(tabs, page);
+    for (int page : {kFillPage, kEditorPage, kMatrixPage, kAboutPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window);
     RECT before;
@@ -906,6 +907,12 @@ TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
                 EXPECT_EQ(ImageSide(GetDlgItem(page, IDC_TOOLBAR1), TB_GETIMAGELIST), 16 * factor);
                 EXPECT_EQ(ImageSide(grid, LVM_GETIMAGELIST, LVSIL_SMALL), 16 * factor);
             }
+            if (HWND toolBar = GetDlgItem(page, IDC_TOOLBAR_MATRIX)) {
+                ++pagesSeen;
+                // The system's standard images: the small set, or the large
+                // one where the small would be scaled up past it.
+                EXPECT_EQ(ImageSide(toolBar, TB_GETIMAGELIST), factor == 2 ? 24 : 16);
+            }
             if (HWND banner = GetDlgItem(page, IDC_IMAGE2)) {
                 ++pagesSeen;
                 BITMAP shown{};
@@ -914,7 +921,7 @@ TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
                 EXPECT_EQ(shown.bmWidth, 440 * factor);
             }
         }
-        EXPECT_EQ(pagesSeen, 3);
+        EXPECT_EQ(pagesSeen, 4);
     }
 }
 
