@@ -110,7 +110,6 @@ protected:
     ByteLimitedBoxesTest() {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
-        RegDeleteTreeA(HKEY_CURRENT_USER, kMenuExtKey);
         files.files[kDataPath] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
         store.Load();
         parent = CreateWindowExW(0, L"STATIC", L"limited boxes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400,
