@@ -6,6 +6,7 @@
 #include "app/AppPath.h"
 #include "entries/VersionOffer.h"
 #include "platform/Error.h"
+#include "ui/ErrorText.h"
 #include "platform/win32/Win32WindowsInput.h"
 
 namespace pennora {
@@ -19,6 +20,8 @@ constexpr const char* kRetryLoadHint = "\r\r重试：再读一次。取消：不
 constexpr const char* kUnsavedChangesQuestion =
     "上次 Windows 注销或关机时，Pennora 中有尚未保存的数据项修改，它们被单独保留了下来。\r\r"
     "要恢复这些修改吗？选“否”将丢弃它们。";
+constexpr const char* kUnsavedChangesUnknown =
+    "Pennora 无法确定上次 Windows 注销或关机时是否留下了尚未保存的数据项修改；如果有，它们仍在这个文件中，下次启动时会再询问。";
 
 const std::string kStartupErrorText =
     "错误：\r未知的错误。请与软件开发者联系：support@kestova.example 。";
@@ -118,7 +121,13 @@ void Program::ClientDataSet1AfterPost() {
 
 // Changes that an ending session kept apart are offered back at the next start.
 void Program::OfferUnsavedChanges() {
-    if (!store_.HasUnsavedChanges()) return;
+    const FileQuery unsaved = store_.UnsavedChanges();
+    if (unsaved.state == FileState::Unknown) {
+        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), ErrorReportText(unsaved.error) + kUnsavedChangesUnknown,
+                                      kAppTitle, MB_ICONWARNING);
+        return;
+    }
+    if (unsaved.state != FileState::Present) return;
     if (services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kUnsavedChangesQuestion, kAppTitle,
                                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
         store_.DiscardUnsavedChanges();

@@ -96,7 +96,9 @@ std::string DataFileBackups::FreeName(const std::vector<Named>& versions) {
 }
 
 FileError DataFileBackups::KeepCurrentFile(const std::string& newBytes) {
-    if (!files_.FileExists(dataFile_)) return {};
+    const FileQuery data = files_.QueryFile(dataFile_);
+    if (data.state == FileState::Unknown) return data.error;
+    if (data.state == FileState::Absent) return {};
     std::string current;
     if (FileError error = files_.ReadWholeFile(dataFile_, current); !error.empty()) return error;
     if (current == newBytes) return {};

@@ -24,18 +24,13 @@ EntryStore::LoadResult EntryStore::Load() {
     Close();
     unreadableFileInPlace_ = false;
     saveRefusal_.clear();
-    const bool exists = files_.FileExists(path_);
+    const FileQuery data = files_.QueryFile(path_);
+    if (data.state == FileState::Unknown) return LeaveUnread(data.error);
+    const bool exists = data.state == FileState::Present;
     std::string problem;
     if (exists) {
         std::string bytes;
-        if (FileError error = files_.ReadWholeFile(path_, bytes); !error.empty()) {
-            // Nothing was read, so nothing says the file is damaged: it stays
-            // where it is, and no save may replace what could not be seen.
-            saveRefusal_ = "数据文件 \"" + path_ + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。请在它能被读取后重新启动 Pennora。";
-            return {LoadStatus::NotRead,
-                    AsSentence(error) + "文件可能正被其他程序（同步、备份或杀毒软件）占用。它保持原样；在它被读取之前，Pennora 不会保存数据项。",
-                    true};
-        }
+        if (FileError error = files_.ReadWholeFile(path_, bytes); !error.empty()) return LeaveUnread(error);
         DecodedDataFile decoded = DecodeDataFile(bytes);
         if (decoded.ok()) {
             TakeEntries(std::move(decoded.entries));
@@ -56,6 +51,16 @@ EntryStore::LoadResult EntryStore::Load() {
     return {LoadStatus::Unreadable, SetAsideUnreadableFile(problem)};
 }
 
+// Nothing was read, so nothing says the file is damaged or missing: it stays
+// where it is, and no save may replace what could not be seen.
+EntryStore::LoadResult EntryStore::LeaveUnread(const std::string& error) {
+    saveRefusal_ = "数据文件 \"" + path_ + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。请在它能被读取后重新启动 Pennora。";
+    return {LoadStatus::NotRead,
+            AsSentence(error) +
+                "文件可能正被其他程序（同步、备份或杀毒软件）占用，或者它所在的磁盘或网络位置暂时无法访问。它保持原样；在它被读取之前，Pennora 不会保存数据项。",
+            true};
+}
+
 void EntryStore::TakeEntries(std::vector<Entry> entries) {
     entries_ = std::move(entries);
     ids_.clear();
@@ -71,7 +76,8 @@ std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataF
                                                                       const std::string& dataFileProblem) {
     const std::string saving = SavingFileOf(path_);
     std::string bytes;
-    if (!files_.FileExists(saving) || !files_.ReadWholeFile(saving, bytes).empty()) return std::nullopt;
+    if (files_.QueryFile(saving).state != FileState::Present || !files_.ReadWholeFile(saving, bytes).empty())
+        return std::nullopt;
     DecodedDataFile decoded = DecodeDataFile(bytes);
     if (!decoded.ok()) return std::nullopt;
 
@@ -112,7 +118,10 @@ std::string EntryStore::SetAsideUnreadableFile(const std::string& reason) {
 void EntryStore::MakeRoomForSave() {
     if (!saveRefusal_.empty()) throw Error(saveRefusal_);
     if (!unreadableFileInPlace_) return;
-    if (files_.FileExists(path_)) {
+    const FileQuery data = files_.QueryFile(path_);
+    if (data.state == FileState::Unknown)
+        throw Error(AsSentence(data.error) + "原有的数据文件 \"" + path_ + "\" 无法读取，为免覆盖它，这次没有保存。");
+    if (data.state == FileState::Present) {
         std::string movedTo;
         FileError moveError = files_.MoveAside(path_, movedTo);
         if (!moveError.empty())
@@ -150,7 +159,7 @@ FileError EntryStore::SaveUnsavedChanges() {
     }
 }
 
-bool EntryStore::HasUnsavedChanges() { return files_.FileExists(UnsavedFileOf(path_)); }
+FileQuery EntryStore::UnsavedChanges() { return files_.QueryFile(UnsavedFileOf(path_)); }
 
 bool EntryStore::RestoreUnsavedChanges(std::string& error) {
     const std::string unsaved = UnsavedFileOf(path_);
@@ -170,7 +179,7 @@ bool EntryStore::RestoreUnsavedChanges(std::string& error) {
 
 void EntryStore::DiscardUnsavedChanges() {
     const std::string unsaved = UnsavedFileOf(path_);
-    if (files_.FileExists(unsaved)) files_.RemoveFile(unsaved);
+    if (files_.QueryFile(unsaved).state == FileState::Present) files_.RemoveFile(unsaved);
 }
 
 void EntryStore::Close() {

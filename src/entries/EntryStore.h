@@ -38,8 +38,9 @@ public:
                      // file of a save that was cut short did: its entries are loaded
                      // and it is the data file now; `message` says so
         Unreadable,  // the file's bytes did not decode; `message` says why and where it was moved
-        NotRead,     // the file could not be read (held by another program, a disk
-                     // error) or is of a newer format: it stays in place untouched,
+        NotRead,     // the file could not be looked up or read (held by another
+                     // program, a disk or share that is gone) or is of a newer
+                     // format: it stays in place untouched,
                      // the store is empty and refuses to save until a load succeeds
     };
     struct LoadResult {
@@ -62,8 +63,10 @@ public:
     // and writes all entries to UnsavedFileOf(the data file), leaving the data
     // file alone. A successful Save or DiscardUnsavedChanges removes it again.
     FileError SaveUnsavedChanges();
-    // Whether the last session left entries that were never saved.
-    bool HasUnsavedChanges();
+    // Whether the last session left entries that were never saved: Present
+    // when it did, Unknown (with the reason) when the file's folder cannot
+    // be looked into.
+    FileQuery UnsavedChanges();
     // Puts the entries of the unsaved-changes file in the store (they are
     // changes now, still to be saved); false with `error` set when the file
     // cannot be read, and then nothing changes.
@@ -150,6 +153,7 @@ private:
     void CommitForLookup();
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
+    LoadResult LeaveUnread(const std::string& error);
     std::string SetAsideUnreadableFile(const std::string& reason);
     std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
     void TakeEntries(std::vector<Entry> entries);

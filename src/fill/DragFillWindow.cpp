@@ -171,8 +171,7 @@ void DragFillWindow::Show() {
 void DragFillWindow::FormShow() {
     context_.delivery.Disarm();
     ShowStatus(kStatusText);
-    Point position = ReadStartPosition(context_.iniFile, CurrentPosition());
-    SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveTo(ReadStartPosition(context_.iniFile, CurrentPosition()));
     FillList(context_.store.WalkDragList());
 }
 
@@ -214,23 +213,44 @@ std::string DragFillWindow::SelectedTitle() const {
     return title.c_str();
 }
 
+// A minimised window's restored place is given in work-area coordinates:
+// this is how far they are from the screen's, so a taskbar on the left or top
+// edge does not move the window by its width at every run.
+POINT DragFillWindow::WorkAreaOffset() const {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    return {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+}
+
 Point DragFillWindow::CurrentPosition() const {
     RECT rect;
     if (!IsIconic(hwnd())) {
         GetWindowRect(hwnd(), &rect);
         return {rect.left, rect.top};
     }
-    // A minimised window's restored place is given in work-area coordinates:
-    // shifted back to the screen, so a taskbar on the left or top edge does
-    // not move the window by its width at every run.
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd(), &placement);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
-    return {placement.rcNormalPosition.left + monitor.rcWork.left - monitor.rcMonitor.left,
-            placement.rcNormalPosition.top + monitor.rcWork.top - monitor.rcMonitor.top};
+    const POINT offset = WorkAreaOffset();
+    return {placement.rcNormalPosition.left + offset.x, placement.rcNormalPosition.top + offset.y};
+}
+
+// A minimised window is moved in its restored place, where the restore that
+// shows it puts it; moving the minimised window itself would be undone then.
+void DragFillWindow::MoveTo(Point position) {
+    if (!IsIconic(hwnd())) {
+        SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd(), &placement);
+    const POINT offset = WorkAreaOffset();
+    RECT& restored = placement.rcNormalPosition;
+    OffsetRect(&restored, position.x - offset.x - restored.left, position.y - offset.y - restored.top);
+    placement.showCmd = IsWindowVisible(hwnd()) ? SW_SHOWMINNOACTIVE : SW_HIDE;
+    SetWindowPlacement(hwnd(), &placement);
 }
 
 // The press on a title arms the drag, with this window (not the list) taking
@@ -256,7 +276,7 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     }
     const std::string title = SelectedTitle();
     DropResult result = context_.delivery.DropText(
-        button, position.x, position.y, FromHwnd(listBox1_), [&] { return context_.store.GetContentByTitle(title); },
+        button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
     // Told here, where the user looks during a drop, without a box in the way.
     if (result == DropResult::Refused) ShowStatus(kDropRefusedStatus);

@@ -19,10 +19,14 @@ public:
     std::map<std::string, FileError> saveErrors;  // by path
     FileError moveAsideError;
     FileError renameError;
+    std::map<std::string, FileError> lookupErrors;  // by path: the look-up fails with this reason
 
     CallLog calls;
 
-    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+    FileQuery QueryFile(const std::string& path) override {
+        if (auto error = lookupErrors.find(path); error != lookupErrors.end()) return {FileState::Unknown, error->second};
+        return {files.count(path) ? FileState::Present : FileState::Absent, {}};
+    }
 
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override {
         if (!readError.empty()) return readError;

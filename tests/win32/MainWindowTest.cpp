@@ -15,6 +15,7 @@
 #include "entries/DataFile.h"
 #include "entries/EntryEditorIds.h"
 #include "fill/DragFillIds.h"
+#include "matrix/MatrixPageIds.h"
 #include "platform/win32/Dpi.h"
 #include "ui/resource.h"
 #include "win32/RunningProgram.h"
@@ -118,7 +119,7 @@ RECT Scaled(RECT rect, int factor) {
 TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEveryPage) {
     Start();
     HWND window = program_->window().hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
-    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kOptionsPage, kAboutPage}) ClickTab(tabs, page);
+    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kMatrixPage, kOptionsPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window), fontHeight = FontHeight(tabs);
     RECT before;
@@ -127,7 +128,7 @@ TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEve
     for (HWND page : Pages(window)) placesBefore[page] = ChildPlaces(page);
 
     SendDpiChange(window, 2 * dpi, Scaled(before, 2));
-    ClickTab(tabs, kMatrixPage);  // made at the new DPI
+    ClickTab(tabs, kAboutPage);  // made at the new DPI
     DispatchPending();
     RECT moved, client;
     const RECT suggested = Scaled(before, 2);
@@ -189,7 +190,7 @@ int ImageSide(HWND control, UINT message, WPARAM which = 0) {
 TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
     Start();
     HWND window = program_->window().hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
-    for (int page : {kFillPage, kEditorPage, kAboutPage}) ClickTab(tabs, page);
+    for (int page : {kFillPage, kEditorPage, kMatrixPage, kAboutPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window);
     RECT before;
@@ -207,6 +208,12 @@ TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
                 EXPECT_EQ(ImageSide(GetDlgItem(page, IDC_TOOLBAR1), TB_GETIMAGELIST), 16 * factor);
                 EXPECT_EQ(ImageSide(grid, LVM_GETIMAGELIST, LVSIL_SMALL), 16 * factor);
             }
+            if (HWND toolBar = GetDlgItem(page, IDC_TOOLBAR_MATRIX)) {
+                ++pagesSeen;
+                // The system's standard images: the small set, or the large
+                // one where the small would be scaled up past it.
+                EXPECT_EQ(ImageSide(toolBar, TB_GETIMAGELIST), factor == 2 ? 24 : 16);
+            }
             if (HWND banner = GetDlgItem(page, IDC_IMAGE2)) {
                 ++pagesSeen;
                 BITMAP shown{};
@@ -215,7 +222,7 @@ TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
                 EXPECT_EQ(shown.bmWidth, 440 * factor);
             }
         }
-        EXPECT_EQ(pagesSeen, 3);
+        EXPECT_EQ(pagesSeen, 4);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "matrix/MatrixPage.h"
 #include "ui/Settings.h"
 #include "ui/resource.h"
+#include "win32/LongFolder.h"
 #include "win32/RunningProgram.h"
 
 namespace pennora {
@@ -301,6 +302,26 @@ TEST_F(ProgramTest, ACloseDuringAStartUpMessageWaitsUntilTheWindowIsBuilt) {
     ASSERT_TRUE(window.load());
     EXPECT_FALSE(IsWindow(window));
     EXPECT_NE(IniValue(ini::kPosition, ini::kLeft), kMissing);  // the whole close sequence ran
+}
+
+// A tool copied deep into a folder tree, where its own files still fit the
+// classic path limit and the files beside them do not: the start asks
+// nothing, and entries are saved.
+TEST_F(ProgramTest, InAFolderAtTheEdgeOfThePathLimitTheStartAsksNothingAndASaveWorks) {
+    testing::LongFolder deep(246);
+    folder_ = deep.path();
+    {
+        MessageBoxAnswerer answerer;
+        Start();
+        EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{});
+    }
+    ChangeEntries();
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}});
+    EXPECT_TRUE(RequestClose().windowGone);
+    EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{kClosePrompt});
+    EXPECT_EQ(DataFileEntries(), kChangedEntries);
+    program_.reset();
+    app_.reset();
 }
 
 // Logoff and shutdown: no question holds up the session; changes not saved

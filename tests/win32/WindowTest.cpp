@@ -136,6 +136,37 @@ TEST(WindowTest, TheDragFillPlaceIsInScreenCoordinatesAlsoWhenMinimised) {
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
 }
 
+// With StartPosition in the settings file every showing puts the window
+// there: after the user moved it, and after it was minimised and closed, when
+// the showing restores it.
+TEST(WindowTest, EveryShowingPutsTheDragFillWindowAtItsStartPosition) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    fakes::FakeProfile profile;
+    IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
+    profile.Put("C:\\Pennora\\Pennora.Ini", "StartPosition", "X", "120");
+    profile.Put("C:\\Pennora\\Pennora.Ini", "StartPosition", "Y", "90");
+    fakes::FakeFileSystem files;
+    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    fakes::FakeWindowsInput input;
+    TextDelivery delivery(input);
+    DragFillWindow window(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
+    for (const bool minimised : {false, true}) {
+        SCOPED_TRACE(minimised ? "minimised before the close" : "moved before the close");
+        window.Show();
+        SetWindowPos(window.hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (minimised) ShowWindow(window.hwnd(), SW_MINIMIZE);
+        window.Close();
+        window.Show();
+        RECT place;
+        GetWindowRect(window.hwnd(), &place);
+        EXPECT_FALSE(IsIconic(window.hwnd()));
+        EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+        EXPECT_EQ((Point{place.left, place.top}), (Point{120, 90}));
+        window.Close();
+    }
+}
+
 // Home, Insert and the arrows keep their names in the capture control after
 // the settings are read back: the extended flag goes both ways.
 TEST(WindowTest, TheHotKeyControlsExtendedFlagSurvivesTheRoundTrip) {
