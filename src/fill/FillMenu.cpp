@@ -13,6 +13,10 @@ constexpr UINT kFirstItemId = 0x4000;
 
 }  // namespace
 
+FillMenu::HiddenOwner::HiddenOwner() {
+    Create("PennoraFillMenuOwner", WNDCLASSEXA{}, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr);
+}
+
 FillMenu::FillMenu() : menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
 
 void FillMenu::Rebuild(const std::vector<std::string>& titles) {
@@ -28,10 +32,16 @@ void FillMenu::Rebuild(const std::vector<std::string>& titles) {
     captions_ = titles;
 }
 
-std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) const {
+// The focus is read and put back in the input state the caller shares with
+// the user's window (the hot key attaches to it): a program that does not
+// give the focus back to its field when it is activated again keeps it there.
+std::optional<std::string> FillMenu::Popup(POINT topLeft) const {
     HWND previous = GetForegroundWindow();
-    const UINT chosen = TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner);
+    HWND focused = GetFocus();
+    const UINT chosen =
+        TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner_.hwnd());
     if (previous) SetForegroundWindow(previous);
+    if (focused && IsWindow(focused)) SetFocus(focused);
     const auto item = std::find(ids_.begin(), ids_.end(), chosen);
     if (chosen == 0 || item == ids_.end()) return std::nullopt;
     return captions_[std::size_t(item - ids_.begin())];

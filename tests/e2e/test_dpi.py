@@ -124,14 +124,14 @@ def check_at(dpi):
     app = Pennora(f"dpi_{dpi}")
     app.write_entries(("地址", "北京市海淀区"), ("Mail", "a@b.c"))
     app.write_settings("[ChineseGroup]\nFrontText=灌水\n")
-    x, y, width, height = app.start().wait_for_main_window()
+    app.start().wait_for_main_window()
     faults, notes = [], []
     faults += layout_faults(f"{dpi} DPI, main window",
                             layout("main", dpi, font_height, *PAGE_FONT, font_height, *PAGE_FONT), notes)
     # Into the window as a user would (a click on its status line), then the
     # pages one after another with Ctrl+Tab: a tab that lies outside the window
     # could not be clicked.
-    xdotool("mousemove", str(x + width // 2), str(y + height - 8), "click", "1")
+    app.click_into_window()
     for index, name in enumerate(PAGE_NAMES):
         if index:
             xdotool("key", "ctrl+Tab")

@@ -49,16 +49,12 @@ WALKS = [(0, None), (1, None), (2, None), (2, new_browser_entry), (3, None), (4,
 def started_app(name):
     app = Pennora(name)
     app.write_entries(("地址", "北京市"))
-    x, y, width, height = app.start().wait_for_main_window()
-    # Into the window as a user would: a click on its status line.
-    xdotool("mousemove", str(x + width // 2), str(y + height - 8), "click", "1")
+    app.start().wait_for_main_window()
+    app.click_into_window()
     return app
 
 
-def focused():
-    code, out = probe("focus")
-    assert code == 0, "no main window"
-    return int(out)
+focused = harness.focused_control
 
 
 def test_ctrl_tab_walks_all_pages_and_ctrl_shift_tab_walks_back():

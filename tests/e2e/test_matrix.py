@@ -68,7 +68,7 @@ def test_dragging_the_icon_types_the_memo_into_another_program_and_then_its_edit
         target.close()
 
     # The user edits the memo: the edited text is what the next drag types.
-    harness.click_rect(harness.probe_rect("item-rect", str(MEMO1)))
+    harness.focus_control(MEMO1)
     harness.xdotool("key", "ctrl+End")
     harness.xdotool("type", "ok")
     edited = harness.wait_for(lambda: (lambda t: t if t.endswith("ok") else None)(harness.item_text(MEMO1)),
@@ -99,7 +99,7 @@ def test_clear_hides_the_icon_and_leaves_nothing_to_copy_while_cut_keeps_the_ico
 
     assert generate() == memo
     # Something else on the clipboard first, so the cut is seen to put the matrix there.
-    harness.click_rect(harness.probe_rect("item-rect", str(MEMO1)))
+    harness.focus_control(MEMO1)
     harness.xdotool("key", "ctrl+End")
     harness.xdotool("type", "x")
     harness.wait_for(lambda: harness.item_text(MEMO1).endswith("x"), what="the typed x")
@@ -126,7 +126,7 @@ def test_dropping_the_icon_on_the_memo_types_the_matrix_into_it():
 
 def retype(control_id, text):
     """Replaces a field's text by typing, as a user does."""
-    harness.click_rect(harness.probe_rect("item-rect", str(control_id)))
+    harness.focus_control(control_id)
     harness.xdotool("key", "ctrl+a", "BackSpace")
     if text:
         harness.xdotool("type", text)

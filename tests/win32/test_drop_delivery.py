@@ -11,6 +11,7 @@ posted lead and trail bytes, the CR typed as Enter (which a multi-line edit
 stores as CR LF) and no LF of its own.
 """
 import os
+import re
 import subprocess
 import sys
 import time
@@ -55,21 +56,32 @@ def find_window(title):
 
 
 def geometry(window):
-    fields = dict(line.split("=", 1) for line in xdotool("getwindowgeometry", "--shell", window).split())
-    return int(fields["X"]), int(fields["Y"]), int(fields["WIDTH"]), int(fields["HEIGHT"])
+    """(x, y, width, height) on the screen, or None while the window is not
+    shown. xwininfo, not xdotool: xdotool's geometry of a window in a window
+    manager's frame is off by the frame."""
+    out = subprocess.run(["xwininfo", "-id", str(window)], capture_output=True, text=True).stdout
+    fields = dict(re.findall(r"^\s*([A-Za-z -]+?):\s+(\S+)", out, re.M))
+    if fields.get("Map State") != "IsViewable":
+        return None
+    return (int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]), int(fields["Width"]),
+            int(fields["Height"]))
 
 
-def place(window, x, y):
-    # Wine may still be settling a freshly mapped window and put it back
-    # where it thinks it is, so the move is repeated until it holds.
-    def moved():
-        if geometry(window)[:2] == (x, y):
-            return True
-        xdotool("windowmove", window, x, y)
-        return False
+def client_rect(title):
+    """The window's client area on the screen as Windows has it (Probe), or None."""
+    found = subprocess.run(["wine", str(PROGRAMS / "Probe.exe"), "client-rect", title], capture_output=True,
+                           timeout=60)
+    return tuple(map(int, found.stdout.split())) if found.returncode == 0 else None
 
-    wait_for(f"window {window} at {x},{y}", moved, timeout=10, interval=0.5)
-    return geometry(window)
+
+def settled(window, title):
+    """Waits until the window manager has the window where the program sees
+    its client area (the window manager draws the frame around it)."""
+    def in_place():
+        g = geometry(window)
+        return g if g and (g[0], g[1], g[0] + g[2], g[1] + g[3]) == client_rect(title) else None
+
+    return wait_for(f"window {title} in place", in_place, timeout=20, interval=0.5)
 
 
 def windows_path(path):
@@ -130,10 +142,9 @@ def run():
         if read_report() != "" or read_clicks() != "left 0 right 0":
             raise Failure(f"EditTarget started with text {read_report()!r} and clicks {read_clicks()!r}")
 
-        # Apart, as two programs on a desktop; without a window manager the
-        # X windows are the client areas.
-        sx, sy, _, _ = place(source_window, 60, 80)
-        tx, ty, tw, th = place(target_window, 480, 120)
+        # Apart, as two programs on a desktop.
+        sx, sy, _, _ = settled(source_window, "PennoraDragSource")
+        tx, ty, tw, th = settled(target_window, "PennoraEditTarget")
         first_list_item = (sx + 15, sy + 7)
         middle_of_edit = (tx + tw // 2, ty + th // 2)
 
