@@ -79,6 +79,20 @@ def client_rect(title):
     return tuple(map(int, out.split())) if code == 0 else None
 
 
+def wait_in_place(window, title):
+    """Waits until the X window of a program's window with a caption stands
+    where the program sees its client area (the window manager draws the
+    frame around it); returns its geometry."""
+    def in_place():
+        geometry = x_window_geometry(window)
+        if not geometry:
+            return None
+        x, y, width, height = geometry
+        return geometry if (x, y, x + width, y + height) == client_rect(title) else None
+
+    return wait_for(in_place, what=f"{title} in place")
+
+
 def screenshot(name):
     os.makedirs(SHOTS, exist_ok=True)
     path = os.path.join(SHOTS, name + ".png")
@@ -282,10 +296,7 @@ class EditTarget:
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^PennoraEditTarget$").split(),
                                what="the EditTarget window")[0]
         wait_for(lambda: self.text() is not None, what="EditTarget's first report")
-        # Where the window manager put it and where the program sees it agree
-        # (its X window is its client area: the window manager draws the rest).
-        wait_for(lambda: self._x_rect() is not None and self._x_rect() == client_rect("PennoraEditTarget"),
-                 what="EditTarget in place")
+        wait_in_place(self.window, "PennoraEditTarget")
 
     def _read(self, suffix=""):
         try:
@@ -321,10 +332,11 @@ class EditTarget:
 
     def focus(self):
         """Clicks into the edit, as a user does before typing, and waits until
-        the window is in front and the edit shows its caret."""
+        the window is in front, for Windows and for the window manager, and
+        the edit shows its caret."""
         x, y = self.middle()
         xdotool("mousemove", str(x), str(y), "click", "1")
-        wait_for(lambda: foreground() == "target", what="EditTarget in front")
+        wait_for(lambda: foreground() == "target" and active_window() == "target", what="EditTarget in front")
         wait_for(self.caret, what="the caret in EditTarget")
 
     def wait_for_text(self, expected, timeout=20.0):

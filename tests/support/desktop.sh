@@ -21,13 +21,17 @@ wine_environment() {
 start_window_manager() {
   openbox --config-file /etc/xdg/openbox/rc.xml --sm-disable >"$run/openbox.log" 2>&1 &
   echo $! >"$run/openbox.pid"
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     kill -0 "$(cat "$run/openbox.pid")" 2>/dev/null || break
     sleep 0.1
   done
   echo "desktop: the window manager did not start (see $run/openbox.log)" >&2
   exit 1
+}
+
+x_server_answers() {
+  kill -0 "$(cat "$run/xvfb.pid")" 2>/dev/null && xprop -display "$1" -root >/dev/null 2>&1
 }
 
 stop_process() {
@@ -42,9 +46,10 @@ start)
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
     echo $! >"$run/xvfb.pid"
-    # Ready when it answers, not when its socket appears.
-    for _ in $(seq 50); do xprop -display ":$n" -root >/dev/null 2>&1 && break; sleep 0.1; done
-    if xprop -display ":$n" -root >/dev/null 2>&1; then echo ":$n" >"$run/display"; break; fi
+    # Ready when it answers, not when its socket appears; and it must be
+    # this one that answers (another run may have taken the number first).
+    for _ in $(seq 200); do x_server_answers ":$n" && break; sleep 0.1; done
+    if x_server_answers ":$n"; then echo ":$n" >"$run/display"; break; fi
     kill "$(cat "$run/xvfb.pid")" 2>/dev/null || true
   done
   [ -f "$run/display" ] || { echo "desktop: could not start Xvfb" >&2; exit 1; }

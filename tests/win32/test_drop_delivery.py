@@ -11,11 +11,13 @@ posted lead and trail bytes, the CR typed as Enter (which a multi-line edit
 stores as CR LF) and no LF of its own.
 """
 import os
-import re
 import subprocess
 import sys
 import time
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+import harness  # noqa: E402  (the e2e tier's view of windows on the desktop)
 
 RUN_DIR = Path(os.environ["PENNORA_RUN_DIR"])
 PROGRAMS = Path(os.environ["PENNORA_PROGRAMS_DIR"])
@@ -53,35 +55,6 @@ def find_window(title):
                            text=True)
     ids = found.stdout.split()
     return ids[0] if ids else None
-
-
-def geometry(window):
-    """(x, y, width, height) on the screen, or None while the window is not
-    shown. xwininfo, not xdotool: xdotool's geometry of a window in a window
-    manager's frame is off by the frame."""
-    out = subprocess.run(["xwininfo", "-id", str(window)], capture_output=True, text=True).stdout
-    fields = dict(re.findall(r"^\s*([A-Za-z -]+?):\s+(\S+)", out, re.M))
-    if fields.get("Map State") != "IsViewable":
-        return None
-    return (int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]), int(fields["Width"]),
-            int(fields["Height"]))
-
-
-def client_rect(title):
-    """The window's client area on the screen as Windows has it (Probe), or None."""
-    found = subprocess.run(["wine", str(PROGRAMS / "Probe.exe"), "client-rect", title], capture_output=True,
-                           timeout=60)
-    return tuple(map(int, found.stdout.split())) if found.returncode == 0 else None
-
-
-def settled(window, title):
-    """Waits until the window manager has the window where the program sees
-    its client area (the window manager draws the frame around it)."""
-    def in_place():
-        g = geometry(window)
-        return g if g and (g[0], g[1], g[0] + g[2], g[1] + g[3]) == client_rect(title) else None
-
-    return wait_for(f"window {title} in place", in_place, timeout=20, interval=0.5)
 
 
 def windows_path(path):
@@ -143,8 +116,8 @@ def run():
             raise Failure(f"EditTarget started with text {read_report()!r} and clicks {read_clicks()!r}")
 
         # Apart, as two programs on a desktop.
-        sx, sy, _, _ = settled(source_window, "PennoraDragSource")
-        tx, ty, tw, th = settled(target_window, "PennoraEditTarget")
+        sx, sy, _, _ = harness.wait_in_place(source_window, "PennoraDragSource")
+        tx, ty, tw, th = harness.wait_in_place(target_window, "PennoraEditTarget")
         first_list_item = (sx + 15, sy + 7)
         middle_of_edit = (tx + tw // 2, ty + th // 2)
 
@@ -170,7 +143,7 @@ def run():
 def main():
     try:
         run()
-    except Failure as failure:
+    except (Failure, AssertionError) as failure:
         print(f"FAIL drop_delivery: {failure} (screenshot {SHOT})")
         return 1
     print(f"ok drop_delivery: the edit received {EXPECTED!r} (screenshot {SHOT})")
