@@ -354,6 +354,23 @@ class EditTarget:
 
 # ---- Helpers for the pages' own controls, the clipboard and drags ----------
 
+def drag_fill_rect():
+    """The drag-fill window's screen rectangle once it is shown, for Windows
+    and on the screen: a click may go to it."""
+    def shown():
+        fields = probe("dragfill")[1].split()
+        if not fields or fields[0] != "shown=1":
+            return None
+        rect = tuple(map(int, fields[1:]))
+        geometry = x_window_geometry(x_windows().get("dragfill"))
+        if not geometry:
+            return None
+        x, y, width, height = geometry
+        return rect if (x, y, x + width, y + height) == rect else None
+
+    return wait_for(shown, what="the drag-fill window shown")
+
+
 def focus_control(control_id):
     """Clicks into a control of the main window, as a user does before typing,
     and waits until it has the keyboard focus: keys typed before would go elsewhere."""

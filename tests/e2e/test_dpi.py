@@ -148,7 +148,7 @@ def check_at(dpi):
     # depend on the layout looked at.
     app.tray_message(WM_RBUTTONUP)
     app.choose_menu_item(app.menu_items(TRAY_MENU, 0), "拖动填表")
-    harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
+    harness.drag_fill_rect()
     harness.wait_for(lambda: probe("dragfill-items")[1].splitlines() == ["地址", "Mail"], what="the drag-fill list")
     faults += layout_faults(f"{dpi} DPI, drag-fill window",
                             layout("dragfill", dpi, -mul_div(12, dpi, 96), *DRAG_FILL_FONT,

@@ -102,10 +102,10 @@ def test_dragging_a_title_types_its_content_into_another_program():
     target = EditTarget("drag_fill_target")
     try:
         click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
-        harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
+        harness.drag_fill_rect()
         app.wait_for_visibility("main=0")  # it went to the tray, as MinimizeWhenDrag asks
         wait_for_drag_fill_titles(["地址", "Mail"])
-        assert pressed(TOOLBAR3, DRAG_FILL_BUTTON), "the fill page's button shows the mode"
+        harness.wait_for(lambda: pressed(TOOLBAR3, DRAG_FILL_BUTTON), what="the fill page's button to show the mode")
 
         def drag_item(index):
             left, top, right, bottom = harness.probe_rect("dragfill-item-rect", str(index))
@@ -129,7 +129,7 @@ def test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry():
     target = EditTarget("hot_key_target")
     try:
         switch_hot_key_on(app)
-        assert pressed(TOOLBAR3, HOT_KEY_BUTTON), "the button shows the mode"
+        harness.wait_for(lambda: pressed(TOOLBAR3, HOT_KEY_BUTTON), what="the button to show the mode")
         target.focus()
         type_text("x")
         target.wait_for_text("x")
@@ -187,7 +187,7 @@ def test_the_drag_fill_window_stays_above_a_window_opened_after_it():
     app.start().wait_for_main_window()
     click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
     wait_for_drag_fill_titles(["地址"])
-    left, top, _, _ = map(int, probe("dragfill")[1].split()[1:])
+    left, top, _, _ = harness.drag_fill_rect()
     # Opened later, overlapping it; the user works there.
     target = EditTarget("drag_fill_on_top_target", left + 60, top + 40)
     try:
@@ -216,7 +216,7 @@ def test_a_hot_key_held_by_another_program_leaves_the_mode_off():
         assert notice.startswith("热键注册失败。"), f"the notice says {notice!r}"
         app.answer("热键注册失败", IDOK)
         app.wait_for_dialog_closed("热键注册失败")
-        assert not pressed(TOOLBAR3, HOT_KEY_BUTTON), "the button stays released"
+        harness.wait_for(lambda: not pressed(TOOLBAR3, HOT_KEY_BUTTON), what="the button released")
     finally:
         holder.kill()
         app.kill()
@@ -250,7 +250,7 @@ def test_stored_changes_refill_the_running_lists():
         wait_for_drag_fill_titles(["Tel", "Mail"])
         # The drag-fill window stands where it was designed, over the main
         # window's left part; the user moves it aside by its strip.
-        left, top, _, _ = map(int, probe("dragfill")[1].split()[1:])
+        left, top, _, _ = harness.drag_fill_rect()
         drag((left + 40, top + 8), (left + 640, top + 8))
         harness.wait_for(lambda: int(probe("dragfill")[1].split()[1]) > left + 500, what="the drag-fill window moved")
         app.select_page(EDITOR_PAGE)
@@ -284,18 +284,17 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
 
     app.tray_message(0x0205)  # a right click on the tray icon
     app.choose_menu_item(app.menu_items(300, 0), "拖动填表")
-    harness.wait_for(shown, what="the drag-fill window")
-    assert button_down(), "the tray item and the fill page's button show the same mode"
-    left, top, right, _ = map(int, probe("dragfill")[1].split()[1:])
+    left, top, right, _ = harness.drag_fill_rect()
+    harness.wait_for(button_down, what="the fill page's button to show the mode the tray item switched on")
 
     # The close glyph at the strip's right end closes without a question.
     xdotool("mousemove", str(right - 12), str(top + 9), "click", "1")
     harness.wait_for(lambda: not shown(), what="the drag-fill window to close")
-    assert not button_down(), "closing the window releases the button"
+    harness.wait_for(lambda: not button_down(), what="closing the window to release the button")
 
     # "结束" asks first; No leaves the window open, Yes closes it.
     click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
-    harness.wait_for(shown, what="the drag-fill window again")
+    harness.drag_fill_rect()
     xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
     assert app.dialog_text("Pennora - 拖动快填") == "确定要退出吗？"
     harness.screenshot("drag_fill_quit_question")
@@ -306,7 +305,7 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
     app.dialog_text("Pennora - 拖动快填")
     app.answer("Pennora - 拖动快填", IDYES)
     harness.wait_for(lambda: not shown(), what="the drag-fill window to close after yes")
-    assert not button_down()
+    harness.wait_for(lambda: not button_down(), what="the button released after yes")
     app.kill()
 
 
