@@ -483,7 +483,6 @@ DragFillWindow& MainWindow::dragFill() {
         dragFill_ = std::make_unique<DragFillWindow>(
             DragFillWindow::Context{*iniFile_, *store_, *delivery_, services_.windows, appPath_});
         dragFill_->onClosed = [this] { DragFillWindowClosed(flags_, *this); };
-        dragFill_->onDeliveryRefused = [this] { ReportRefusedDelivery(); };
     }
     return *dragFill_;
 }
@@ -667,8 +666,9 @@ std::optional<std::string> MainWindow::PopupFillMenu(Point topLeft) {
     return popupMenuFill_.Popup({topLeft.x, topLeft.y});
 }
 
-// Told beside the tray icon when the program sits in the tray, otherwise on
-// the status line; no modal box gets in the way of the filling.
+// A hot-key fill's characters were refused: told beside the tray icon when
+// the program sits in the tray, otherwise on the status line; no modal box
+// gets in the way of the filling. (A drop's are told by the drag-fill window.)
 void MainWindow::ReportRefusedDelivery() {
     if (!trayIcon_.ShowBalloon(kAppTitle, kDeliveryRefusedText)) SetStatusText(kDeliveryRefusedText);
 }

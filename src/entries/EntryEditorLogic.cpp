@@ -1,9 +1,12 @@
 #include "entries/EntryEditorLogic.h"
 
+#include "platform/Error.h"
+
 namespace pennora {
 namespace {
 
 constexpr unsigned kMbYesNoQuestion = 0x24;  // MB_ICONQUESTION | MB_YESNO
+constexpr unsigned kMbIconInformation = 0x40;
 constexpr int kIdYesAnswer = 6;
 
 }  // namespace
@@ -17,9 +20,14 @@ void EntryEditorLogic::ToolButton10Click() { store_.Prior(); }
 
 void EntryEditorLogic::ToolButton11Click() { store_.Next(); }
 
+// While the question is up, a fill from the drag-fill window or the hot key
+// may commit the pending change and make another entry current: the answer
+// applies to the entry that was current when the question was asked.
 void EntryEditorLogic::ToolButton2Click() {
+    const std::optional<EntryId> asked = store_.CurrentId();
     if (boxes_.MessageBoxA(owner_, kDeleteEntryQuestion, kDeleteEntryCaption, kMbYesNoQuestion) != kIdYesAnswer) return;
-    store_.Delete();
+    if (!asked) throw Error(kEmptyStoreDeleteError);
+    if (!store_.Delete(*asked)) boxes_.MessageBoxA(owner_, kDeletedEntryGoneText, kDeleteEntryCaption, kMbIconInformation);
 }
 
 void EntryEditorLogic::ToolButton3Click() {
@@ -43,7 +51,9 @@ void EntryEditorLogic::FlagClicked(EntryFlag flag) {
 
 // The joined text always becomes part of the pending change, also when the
 // entry was not being edited: what the content box shows is what is stored.
+// An empty title appends nothing and so changes nothing.
 std::string EntryEditorLogic::DBEdit1Enter(const std::string& title, const std::string& content) {
+    if (title.empty()) return content;
     const std::string joined = content + title;
     store_.SetContent(joined);
     const Entry* current = store_.Current();

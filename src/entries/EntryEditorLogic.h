@@ -15,6 +15,7 @@ namespace pennora {
 inline constexpr std::size_t kTitleBoxLimit = 50;  // bytes typed or pasted into DBEdit1
 inline constexpr const char* kDeleteEntryQuestion = "确定要删除本项纪录吗？";
 inline constexpr const char* kDeleteEntryCaption = "删除";
+inline constexpr const char* kDeletedEntryGoneText = "要删除的纪录已经不存在，没有删除任何纪录。";
 
 // A click on a flag box: the indeterminate (null) state becomes true, then
 // the box switches between true and false; there is no way back to null.
@@ -38,7 +39,8 @@ public:
     void FlagClicked(EntryFlag flag);
 
     // Enter in the title box: the title is appended to the content, and the
-    // joined text is part of the entry's pending change. Returns it.
+    // joined text is part of the entry's pending change. Returns it. An
+    // empty title changes nothing.
     std::string DBEdit1Enter(const std::string& title, const std::string& content);
 
     void GridRowSelected(std::size_t row);

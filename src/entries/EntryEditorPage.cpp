@@ -254,12 +254,13 @@ void EntryEditorPage::DBEdit1KeyDown(WPARAM key) {
 }
 
 // DBEdit1 gets Enter itself (the dialog would take it as a default-button
-// press) and hands it to DBEdit1KeyDown without consuming it.
+// press) and hands every key to DBEdit1KeyDown without consuming it; keys
+// pressed with Alt held come as system keys.
 LRESULT CALLBACK EntryEditorPage::TitleBoxProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                     DWORD_PTR data) {
     if (message == WM_GETDLGCODE && wParam == VK_RETURN)
         return DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
-    if (message == WM_KEYDOWN) {
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
         ReportingErrors(
             [&] {
                 reinterpret_cast<EntryEditorPage*>(data)->DBEdit1KeyDown(wParam);

@@ -61,6 +61,8 @@ EntryStore::LoadResult EntryStore::Load() {
 
 void EntryStore::TakeEntries(std::vector<Entry> entries) {
     entries_ = std::move(entries);
+    ids_.clear();
+    for (std::size_t i = 0; i < entries_.size(); ++i) ids_.push_back(nextId_++);
     current_.reset();
     if (!entries_.empty()) current_ = 0;
 }
@@ -164,6 +166,7 @@ void EntryStore::DiscardUnsavedChanges() {
 
 void EntryStore::Close() {
     entries_.clear();
+    ids_.clear();
     current_.reset();
     state_ = State::Browse;
     pending_ = {};
@@ -175,7 +178,7 @@ void EntryStore::SetAfterPost(std::function<void()> afterPost) { afterPost_ = st
 void EntryStore::SetRowsChanged(std::function<void()> rowsChanged) { rowsChanged_ = std::move(rowsChanged); }
 
 void EntryStore::RowsChanged() {
-    if (rowsChanged_) rowsChanged_();
+    if (rowsChanged_ && !rowsHeld_) rowsChanged_();
 }
 
 std::size_t EntryStore::RowCount() const { return entries_.size() + (state_ == State::Insert ? 1 : 0); }
@@ -193,6 +196,18 @@ const Entry* EntryStore::Current() const { return current_ ? &Row(*current_) : n
 bool EntryStore::IsEditing() const { return state_ != State::Browse; }
 
 bool EntryStore::IsNewEntry() const { return state_ == State::Insert; }
+
+std::optional<EntryId> EntryStore::CurrentId() const {
+    if (!current_) return std::nullopt;
+    return state_ == State::Insert ? newEntryId_ : ids_[*current_];
+}
+
+// The row of a stored entry; the entry being inserted has none yet.
+std::optional<std::size_t> EntryStore::RowOf(EntryId id) const {
+    const auto found = std::find(ids_.begin(), ids_.end(), id);
+    if (found == ids_.end()) return std::nullopt;
+    return std::size_t(found - ids_.begin());
+}
 
 void EntryStore::ClampCurrent(std::size_t wanted) {
     if (entries_.empty())
@@ -238,6 +253,7 @@ void EntryStore::SetInHotKey(std::optional<bool> inHotKey) { Change(&Entry::inHo
 
 void EntryStore::BeginInsert() {
     pending_ = {};
+    newEntryId_ = nextId_++;
     changed_ = false;
     state_ = State::Insert;
     if (!current_) current_ = 0;  // the only row of an empty store
@@ -261,6 +277,7 @@ void EntryStore::Commit() {
             return;
         }
         entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(*current_), std::move(pending_));
+        ids_.insert(ids_.begin() + static_cast<std::ptrdiff_t>(*current_), newEntryId_);
         break;
     case State::Edit:
         entries_[*current_] = std::move(pending_);
@@ -303,13 +320,24 @@ void EntryStore::Delete() {
         DropNewEntry();
         return;
     }
-    if (entries_.empty()) throw Error("Cannot perform this operation on an empty dataset");
+    if (entries_.empty()) throw Error(kEmptyStoreDeleteError);
     state_ = State::Browse;  // a pending edit goes with its entry
     pending_ = {};
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*current_));
+    ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(*current_));
     ClampCurrent(*current_);
     RunAfterPost();
     RowsChanged();
+}
+
+bool EntryStore::Delete(EntryId id) {
+    if (CurrentId() != id) {
+        if (!RowOf(id)) return false;
+        Commit();  // may insert or drop a new entry before it
+        current_ = RowOf(id);
+    }
+    Delete();
+    return true;
 }
 
 void EntryStore::Prior() {
@@ -347,9 +375,30 @@ std::vector<std::string> EntryStore::WalkHotKeyList() { return Walk(InHotKeyList
 
 std::vector<std::string> EntryStore::WalkDragList() { return Walk(InDragList); }
 
-std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
+// A fill may type into the tool's own editor: the entry shown when it started
+// must stay current, though the commit's rebuild of a running mode's list
+// makes the first entry current. The view of the rows is told once, after,
+// so it never shows another entry and a box being typed in keeps its caret.
+// An untouched new entry has nothing to store and nothing to be found by:
+// it stays, where a commit would drop it, to take the typed text.
+void EntryStore::CommitForLookup() {
+    if (state_ == State::Browse || (state_ == State::Insert && !changed_)) return;
+    const std::optional<EntryId> shown = CurrentId();
+    rowsHeld_ = true;
     try {
         Commit();
+    } catch (...) {
+        rowsHeld_ = false;
+        throw;
+    }
+    rowsHeld_ = false;
+    if (const std::optional<std::size_t> row = RowOf(*shown)) current_ = row;
+    RowsChanged();
+}
+
+std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
+    try {
+        CommitForLookup();
         for (const Entry& e : entries_)
             if (TextOf(e.title) == title) return std::string(TextOf(e.content));
     } catch (...) {

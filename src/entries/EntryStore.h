@@ -7,6 +7,7 @@
 // (it throws pennora::Error naming the file and the system's reason; clearing
 // DataModified stays with the caller), Close() at shutdown.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,6 +18,13 @@
 #include "platform/FileSystem.h"
 
 namespace pennora {
+
+// Names one entry for as long as it is in the store, wherever its row moves
+// and whatever is committed meanwhile; never reused within a run.
+using EntryId = std::uint64_t;
+
+// What a delete on a store without entries throws.
+inline constexpr const char* kEmptyStoreDeleteError = "Cannot perform this operation on an empty dataset";
 
 class EntryStore {
 public:
@@ -74,6 +82,7 @@ public:
     const Entry* Current() const;  // nullptr when the store is empty
     bool IsEditing() const;        // the current entry has a pending change or is new
     bool IsNewEntry() const;       // the current entry is inserted and not stored yet
+    std::optional<EntryId> CurrentId() const;  // nullopt when the store is empty
 
     // Changes of the current entry's fields, pending until committed. Texts are
     // cut to their width without splitting a GBK character. On an empty store
@@ -93,9 +102,13 @@ public:
     void DropUntouchedNewEntry();
 
     void Insert();  // a new entry, all fields null, before the current one
-    // Throws pennora::Error "Cannot perform this operation on an empty dataset"
-    // when there is nothing to delete.
+    // Throws pennora::Error kEmptyStoreDeleteError when there is nothing to
+    // delete.
     void Delete();
+    // Deletes the entry `id` names as Delete() deletes the current one (it
+    // becomes current first, a pending change of another entry is
+    // committed); false, changing nothing, when that entry is gone.
+    bool Delete(EntryId id);
     void Prior();
     void Next();
     void MoveTo(std::size_t row);  // a row of RowCount(), as the grid selects it
@@ -107,6 +120,9 @@ public:
 
     // Commit, then the content (null as empty) of the first entry whose title
     // is exactly `title`; empty text when there is none or anything fails.
+    // The entry current before stays current, though the commit rebuilds the
+    // lists of a running fill mode: a fill typed into the tool's own editor
+    // goes to the entry it is typed into.
     std::string GetContentByTitle(const std::string& title) noexcept;
 
     const std::string& DataFilePath() const { return path_; }
@@ -121,20 +137,26 @@ private:
     void DropNewEntry();
     void RunAfterPost();
     void RowsChanged();
+    void CommitForLookup();
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
     std::string SetAsideUnreadableFile(const std::string& reason);
     std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
     void TakeEntries(std::vector<Entry> entries);
+    std::optional<std::size_t> RowOf(EntryId id) const;
     void MakeRoomForSave();
 
     FileSystem& files_;
     std::string path_;
     std::vector<Entry> entries_;
+    std::vector<EntryId> ids_;  // parallel to entries_
+    EntryId newEntryId_ = 0;    // the id of the entry being inserted
+    EntryId nextId_ = 1;
     std::optional<std::size_t> current_;  // a row; while inserting, the new entry's row
     State state_ = State::Browse;
     Entry pending_;         // the current entry's values while editing or inserting
     bool changed_ = false;  // a field of a new entry was changed
+    bool rowsHeld_ = false;  // a lookup's commit tells rowsChanged_ once, at its end
     bool unreadableFileInPlace_ = false;
     std::string saveRefusal_;  // set while the data file stays unread: why saves are refused
     std::function<void()> afterPost_;

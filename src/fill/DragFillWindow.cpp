@@ -123,7 +123,7 @@ void DragFillWindow::CreateChildren() {
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, kStatusText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_DF_STATUSBAR1), instance, nullptr);
     SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
-    SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(kStatusText));
+    ShowStatus(kStatusText);
     ApplyMetrics();
     Layout();
 }
@@ -182,6 +182,7 @@ void DragFillWindow::Show() {
 
 void DragFillWindow::FormShow() {
     context_.delivery.Disarm();
+    ShowStatus(kStatusText);
     Point position = ReadStartPosition(context_.iniFile, CurrentPosition());
     SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     FillList(context_.store.WalkDragList());
@@ -251,6 +252,7 @@ void DragFillWindow::ListBox1MouseDown(MouseButton button, POINT inList) {
     const LRESULT hit = SendMessageA(listBox1_, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
     if (HIWORD(hit) != 0 || int(LOWORD(hit)) >= SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) return;
     context_.delivery.ArmDrag(FromHwnd(hwnd()));
+    ShowStatus(kStatusText);  // a notice of the last drop is over
 }
 
 void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
@@ -268,7 +270,12 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     DropResult result = context_.delivery.DropText(
         button, position.x, position.y, FromHwnd(listBox1_), [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
-    if (result == DropResult::Refused && onDeliveryRefused) onDeliveryRefused();
+    // Told here, where the user looks during a drop, without a box in the way.
+    if (result == DropResult::Refused) ShowStatus(kDropRefusedStatus);
+}
+
+void DragFillWindow::ShowStatus(const char* text) {
+    SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text));
 }
 
 void DragFillWindow::ToolButton1Click() { ShowHelpEntry(hwnd(), context_.appPath, HelpEntry::DragFillWindow); }

@@ -18,6 +18,9 @@
 
 namespace pennora {
 
+// What the status line tells after a drop whose text the target refused.
+inline constexpr const char* kDropRefusedStatus = "目标窗口拒绝了文字";
+
 class DragFillWindow final : public Window {
 public:
     struct Context {
@@ -48,8 +51,7 @@ public:
     // never made.
     static Point StoredPosition(IniFile& iniFile);
 
-    std::function<void()> onClosed;            // FormClose, after the window is hidden
-    std::function<void()> onDeliveryRefused;   // a drop's characters were refused
+    std::function<void()> onClosed;  // FormClose, after the window is hidden
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -68,6 +70,7 @@ private:
     void ToolButton1Click();
     void ToolButton2Click();
     std::string SelectedTitle() const;
+    void ShowStatus(const char* text);
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
 
     Context context_;

@@ -21,6 +21,9 @@ public:
     // Makes the items the titles given; items that stay the same are kept.
     void Rebuild(const std::vector<std::string>& titles);
     const std::vector<std::string>& Captions() const { return captions_; }
+    HMENU handle() const { return menu_.get(); }
+    // The caption of the item with this command id, or nothing.
+    std::optional<std::string> CaptionOf(UINT id) const;
 
     // Shows the menu with its top-left corner at a screen point and waits:
     // the caption of the chosen item, or nothing. The menu is owned by a
@@ -33,6 +36,8 @@ public:
     HWND owner() const { return owner_.hwnd(); }
 
 private:
+    void NumberAfresh();  // the items' ids from the first on, in order
+
     // A top-level window that is never shown: unlike a message-only window
     // it can be the foreground window.
     class HiddenOwner final : public Window {

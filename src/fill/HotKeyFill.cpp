@@ -90,34 +90,40 @@ void HotKeyFill::Notice(const std::string& text, const std::string& caption) {
     services_.boxes.MessageBoxA(mainWindow_, text, caption, kMbIconInformation);
 }
 
+// Each notice comes after the mode and everything that shows it are set: a
+// notice is modal only to the main window, so the tray menu can switch the
+// mode again while it is up, and must find the display telling the truth.
 void HotKeyFill::SwitchOn() {
     if (settings_.Shift + settings_.Key == 0) {
-        Notice(kHotKeyEmptyText, "KestovaPennora");
         view_.SetHotKeyButton(false);
+        Notice(kHotKeyEmptyText, "KestovaPennora");
         view_.ShowHotKeyOptions();
         return;
     }
     if (!services_.hotKeys.RegisterHotKey(mainWindow_, HotKeyId(services_.hotKeys), settings_.Shift, settings_.Key)) {
-        Notice(kHotKeyTakenText, kHotKeyTakenCaption);
         view_.SetHotKeyButton(false);
+        Notice(kHotKeyTakenText, kHotKeyTakenCaption);
         return;
     }
     flags_.hotKeyOn = true;
     BuildFillMenu();
+    ShowMode(true);
     Notice("热键 <" + ShortcutText(settings_.Shift, settings_.Key) + "> 注册成功！", kHotKeyNoticeCaption);
-    if (settings_.MinimizeWhenHotKey) view_.MinimizeApplication();
-    view_.ChangeTrayIcon(true);
-    view_.SetHotKeyButton(true);
-    view_.SetHotKeyMenuCheck(true);
+    // Not when the mode was switched off again while the notice was up.
+    if (settings_.MinimizeWhenHotKey && flags_.hotKeyOn) view_.MinimizeApplication();
 }
 
 void HotKeyFill::SwitchOff() {
     services_.hotKeys.UnregisterHotKey(mainWindow_, HotKeyId(services_.hotKeys));
-    view_.ChangeTrayIcon(false);
     flags_.hotKeyOn = false;
+    ShowMode(false);
     Notice(kHotKeyOffText, kHotKeyNoticeCaption);
-    view_.SetHotKeyButton(false);
-    view_.SetHotKeyMenuCheck(false);
+}
+
+void HotKeyFill::ShowMode(bool on) {
+    view_.ChangeTrayIcon(on);
+    view_.SetHotKeyButton(on);
+    view_.SetHotKeyMenuCheck(on);
 }
 
 void HotKeyFill::BuildFillMenu() { view_.RebuildFillMenu(store_.WalkHotKeyList()); }

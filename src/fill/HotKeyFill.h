@@ -77,6 +77,7 @@ public:
 private:
     void SwitchOn();
     void SwitchOff();
+    void ShowMode(bool on);  // the tray icon, the button and the tray item's check mark
     void Notice(const std::string& text, const std::string& caption);
     std::optional<std::string> ShowMenuAtCaret(std::intptr_t lParam);
 

@@ -1,5 +1,6 @@
 """The main window by keyboard: Ctrl+Tab and Ctrl+Shift+Tab walk the pages,
-and on each page Tab visits every enabled control in reading order."""
+on each page Tab visits every enabled control in reading order, and Enter in
+the entry editor's title box appends the title to the content."""
 import harness
 from harness import Pennora, probe, xdotool
 
@@ -7,6 +8,7 @@ PAGE_COUNT = 6
 PAGE_CONTROL = 1004  # the tab control, outside the pages
 BROWSER_PAGE, BTN_NEW, EDIT_KEY = 2, 1405, 1409
 WS_TABSTOP, WS_DISABLED = 0x00010000, 0x08000000
+EDITOR_PAGE, TITLE_BOX, CONTENT_BOX = 1, 1304, 1306
 
 # Each page's controls that take the focus, in the order the page shows them
 # (top to bottom, left to right, a column before the one to its right).
@@ -74,8 +76,10 @@ def test_ctrl_tab_walks_all_pages_and_ctrl_shift_tab_walks_back():
 def press_tab(before):
     """Presses Tab; returns the control that has the focus then (`before` when it stays)."""
     xdotool("key", "Tab")
+    # A focus that stays cannot be waited for; ten seconds is long past any
+    # move of the focus, also on a busy machine.
     try:
-        return harness.wait_for(lambda: (lambda f: f if f != before else None)(focused()), timeout=3,
+        return harness.wait_for(lambda: (lambda f: f if f != before else None)(focused()), timeout=10,
                                 what="the focus to move")
     except AssertionError:
         return before  # a page whose only control keeps the focus
@@ -139,6 +143,20 @@ def test_tab_visits_every_enabled_control_of_each_page_in_reading_order_and_wrap
     assert not faults, "; ".join(faults)
 
 
+def test_enter_in_the_title_box_appends_the_title_whatever_modifiers_are_held():
+    app = started_app("keyboard_title_enter")
+    app.select_page(EDITOR_PAGE)
+    harness.focus_control(TITLE_BOX)
+    content = "北京市"
+    for keys in ("Return", "alt+Return", "ctrl+Return", "shift+Return"):
+        xdotool("key", keys)
+        content += "地址"
+        harness.wait_for(lambda: harness.item_text(CONTENT_BOX) == content, what=f"the title appended after {keys}")
+    harness.screenshot("keyboard_title_enter")
+    app.kill()
+
+
 if __name__ == "__main__":
     harness.run([test_ctrl_tab_walks_all_pages_and_ctrl_shift_tab_walks_back,
-                 test_tab_visits_every_enabled_control_of_each_page_in_reading_order_and_wraps])
+                 test_tab_visits_every_enabled_control_of_each_page_in_reading_order_and_wraps,
+                 test_enter_in_the_title_box_appends_the_title_whatever_modifiers_are_held])

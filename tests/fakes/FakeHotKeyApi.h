@@ -18,6 +18,8 @@ public:
     std::deque<bool> registerAnswers;     // RegisterHotKey answers; true when empty
 
     CallLog& calls;
+    bool registered = false;  // a key is registered now
+
 
     std::uint16_t GlobalAddAtomA(const std::string& name) override {
         calls.push_back("GlobalAddAtomA(" + Quoted(name) + ")");
@@ -26,13 +28,17 @@ public:
     bool RegisterHotKey(Hwnd window, int id, unsigned modifiers, unsigned virtualKey) override {
         calls.push_back("RegisterHotKey(" + Hex(window) + ", " + Hex(unsigned(id)) + ", " + Hex(modifiers) + ", " +
                         Hex(virtualKey) + ")");
-        if (registerAnswers.empty()) return true;
-        bool answer = registerAnswers.front();
-        registerAnswers.pop_front();
+        bool answer = true;
+        if (!registerAnswers.empty()) {
+            answer = registerAnswers.front();
+            registerAnswers.pop_front();
+        }
+        registered = registered || answer;
         return answer;
     }
     bool UnregisterHotKey(Hwnd window, int id) override {
         calls.push_back("UnregisterHotKey(" + Hex(window) + ", " + Hex(unsigned(id)) + ")");
+        registered = false;
         return true;
     }
 

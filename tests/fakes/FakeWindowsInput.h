@@ -2,6 +2,7 @@
 // Records every call of the WindowsInput seam and answers from a script that
 // a test sets up through the public members below.
 #include <deque>
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -22,6 +23,9 @@ public:
     std::map<std::pair<Hwnd, unsigned>, Hwnd> windowLinks;            // GetWindow answers
     std::map<std::pair<Hwnd, std::string>, std::uintptr_t> properties;  // GetPropA answers
     std::deque<int> messageBoxAnswers;                                 // IDOK (1) when empty
+    // Runs while a box is up, before it is answered, as a message handled
+    // by the box's modal loop would.
+    std::function<void()> whileBoxIsUp;
     Point cursor{};
     Hwnd windowUnderCursor = 0;
     int swapButtons = 0;
@@ -62,6 +66,7 @@ public:
     int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) override {
         calls.push_back("MessageBoxA(" + Hex(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " +
                         Hex(flags) + ")");
+        if (whileBoxIsUp) whileBoxIsUp();
         if (messageBoxAnswers.empty()) return 1;
         int answer = messageBoxAnswers.front();
         messageBoxAnswers.pop_front();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "entries/DataFile.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeWindowsInput.h"
@@ -52,6 +54,60 @@ TEST_F(EntryEditorLogicTest, DeleteAsksFirstAndOnlyYesDeletes) {
               "MessageBoxA(0x100, " + fakes::Quoted(kDeleteEntryQuestion) + ", " + fakes::Quoted(kDeleteEntryCaption) + ", 0x24)");
 }
 
+// While the question is up, the drag-fill window and the hot key still work:
+// a fill's lookup commits the pending change and, with a mode running, the
+// list rebuild makes the first entry current; so does a mode switched on from
+// the tray. Yes deletes the entry the question was about, or nothing.
+TEST_F(EntryEditorLogicTest, YesDeletesTheEntryTheQuestionWasAboutWhateverBecameCurrentMeanwhile) {
+    struct Case {
+        const char* name;
+        std::function<void()> beforeDelete;  // on the third entry, "C"
+        std::function<void()> whileAsked;
+        std::vector<std::string> titlesAfter;
+        bool toldNothingWasDeleted;
+    };
+    const auto lookup = [this] { store.GetContentByTitle("A"); };
+    const Case cases[] = {
+        {"edited, then a fill's lookup", [this] { logic.ContentChanged("typed"); }, lookup, {"A", "B"}, false},
+        {"a mode switched on", [] {}, [this] { store.WalkHotKeyList(); }, {"A", "B"}, false},
+        {"a typed new entry, then a lookup",
+         [this] {
+             logic.ToolButton1Click();
+             logic.TitleChanged("N");
+         },
+         lookup, {"A", "B", "C"}, false},
+        {"an untouched new entry, then a lookup", [this] { logic.ToolButton1Click(); }, lookup, {"A", "B", "C"}, false},
+        // The walk's commit drops the untouched new entry: it is gone already.
+        {"an untouched new entry, then a mode switched on", [this] { logic.ToolButton1Click(); },
+         [this] { store.WalkDragList(); }, {"A", "B", "C"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load({{"A", "1", {}, {}}, {"B", "2", {}, {}}, {"C", "3", {}, {}}});
+        flags = {};
+        flags.hotKeyOn = true;
+        store.SetAfterPost([this] { ClientDataSet1AfterPost(store, flags, {}); });
+        logic.GridRowSelected(2);
+        c.beforeDelete();
+        boxes.calls.clear();
+        boxes.messageBoxAnswers = {6 /* IDYES */};
+        boxes.whileBoxIsUp = [&] {
+            boxes.whileBoxIsUp = nullptr;
+            c.whileAsked();
+        };
+
+        logic.ToolButton2Click();
+
+        std::vector<std::string> titles;
+        for (std::size_t row = 0; row < store.RowCount(); ++row) titles.push_back(store.Row(row).title.value_or(""));
+        EXPECT_EQ(titles, c.titlesAfter);
+        EXPECT_EQ(boxes.calls.size(), c.toldNothingWasDeleted ? 2u : 1u);
+        if (c.toldNothingWasDeleted)
+            EXPECT_EQ(boxes.calls.back(), "MessageBoxA(0x100, " + fakes::Quoted(kDeletedEntryGoneText) + ", " +
+                                              fakes::Quoted(kDeleteEntryCaption) + ", 0x40)");
+    }
+}
+
 TEST_F(EntryEditorLogicTest, DeleteOnAnEmptyStoreIsRefusedWithTheStoresError) {
     store.Load();
     boxes.messageBoxAnswers = {6};
@@ -95,6 +151,37 @@ TEST_F(EntryEditorLogicTest, EnterInTheTitleBoxAppendsTheTitleToTheContentAndSto
     EXPECT_EQ(logic.DBEdit1Enter("B", ""), "B");
     logic.ToolButton10Click();
     EXPECT_EQ(store.Current()->content, "1A");
+}
+
+// Enter with an empty title box has nothing to append: no new entry on an
+// empty store, no null content turned into empty text, nothing to commit
+// (which, with a fill mode running, would also move to the first entry).
+TEST_F(EntryEditorLogicTest, EnterWithAnEmptyTitleBoxChangesNothing) {
+    const struct {
+        const char* name;
+        std::vector<Entry> entries;
+        std::string content;  // what the content box shows
+    } cases[] = {
+        {"empty store", {}, ""},
+        {"null title and content", {{"A", "1", {}, {}}, {{}, {}, {}, {}}}, ""},
+        {"a content", {{"A", "1", {}, {}}, {"", "2", {}, {}}}, "2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Load(c.entries);
+        flags = {};
+        flags.hotKeyOn = true;
+        store.SetAfterPost([this] { ClientDataSet1AfterPost(store, flags, {}); });
+        if (!c.entries.empty()) logic.GridRowSelected(1);
+
+        EXPECT_EQ(logic.DBEdit1Enter("", c.content), c.content);
+
+        EXPECT_FALSE(store.IsEditing());
+        EXPECT_EQ(store.RowCount(), c.entries.size());
+        store.Post();
+        EXPECT_FALSE(flags.dataModified);
+        if (!c.entries.empty()) EXPECT_EQ(store.Row(1), c.entries[1]);
+    }
 }
 
 TEST_F(EntryEditorLogicTest, GridFocusLossDropsAnUntouchedNewEntryButKeepsATypedOne) {

@@ -209,6 +209,49 @@ TEST_F(EntryStoreTest, WalksAndLookupCommitThePendingChangeFirst) {
     EXPECT_EQ(afterPosts, 2);
 }
 
+// A fill typed into the tool's own editor: the lookup commits the entry being
+// edited, and the rebuild of a running mode's list would make the first entry
+// current, so the typed characters would land in it. The entry shown when
+// the fill started stays current, and the editor never sees another one. An
+// untouched new entry, which a commit would drop, stays to take the text.
+TEST_F(EntryStoreTest, ALookupLeavesTheEntryThatWasShownCurrent) {
+    const struct {
+        const char* name;
+        bool insert;
+        std::optional<std::string> typed;
+        Strings fillMenu;  // rebuilt by the lookup's commit
+    } cases[] = {
+        {"an edited entry", false, "typed", {"E1", "E2", "E3", "E4"}},
+        {"a typed new entry", true, "typed", {"E1", "E2", "", "E3", "E4"}},
+        {"an untouched new entry", true, std::nullopt, {"stale"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadNumbered(4);
+        flags = {};
+        flags.hotKeyOn = flags.dragFillOn = true;
+        fillMenu = {"stale"};
+        store.MoveTo(2);
+        if (c.insert) store.Insert();
+        if (c.typed) store.SetContent(c.typed);
+        std::vector<std::optional<std::size_t>> shown;
+        store.SetRowsChanged([&] { shown.push_back(store.CurrentRow()); });
+
+        EXPECT_EQ(store.GetContentByTitle("E1"), "c1");
+
+        EXPECT_EQ(fillMenu, c.fillMenu);
+        EXPECT_EQ(store.CurrentRow(), 2u);
+        EXPECT_EQ(store.Current()->content, c.typed);
+        for (const auto& row : shown) EXPECT_EQ(row, 2u);
+        store.SetContent(c.typed.value_or("") + "filled");
+        store.Post();
+        EXPECT_EQ(store.Row(0).content, "c1");
+        EXPECT_EQ(store.Row(2).content, c.typed.value_or("") + "filled");
+        EXPECT_EQ(store.RowCount(), c.insert ? 5u : 4u);
+        store.SetRowsChanged(nullptr);
+    }
+}
+
 TEST_F(EntryStoreTest, AfterPostWalksForARunningModeEvenWithoutAListAttached) {
     for (bool hotKey : {true, false}) {
         LoadNumbered(5);

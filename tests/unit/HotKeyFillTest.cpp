@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <initializer_list>
+#include <utility>
 
 #include "entries/DataFile.h"
 #include "fakes/FakeCaretApi.h"
@@ -34,14 +37,23 @@ public:
     explicit RecordingView(CallLog& calls) : calls_(calls) {}
     std::optional<std::string> choice;  // what the user picks in the menu
     std::function<void()> whileMenuOpen;
+    // What the user sees of the mode now.
+    bool buttonPressed = false, menuChecked = false, hotKeyIconShown = false;
 
-    void SetHotKeyButton(bool pressed) override { calls_.push_back("SetHotKeyButton(" + std::to_string(pressed) + ")"); }
+    void SetHotKeyButton(bool pressed) override {
+        calls_.push_back("SetHotKeyButton(" + std::to_string(pressed) + ")");
+        buttonPressed = pressed;
+    }
     void SetHotKeyMenuCheck(bool checked) override {
         calls_.push_back("SetHotKeyMenuCheck(" + std::to_string(checked) + ")");
+        menuChecked = checked;
     }
     void ShowHotKeyOptions() override { calls_.push_back("ShowHotKeyOptions()"); }
     void MinimizeApplication() override { calls_.push_back("MinimizeApplication()"); }
-    void ChangeTrayIcon(bool hotKeyIcon) override { calls_.push_back(hotKeyIcon ? "ChangeTrayIcon(HotKeyIcon)" : "ChangeTrayIcon(AppIcon)"); }
+    void ChangeTrayIcon(bool hotKeyIcon) override {
+        calls_.push_back(hotKeyIcon ? "ChangeTrayIcon(HotKeyIcon)" : "ChangeTrayIcon(AppIcon)");
+        hotKeyIconShown = hotKeyIcon;
+    }
     void RebuildFillMenu(const Strings& titles) override {
         std::string items;
         for (const auto& title : titles) items += (items.empty() ? "" : ", ") + fakes::Quoted(title);
@@ -61,11 +73,12 @@ private:
 // RegisterHotKey of Shift+Alt+V under the atom-derived id 0x123.
 const CallLog kRegister = {"GlobalAddAtomA(\"Pennora\")", "RegisterHotKey(0x100, 0x123, 0x5, 0x56)"};
 const CallLog kEmptyNotice = {
+    "SetHotKeyButton(0)",
     "MessageBoxA(0x100, \"\\xC8\\xC8\\xBC\\xFC\\xD7\\xA2\\xB2\\xE1\\xCA\\xA7\\xB0\\xDC\\xA3\\xA8\\xC8\\xC8\\xBC\\xFC"
     "\\xB2\\xBB\\xD3\\xA6\\xCE\\xAA\\xBF\\xD5\\xA3\\xA9\\xA3\\xA1\\x0D\\xC7\\xEB\\xCF\\xC8\\xB5\\xBD\\xA1\\xB0\\xD1"
     "\\xA1\\xCF\\xEE\\xA1\\xB1\\xD2\\xB3\\xD6\\xD0\\xC9\\xE8\\xD6\\xC3\\xC8\\xC8\\xBC\\xFC\\xA1\\xA3\", "
     "\"KestovaPennora\", 0x40)",
-    "SetHotKeyButton(0)", "ShowHotKeyOptions()"};
+    "ShowHotKeyOptions()"};
 
 std::string Box(const std::string& text, const std::string& caption) {
     return "MessageBoxA(0x100, " + fakes::Quoted(text) + ", " + fakes::Quoted(caption) + ", 0x40)";
@@ -113,14 +126,14 @@ TEST(ShortcutTextTest, NamesModifiersInOrderThenTheKey) {
     for (const Case& c : cases) EXPECT_EQ(ShortcutText(c.modifiers, c.key), c.text) << c.text;
 }
 
-TEST_F(HotKeyFillTest, SwitchingOnRegistersBuildsTheMenuThenNotifiesMinimisesAndShowsTheMode) {
+TEST_F(HotKeyFillTest, SwitchingOnRegistersBuildsTheMenuShowsTheModeThenNotifiesAndMinimises) {
     settings.MinimizeWhenHotKey = true;
     fill.ToolButtonHotKeyClick();
 
     EXPECT_EQ(calls, Join({kRegister,
-                           {"RebuildFillMenu(\"\\xB5\\xD8\\xD6\\xB7\", \"Tel\")",
-                            Box("热键 <Shift+Alt+V> 注册成功！", "Pennora"), "MinimizeApplication()",
-                            "ChangeTrayIcon(HotKeyIcon)", "SetHotKeyButton(1)", "SetHotKeyMenuCheck(1)"}}));
+                           {"RebuildFillMenu(\"\\xB5\\xD8\\xD6\\xB7\", \"Tel\")", "ChangeTrayIcon(HotKeyIcon)",
+                            "SetHotKeyButton(1)", "SetHotKeyMenuCheck(1)", Box("热键 <Shift+Alt+V> 注册成功！", "Pennora"),
+                            "MinimizeApplication()"}}));
     EXPECT_TRUE(flags.hotKeyOn);
 }
 
@@ -134,11 +147,11 @@ TEST_F(HotKeyFillTest, SwitchingOnFailsWithoutTouchingTheModeOrTheMenuCheck) {
     const Case cases[] = {
         {"empty combination", 0, 0, true, kEmptyNotice},
         {"taken by another program", 5, 0x56, false,
-         Join({kRegister, {Box(kHotKeyTakenText, "热键注册失败"), "SetHotKeyButton(0)"}})},
+         Join({kRegister, {"SetHotKeyButton(0)", Box(kHotKeyTakenText, "热键注册失败")}})},
         // A modifier alone is not empty: the system is asked.
         {"shift without key, refused", 4, 0, false,
-         {"GlobalAddAtomA(\"Pennora\")", "RegisterHotKey(0x100, 0x123, 0x4, 0x0)", Box(kHotKeyTakenText, "热键注册失败"),
-          "SetHotKeyButton(0)"}},
+         {"GlobalAddAtomA(\"Pennora\")", "RegisterHotKey(0x100, 0x123, 0x4, 0x0)", "SetHotKeyButton(0)",
+          Box(kHotKeyTakenText, "热键注册失败")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,13 +166,66 @@ TEST_F(HotKeyFillTest, SwitchingOnFailsWithoutTouchingTheModeOrTheMenuCheck) {
     }
 }
 
-TEST_F(HotKeyFillTest, SwitchingOffUnregistersRestoresTheIconAndNotifies) {
+TEST_F(HotKeyFillTest, SwitchingOffUnregistersShowsTheModeOffThenNotifies) {
     SwitchedOn();
     fill.ToolButtonHotKeyClick();
 
     EXPECT_EQ(calls, (CallLog{"GlobalAddAtomA(\"Pennora\")", "UnregisterHotKey(0x100, 0x123)", "ChangeTrayIcon(AppIcon)",
-                              Box("热键取消！", "Pennora"), "SetHotKeyButton(0)", "SetHotKeyMenuCheck(0)"}));
+                              "SetHotKeyButton(0)", "SetHotKeyMenuCheck(0)", Box("热键取消！", "Pennora")}));
     EXPECT_FALSE(flags.hotKeyOn);
+}
+
+// A notice is modal only to the main window: the tray menu still works while
+// it is up and may switch the mode again inside it. Whenever a box is up, and
+// once all are closed, the button, the tray item's check mark and the tray
+// icon show the mode as it is, and the key is registered exactly while it is on.
+TEST_F(HotKeyFillTest, WhileANoticeIsUpAndAfterItTheDisplayShowsTheModeAsItIs) {
+    struct Case {
+        const char* name;
+        bool startOn;
+        std::deque<bool> registerAnswers;
+        std::uint16_t key;
+    };
+    const Case cases[] = {
+        {"switching on", false, {}, 0x56},
+        {"switching off", true, {}, 0x56},
+        {"a combination another program holds", false, {false}, 0x56},
+        {"an empty combination", false, {}, 0},
+    };
+    for (const Case& c : cases) {
+        for (bool trayClickInsideTheBox : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (trayClickInsideTheBox ? ", tray click inside the box" : ""));
+            settings = {};
+            settings.MinimizeWhenHotKey = true;
+            if (c.startOn) SwitchedOn();
+            settings.Shift = c.key ? 5 : 0;
+            settings.Key = c.key;
+            hotKeys.registerAnswers = c.registerAnswers;
+            calls.clear();
+            const auto displayAgrees = [this] {
+                EXPECT_EQ(hotKeys.registered, flags.hotKeyOn);
+                EXPECT_EQ(view.buttonPressed, flags.hotKeyOn);
+                EXPECT_EQ(view.menuChecked, flags.hotKeyOn);
+                EXPECT_EQ(view.hotKeyIconShown, flags.hotKeyOn);
+            };
+            bool clicked = !trayClickInsideTheBox;
+            input.whileBoxIsUp = [&] {
+                displayAgrees();
+                if (!std::exchange(clicked, true)) fill.ToolButtonHotKeyClick();
+            };
+
+            fill.ToolButtonHotKeyClick();
+
+            input.whileBoxIsUp = nullptr;
+            displayAgrees();
+            // The application goes to the tray for a mode that is on, not
+            // for one switched off again meanwhile.
+            const bool minimised = std::find(calls.begin(), calls.end(), "MinimizeApplication()") != calls.end();
+            EXPECT_EQ(minimised, flags.hotKeyOn);
+            if (flags.hotKeyOn) fill.ToolButtonHotKeyClick();
+            calls.clear();
+        }
+    }
 }
 
 TEST_F(HotKeyFillTest, HotKeyDetachesOnEveryPathAndOpensTheMenuBesideTheCaret) {

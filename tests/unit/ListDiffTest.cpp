@@ -28,6 +28,11 @@ TEST(ListDiffTest, ReplacesOnlyTheMiddleRunThatDiffers) {
         {"one inserted", {"a", "c"}, {"a", "b", "c"}, {1, 0, 1}},
         {"one deleted", {"a", "b", "c"}, {"a", "c"}, {1, 1, 0}},
         {"repeats at the joint", {"a", "a"}, {"a", "a", "a"}, {2, 0, 1}},
+        // Shrinking where the kept front and back could overlap in repeats.
+        {"shrinks at a joint of repeats", {"a", "a", "a"}, {"a", "a"}, {2, 1, 0}},
+        {"shrinks by two in repeats", {"a", "a", "a", "a"}, {"a", "a"}, {2, 2, 0}},
+        {"shrinks in repeats at the front", {"a", "a", "b"}, {"a", "b"}, {1, 1, 0}},
+        {"shrinks in repeats at the back", {"a", "b", "b"}, {"a", "b"}, {2, 1, 0}},
         {"from empty", {}, {"a", "b"}, {0, 0, 2}},
         {"to empty", {"a", "b"}, {}, {0, 2, 0}},
         {"all different", {"a", "b"}, {"c"}, {0, 2, 1}},

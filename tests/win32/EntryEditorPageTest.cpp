@@ -13,6 +13,9 @@
 #include "entries/EntryEditorPage.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeWindowsInput.h"
+#include "fill/TextDelivery.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32WindowsInput.h"
 
 namespace pennora {
 namespace {
@@ -23,6 +26,14 @@ std::string TextOf(HWND control) {
     char text[512] = {};
     GetWindowTextA(control, text, sizeof text);
     return text;
+}
+
+void DispatchPending() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
 }
 
 void PutOnClipboard(const wchar_t* text) {
@@ -105,6 +116,51 @@ TEST_F(EntryEditorPageTest, TitleBoxTakesOnlyTheWholeCharactersOfAPasteThatFit) 
 
     EXPECT_EQ(TextOf(title), std::string(45, 'x') + "灌水");
     EXPECT_EQ(store.Current()->title, std::string(45, 'x') + "灌水");
+}
+
+// Enter in the title box appends the title to the content whatever modifier
+// keys are held; with Alt it comes as a system key.
+TEST_F(EntryEditorPageTest, EnterWithAnyModifiersAppendsTheTitleToTheContent) {
+    const struct {
+        const char* name;
+        UINT message;
+        LPARAM flags;
+    } presses[] = {
+        {"Enter", WM_KEYDOWN, 0},
+        {"Alt+Enter", WM_SYSKEYDOWN, LPARAM(KF_ALTDOWN) << 16},
+    };
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.name);
+        HWND title = Control(IDC_DBEDIT1), content = Control(IDC_DBMEMO1);
+        SetWindowTextA(content, "1");
+        SetWindowTextA(title, "A");
+        SendMessageA(title, press.message, VK_RETURN, 1 | press.flags);
+        EXPECT_EQ(TextOf(content), "1A");
+        EXPECT_EQ(store.Current()->content, "1A");
+    }
+}
+
+// The hot key pressed in the content box of the third entry, or a title
+// dropped on it, while a fill mode runs: the fill's lookup commits what was
+// typed there, and its characters go to that entry too, at the caret.
+TEST_F(EntryEditorPageTest, AFillTypedIntoTheContentBoxGoesToTheEntryShownThere) {
+    flags.hotKeyOn = true;
+    store.SetAfterPost([this] { ClientDataSet1AfterPost(store, flags, {}); });
+    files.files[kPath] = EncodeDataFile({{"A", "1", {}, {}}, {"B", "2", {}, {}}, {"C", "3", {}, {}}});
+    store.Load();
+    logic.GridRowSelected(2);
+    HWND content = Control(IDC_DBMEMO1);
+    SendMessageW(content, EM_SETSEL, 1, 1);
+    SendMessageW(content, WM_CHAR, L'x', 1);
+
+    Win32WindowsInput windows;
+    ASSERT_TRUE(PostChars(windows, FromHwnd(content), store.GetContentByTitle("A"), kSkipNothing));
+    DispatchPending();
+
+    EXPECT_EQ(TextOf(content), "3x1");
+    store.Post();
+    EXPECT_EQ(store.Row(0).content, "1");
+    EXPECT_EQ(store.Row(2).content, "3x1");
 }
 
 }  // namespace

@@ -1,0 +1,175 @@
+// The two fill lists on the real controls: the drag-fill window's list box
+// and the hot-key fill menu, rebuilt from the store after every stored change
+// by replacing only the run of titles that differs; and what the drag-fill
+// window tells of a drop whose text the target refused.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "entries/DataFile.h"
+#include "entries/EntryStore.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeProfile.h"
+#include "fakes/FakeWindowsInput.h"
+#include "fill/DragFillIds.h"
+#include "fill/DragFillWindow.h"
+#include "fill/FillMenu.h"
+#include "fill/TextDelivery.h"
+#include "ui/IniFile.h"
+
+namespace pennora {
+namespace {
+
+using Titles = std::vector<std::string>;
+
+const std::string kDataFile = "C:\\Pennora\\Pennora.Dat";
+
+// What the menu shows and what choosing each item gives, against the titles:
+// one item per title in order, each with its caption and an id of its own
+// that leads back to that caption. Empty when all agree.
+std::string MenuDisagreement(const FillMenu& menu, const Titles& titles) {
+    HMENU handle = menu.handle();
+    const int count = GetMenuItemCount(handle);
+    if (count != int(titles.size()))
+        return std::to_string(count) + " items for " + std::to_string(titles.size()) + " titles";
+    std::set<UINT> ids;
+    for (int position = 0; position < count; ++position) {
+        char caption[256] = {};
+        GetMenuStringA(handle, UINT(position), caption, sizeof caption, MF_BYPOSITION);
+        const UINT id = GetMenuItemID(handle, position);
+        const std::string at = " at " + std::to_string(position);
+        if (caption != titles[position]) return "caption \"" + std::string(caption) + "\"" + at;
+        if (!ids.insert(id).second) return "id " + std::to_string(id) + " twice, again" + at;
+        if (menu.CaptionOf(id) != titles[position]) return "id " + std::to_string(id) + at + " chooses another title";
+    }
+    return {};
+}
+
+class FillListsTest : public ::testing::Test {
+protected:
+    FillListsTest() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
+
+    fakes::FakeProfile profile;
+    IniFile ini{profile, "C:\\Pennora\\Pennora.Ini"};
+    fakes::FakeFileSystem files;
+    EntryStore store{files, kDataFile};
+    fakes::FakeWindowsInput input;
+    TextDelivery delivery{input};
+    DragFillWindow window{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
+    FillMenu menu;
+};
+
+// Every entry is in both lists, so both show the titles of all rows.
+TEST_F(FillListsTest, ListBoxAndMenuFollowInsertsDeletesAndRenamesAmongRepeatedTitles) {
+    files.files[kDataFile] = EncodeDataFile({{"a", "1", {}, {}}, {"b", "2", {}, {}}, {"a", "3", {}, {}}, {"c", "4", {}, {}}});
+    store.Load();
+    ModeFlags flags;
+    flags.hotKeyOn = flags.dragFillOn = true;
+    store.SetAfterPost([&] {
+        ClientDataSet1AfterPost(store, flags,
+                                {[&](const Titles& titles) { menu.Rebuild(titles); },
+                                 [&](const Titles& titles) { window.FillList(titles); }});
+    });
+    window.FillList(store.WalkDragList());
+    menu.Rebuild(store.WalkHotKeyList());
+
+    const auto insert = [&](std::size_t row, const char* title) {
+        store.MoveTo(row);
+        store.Insert();
+        store.SetTitle(title);
+        store.Post();
+    };
+    const auto rename = [&](std::size_t row, const char* title) {
+        store.MoveTo(row);
+        store.SetTitle(title);
+        store.Post();
+    };
+    const auto remove = [&](std::size_t row) {
+        store.MoveTo(row);
+        store.Delete();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        Titles titles;
+    } steps[] = {
+        {"a repeat inserted in the middle", [&] { insert(2, "a"); }, {"a", "b", "a", "a", "c"}},
+        {"a repeat inserted at a joint of repeats", [&] { insert(3, "a"); }, {"a", "b", "a", "a", "a", "c"}},
+        {"deleted at a joint of repeats", [&] { remove(3); }, {"a", "b", "a", "a", "c"}},
+        {"the middle renamed to a repeat", [&] { rename(1, "a"); }, {"a", "a", "a", "a", "c"}},
+        {"a repeat deleted at the front", [&] { remove(0); }, {"a", "a", "a", "c"}},
+        {"a repeat renamed in the middle", [&] { rename(1, "c"); }, {"a", "c", "a", "c"}},
+        {"deleted in the middle", [&] { remove(1); }, {"a", "a", "c"}},
+        {"the last renamed to a repeat", [&] { rename(2, "a"); }, {"a", "a", "a"}},
+        {"a repeat deleted at the back", [&] { remove(2); }, {"a", "a"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        EXPECT_EQ(window.ListedTitles(), step.titles);
+        EXPECT_EQ(MenuDisagreement(menu, step.titles), "");
+    }
+}
+
+// Every rebuild that replaces one title gives its new item a new id; a long
+// run uses up the 16-bit ids many times over while the head of the menu keeps
+// its first ones. A choice must still type the title it shows.
+TEST_F(FillListsTest, MenuIdsStayUniqueAfterTheIdsHaveRunOut) {
+    constexpr int kRenames = 50'000;
+    std::string disagreement;
+    int rename = 0;
+    for (; rename < kRenames && disagreement.empty(); ++rename) {
+        const Titles titles{"head", rename % 2 ? "odd" : "even", "tail"};
+        menu.Rebuild(titles);
+        disagreement = MenuDisagreement(menu, titles);
+    }
+    EXPECT_EQ(disagreement, "") << "after " << rename << " renames";
+}
+
+std::string StatusText(HWND window) {
+    char text[256] = {};
+    // (Wine answers the simple-mode text for part 0, not for SB_SIMPLEID.)
+    SendDlgItemMessageA(window, IDC_DF_STATUSBAR1, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The user drops a title on a field of a program that refuses the posted
+// characters (one running with higher rights). The drag-fill window is where
+// the user looks then, and what it tells stays until the next drag starts.
+TEST_F(FillListsTest, ADropTheTargetRefusedIsToldOnTheDragFillWindowUntilTheNextDrag) {
+    files.files[kDataFile] = EncodeDataFile({{"a", "text", {}, {}}});
+    store.Load();
+    window.FillList(store.WalkDragList());
+    input.windowUnderCursor = 0x4242;  // the other program's field
+    HWND list = GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1);
+    const auto drop = [&] {
+        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));  // on the first title
+        const std::string whileDragging = StatusText(window.hwnd());
+        SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(400, 300));  // it holds the capture
+        ReleaseCapture();  // the list's own press took it; the fake did not move it to the window
+        return whileDragging;
+    };
+    const std::string fixedText = StatusText(window.hwnd());
+    ASSERT_EQ(fixedText, "    拖动快填");
+
+    input.postMessageResult = false;
+    drop();
+    ASSERT_EQ(input.calls.back(), "SetAppCursor(0)");  // the drop ran to its end
+    EXPECT_EQ(StatusText(window.hwnd()), kDropRefusedStatus);
+
+    input.postMessageResult = true;
+    EXPECT_EQ(drop(), fixedText);
+    EXPECT_EQ(StatusText(window.hwnd()), fixedText);
+}
+
+}  // namespace
+}  // namespace pennora
