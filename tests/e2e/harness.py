@@ -17,7 +17,12 @@ PROGRAMS_DIR = os.environ["PENNORA_PROGRAMS_DIR"]
 SHOTS = os.path.join(RUN_DIR, "shots")
 
 
-def wait_for(condition, timeout=20.0, what="condition"):
+# How long a wait gives up after: long enough for a machine busy with other
+# work; a test that passes never waits that long.
+PATIENCE = 60.0
+
+
+def wait_for(condition, timeout=PATIENCE, what="condition"):
     deadline = time.time() + timeout
     while time.time() < deadline:
         result = condition()
@@ -135,7 +140,7 @@ class Pennora:
         """Starts another instance and waits for it to end."""
         second = subprocess.Popen(["wine", self.path("Pennora.exe")], cwd="/",
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return second.wait(timeout=30)
+        return second.wait(timeout=PATIENCE)
 
     def wait_for_main_window(self):
         wait_for(lambda: probe("visible")[1].startswith("main=1"), what="the main window")
@@ -152,7 +157,7 @@ class Pennora:
     def visibility(self):
         return probe("visible")[1]
 
-    def dialog_text(self, caption, timeout=20.0):
+    def dialog_text(self, caption, timeout=PATIENCE):
         return wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(probe("dialog", caption)),
                         timeout, what=f"the message box '{caption}'")
 
@@ -217,11 +222,15 @@ class Pennora:
         the keyboard: Down walks the items that are not separators."""
         menu = wait_for(popup_menu, what="the popup menu")
         steps = [item for item in items if item != "-"].index(caption) + 1
-        # Keys reach Wine through the X window that has the input focus. While
-        # the tool sits in the tray the window manager gives it to none of the
-        # tool's windows (the menu's window is not one it manages), so then the
+        # Keys reach Wine through the X window that has the input focus, and
+        # Wine hands them to the menu. While the tool shows a window the window
+        # manager gives that window the focus (once it has taken notice of it);
+        # while the tool sits in the tray it gives it to none of the tool's
+        # windows (the menu's window is not one it manages), so then the
         # menu's window takes it, as the menu takes the keys on Windows.
-        if active_window() is None:
+        if self.visibility().startswith("main=1") or probe("dragfill")[1].startswith("shown=1"):
+            wait_for(lambda: active_window() is not None, what="a window of the tool active")
+        elif active_window() is None:
             xdotool("windowfocus", str(wait_for(lambda: x_windows().get("menu"), what="the menu's X window")))
         # The pointer on its border, where no item is highlighted.
         xdotool("mousemove", str(menu[0] + 1), str(menu[1] + 1))
@@ -230,7 +239,7 @@ class Pennora:
         xdotool("key", "Return")
         wait_for(lambda: popup_menu() is None, what="the menu to close")
 
-    def wait_for_visibility(self, expected, timeout=20.0):
+    def wait_for_visibility(self, expected, timeout=PATIENCE):
         """Waits until `Probe visible` starts with `expected` (e.g. "main=0 app=0")."""
         return wait_for(lambda: self.visibility().startswith(expected), timeout, what=f"visibility {expected}")
 
@@ -246,7 +255,7 @@ class Pennora:
         wait_for(self.tray_icon, what="the tray icon")
         self.wait_for_visibility("main=0 app=0")
 
-    def wait_for_exit(self, timeout=30):
+    def wait_for_exit(self, timeout=PATIENCE):
         return self.process.wait(timeout=timeout)
 
     def kill(self):
@@ -339,7 +348,7 @@ class EditTarget:
         wait_for(lambda: foreground() == "target" and active_window() == "target", what="EditTarget in front")
         wait_for(self.caret, what="the caret in EditTarget")
 
-    def wait_for_text(self, expected, timeout=20.0):
+    def wait_for_text(self, expected, timeout=PATIENCE):
         try:
             wait_for(lambda: self.text() == expected, timeout, what=f"EditTarget to hold {expected!r}")
         except AssertionError:
@@ -440,9 +449,16 @@ MENU_EXT = r"HKCU\Software\Microsoft\Internet Explorer\MenuExt"
 
 
 def wine_reg(*args):
-    """Runs `wine reg ...`; returns (exit code, output). reg writes in the ANSI code page."""
-    result = subprocess.run(["wine", "reg", *args], capture_output=True, timeout=60)
-    return result.returncode, result.stdout.decode("gbk", "replace")
+    """Runs `wine reg ...`, once Wine could start it; returns (exit code,
+    output). reg writes in the ANSI code page."""
+    def ran():
+        result = subprocess.run(["wine", "reg", *args], capture_output=True, timeout=60)
+        out = result.stdout.decode("gbk", "replace")
+        # Wine's loader could not start reg (it happens on a busy machine):
+        # nothing was done, so it is asked again.
+        return None if "ShellExecuteEx" in out + result.stderr.decode("gbk", "replace") else (result.returncode, out)
+
+    return wait_for(ran, what=f"wine reg {' '.join(args)} to run")
 
 
 def menu_ext_keys():

@@ -34,7 +34,7 @@ class Failure(Exception):
     pass
 
 
-def wait_for(what, probe, timeout=30.0, interval=0.2):
+def wait_for(what, probe, timeout=harness.PATIENCE, interval=0.2):
     """Polls probe until it returns something true; returns that."""
     deadline = time.monotonic() + timeout
     while True:
@@ -124,7 +124,7 @@ def run():
         drag(first_list_item, middle_of_edit)
 
         try:
-            wait_for(f"the edit to hold {EXPECTED!r}", lambda: read_report() == EXPECTED, timeout=15)
+            wait_for(f"the edit to hold {EXPECTED!r}", lambda: read_report() == EXPECTED)
         except Failure as failure:
             raise Failure(f"{failure}; it holds {read_report()!r}") from None
         # Nothing more may follow the text (a posted LF would add a line break).
