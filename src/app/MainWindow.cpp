@@ -37,6 +37,8 @@ constexpr UINT kTimer1Interval = 10;
 // adds a thin border and a sizing frame, no caption bar. No system menu: with
 // one, a tap of Alt would enter it, unseen, and swallow the next key.
 constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN;
+// Owned by the application window, the main window has no taskbar button of its own.
+constexpr DWORD kMainWindowExStyle = WS_EX_CONTROLPARENT | kBorderlessExStyle;
 
 struct PageDefinition {
     int templateId;
@@ -79,7 +81,7 @@ const std::string kStartupErrorText =
 // The window rectangle whose client area has the design size at `dpi`.
 SIZE WindowSizeAt(int dpi) {
     RECT bounds{0, 0, ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi)};
-    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi);
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, kMainWindowExStyle, dpi);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
@@ -103,7 +105,7 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
     // Made for the primary monitor's DPI; centred there, it has that DPI.
     const SIZE size = WindowSizeAt(WindowDpi(nullptr));
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-    Create("TfrmMain", windowClass, WS_EX_CONTROLPARENT, kAppTitle, kMainWindowStyle,
+    Create("TfrmMain", windowClass, kMainWindowExStyle, kAppTitle, kMainWindowStyle,
            RECT{x, y, x + size.cx, y + size.cy}, app.hwnd());
     dpi_ = WindowDpi(hwnd());
     if (dpi_ != WindowDpi(nullptr)) {
@@ -369,7 +371,7 @@ void MainWindow::FitToPages() {
     GetClientRect(hwnd(), &client);
     if (client.right >= width) return;
     RECT bounds{0, 0, width, client.bottom};
-    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi_);
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, kMainWindowExStyle, dpi_);
     RECT place;
     GetWindowRect(hwnd(), &place);
     const int newWidth = bounds.right - bounds.left;
@@ -677,7 +679,7 @@ void MainWindow::ChangeTrayIcon(bool hotKeyIcon) {
 void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 
 std::optional<std::string> MainWindow::PopupFillMenu(Point topLeft) {
-    return popupMenuFill_.Popup({topLeft.x, topLeft.y}, hwnd());
+    return popupMenuFill_.Popup({topLeft.x, topLeft.y});
 }
 
 // A hot-key fill's characters were refused: told beside the tray icon when
