@@ -101,7 +101,7 @@ void FillModes::ChangeTrayIcon(bool hotKeyIcon) {
 void FillModes::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 
 std::optional<std::string> FillModes::PopupFillMenu(Point topLeft) {
-    return popupMenuFill_.Popup({topLeft.x, topLeft.y}, context_.mainWindow.hwnd());
+    return popupMenuFill_.Popup({topLeft.x, topLeft.y});
 }
 
 // A hot-key fill's characters were refused: told beside the tray icon when

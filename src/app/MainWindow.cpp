@@ -27,6 +27,8 @@ constexpr PixelFont kStripFont{-12, "宋体", GB2312_CHARSET, true};
 // adds a thin border and a sizing frame, no caption bar. No system menu: with
 // one, a tap of Alt would enter it, unseen, and swallow the next key.
 constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN;
+// Owned by the application window, the main window has no taskbar button of its own.
+constexpr DWORD kMainWindowExStyle = WS_EX_CONTROLPARENT | kBorderlessExStyle;
 
 // The captions of PageControl1's tabs; index = PageIndex.
 constexpr const char* kPageCaptions[] = {" 填表助手", " 数据编辑 ", "IE右键菜单填表", "文字方阵制作", "选项...", "关于..."};
@@ -41,7 +43,7 @@ constexpr MenuBar::Button kMenuButtons[] = {
 // The window rectangle whose client area has the design size at `dpi`.
 SIZE WindowSizeAt(int dpi) {
     RECT bounds{0, 0, ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi)};
-    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi);
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, kMainWindowExStyle, dpi);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
@@ -54,7 +56,7 @@ MainWindow::MainWindow(Context context) : context_(std::move(context)), app_(con
     // Made for the primary monitor's DPI; centred there, it has that DPI.
     const SIZE size = WindowSizeAt(WindowDpi(nullptr));
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-    Create("TfrmMain", windowClass, WS_EX_CONTROLPARENT, kAppTitle, kMainWindowStyle,
+    Create("TfrmMain", windowClass, kMainWindowExStyle, kAppTitle, kMainWindowStyle,
            RECT{x, y, x + size.cx, y + size.cy}, app_.hwnd());
     dpi_ = WindowDpi(hwnd());
     if (dpi_ != WindowDpi(nullptr)) {
@@ -211,7 +213,7 @@ void MainWindow::FitToPages() {
     GetClientRect(hwnd(), &client);
     if (client.right >= width) return;
     RECT bounds{0, 0, width, client.bottom};
-    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi_);
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, kMainWindowExStyle, dpi_);
     RECT place;
     GetWindowRect(hwnd(), &place);
     const int newWidth = bounds.right - bounds.left;

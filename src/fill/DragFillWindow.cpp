@@ -57,6 +57,17 @@ bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_
 
 POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lParam))}; }
 
+// The list's class asks for double clicks: a second press soon after the
+// first arrives as one. Here it is a press like any other.
+UINT AsPress(UINT message) {
+    switch (message) {
+    case WM_LBUTTONDBLCLK: return WM_LBUTTONDOWN;
+    case WM_RBUTTONDBLCLK: return WM_RBUTTONDOWN;
+    case WM_MBUTTONDBLCLK: return WM_MBUTTONDOWN;
+    default: return message;
+    }
+}
+
 }  // namespace
 
 DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
@@ -67,8 +78,10 @@ DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
     const Point design = kDragFillDesignPosition;
     dpi_ = WindowDpi(nullptr);
     // Owned by the desktop rather than the application, so minimising the
-    // application neither hides it nor takes away its topmost place.
-    Create("TfrmDragfill", windowClass, WS_EX_TOPMOST, "KestovaPennora", kDragFillStyle,
+    // application neither hides it nor takes away its topmost place; its
+    // taskbar button brings it back after Image1 minimised it.
+    Create("TfrmDragfill", windowClass, WS_EX_TOPMOST | WS_EX_APPWINDOW | kBorderlessExStyle, "KestovaPennora",
+           kDragFillStyle,
            RECT{design.x, design.y, design.x + ScaleToDpi(kDesignWidth, dpi_), design.y + ScaleToDpi(kDesignHeight, dpi_)},
            GetDesktopWindow());
     if (const int onItsMonitor = WindowDpi(hwnd()); onItsMonitor != dpi_) {
@@ -297,6 +310,7 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
                                                DWORD_PTR data) {
     auto* self = reinterpret_cast<DragFillWindow*>(data);
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
+    message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return DefSubclassProc(list, message, wParam, lParam);
     // The list's own handling (selecting the item under a press) comes first.
     LRESULT result = DefSubclassProc(list, message, wParam, lParam);

@@ -18,6 +18,10 @@ constexpr std::size_t kMostItems = kLastItemId - kFirstItemId + 1;
 
 }  // namespace
 
+FillMenu::HiddenOwner::HiddenOwner() {
+    Create("PennoraFillMenuOwner", WNDCLASSEXA{}, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr);
+}
+
 FillMenu::FillMenu() : menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
 
 void FillMenu::Rebuild(const std::vector<std::string>& titles) {
@@ -50,10 +54,16 @@ void FillMenu::NumberAfresh() {
     }
 }
 
-std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) const {
+// The focus is read and put back in the input state the caller shares with
+// the user's window (the hot key attaches to it): a program that does not
+// give the focus back to its field when it is activated again keeps it there.
+std::optional<std::string> FillMenu::Popup(POINT topLeft) const {
     HWND previous = GetForegroundWindow();
-    const UINT chosen = TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner);
+    HWND focused = GetFocus();
+    const UINT chosen =
+        TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner_.hwnd());
     if (previous) SetForegroundWindow(previous);
+    if (focused && IsWindow(focused)) SetFocus(focused);
     return CaptionOf(chosen);
 }
 

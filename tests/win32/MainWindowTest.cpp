@@ -122,6 +122,10 @@ TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEve
     for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kMatrixPage, kOptionsPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window), fontHeight = FontHeight(tabs);
+    // In the screen's corner, so the window twice as large still fits on the
+    // screen: a window manager keeps a window on it.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DispatchPending();
     RECT before;
     GetWindowRect(window, &before);
     std::map<HWND, std::map<int, RECT>> placesBefore;
