@@ -6,6 +6,7 @@
 
 #include "fill/DragFillIds.h"
 #include "fill/ListDiff.h"
+#include "fill/ListFind.h"
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
@@ -13,6 +14,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/HelpTopic.h"
+#include "ui/Hints.h"
 #include "ui/Settings.h"
 
 namespace pennora {
@@ -31,6 +33,11 @@ constexpr DWORD kDragFillStyle = 0x80840000;  // WS_POPUP | WS_BORDER | WS_THICK
 constexpr const char* kStatusText = "    拖动快填";
 constexpr const char* kQuitText = "确定要退出吗？";
 constexpr const char* kQuitCaption = "Pennora - 拖动快填";
+constexpr const wchar_t* kFindCue = L"查找标题或内容";
+constexpr const char* kFindHint = "只列出标题或内容含有所输文字的条目（英文字母不分大小写）；Esc 清除";
+// A change of more lines than this refills the list box at once: cheaper
+// than as many single inserts and deletes in the middle of a long list.
+constexpr std::size_t kMostSingleChanges = 256;
 
 struct TextButton {
     int id;
@@ -55,6 +62,22 @@ bool IsButtonDown(UINT message) {
 bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
 
 POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lParam))}; }
+
+// The GBK text of a window, a Unicode one too.
+std::string WindowTextA(HWND window) {
+    std::string text(std::size_t(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(std::size_t(GetWindowTextA(window, text.data(), int(text.size()))));
+    return text;
+}
+
+// The height of a one-line edit box for `font`: a line and the box's edges.
+int EditHeight(HWND edit, HFONT font, int dpi) {
+    TEXTMETRICA metrics{};
+    WindowDC dc(edit);
+    ScopedSelection selected(dc.get(), font);
+    GetTextMetricsA(dc.get(), &metrics);
+    return int(metrics.tmHeight) + 2 * SystemMetricForDpi(SM_CYEDGE, dpi) + ScaleToDpi(2, dpi);
+}
 
 }  // namespace
 
@@ -101,6 +124,16 @@ void DragFillWindow::CreateChildren() {
         SendMessageA(toolBar1_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
     }
 
+    // A Unicode box: Wine's ANSI edit control does not join the two bytes of
+    // a typed Chinese character.
+    edtFind_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
+                               0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_EDTFIND), instance, nullptr);
+    SendMessageA(edtFind_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+    SendMessageW(edtFind_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(kFindCue));
+    SetWindowSubclass(edtFind_, FindProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    hints_ = CreateHintWindow(hwnd());
+    AddHint(hints_, hwnd(), edtFind_, kFindHint);
+
     listBox1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
                                 hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
@@ -135,7 +168,7 @@ void DragFillWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     const OwnedFont oldStripFont = std::move(stripFont_), oldListFont = std::move(listFont_);
     MakeFonts();
     panel1_->OnDpiChanged(dpi_, stripFont_.get());
-    for (HWND control : {toolBar1_, listBox1_})
+    for (HWND control : {toolBar1_, edtFind_, listBox1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
     ApplyMetrics();
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -150,7 +183,10 @@ void DragFillWindow::Layout() {
     panel1_->Layout(width);
     const int toolBarHeight = ToolBarHeight(toolBar1_);
     MoveWindow(toolBar1_, 0, panel1_->Height(), width, toolBarHeight, TRUE);
-    const int listTop = panel1_->Height() + toolBarHeight;
+    const int findTop = panel1_->Height() + toolBarHeight;
+    const int findHeight = EditHeight(edtFind_, listFont_.get(), dpi_);
+    MoveWindow(edtFind_, 0, findTop, width, findHeight, TRUE);
+    const int listTop = findTop + findHeight;
     MoveWindow(listBox1_, 0, listTop, width, client.bottom - StatusBarHeight(statusBar1_) - listTop, TRUE);
 }
 
@@ -172,6 +208,10 @@ void DragFillWindow::FormShow() {
     ShowStatus(kStatusText);
     Point position = ReadStartPosition(context_.iniFile, CurrentPosition());
     SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Every showing starts with the whole list, as it did before there was
+    // a find box.
+    findText_.clear();
+    SetWindowTextW(edtFind_, L"");
     FillList(context_.store.WalkDragList());
 }
 
@@ -183,13 +223,52 @@ void DragFillWindow::FormClose() {
 }
 
 void DragFillWindow::FillList(const std::vector<std::string>& titles) {
-    const ListChange change = DiffLists(listed_, titles);
+    listed_ = titles;
+    listedContents_.reset();
+    ShowFoundLines();
+}
+
+// EN_CHANGE of EdtFind. A composition of an input method is not text yet:
+// the lines follow when it is finished.
+void DragFillWindow::EdtFindChange() {
+    if (composing_) return;
+    std::string text = WindowTextA(edtFind_);
+    if (text == findText_) return;
+    findText_ = std::move(text);
+    ShowFoundLines();
+}
+
+void DragFillWindow::ShowFoundLines() {
+    if (findText_.empty()) {
+        ShowLines(listed_);
+        return;
+    }
+    if (!listedContents_) listedContents_ = context_.store.ContentsByTitle(listed_);
+    std::vector<std::string> lines;
+    for (std::size_t line : LinesContaining(listed_, *listedContents_, findText_)) lines.push_back(listed_[line]);
+    ShowLines(std::move(lines));
+}
+
+// Only the run of lines that differs is replaced, unless that is most of a
+// long list; the list keeps its scroll place, and no line stays selected.
+void DragFillWindow::ShowLines(std::vector<std::string> lines) {
+    const ListChange change = DiffLists(shown_, lines);
     SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
     SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
-    for (std::size_t i = 0; i < change.removed; ++i) SendMessageA(listBox1_, LB_DELETESTRING, change.first, 0);
-    for (std::size_t i = change.first; i < change.first + change.inserted; ++i)
-        SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(titles[i].c_str()));
-    listed_ = titles;
+    if (change.removed + change.inserted > kMostSingleChanges) {
+        const LRESULT top = SendMessageA(listBox1_, LB_GETTOPINDEX, 0, 0);
+        std::size_t bytes = 0;
+        for (const std::string& line : lines) bytes += line.size() + 1;
+        SendMessageA(listBox1_, LB_RESETCONTENT, 0, 0);
+        SendMessageA(listBox1_, LB_INITSTORAGE, lines.size(), LPARAM(bytes));
+        for (const std::string& line : lines) SendMessageA(listBox1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        SendMessageA(listBox1_, LB_SETTOPINDEX, WPARAM(top), 0);
+    } else {
+        for (std::size_t i = 0; i < change.removed; ++i) SendMessageA(listBox1_, LB_DELETESTRING, change.first, 0);
+        for (std::size_t i = change.first; i < change.first + change.inserted; ++i)
+            SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(lines[i].c_str()));
+    }
+    shown_ = std::move(lines);
     SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox1_, nullptr, TRUE);
 }
@@ -291,6 +370,41 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     return result;
 }
 
+// EdtFind: Esc empties it; Enter, and the Esc and Enter that an input method
+// takes to finish or cancel its composition, do nothing else.
+LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR data) {
+    auto* self = reinterpret_cast<DragFillWindow*>(data);
+    switch (message) {
+    case WM_IME_STARTCOMPOSITION:
+        self->composing_ = true;
+        break;
+    case WM_IME_ENDCOMPOSITION: {
+        const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+        self->composing_ = false;
+        ReportingErrors([&] { return self->EdtFindChange(), true; }, false);
+        return result;
+    }
+    case WM_GETDLGCODE:
+        // The program's message loop gives every window dialog navigation,
+        // which would take Esc and Enter away from the box.
+        if (wParam == VK_ESCAPE || wParam == VK_RETURN)
+            return DefSubclassProc(box, message, wParam, lParam) | DLGC_WANTMESSAGE;
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && !self->composing_) {
+            SetWindowTextW(box, L"");
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        // A one-line edit box would beep at them.
+        if (wParam == L'\r' || wParam == L'\n' || wParam == 0x1B) return 0;
+        break;
+    }
+    return DefSubclassProc(box, message, wParam, lParam);
+}
+
 LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsButtonUp(message)) {
         // The release of a drag arrives here while this window holds the capture.
@@ -316,6 +430,11 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON1) ToolButton1Click();
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON2) ToolButton2Click();
+        if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_CHANGE) EdtFindChange();
+        return 0;
+    case WM_SETFOCUS:
+        // The keyboard goes to the find box: typing finds at once.
+        SetFocus(edtFind_);
         return 0;
     case WM_SETCURSOR:
         if (ApplyAppCursor()) return TRUE;

@@ -1,6 +1,8 @@
 #include "fill/FillMenu.h"
 
 #include <algorithm>
+#include <climits>
+#include <unordered_map>
 
 #include "fill/ListDiff.h"
 #include "ui/PopupMenu.h"
@@ -15,27 +17,102 @@ constexpr UINT kLastItemId = 0xFFFE;
 // More items than ids could not be told apart (and no menu that long fits
 // on a screen): titles beyond this are left out.
 constexpr std::size_t kMostItems = kLastItemId - kFirstItemId + 1;
+// One stored change replaces one title at the most: a delete and an insert.
+// A turn of work makes at least that many changes, so a stored change is
+// never left for later, however busy the machine.
+constexpr std::size_t kLeastChanges = 2;
+
+// The menus that carry on their work while idle, by their thread timer (a
+// timer's callback knows only its id). One user-interface thread: no lock.
+std::unordered_map<UINT_PTR, FillMenu*>& IdleMenus() {
+    static std::unordered_map<UINT_PTR, FillMenu*> menus;
+    return menus;
+}
+
+long long Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The performance counter `microseconds` from now.
+long long Deadline(long long microseconds) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return Now() + microseconds * frequency.QuadPart / 1'000'000;
+}
 
 }  // namespace
 
-FillMenu::FillMenu() : menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
+FillMenu::FillMenu(long long frameOfWork)
+    : frameOfWork_(frameOfWork), menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
+
+FillMenu::~FillMenu() {
+    if (idleTimer_) {
+        KillTimer(nullptr, idleTimer_);
+        IdleMenus().erase(idleTimer_);
+    }
+}
 
 void FillMenu::Rebuild(const std::vector<std::string>& titles) {
-    if (titles.size() > kMostItems) {
-        Rebuild(std::vector<std::string>(titles.begin(), titles.begin() + long(kMostItems)));
+    wanted_.assign(titles.begin(), titles.begin() + long(std::min(titles.size(), kMostItems)));
+    caughtUp_ = false;
+    if (!shown_) WorkForAFrame();
+    if (!caughtUp_) WorkWhileIdle();
+}
+
+void FillMenu::CatchUp() {
+    while (!caughtUp_) caughtUp_ = Work(LLONG_MAX);
+}
+
+void FillMenu::WorkForAFrame() { caughtUp_ = Work(Deadline(frameOfWork_)); }
+
+// A thread timer: its turns come when no other message is waiting.
+void FillMenu::WorkWhileIdle() {
+    if (idleTimer_) return;
+    idleTimer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &FillMenu::IdleTurn);
+    if (idleTimer_) IdleMenus()[idleTimer_] = this;
+}
+
+void CALLBACK FillMenu::IdleTurn(HWND, UINT, UINT_PTR timer, DWORD) {
+    const auto found = IdleMenus().find(timer);
+    if (found == IdleMenus().end()) {
+        KillTimer(nullptr, timer);
         return;
     }
-    const ListChange change = DiffLists(captions_, titles);
-    for (std::size_t i = 0; i < change.removed; ++i) DeleteMenu(menu_.get(), UINT(change.first), MF_BYPOSITION);
-    ids_.erase(ids_.begin() + long(change.first), ids_.begin() + long(change.first + change.removed));
+    FillMenu& menu = *found->second;
+    if (menu.shown_) return;
+    menu.WorkForAFrame();
+    if (!menu.caughtUp_) return;
+    KillTimer(nullptr, timer);
+    IdleMenus().erase(found);
+    menu.idleTimer_ = 0;
+}
+
+bool FillMenu::Work(long long deadline) {
+    const ListChange change = DiffLists(captions_, wanted_);
+    const auto first = long(change.first);
+    std::size_t changes = 0;
+    const auto timeLeft = [&] { return changes < kLeastChanges || Now() < deadline; };
+
+    std::size_t removed = 0;
+    for (; removed < change.removed && timeLeft(); ++removed, ++changes)
+        DeleteMenu(menu_.get(), UINT(change.first), MF_BYPOSITION);
+    captions_.erase(captions_.begin() + first, captions_.begin() + first + long(removed));
+    ids_.erase(ids_.begin() + first, ids_.begin() + first + long(removed));
+    if (removed < change.removed) return false;
+
     // The kept items may hold any ids of the range, the oldest ones too.
     if (change.inserted > kLastItemId + 1 - nextId_) NumberAfresh();
-    for (std::size_t i = 0; i < change.inserted; ++i) {
-        const std::size_t position = change.first + i;
-        InsertMenuA(menu_.get(), UINT(position), MF_BYPOSITION | MF_STRING, nextId_, titles[position].c_str());
-        ids_.insert(ids_.begin() + long(position), nextId_++);
+    std::vector<UINT> newIds;
+    for (std::size_t position = change.first; newIds.size() < change.inserted && timeLeft(); ++position) {
+        InsertMenuA(menu_.get(), UINT(position), MF_BYPOSITION | MF_STRING, nextId_, wanted_[position].c_str());
+        newIds.push_back(nextId_++);
+        ++changes;
     }
-    captions_ = titles;
+    captions_.insert(captions_.begin() + first, wanted_.begin() + first, wanted_.begin() + first + long(newIds.size()));
+    ids_.insert(ids_.begin() + first, newIds.begin(), newIds.end());
+    return newIds.size() == change.inserted;
 }
 
 void FillMenu::NumberAfresh() {
@@ -50,11 +127,18 @@ void FillMenu::NumberAfresh() {
     }
 }
 
-std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) const {
+std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) {
+    CatchUp();
     HWND previous = GetForegroundWindow();
+    shown_ = true;
     const UINT chosen = TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner);
+    shown_ = false;
     if (previous) SetForegroundWindow(previous);
-    return CaptionOf(chosen);
+    // A rebuild while the menu was open waits for it to close; the choice
+    // is read from the items that were shown.
+    std::optional<std::string> caption = CaptionOf(chosen);
+    if (!caughtUp_) WorkWhileIdle();
+    return caption;
 }
 
 std::optional<std::string> FillMenu::CaptionOf(UINT id) const {

@@ -27,6 +27,7 @@
 //                                     the edit box inside it)
 //   Probe item-text <id>           -> the ANSI text of the main window's control <id>, its bytes in hex
 //   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
+//                                     (item-rect, item-text and item-shown also find the drag-fill window's controls)
 //   Probe tool-button-rect <tool bar id> <button id> -> screen rectangle of a button of a page's tool bar
 //   Probe clipboard                -> the clipboard's CF_UNICODETEXT as UTF-8 bytes in hex; exit 1 when it holds none
 //   Probe layout <main|page|dragfill> <dpi> <font height> <face> <charset> [<strip font height> <face> <charset>]
@@ -87,20 +88,27 @@ HWND MainWindow() { return FindWindowA("TfrmMain", nullptr); }
 
 // The main window's descendant with control id `id` (pages are child dialogs
 // of the main window, so a page's controls are grandchildren).
+HWND DragFillWindow() { return FindWindowA("TfrmDragfill", nullptr); }
+
+// A control of the main window or, failing that, of the drag-fill window.
 HWND FindControl(int id) {
     struct Search {
         int id;
         HWND found;
     } search{id, nullptr};
-    EnumChildWindows(
-        MainWindow(),
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) != s->id) return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    for (HWND top : {MainWindow(), DragFillWindow()}) {
+        if (!top) continue;
+        EnumChildWindows(
+            top,
+            [](HWND child, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (GetDlgCtrlID(child) != s->id) return TRUE;
+                s->found = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) break;
+    }
     return search.found;
 }
 
@@ -420,8 +428,6 @@ int ShowCheck(int id) {
     Print(std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0)));
     return 0;
 }
-
-HWND DragFillWindow() { return FindWindowA("TfrmDragfill", nullptr); }
 
 int ShowDragFill() {
     HWND window = DragFillWindow();
