@@ -63,6 +63,24 @@ bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_
 
 POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lParam))}; }
 
+// Puts `procedure` in front of a control's own window procedure, which it
+// returns (for CallWindowProcA or, for a Unicode control, CallWindowProcW);
+// `self` is kept in the control's GWLP_USERDATA. Not SetWindowSubclass:
+// comctl32 looks the subclass chain up in a window property at every
+// message, which under Wine is a round trip to the wineserver, and a refill
+// sends the list box thousands of messages.
+WNDPROC Subclass(HWND control, WNDPROC procedure, void* self) {
+    const bool unicode = IsWindowUnicode(control);
+    (unicode ? SetWindowLongPtrW : SetWindowLongPtrA)(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    return reinterpret_cast<WNDPROC>(
+        (unicode ? SetWindowLongPtrW : SetWindowLongPtrA)(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+template <class Self>
+Self* SelfOf(HWND control) {
+    return reinterpret_cast<Self*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+}
+
 // The GBK text of a window, a Unicode one too.
 std::string WindowTextA(HWND window) {
     std::string text(std::size_t(GetWindowTextLengthA(window)) + 1, '\0');
@@ -130,7 +148,7 @@ void DragFillWindow::CreateChildren() {
                                0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_EDTFIND), instance, nullptr);
     SendMessageA(edtFind_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
     SendMessageW(edtFind_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(kFindCue));
-    SetWindowSubclass(edtFind_, FindProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    findBoxProcedure_ = Subclass(edtFind_, &DragFillWindow::FindProcedure, this);
     hints_ = CreateHintWindow(hwnd());
     AddHint(hints_, hwnd(), edtFind_, kFindHint);
 
@@ -138,7 +156,7 @@ void DragFillWindow::CreateChildren() {
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
                                 hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
     SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-    SetWindowSubclass(listBox1_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    listBoxProcedure_ = Subclass(listBox1_, &DragFillWindow::ListProcedure, this);
 
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, kStatusText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_DF_STATUSBAR1), instance, nullptr);
@@ -238,24 +256,35 @@ void DragFillWindow::EdtFindChange() {
     ShowFoundLines();
 }
 
+// The contents the find looks at, looked up once per filling of the list:
+// when the find box gets the keyboard, before the user types into it.
+void DragFillWindow::PrepareFind() {
+    if (!listedContents_) listedContents_ = context_.store.ContentsByTitle(listed_);
+}
+
 void DragFillWindow::ShowFoundLines() {
     if (findText_.empty()) {
         ShowLines(listed_);
         return;
     }
-    if (!listedContents_) listedContents_ = context_.store.ContentsByTitle(listed_);
+    PrepareFind();
     std::vector<std::string> lines;
     for (std::size_t line : LinesContaining(listed_, *listedContents_, findText_)) lines.push_back(listed_[line]);
     ShowLines(std::move(lines));
 }
 
-// Only the run of lines that differs is replaced, unless that is most of a
-// long list; the list keeps its scroll place, and no line stays selected.
+// Makes the lines of ListBox1 `lines`. Only the run of lines that differs is
+// replaced, unless that is most of a long list; the list keeps its scroll
+// place, and no line stays selected. Under Wine every update of a list's
+// scroll bar repaints it at once, the dearest part of a change: a change of
+// one line updates it once by itself, a larger one once for all its lines,
+// and no change not at all.
 void DragFillWindow::ShowLines(std::vector<std::string> lines) {
-    const ListChange change = DiffLists(shown_, lines);
-    SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
     SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
-    if (change.removed + change.inserted > kMostSingleChanges) {
+    const ListChange change = DiffLists(shown_, lines);
+    const std::size_t changes = change.removed + change.inserted;
+    if (changes > 1) SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
+    if (changes > kMostSingleChanges) {
         const LRESULT top = SendMessageA(listBox1_, LB_GETTOPINDEX, 0, 0);
         std::size_t bytes = 0;
         for (const std::string& line : lines) bytes += line.size() + 1;
@@ -269,8 +298,10 @@ void DragFillWindow::ShowLines(std::vector<std::string> lines) {
             SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(lines[i].c_str()));
     }
     shown_ = std::move(lines);
-    SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(listBox1_, nullptr, TRUE);
+    if (changes > 1) {
+        SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(listBox1_, nullptr, TRUE);
+    }
 }
 
 std::vector<std::string> DragFillWindow::ListedTitles() const {
@@ -351,13 +382,13 @@ void DragFillWindow::ToolButton2Click() {
         Close();
 }
 
-LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR data) {
-    auto* self = reinterpret_cast<DragFillWindow*>(data);
+LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = SelfOf<DragFillWindow>(list);
+    const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
-    if (!IsButtonDown(message) && !IsButtonUp(message)) return DefSubclassProc(list, message, wParam, lParam);
+    if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
     // The list's own handling (selecting the item under a press) comes first.
-    LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+    LRESULT result = listBox();
     ReportingErrors(
         [&] {
             if (IsButtonDown(message))
@@ -372,15 +403,15 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
 
 // EdtFind: Esc empties it; Enter, and the Esc and Enter that an input method
 // takes to finish or cancel its composition, do nothing else.
-LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR data) {
-    auto* self = reinterpret_cast<DragFillWindow*>(data);
+LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = SelfOf<DragFillWindow>(box);
+    const auto findBox = [&] { return CallWindowProcW(self->findBoxProcedure_, box, message, wParam, lParam); };
     switch (message) {
     case WM_IME_STARTCOMPOSITION:
         self->composing_ = true;
         break;
     case WM_IME_ENDCOMPOSITION: {
-        const LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+        const LRESULT result = findBox();
         self->composing_ = false;
         ReportingErrors([&] { return self->EdtFindChange(), true; }, false);
         return result;
@@ -389,7 +420,7 @@ LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wP
         // The program's message loop gives every window dialog navigation,
         // which would take Esc and Enter away from the box.
         if (wParam == VK_ESCAPE || wParam == VK_RETURN)
-            return DefSubclassProc(box, message, wParam, lParam) | DLGC_WANTMESSAGE;
+            return findBox() | DLGC_WANTMESSAGE;
         break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && !self->composing_) {
@@ -402,7 +433,7 @@ LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wP
         if (wParam == L'\r' || wParam == L'\n' || wParam == 0x1B) return 0;
         break;
     }
-    return DefSubclassProc(box, message, wParam, lParam);
+    return findBox();
 }
 
 LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -431,6 +462,7 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON1) ToolButton1Click();
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON2) ToolButton2Click();
         if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_CHANGE) EdtFindChange();
+        if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_SETFOCUS) PrepareFind();
         return 0;
     case WM_SETFOCUS:
         // The keyboard goes to the find box: typing finds at once.

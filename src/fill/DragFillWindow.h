@@ -70,6 +70,7 @@ private:
     void OnDpiChanged(int dpi, const RECT& suggested);
     void Layout();
     void EdtFindChange();
+    void PrepareFind();
     void ShowFoundLines();
     void ShowLines(std::vector<std::string> lines);
     void ListBox1MouseDown(MouseButton button, POINT inList);
@@ -78,8 +79,8 @@ private:
     void ToolButton2Click();
     std::string SelectedTitle() const;
     void ShowStatus(const char* text);
-    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
-    static LRESULT CALLBACK FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
     Context context_;
     int dpi_ = 96;  // the DPI the window is laid out for
@@ -89,13 +90,15 @@ private:
     std::unique_ptr<TitleStrip> panel1_;
     HWND toolBar1_ = nullptr;
     HWND edtFind_ = nullptr;
+    WNDPROC findBoxProcedure_ = nullptr;  // the find box's own, which FindProcedure passes messages on to
     HWND hints_ = nullptr;
     HWND listBox1_ = nullptr;
+    WNDPROC listBoxProcedure_ = nullptr;  // the list box's own, which ListProcedure passes messages on to
     HWND statusBar1_ = nullptr;
     std::vector<std::string> listed_;  // the titles of the drag list, all of them
     // The content a drop of each listed title types, looked up for a find.
     std::optional<std::vector<std::string>> listedContents_;
-    std::vector<std::string> shown_;   // the lines of ListBox1
+    std::vector<std::string> shown_;   // the lines of ListBox1: those found, or all
     std::string findText_;             // the text the shown lines were found by
     bool composing_ = false;           // an input method is composing in EdtFind
 };

@@ -72,8 +72,7 @@ protected:
     std::string DropTheFirstLine(const std::function<void()>& whileDragging = {}) {
         input.windowUnderCursor = kOtherField;
         input.calls.clear();
-        HWND list = GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1);
-        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageA(GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         if (whileDragging) whileDragging();
         SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(400, 300));  // it holds the capture
         ReleaseCapture();  // the list's own press took it; the fake did not move it to the window
