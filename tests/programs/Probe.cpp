@@ -491,6 +491,7 @@ int ShowFocus() {
 //   button|<tool bar id>|<button id>|<rect>|<text>|<verdict>               (tool-bar buttons that show text)
 //   lines|<list box id>|<verdict>                                          (a list box's line height)
 //   strip|<strip id>|<verdict>                                             (a title strip's height)
+// A one-line edit box's verdict says whether a line of the font fits in it.
 // The verdict is "-" (nothing to measure), "fits", "cut: ..." or "ellipsis: ..." (a static that ends its
 // text with "..." when it is too long: cut by design).
 // Texts are measured with the font given, the font the window is meant to use at that DPI: a foreign
@@ -652,6 +653,18 @@ void ShowListLines(const Layout& layout, HWND list) {
                       : "cut: lines " + std::to_string(line) + " px high, characters " + std::to_string(em) + " px"));
 }
 
+// A one-line edit box shows a line of its font inside its client area.
+std::string EditVerdict(const Layout& layout, HWND edit, LONG style) {
+    if (style & ES_MULTILINE) return "-";
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(layout.dc, &metrics);
+    RECT client;
+    GetClientRect(edit, &client);
+    return client.bottom >= metrics.tmHeight ? "fits"
+                                             : "cut: box " + std::to_string(client.bottom) + " px high inside, a line of its font " +
+                                                   std::to_string(metrics.tmHeight) + " px";
+}
+
 // A title strip paints its caption in one line, vertically centred: the
 // strip must be as high as a line of its font.
 void ShowStripHeight(const Layout& layout, HWND strip) {
@@ -675,6 +688,8 @@ void ShowControl(const Layout& layout, HWND control) {
     } else if (lstrcmpiA(className.c_str(), "Button") == 0) {
         text = WindowText(control);
         verdict = ButtonVerdict(control, layout.dc, text, style, layout.dpi);
+    } else if (lstrcmpiA(className.c_str(), "Edit") == 0) {
+        verdict = EditVerdict(layout, control, style);
     }
     char styleHex[16];
     std::snprintf(styleHex, sizeof styleHex, "%08lX", static_cast<unsigned long>(style));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -186,6 +187,70 @@ TEST_F(FillListsTest, MenuIdsStayUniqueAfterTheIdsHaveRunOut) {
         disagreement = MenuDisagreement(menu, titles);
     }
     EXPECT_EQ(disagreement, "") << "after " << rename << " renames";
+}
+
+Titles Numbered(int count) {
+    Titles titles;
+    for (int i = 0; i < count; ++i) titles.push_back("title " + std::to_string(i));
+    return titles;
+}
+
+// Runs the message loop until `done` holds, as the program's loop would;
+// a test that waits for nothing more than a few seconds has failed.
+bool RunMessagesUntil(const std::function<bool()>& done) {
+    for (int wait = 0; wait < 1000 && !done(); ++wait) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) != WAIT_OBJECT_0) break;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    return done();
+}
+
+// A long menu grows under Wine at a few items a millisecond or slower: what
+// does not fit in a turn of work is done while the program waits for
+// messages, towards the titles of the latest rebuild.
+TEST_F(FillListsTest, AMenuThatCannotCatchUpAtOnceDoesSoWhileIdleTowardsTheLatestTitles) {
+    FillMenu slow(0);  // no time for more than the least in each turn
+    Titles titles = Numbered(20);
+    slow.Rebuild(titles);
+    ASSERT_FALSE(slow.CaughtUp());
+    EXPECT_EQ(slow.Captions(), titles);
+    titles.erase(titles.begin() + 1);
+    titles.push_back("a title added meanwhile");
+    slow.Rebuild(titles);
+    EXPECT_TRUE(RunMessagesUntil([&] { return slow.CaughtUp(); }));
+    EXPECT_EQ(MenuDisagreement(slow, titles), "");
+}
+
+// The owner of the menu in the next test: it counts the items shown and
+// closes the menu again.
+int itemsShown = -1;
+LRESULT CALLBACK CountingOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITMENUPOPUP) {
+        itemsShown = GetMenuItemCount(reinterpret_cast<HMENU>(wParam));
+        SetTimer(window, 1, USER_TIMER_MINIMUM, nullptr);
+    } else if (message == WM_TIMER) {
+        KillTimer(window, 1);
+        EndMenu();
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(FillListsTest, AMenuIsShownWithAllItsTitlesThoughItHadNotCaughtUp) {
+    FillMenu slow(0);
+    slow.Rebuild(Numbered(20));
+    ASSERT_FALSE(slow.CaughtUp());
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = CountingOwner;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "FillMenuCountingOwner";
+    RegisterClassA(&windowClass);
+    HWND owner = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    EXPECT_EQ(slow.Popup({100, 100}, owner), std::nullopt);
+    DestroyWindow(owner);
+    EXPECT_EQ(itemsShown, 20);
+    EXPECT_EQ(MenuDisagreement(slow, Numbered(20)), "");
 }
 
 std::string StatusText(HWND window) {
