@@ -67,7 +67,12 @@ std::filesystem::path BenchFolder() {
 // write: temporary file beside the target, flushed, then renamed over it.
 class StreamFileSystem final : public FileSystem {
 public:
-    bool FileExists(const std::string& path) override { return std::filesystem::exists(path); }
+    FileQuery QueryFile(const std::string& path) override {
+        std::error_code error;
+        bool present = std::filesystem::is_regular_file(path, error);
+        if (error && error != std::errc::no_such_file_or_directory) return {FileState::Unknown, error.message()};
+        return {present ? FileState::Present : FileState::Absent, {}};
+    }
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override {
         std::ifstream in(path, std::ios::binary | std::ios::ate);
         if (!in) return "cannot open " + path;

@@ -148,8 +148,9 @@ for scale in "${scales[@]}"; do
     strip_of_tiles "$(scaled 32 "$scale")" "$res/ImageListMain_$scale.bmp" 0 1 2 3 4
 done
 
-# ---- ImgLstEditData: eight 16 x 16 tiles on a 32-unit grid -----------------
-# 0 save, 1 new, 2 delete, 3 and 5 unused (a plain form), 4 help, 6 prior, 7 next
+# ---- ImgLstEditData: ten 16 x 16 tiles on a 32-unit grid ------------------
+# 0 save, 1 new, 2 delete, 3 and 5 unused (a plain form), 4 help, 6 prior,
+# 7 next, 8 export (an arrow out of a page), 9 import (an arrow into a page)
 cat > "$work/e0.mvg" <<'EOF'
 stroke none fill #2B3F73 roundrectangle 3,3 29,29 3,3
 fill #FFFFFF rectangle 8,4 24,14
@@ -174,9 +175,21 @@ EOF
 cat > "$work/e7.mvg" <<'EOF'
 stroke none fill #3D5CB0 polygon 10,5 10,27 25,16
 EOF
-strip_of_tiles 16 "$res/ImgLstEditData.bmp" e0 e1 e2 e3 e4 e5 e6 e7
+# A page with lines of text, on the left; the arrows cross its right edge.
+page='stroke #2B3F73 stroke-width 1.5 fill #FFFFFF polygon 3,3 14,3 20,9 20,29 3,29
+fill #A9B7DC polygon 14,3 14,9 20,9
+stroke none fill #6F86C4 rectangle 6,13 13,14.5 rectangle 6,18 11,19.5 rectangle 6,23 13,24.5'
+cat > "$work/e8.mvg" <<EOF
+$page
+stroke #FFFFFF stroke-width 1 fill #3D5CB0 polygon 12,13 21,13 21,8 30,16 21,24 21,19 12,19
+EOF
+cat > "$work/e9.mvg" <<EOF
+$page
+stroke #FFFFFF stroke-width 1 fill #2E8B57 polygon 30,13 21,13 21,8 12,16 21,24 21,19 30,19
+EOF
+strip_of_tiles 16 "$res/ImgLstEditData.bmp" e0 e1 e2 e3 e4 e5 e6 e7 e8 e9
 for scale in "${scales[@]}"; do
-    strip_of_tiles "$(scaled 16 "$scale")" "$res/ImgLstEditData_$scale.bmp" e0 e1 e2 e3 e4 e5 e6 e7
+    strip_of_tiles "$(scaled 16 "$scale")" "$res/ImgLstEditData_$scale.bmp" e0 e1 e2 e3 e4 e5 e6 e7 e8 e9
 done
 
 # ---- Tray icon while the hot key is on: tile 1 as an icon ------------------

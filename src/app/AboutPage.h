@@ -10,6 +10,7 @@ namespace pennora {
 class AboutPage final : public PageDialog {
 public:
     explicit AboutPage(HWND parent);
+    ~AboutPage() override;
 
     void SetVersionLine(const std::string& text) const;
 
@@ -18,6 +19,9 @@ protected:
     void OnDpiChanged(int fromDpi, int toDpi) override;
 
 private:
+    // Hands the control a bitmap (or none) and deletes what it gives back
+    // unless that is banner_ itself.
+    void ShowBanner(HBITMAP banner);
     // The banner at `dpi`'s size, the version line below it.
     void ShowBannerAt(int dpi);
 

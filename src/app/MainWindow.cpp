@@ -10,11 +10,13 @@
 #include "app/BannerBitmap.h"
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
+#include "ui/ErrorText.h"
 #include "ui/Fonts.h"
 #include "ui/HelpTopic.h"
 #include "ui/PopupMenu.h"
 #include "app/AppPath.h"
 #include "ui/resource.h"
+#include "entries/VersionOffer.h"
 #include "fill/DragFillWindow.h"
 #include "platform/Error.h"
 #include "platform/win32/Dpi.h"
@@ -35,6 +37,8 @@ constexpr UINT kTimer1Interval = 10;
 // adds a thin border and a sizing frame, no caption bar. No system menu: with
 // one, a tap of Alt would enter it, unseen, and swallow the next key.
 constexpr DWORD kMainWindowStyle = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN;
+// Owned by the application window, the main window has no taskbar button of its own.
+constexpr DWORD kMainWindowExStyle = WS_EX_CONTROLPARENT | kBorderlessExStyle;
 
 struct PageDefinition {
     int templateId;
@@ -68,6 +72,8 @@ constexpr const char* kRetryLoadHint = "\r\r重试：再读一次。取消：不
 constexpr const char* kUnsavedChangesQuestion =
     "上次 Windows 注销或关机时，Pennora 中有尚未保存的数据项修改，它们被单独保留了下来。\r\r"
     "要恢复这些修改吗？选“否”将丢弃它们。";
+constexpr const char* kUnsavedChangesUnknown =
+    "Pennora 无法确定上次 Windows 注销或关机时是否留下了尚未保存的数据项修改；如果有，它们仍在这个文件中，下次启动时会再询问。";
 
 const std::string kStartupErrorText =
     "错误：\r未知的错误。请与软件开发者联系：support@kestova.example 。";
@@ -75,7 +81,7 @@ const std::string kStartupErrorText =
 // The window rectangle whose client area has the design size at `dpi`.
 SIZE WindowSizeAt(int dpi) {
     RECT bounds{0, 0, ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi)};
-    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi);
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, kMainWindowExStyle, dpi);
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
@@ -99,7 +105,7 @@ MainWindow::MainWindow(Application& app, ShellServices services, const std::stri
     // Made for the primary monitor's DPI; centred there, it has that DPI.
     const SIZE size = WindowSizeAt(WindowDpi(nullptr));
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-    Create("TfrmMain", windowClass, WS_EX_CONTROLPARENT, kAppTitle, kMainWindowStyle,
+    Create("TfrmMain", windowClass, kMainWindowExStyle, kAppTitle, kMainWindowStyle,
            RECT{x, y, x + size.cx, y + size.cy}, app.hwnd());
     dpi_ = WindowDpi(hwnd());
     if (dpi_ != WindowDpi(nullptr)) {
@@ -162,6 +168,10 @@ void MainWindow::FormCreate() {
 void MainWindow::LoadEntryStore() {
     store_ = std::make_unique<EntryStore>(services_.files, appPath_ + kDataFileName);
     store_->SetAfterPost([this] { ClientDataSet1AfterPost(); });
+    backups_ = std::make_unique<DataFileBackups>(services_.files, folderFiles_, clock_, store_->DataFilePath());
+    store_->KeepEarlierVersions(*backups_, [this](const std::string& text) {
+        services_.windows.MessageBoxA(FromHwnd(hwnd()), text, kAppTitle, MB_ICONWARNING);
+    });
     PrepareEditorPage();
     using Status = EntryStore::LoadStatus;
     EntryStore::LoadResult result = store_->Load();
@@ -174,7 +184,9 @@ void MainWindow::LoadEntryStore() {
     }
     const bool loaded = result.status == Status::Loaded || result.status == Status::Recovered;
     SelectPage(loaded ? kFillPage : kEditorPage);
-    if (result.status == Status::Unreadable || (result.status == Status::NotRead && !result.canRetry))
+    if (result.status == Status::Unreadable)
+        OfferNewestVersion(*store_, *backups_, services_.windows, FromHwnd(app_.hwnd()), kAppTitle, result.message);
+    if (result.status == Status::NotRead && !result.canRetry)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
     if (result.status == Status::Recovered)
         services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONWARNING);
@@ -185,7 +197,13 @@ void MainWindow::LoadEntryStore() {
 
 // Changes that an ending session kept apart are offered back at the next start.
 void MainWindow::OfferUnsavedChanges() {
-    if (!store_->HasUnsavedChanges()) return;
+    const FileQuery unsaved = store_->UnsavedChanges();
+    if (unsaved.state == FileState::Unknown) {
+        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), ErrorReportText(unsaved.error) + kUnsavedChangesUnknown,
+                                      kAppTitle, MB_ICONWARNING);
+        return;
+    }
+    if (unsaved.state != FileState::Present) return;
     if (services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kUnsavedChangesQuestion, kAppTitle,
                                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
         store_->DiscardUnsavedChanges();
@@ -214,7 +232,7 @@ void MainWindow::ClientDataSet1AfterPost() {
 void MainWindow::PrepareEditorPage() {
     editorLogic_ = std::make_unique<EntryEditorLogic>(*store_, flags_, services_.windows, FromHwnd(hwnd()));
     pageMakers_[kEditorPage] = [this] {
-        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, appPath_);
+        editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), *store_, *editorLogic_, services_.files, appPath_);
         AddPage(kEditorPage, *editorPage_);
     };
 }
@@ -353,7 +371,7 @@ void MainWindow::FitToPages() {
     GetClientRect(hwnd(), &client);
     if (client.right >= width) return;
     RECT bounds{0, 0, width, client.bottom};
-    AdjustWindowRectForDpi(bounds, kMainWindowStyle, 0, dpi_);
+    AdjustWindowRectForDpi(bounds, kMainWindowStyle, kMainWindowExStyle, dpi_);
     RECT place;
     GetWindowRect(hwnd(), &place);
     const int newWidth = bounds.right - bounds.left;
@@ -661,7 +679,7 @@ void MainWindow::ChangeTrayIcon(bool hotKeyIcon) {
 void MainWindow::RebuildFillMenu(const std::vector<std::string>& titles) { popupMenuFill_.Rebuild(titles); }
 
 std::optional<std::string> MainWindow::PopupFillMenu(Point topLeft) {
-    return popupMenuFill_.Popup({topLeft.x, topLeft.y}, hwnd());
+    return popupMenuFill_.Popup({topLeft.x, topLeft.y});
 }
 
 // A hot-key fill's characters were refused: told beside the tray icon when

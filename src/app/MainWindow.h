@@ -21,11 +21,13 @@
 #include "app/OptionsPage.h"
 #include "ui/Settings.h"
 #include "ui/TitleStrip.h"
+#include "ui/Version.h"
 #include "app/TrayIcon.h"
 #include "ui/Window.h"
 #include "browser/BrowserIntegration.h"
 #include "entries/EntryEditorLogic.h"
 #include "entries/EntryEditorPage.h"
+#include "entries/DataFileBackups.h"
 #include "entries/EntryStore.h"
 #include "fill/DragFillMode.h"
 #include "fill/FillMenu.h"
@@ -38,6 +40,8 @@
 #include "platform/ProfileApi.h"
 #include "platform/WindowsInput.h"
 #include "platform/win32/Owned.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32FileSystem.h"
 
 namespace pennora {
 
@@ -53,8 +57,8 @@ struct ShellServices {
 };
 
 inline constexpr const char* kAppTitle = "KestovaPennora";
-inline constexpr const char* kStripCaption = "KestovaPennora 2.5";
-inline constexpr const char* kVersionLine = "KestovaPennora 2.5  (64 位, 2026)\r\n常用文字快速填表工具";
+inline constexpr const char* kStripCaption = PENNORA_STRIP_CAPTION;
+inline constexpr const char* kVersionLine = PENNORA_STRIP_CAPTION "  (64 位, 2026)\r\n常用文字快速填表工具";
 inline constexpr const char* kDataFileName = "Pennora.Dat";
 
 // Page indexes of PageControl1.
@@ -153,6 +157,9 @@ private:
     std::unique_ptr<IniFile> iniFile_;
     Settings settings_;
     ModeFlags flags_;
+    Win32FolderFiles folderFiles_;
+    Win32Clock clock_;
+    std::unique_ptr<DataFileBackups> backups_;  // earlier versions of the data file, kept at each save
     std::unique_ptr<EntryStore> store_;
     std::unique_ptr<TextDelivery> delivery_;
     std::unique_ptr<DragFillWindow> dragFill_;

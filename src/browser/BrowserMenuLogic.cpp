@@ -1,10 +1,9 @@
 #include "browser/BrowserMenuLogic.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
-#include "browser/ScriptFile.h"
+#include "ui/ErrorText.h"
 
 namespace pennora {
 
@@ -119,7 +118,7 @@ void BrowserMenuLogic::btnApplyClick() {
     switch (result.outcome) {
     case MenuSaveResult::Outcome::Saved:
         boxes_.MessageBoxA(mainWindow_, kRestartBrowserNotice, kRestartBrowserCaption, kMbInformation);
-        AfterSave(result.writtenNames);
+        AfterSave(result);
         controls_.applyEnabled = false;
         break;
     case MenuSaveResult::Outcome::Refused:
@@ -129,7 +128,7 @@ void BrowserMenuLogic::btnApplyClick() {
         break;
     case MenuSaveResult::Outcome::Failed:
         boxes_.MessageBoxA(mainWindow_,
-                           "IE右键菜单没有全部保存：" + result.message +
+                           "IE右键菜单没有全部保存：" + ErrorReportText(result.message) +
                                "每个菜单项仍以原来的或新的名称留在注册表中；您可以再按“应用”重试。",
                            appTitle_, kMbError);
         break;
@@ -139,19 +138,9 @@ void BrowserMenuLogic::btnApplyClick() {
 // The keys just written are now the ones a later save replaces, so a
 // second save removes what the first one made and the user since renamed
 // or deleted.
-void BrowserMenuLogic::AfterSave(const std::vector<std::string>& writtenNames) {
-    oldNames_ = writtenNames;
-    std::map<std::string, int> keyIndex;
-    for (int j = 0; j < int(writtenNames.size()); ++j) keyIndex.emplace(FoldAsciiCase(writtenNames[j]), j);
-    std::map<std::string, int> lastPosition;
-    for (int i = 0; i < Count(); ++i) {
-        if (!TrimBlanks(names_[i]).empty() && !TrimBlanks(texts_[i]).empty()) lastPosition[FoldAsciiCase(names_[i])] = i;
-    }
-    for (int i = 0; i < Count(); ++i) {
-        std::string folded = FoldAsciiCase(names_[i]);
-        auto last = lastPosition.find(folded);
-        origins_[i] = last != lastPosition.end() && last->second == i ? keyIndex.at(folded) : -1;
-    }
+void BrowserMenuLogic::AfterSave(const MenuSaveResult& result) {
+    oldNames_ = result.writtenNames;
+    origins_ = result.writtenOrigins;
 }
 
 void BrowserMenuLogic::btnCancelClick() {

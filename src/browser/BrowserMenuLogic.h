@@ -66,7 +66,7 @@ private:
     void Stored(std::vector<std::string>& list, const std::string& text);
     void Navigate(int index);
     void ShowEntry();
-    void AfterSave(const std::vector<std::string>& writtenNames);
+    void AfterSave(const MenuSaveResult& result);
     int Count() const { return int(names_.size()); }
 
     MenuStore& store_;

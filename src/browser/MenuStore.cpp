@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "browser/ScriptFile.h"
@@ -43,9 +44,46 @@ struct SaveFailure {
     std::string message;
 };
 
-std::string RegistryFailure(const std::string& what, const std::string& name, long code) {
-    return what + "“HKEY_CURRENT_USER\\" + EntryKey(name) + "”（错误 " + std::to_string(code) + "）";
+std::string KeyFailure(const std::string& what, const std::string& key, long code) {
+    return what + "“HKEY_CURRENT_USER\\" + key + "”（错误 " + std::to_string(code) + "）";
 }
+
+std::string RegistryFailure(const std::string& what, const std::string& name, long code) {
+    return KeyFailure(what, EntryKey(name), code);
+}
+
+// Tries over a run of candidate names end here: a folder or key in which
+// every one is taken is reported, not searched for ever.
+constexpr int kCandidateNames = 100;
+
+// The names of the subkeys of `key`, in the registry's order. An index the
+// registry cannot name is passed over, its error kept in `failure`; the walk
+// ends past the last subkey, and at the latest at the count the key reports.
+std::vector<std::string> SubkeyNames(Registry& registry, HKey key, long& failure) {
+    unsigned count = 0;
+    registry.RegQueryInfoKeyA(key, count);
+    std::vector<std::string> names;
+    std::string name;
+    for (unsigned index = 0;; ++index) {
+        long code = registry.RegEnumKeyExA(key, index, name);
+        if (code == kErrorSuccess) {
+            names.push_back(name);
+            continue;
+        }
+        if (code == kErrorNoMoreItems) break;
+        failure = code;
+        if (index + 1 >= count) break;
+    }
+    return names;
+}
+
+// Orders key names as the registry tells them apart.
+struct KeyNameLess {
+    Registry* registry;
+    bool operator()(const std::string& a, const std::string& b) const {
+        return registry->CompareStringOrdinal(a, b) < 0;
+    }
+};
 
 }  // namespace
 
@@ -63,10 +101,8 @@ void MenuStore::LoadIEMenus(std::vector<std::string>& names, std::vector<std::st
     {
         OpenKey parent(registry_);
         if (registry_.RegOpenKeyExA(kHkeyCurrentUser, kMenuExtKey, kKeyRead, parent.handle) != kErrorSuccess) return;
-        std::string name;
-        for (unsigned index = 0; registry_.RegEnumKeyExA(parent.handle, index, name) == kErrorSuccess; ++index) {
-            keys.push_back(name);
-        }
+        long failure = kErrorSuccess;  // entries the page cannot show; a save keeps them as they are
+        keys = SubkeyNames(registry_, parent.handle, failure);
     }
     for (const std::string& name : keys) {
         std::string text = ReadIEMenuText(name);
@@ -88,31 +124,48 @@ bool MenuStore::IsOwnKey(HKey key) {
     return false;
 }
 
+MenuStore::KeyRead MenuStore::ReadEntryKey(const std::string& name, std::string& scriptPath) {
+    scriptPath.clear();
+    OpenKey key(registry_);
+    if (registry_.RegOpenKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyRead, key.handle) != kErrorSuccess)
+        return KeyRead::NotOpened;
+    if (!IsOwnKey(key.handle)) return KeyRead::NotOwn;
+    unsigned type = 0;
+    std::string data;
+    // A default value of another type is a damaged entry: read like one without a file.
+    if (registry_.RegQueryValueExA(key.handle, "", type, data) == kErrorSuccess &&
+        (type == kRegSz || type == kRegExpandSz)) {
+        scriptPath = StringData(data);
+    }
+    return KeyRead::Own;
+}
+
 std::string MenuStore::ReadIEMenuText(const std::string& name) {
     std::string path;
-    {
-        OpenKey key(registry_);
-        if (registry_.RegOpenKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyRead, key.handle) != kErrorSuccess) {
-            boxes_.MessageBoxA(appWindow_, UnknownErrorText(), "Error", kMbIconError);
-            return {};
-        }
-        if (!IsOwnKey(key.handle)) return {};
-        unsigned type = 0;
-        std::string data;
-        if (registry_.RegQueryValueExA(key.handle, "", type, data) == kErrorSuccess) {
-            // A default value of another type is a damaged entry: skipped like one without text.
-            if (type != kRegSz && type != kRegExpandSz) return {};
-            path = StringData(data);
-        }
+    switch (ReadEntryKey(name, path)) {
+    case KeyRead::NotOpened:
+        boxes_.MessageBoxA(appWindow_, UnknownErrorText(), "Error", kMbIconError);
+        return {};
+    case KeyRead::NotOwn:
+        return {};
+    case KeyRead::Own:
+        break;
     }
     return ReadMenuScriptText(path);
 }
 
 std::string MenuStore::ReadMenuScriptText(const std::string& path) {
-    if (path.empty() || !files_.FileExists(path)) return {};
+    if (path.empty()) return {};
+    const FileQuery file = files_.QueryFile(path);
+    if (file.state == FileState::Absent) return {};
     std::string bytes;
-    if (FileError error = files_.ReadWholeFile(path, bytes); !error.empty()) {
-        boxes_.MessageBoxA(appWindow_, ErrorReportText(error) + "这个IE右键菜单项没有载入，它的注册表项保持不变。",
+    FileError error = file.state == FileState::Unknown ? file.error : files_.ReadWholeFile(path, bytes);
+    if (!error.empty()) {
+        // A save keeps the key and this file as they are (see SaveIEMenus).
+        boxes_.MessageBoxA(appWindow_,
+                           ErrorReportText(error) +
+                               "这个IE右键菜单项没有载入。“应用”不会删除它的注册表项，也不会改写这个文件；"
+                               "只有新建一个同名的菜单项才会取代它。",
                            appTitle_, kMbIconError);
         return {};
     }
@@ -129,16 +182,14 @@ public:
     Save(MenuStore& store, const std::vector<std::string>& oldNames, const std::vector<int>& origins,
          const std::vector<std::string>& names, const std::vector<std::string>& texts, const std::string& folder)
         : store_(store), registry_(store.registry_), oldNames_(oldNames), names_(names), texts_(texts),
-          folder_(folder) {
+          folder_(folder), targetByName_(KeyNameLess{&registry_}), oldByName_(KeyNameLess{&registry_}) {
         for (std::size_t i = 0; i < names.size() && i < texts.size(); ++i) {
             if (TrimBlanks(names[i]).empty() || TrimBlanks(texts[i]).empty()) continue;
             written_.push_back(i);
-            std::string folded = FoldAsciiCase(names[i]);
-            auto [byName, added] = targetByName_.try_emplace(folded, targets_.size());
+            auto [byName, added] = targetByName_.try_emplace(names[i], targets_.size());
             if (added) {
                 Target fresh;
                 fresh.name = names[i];
-                fresh.folded = folded;
                 targets_.push_back(std::move(fresh));
             }
             // Of two entries with one name, the later one's text is kept.
@@ -147,7 +198,7 @@ public:
             target.origin = i < origins.size() ? origins[i] : -1;
         }
         for (std::size_t j = 0; j < oldNames.size(); ++j) {
-            if (!oldNames[j].empty()) oldByName_.emplace(FoldAsciiCase(oldNames[j]), int(j));
+            if (!oldNames[j].empty()) oldByName_.emplace(oldNames[j], int(j));
         }
         oldDone_.assign(oldNames.size(), false);
     }
@@ -156,6 +207,7 @@ public:
         MenuSaveResult result;
         try {
             if (Refuse(result)) return result;
+            KeepFilesOfOtherKeys();
             for (Target& target : targets_) {
                 target.staging = FreeStagingPath(target.position);
                 WriteScript(target.position, target.staging);
@@ -165,7 +217,7 @@ public:
                 if (!target.temporary.empty()) DeleteOwnKey(target.temporary);
             }
             for (std::size_t j = 0; j < oldNames_.size(); ++j) {
-                if (!oldNames_[j].empty() && !oldDone_[j] && !targetByName_.count(FoldAsciiCase(oldNames_[j]))) {
+                if (!oldNames_[j].empty() && !oldDone_[j] && !targetByName_.count(oldNames_[j])) {
                     DeleteOwnKey(oldNames_[j]);
                 }
             }
@@ -180,14 +232,17 @@ public:
             result.message = failure.message;
             return result;
         }
-        for (const Target& target : targets_) result.writtenNames.push_back(target.name);
+        result.writtenOrigins.assign(names_.size(), -1);
+        for (const Target& target : targets_) {
+            result.writtenOrigins[target.position] = int(result.writtenNames.size());
+            result.writtenNames.push_back(target.name);
+        }
         return result;
     }
 
 private:
     struct Target {
-        std::string name;    // as the first entry of this name gives it
-        std::string folded;  // the registry compares names without ASCII case
+        std::string name;  // as the first entry of this name gives it
         std::size_t position = 0;
         int origin = -1;
         std::string staging;
@@ -195,14 +250,52 @@ private:
         bool written = false;
     };
 
-    std::string FinalPath(std::size_t position) const { return folder_ + std::to_string(position) + ".htm"; }
+    std::string NumberedPath(std::size_t number) const { return folder_ + std::to_string(number) + ".htm"; }
+
+    // "<position>.htm", unless a key this save leaves alone points to that
+    // file; then the first number past the list that none does.
+    std::string FinalPath(std::size_t position) {
+        auto chosen = finalPaths_.find(position);
+        if (chosen != finalPaths_.end()) return chosen->second;
+        std::string path = NumberedPath(position);
+        while (kept_.count(FoldAsciiCase(path))) path = NumberedPath(spareNumber_++);
+        return finalPaths_[position] = path;
+    }
+
+    // Entries the page does not show (the load passed over them, or they were
+    // made since) stay the browser's: this save neither deletes their keys
+    // nor writes over their script files. (A page entry of the same name
+    // takes such a key over, as a save of any name does.)
+    void KeepFilesOfOtherKeys() {
+        spareNumber_ = names_.size();
+        OpenKey parent(registry_);
+        long code = registry_.RegOpenKeyExA(kHkeyCurrentUser, kMenuExtKey, kKeyRead, parent.handle);
+        if (code == kErrorFileNotFound) return;
+        if (code != kErrorSuccess) throw SaveFailure{KeyFailure("无法打开注册表项", kMenuExtKey, code)};
+        long failure = kErrorSuccess;
+        std::vector<std::string> keys = SubkeyNames(registry_, parent.handle, failure);
+        if (failure != kErrorSuccess) {
+            throw SaveFailure{KeyFailure("无法读出注册表项", kMenuExtKey, failure) +
+                              "下所有子项的名称，为免改写其他菜单项的脚本文件，这次没有保存。"};
+        }
+        for (const std::string& name : keys) {
+            if (oldByName_.count(name) || targetByName_.count(name)) continue;
+            std::string path;
+            if (store_.ReadEntryKey(name, path) == KeyRead::Own && !path.empty()) kept_.insert(FoldAsciiCase(path));
+        }
+    }
 
     // A name no file has: no key can point to a file that is being written.
     std::string FreeStagingPath(std::size_t position) {
-        for (int n = 1;; ++n) {
+        for (int n = 1; n <= kCandidateNames; ++n) {
             std::string path = folder_ + std::to_string(position) + "-new" + (n > 1 ? std::to_string(n) : "") + ".htm";
-            if (!store_.files_.FileExists(path)) return path;
+            if (kept_.count(FoldAsciiCase(path))) continue;
+            const FileQuery file = store_.files_.QueryFile(path);
+            if (file.state == FileState::Unknown) throw SaveFailure{ErrorReportText(file.error)};
+            if (file.state == FileState::Absent) return path;
         }
+        throw SaveFailure{"文件夹“" + folder_ + "”中已有 " + std::to_string(kCandidateNames) + " 个名为“" +
+                          std::to_string(position) + "-new….htm”的文件，找不到可用的临时文件名。"};
     }
 
     bool Refuse(MenuSaveResult& result) {
@@ -210,7 +303,7 @@ private:
             const std::string& name = names_[position];
             if (HasBackslash(name)) {
                 result.message = "IE右键菜单“" + name + "”的名称中有反斜杠“\\”，这样的名称不能用作注册表项。请修改名称后再应用。";
-            } else if (!oldByName_.count(FoldAsciiCase(name)) && KeyExists(name) == KeyState::Foreign) {
+            } else if (!oldByName_.count(name) && KeyExists(name) == KeyState::Foreign) {
                 result.message = "已有另一个程序的IE右键菜单项名为“" + name +
                                  "”，Pennora不会改动它。请为这个菜单项换一个名称后再应用。";
             } else {
@@ -288,12 +381,8 @@ private:
     }
 
     void DeleteSubkeys(HKey key) {
-        std::vector<std::string> children;
-        std::string child;
-        for (unsigned index = 0; registry_.RegEnumKeyExA(key, index, child) == kErrorSuccess; ++index) {
-            children.push_back(child);
-        }
-        for (const std::string& name : children) {
+        long failure = kErrorSuccess;  // a subkey left behind keeps its key, which is then not deleted
+        for (const std::string& name : SubkeyNames(registry_, key, failure)) {
             {
                 OpenKey sub(registry_);
                 if (registry_.RegOpenKeyExA(key, name, kKeyAllAccess, sub.handle) != kErrorSuccess) continue;
@@ -316,7 +405,7 @@ private:
     // case goes through a temporary key, as does one entry of every exchange
     // of names.
     bool Blocked(const Target& target) const {
-        auto old = oldByName_.find(target.folded);
+        auto old = oldByName_.find(target.name);
         if (old == oldByName_.end() || oldDone_[old->second]) return false;
         int j = old->second;
         if (j == target.origin) return oldNames_[j] != target.name && target.temporary.empty();
@@ -324,7 +413,7 @@ private:
     }
 
     void Take(Target& target) {
-        auto old = oldByName_.find(target.folded);
+        auto old = oldByName_.find(target.name);
         if (old != oldByName_.end() && !oldDone_[old->second]) {
             int j = old->second;
             if (oldNames_[j] != target.name) DeleteOwnKey(oldNames_[j]);
@@ -356,12 +445,13 @@ private:
     }
 
     std::string FreeTemporaryName(const std::string& name) {
-        for (int n = 1;; ++n) {
+        for (int n = 1; n <= kCandidateNames; ++n) {
             std::string candidate = name + "~" + std::to_string(n);
-            std::string folded = FoldAsciiCase(candidate);
-            if (oldByName_.count(folded) || targetByName_.count(folded)) continue;
+            if (oldByName_.count(candidate) || targetByName_.count(candidate)) continue;
             if (KeyExists(candidate) == KeyState::Absent) return candidate;
         }
+        throw SaveFailure{"已有 " + std::to_string(kCandidateNames) + " 个名为“" + name +
+                          "~…”的注册表项，找不到可用的临时名称来交换菜单项的名称。"};
     }
 
     MenuStore& store_;
@@ -372,9 +462,12 @@ private:
     std::string folder_;
     std::vector<std::size_t> written_;  // positions with a name and a text
     std::vector<Target> targets_;       // one per key, in order of first position
-    std::map<std::string, std::size_t> targetByName_;
-    std::map<std::string, int> oldByName_;
+    std::map<std::string, std::size_t, KeyNameLess> targetByName_;
+    std::map<std::string, int, KeyNameLess> oldByName_;
     std::vector<bool> oldDone_;  // old key already taken over or removed
+    std::set<std::string> kept_;  // script files of keys this save leaves alone, ASCII case folded
+    std::map<std::size_t, std::string> finalPaths_;
+    std::size_t spareNumber_ = 0;
 };
 
 MenuSaveResult MenuStore::SaveIEMenus(const std::vector<std::string>& oldNames, const std::vector<int>& origins,

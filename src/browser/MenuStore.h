@@ -26,6 +26,9 @@ struct MenuSaveResult {
     std::string message;  // why it was refused or failed, naming the entry, key or file
     int refusedPosition = -1;
     std::vector<std::string> writtenNames;  // on success: the keys that now exist, in list order
+    // On success, per position: the index in writtenNames of the key that
+    // holds it, or -1 (no name or text, or a later entry of its name won).
+    std::vector<int> writtenOrigins;
 };
 
 class MenuStore {
@@ -41,7 +44,7 @@ public:
 
     // The fill text of the entry key `name` if the key is the tool's own,
     // else "". A listed key that cannot be opened shows the "Error：" box; a
-    // script file that exists but cannot be read is reported by name.
+    // script file that may exist but cannot be read is reported by name.
     std::string ReadIEMenuText(const std::string& name);
 
     // The fill text in the script file at `path`, "" when there is none.
@@ -55,16 +58,25 @@ public:
     // each position whose name and text hold more than blanks; removes the
     // keys of `oldNames` that are no longer used. `origins[i]` is the index
     // in `oldNames` that position i was loaded as, or -1.
-    // Names with a backslash and names of another program's key are refused
-    // before anything is touched. At every step each entry is in the registry
-    // under its old or its new name (an exchange of names passes through a
-    // temporary key), and no key points to a file that is being rewritten.
+    // Names are compared as the registry compares them (letter case ignored
+    // over all of Unicode). Names with a backslash and names of another
+    // program's key are refused before anything is touched. At every step
+    // each entry is in the registry under its old or its new name (an
+    // exchange of names passes through a temporary key), and no key points to
+    // a file that is being rewritten. The tool's keys that are neither old nor
+    // new names (entries the load passed over) keep their script files: a
+    // position whose file one of them names is written to a number past the
+    // list. Any failure ends the save with the reason.
     MenuSaveResult SaveIEMenus(const std::vector<std::string>& oldNames, const std::vector<int>& origins,
                                const std::vector<std::string>& names, const std::vector<std::string>& texts,
                                const std::string& scriptFolder);
 
 private:
     class Save;
+    enum class KeyRead { NotOpened, NotOwn, Own };
+    // Opens the entry key `name`; for the tool's own key, `scriptPath` is the
+    // path its default value names ("" when it names none).
+    KeyRead ReadEntryKey(const std::string& name, std::string& scriptPath);
     bool IsOwnKey(HKey key);
 
     Registry& registry_;

@@ -4,7 +4,11 @@
 #include <iterator>
 #include <utility>
 
+#include <commdlg.h>
+
 #include "entries/EntryEditorIds.h"
+#include "entries/EntryTransfer.h"
+#include "platform/Error.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
 #include "ui/ByteLimitedEdit.h"
@@ -32,8 +36,16 @@ constexpr PageDialog::ToolButton kToolBar1[] = {
     {IDC_TOOLBUTTON11, 7, BTNS_BUTTON, "Next Record"}, {0, 0, 0, nullptr},
     {IDC_TOOLBUTTON2, 2, BTNS_BUTTON, "删除"},    {0, 0, 0, nullptr},
     {IDC_TOOLBUTTON3, 0, BTNS_BUTTON, "保存"},    {0, 0, 0, nullptr},
-    {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},
+    {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},    {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON_EXPORT, 8, BTNS_BUTTON, "导出…"}, {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON_IMPORT, 9, BTNS_BUTTON, "导入…"},
 };
+
+// The entries' text files: what the save and open dialogs offer.
+constexpr char kCsvFilter[] = "CSV 文件 (*.csv)\0*.csv\0所有文件 (*.*)\0*.*\0";
+constexpr const char* kExportTitle = "导出数据项";
+constexpr const char* kImportTitle = "导入数据项";
+constexpr const char* kExportFileName = "Pennora.csv";
 
 RECT RectIn(HWND parent, HWND control) {
     RECT rect;
@@ -44,8 +56,9 @@ RECT RectIn(HWND parent, HWND control) {
 
 }  // namespace
 
-EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath)
-    : PageDialog(IDD_TABSHEET2, parent, true), store_(store), logic_(logic), appPath_(std::move(appPath)) {
+EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, FileSystem& files,
+                                 std::string appPath)
+    : PageDialog(IDD_TABSHEET2, parent, true), store_(store), logic_(logic), files_(files), appPath_(std::move(appPath)) {
     images_ = LoadImageListForDpi("IMGLSTEDITDATA", kImageSize, dpi());
     AddToolButtons(Item(IDC_TOOLBAR1), images_.get(), kToolBar1, int(std::size(kToolBar1)));
 
@@ -163,6 +176,8 @@ bool EntryEditorPage::OnButtonClicked(int id) {
     case IDC_TOOLBUTTON2: logic_.ToolButton2Click(); break;
     case IDC_TOOLBUTTON3: logic_.ToolButton3Click(); break;
     case IDC_TOOLBUTTON6: ShowHelpEntry(hwnd(), appPath_, HelpEntry::EntryEditor); return true;
+    case IDC_TOOLBUTTON_EXPORT: ExportClick(); break;
+    case IDC_TOOLBUTTON_IMPORT: ImportClick(); break;
     case IDC_DBCHECKBOX2: logic_.FlagClicked(EntryFlag::InHotKey); break;
     case IDC_DBCHECKBOX1: logic_.FlagClicked(EntryFlag::InDrag); break;
     default: return false;
@@ -243,6 +258,40 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
         return 0;
     }
     return 0;
+}
+
+void EntryEditorPage::ExportClick() {
+    const std::optional<std::string> path = AskForFile(true);
+    if (!path) return;
+    ExportEntries(store_, files_, codec_, *path);
+    if (onHint) onHint("已将 " + std::to_string(store_.RowCount()) + " 个数据项导出到 " + *path);
+}
+
+void EntryEditorPage::ImportClick() {
+    const std::optional<std::string> path = AskForFile(false);
+    if (!path) return;
+    const std::size_t count = ImportEntries(store_, files_, codec_, *path);
+    if (onHint) onHint("已从 " + *path + " 导入 " + std::to_string(count) + " 个数据项，保存后写入数据文件");
+}
+
+std::optional<std::string> EntryEditorPage::AskForFile(bool save) {
+    char file[4 * MAX_PATH] = {};
+    if (save) lstrcpynA(file, kExportFileName, sizeof file);
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = GetAncestor(hwnd(), GA_ROOT);
+    dialog.lpstrFilter = kCsvFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrTitle = save ? kExportTitle : kImportTitle;
+    dialog.lpstrDefExt = "csv";
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog)) return std::string(file);
+    if (const DWORD code = CommDlgExtendedError())
+        throw Error(std::string("无法打开“") + dialog.lpstrTitle + "”对话框（错误 " + std::to_string(code) + "）。");
+    return std::nullopt;
 }
 
 void EntryEditorPage::DBEdit1KeyDown(WPARAM key) {

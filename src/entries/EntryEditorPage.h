@@ -3,18 +3,22 @@
 // current entry's title, content and flags, and the tool bar. The page holds
 // no data: it shows the store's current entry and hands every edit to
 // EntryEditorLogic.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "entries/EntryEditorLogic.h"
+#include "platform/FileSystem.h"
 #include "platform/win32/Owned.h"
+#include "platform/win32/Win32TextCodec.h"
 #include "ui/PageDialog.h"
 
 namespace pennora {
 
 class EntryEditorPage final : public PageDialog {
 public:
-    EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, std::string appPath);
+    // `files` reads and writes the text files of export and import.
+    EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, FileSystem& files, std::string appPath);
     ~EntryEditorPage() override;
 
 protected:
@@ -43,11 +47,18 @@ private:
     void ShowFlag(int id, const std::optional<bool>& flag);
     LRESULT GridNotify(const NMHDR& header);
     void DBEdit1KeyDown(WPARAM key);
+    void ExportClick();
+    void ImportClick();
+    // The file the user chose in the standard save or open dialog; nothing
+    // when the dialog was cancelled.
+    std::optional<std::string> AskForFile(bool save);
     static LRESULT CALLBACK TitleBoxProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR self);
 
     EntryStore& store_;
     EntryEditorLogic& logic_;
+    FileSystem& files_;
+    Win32TextCodec codec_;
     std::string appPath_;
     OwnedImageList images_;
     OwnedFont headerFont_;

@@ -16,9 +16,6 @@ bool InDragList(const Entry& e) { return e.inDrag.value_or(true); }
 
 std::string_view TextOf(const std::optional<std::string>& text) { return text ? std::string_view(*text) : ""; }
 
-// Ends `text` with a full stop unless it has one, so sentences can be joined.
-std::string Sentence(std::string text) { return EndsWithFullStop(text) ? text : text + "。"; }
-
 }  // namespace
 
 EntryStore::EntryStore(FileSystem& files, std::string dataFilePath) : files_(files), path_(std::move(dataFilePath)) {}
@@ -27,18 +24,13 @@ EntryStore::LoadResult EntryStore::Load() {
     Close();
     unreadableFileInPlace_ = false;
     saveRefusal_.clear();
-    const bool exists = files_.FileExists(path_);
+    const FileQuery data = files_.QueryFile(path_);
+    if (data.state == FileState::Unknown) return LeaveUnread(data.error);
+    const bool exists = data.state == FileState::Present;
     std::string problem;
     if (exists) {
         std::string bytes;
-        if (FileError error = files_.ReadWholeFile(path_, bytes); !error.empty()) {
-            // Nothing was read, so nothing says the file is damaged: it stays
-            // where it is, and no save may replace what could not be seen.
-            saveRefusal_ = "数据文件 \"" + path_ + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。请在它能被读取后重新启动 Pennora。";
-            return {LoadStatus::NotRead,
-                    Sentence(error) + "文件可能正被其他程序（同步、备份或杀毒软件）占用。它保持原样；在它被读取之前，Pennora 不会保存数据项。",
-                    true};
-        }
+        if (FileError error = files_.ReadWholeFile(path_, bytes); !error.empty()) return LeaveUnread(error);
         DecodedDataFile decoded = DecodeDataFile(bytes);
         if (decoded.ok()) {
             TakeEntries(std::move(decoded.entries));
@@ -59,6 +51,16 @@ EntryStore::LoadResult EntryStore::Load() {
     return {LoadStatus::Unreadable, SetAsideUnreadableFile(problem)};
 }
 
+// Nothing was read, so nothing says the file is damaged or missing: it stays
+// where it is, and no save may replace what could not be seen.
+EntryStore::LoadResult EntryStore::LeaveUnread(const std::string& error) {
+    saveRefusal_ = "数据文件 \"" + path_ + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。请在它能被读取后重新启动 Pennora。";
+    return {LoadStatus::NotRead,
+            AsSentence(error) +
+                "文件可能正被其他程序（同步、备份或杀毒软件）占用，或者它所在的磁盘或网络位置暂时无法访问。它保持原样；在它被读取之前，Pennora 不会保存数据项。",
+            true};
+}
+
 void EntryStore::TakeEntries(std::vector<Entry> entries) {
     entries_ = std::move(entries);
     ids_.clear();
@@ -74,7 +76,8 @@ std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataF
                                                                       const std::string& dataFileProblem) {
     const std::string saving = SavingFileOf(path_);
     std::string bytes;
-    if (!files_.FileExists(saving) || !files_.ReadWholeFile(saving, bytes).empty()) return std::nullopt;
+    if (files_.QueryFile(saving).state != FileState::Present || !files_.ReadWholeFile(saving, bytes).empty())
+        return std::nullopt;
     DecodedDataFile decoded = DecodeDataFile(bytes);
     if (!decoded.ok()) return std::nullopt;
 
@@ -84,19 +87,19 @@ std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataF
                           std::to_string(count) + " 个数据项。";
     bool dataFileGone = !dataFileExists;
     if (dataFileExists) {
-        message += Sentence(dataFileProblem);
+        message += AsSentence(dataFileProblem);
         std::string movedTo;
         if (FileError error = files_.MoveAside(path_, movedTo); error.empty()) {
             message += "它已改名为 \"" + movedTo + "\" 保留下来。";
             dataFileGone = true;
         } else {
             unreadableFileInPlace_ = true;
-            message += Sentence(error) + "在它被移走之前，保存不会覆盖它。";
+            message += AsSentence(error) + "在它被移走之前，保存不会覆盖它。";
         }
     }
     if (dataFileGone) {
         if (FileError error = files_.RenameFile(saving, path_); !error.empty())
-            message += Sentence(error) + "恢复的数据项在下次保存时写入数据文件。";
+            message += AsSentence(error) + "恢复的数据项在下次保存时写入数据文件。";
     }
     TakeEntries(std::move(decoded.entries));
     return LoadResult{LoadStatus::Recovered, message};
@@ -107,19 +110,22 @@ std::string EntryStore::SetAsideUnreadableFile(const std::string& reason) {
     std::string movedTo;
     FileError moveError = files_.MoveAside(path_, movedTo);
     if (moveError.empty())
-        return Sentence(reason) + "它已改名为 \"" + movedTo + "\" 保留下来，程序从空的数据开始。";
+        return AsSentence(reason) + "它已改名为 \"" + movedTo + "\" 保留下来。";
     unreadableFileInPlace_ = true;
-    return Sentence(reason) + Sentence(moveError) + "在它被移走之前，保存不会覆盖它。";
+    return AsSentence(reason) + AsSentence(moveError) + "在它被移走之前，保存不会覆盖它。";
 }
 
 void EntryStore::MakeRoomForSave() {
     if (!saveRefusal_.empty()) throw Error(saveRefusal_);
     if (!unreadableFileInPlace_) return;
-    if (files_.FileExists(path_)) {
+    const FileQuery data = files_.QueryFile(path_);
+    if (data.state == FileState::Unknown)
+        throw Error(AsSentence(data.error) + "原有的数据文件 \"" + path_ + "\" 无法读取，为免覆盖它，这次没有保存。");
+    if (data.state == FileState::Present) {
         std::string movedTo;
         FileError moveError = files_.MoveAside(path_, movedTo);
         if (!moveError.empty())
-            throw Error(Sentence(moveError) + "原有的数据文件 \"" + path_ + "\" 无法读取，为免覆盖它，这次没有保存。");
+            throw Error(AsSentence(moveError) + "原有的数据文件 \"" + path_ + "\" 无法读取，为免覆盖它，这次没有保存。");
     }
     unreadableFileInPlace_ = false;
 }
@@ -127,9 +133,21 @@ void EntryStore::MakeRoomForSave() {
 void EntryStore::Save() {
     Commit();
     MakeRoomForSave();
-    FileError error = files_.SaveWholeFile(path_, EncodeDataFile(entries_));
+    const std::string bytes = EncodeDataFile(entries_);
+    const FileError notKept = backups_ ? backups_->KeepCurrentFile(bytes) : FileError();
+    FileError error = files_.SaveWholeFile(path_, bytes);
     if (!error.empty()) throw Error(error);
     DiscardUnsavedChanges();
+    if (!notKept.empty() && !versionNotKeptTold_ && tellVersionNotKept_) {
+        versionNotKeptTold_ = true;
+        tellVersionNotKept_("数据项已经保存，但保存前的数据文件没有作为较早的版本保留在文件夹 \"" + backups_->Folder() +
+                            "\" 中：" + AsSentence(notKept) + "本次运行中不再提示。");
+    }
+}
+
+void EntryStore::KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell) {
+    backups_ = &backups;
+    tellVersionNotKept_ = std::move(tell);
 }
 
 FileError EntryStore::SaveUnsavedChanges() {
@@ -141,7 +159,7 @@ FileError EntryStore::SaveUnsavedChanges() {
     }
 }
 
-bool EntryStore::HasUnsavedChanges() { return files_.FileExists(UnsavedFileOf(path_)); }
+FileQuery EntryStore::UnsavedChanges() { return files_.QueryFile(UnsavedFileOf(path_)); }
 
 bool EntryStore::RestoreUnsavedChanges(std::string& error) {
     const std::string unsaved = UnsavedFileOf(path_);
@@ -161,7 +179,7 @@ bool EntryStore::RestoreUnsavedChanges(std::string& error) {
 
 void EntryStore::DiscardUnsavedChanges() {
     const std::string unsaved = UnsavedFileOf(path_);
-    if (files_.FileExists(unsaved)) files_.RemoveFile(unsaved);
+    if (files_.QueryFile(unsaved).state == FileState::Present) files_.RemoveFile(unsaved);
 }
 
 void EntryStore::Close() {
@@ -312,6 +330,18 @@ void EntryStore::DropUntouchedNewEntry() {
 void EntryStore::Insert() {
     Commit();
     BeginInsert();
+    RowsChanged();
+}
+
+void EntryStore::Append(std::vector<Entry> entries) {
+    Commit();
+    if (entries.empty()) return;
+    current_ = entries_.size();
+    for (Entry& entry : entries) {
+        entries_.push_back(std::move(entry));
+        ids_.push_back(nextId_++);
+    }
+    RunAfterPost();
     RowsChanged();
 }
 

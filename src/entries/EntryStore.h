@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ui/ModeFlags.h"
+#include "entries/DataFileBackups.h"
 #include "entries/Entry.h"
 #include "platform/FileSystem.h"
 
@@ -39,8 +40,9 @@ public:
                      // file of a save that was cut short did: its entries are loaded
                      // and it is the data file now; `message` says so
         Unreadable,  // the file's bytes did not decode; `message` says why and where it was moved
-        NotRead,     // the file could not be read (held by another program, a disk
-                     // error) or is of a newer format: it stays in place untouched,
+        NotRead,     // the file could not be looked up or read (held by another
+                     // program, a disk or share that is gone) or is of a newer
+                     // format: it stays in place untouched,
                      // the store is empty and refuses to save until a load succeeds
     };
     struct LoadResult {
@@ -54,12 +56,19 @@ public:
     // After a load that left the file NotRead it throws without writing.
     void Save();
 
+    // From now on each save first keeps the data file it replaces as an
+    // earlier version. A version that cannot be kept never stops the save;
+    // `tell` hears of it once per run, after the save.
+    void KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell);
+
     // The session is ending with changes not saved: commits the pending change
     // and writes all entries to UnsavedFileOf(the data file), leaving the data
     // file alone. A successful Save or DiscardUnsavedChanges removes it again.
     FileError SaveUnsavedChanges();
-    // Whether the last session left entries that were never saved.
-    bool HasUnsavedChanges();
+    // Whether the last session left entries that were never saved: Present
+    // when it did, Unknown (with the reason) when the file's folder cannot
+    // be looked into.
+    FileQuery UnsavedChanges();
     // Puts the entries of the unsaved-changes file in the store (they are
     // changes now, still to be saved); false with `error` set when the file
     // cannot be read, and then nothing changes.
@@ -104,6 +113,10 @@ public:
     void DropUntouchedNewEntry();
 
     void Insert();  // a new entry, all fields null, before the current one
+    // Puts `entries` after the last entry as stored changes, as an import
+    // brings them: commits the pending change first, makes the first of
+    // them current and runs AfterPost once.
+    void Append(std::vector<Entry> entries);
     // Throws pennora::Error kEmptyStoreDeleteError when there is nothing to
     // delete.
     void Delete();
@@ -145,6 +158,7 @@ private:
     void CommitForLookup();
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
+    LoadResult LeaveUnread(const std::string& error);
     std::string SetAsideUnreadableFile(const std::string& reason);
     std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
     void TakeEntries(std::vector<Entry> entries);
@@ -167,6 +181,9 @@ private:
     std::string saveRefusal_;  // set while the data file stays unread: why saves are refused
     std::function<void()> afterPost_;
     std::function<void()> rowsChanged_;
+    DataFileBackups* backups_ = nullptr;
+    std::function<void(const std::string&)> tellVersionNotKept_;
+    bool versionNotKeptTold_ = false;
 };
 
 // The file a session end writes unsaved changes to, beside the data file.

@@ -10,6 +10,7 @@
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
+#include "ui/Version.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -97,6 +98,17 @@ int EditHeight(HWND edit, HFONT font, int dpi) {
     return int(metrics.tmHeight) + 2 * SystemMetricForDpi(SM_CYEDGE, dpi) + ScaleToDpi(2, dpi);
 }
 
+// The list's class asks for double clicks: a second press soon after the
+// first arrives as one. Here it is a press like any other.
+UINT AsPress(UINT message) {
+    switch (message) {
+    case WM_LBUTTONDBLCLK: return WM_LBUTTONDOWN;
+    case WM_RBUTTONDBLCLK: return WM_RBUTTONDOWN;
+    case WM_MBUTTONDBLCLK: return WM_MBUTTONDOWN;
+    default: return message;
+    }
+}
+
 }  // namespace
 
 DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
@@ -107,8 +119,10 @@ DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
     const Point design = kDragFillDesignPosition;
     dpi_ = WindowDpi(nullptr);
     // Owned by the desktop rather than the application, so minimising the
-    // application neither hides it nor takes away its topmost place.
-    Create("TfrmDragfill", windowClass, WS_EX_TOPMOST, "KestovaPennora", kDragFillStyle,
+    // application neither hides it nor takes away its topmost place; its
+    // taskbar button brings it back after Image1 minimised it.
+    Create("TfrmDragfill", windowClass, WS_EX_TOPMOST | WS_EX_APPWINDOW | kBorderlessExStyle, "KestovaPennora",
+           kDragFillStyle,
            RECT{design.x, design.y, design.x + ScaleToDpi(kDesignWidth, dpi_), design.y + ScaleToDpi(kDesignHeight, dpi_)},
            GetDesktopWindow());
     if (const int onItsMonitor = WindowDpi(hwnd()); onItsMonitor != dpi_) {
@@ -209,7 +223,7 @@ void DragFillWindow::Layout() {
 }
 
 void DragFillWindow::FormCreate() {
-    panel1_->SetCaption("KestovaPennora 2.5");
+    panel1_->SetCaption(PENNORA_STRIP_CAPTION);
     const Point position = StoredPosition(context_.iniFile);
     SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -224,8 +238,7 @@ void DragFillWindow::Show() {
 void DragFillWindow::FormShow() {
     context_.delivery.Disarm();
     ShowStatus(kStatusText);
-    Point position = ReadStartPosition(context_.iniFile, CurrentPosition());
-    SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveTo(ReadStartPosition(context_.iniFile, CurrentPosition()));
     // Every showing starts with the whole list, as it did before there was
     // a find box.
     findText_.clear();
@@ -323,23 +336,44 @@ std::string DragFillWindow::SelectedTitle() const {
     return title.c_str();
 }
 
+// A minimised window's restored place is given in work-area coordinates:
+// this is how far they are from the screen's, so a taskbar on the left or top
+// edge does not move the window by its width at every run.
+POINT DragFillWindow::WorkAreaOffset() const {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    return {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+}
+
 Point DragFillWindow::CurrentPosition() const {
     RECT rect;
     if (!IsIconic(hwnd())) {
         GetWindowRect(hwnd(), &rect);
         return {rect.left, rect.top};
     }
-    // A minimised window's restored place is given in work-area coordinates:
-    // shifted back to the screen, so a taskbar on the left or top edge does
-    // not move the window by its width at every run.
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd(), &placement);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
-    return {placement.rcNormalPosition.left + monitor.rcWork.left - monitor.rcMonitor.left,
-            placement.rcNormalPosition.top + monitor.rcWork.top - monitor.rcMonitor.top};
+    const POINT offset = WorkAreaOffset();
+    return {placement.rcNormalPosition.left + offset.x, placement.rcNormalPosition.top + offset.y};
+}
+
+// A minimised window is moved in its restored place, where the restore that
+// shows it puts it; moving the minimised window itself would be undone then.
+void DragFillWindow::MoveTo(Point position) {
+    if (!IsIconic(hwnd())) {
+        SetWindowPos(hwnd(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd(), &placement);
+    const POINT offset = WorkAreaOffset();
+    RECT& restored = placement.rcNormalPosition;
+    OffsetRect(&restored, position.x - offset.x - restored.left, position.y - offset.y - restored.top);
+    placement.showCmd = IsWindowVisible(hwnd()) ? SW_SHOWMINNOACTIVE : SW_HIDE;
+    SetWindowPlacement(hwnd(), &placement);
 }
 
 // The press on a title arms the drag, with this window (not the list) taking
@@ -365,7 +399,7 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     }
     const std::string title = SelectedTitle();
     DropResult result = context_.delivery.DropText(
-        button, position.x, position.y, FromHwnd(listBox1_), [&] { return context_.store.GetContentByTitle(title); },
+        button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
     // Told here, where the user looks during a drop, without a box in the way.
     if (result == DropResult::Refused) ShowStatus(kDropRefusedStatus);
@@ -386,6 +420,7 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     auto* self = SelfOf<DragFillWindow>(list);
     const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
+    message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
     // The list's own handling (selecting the item under a press) comes first.
     LRESULT result = listBox();

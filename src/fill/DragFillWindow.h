@@ -64,6 +64,8 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
+    POINT WorkAreaOffset() const;
+    void MoveTo(Point position);
     void CreateChildren();
     void MakeFonts();
     void ApplyMetrics();

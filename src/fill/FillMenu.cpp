@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <unordered_map>
 
 #include "fill/ListDiff.h"
 #include "ui/PopupMenu.h"
@@ -22,13 +21,6 @@ constexpr std::size_t kMostItems = kLastItemId - kFirstItemId + 1;
 // never left for later, however busy the machine.
 constexpr std::size_t kLeastChanges = 2;
 
-// The menus that carry on their work while idle, by their thread timer (a
-// timer's callback knows only its id). One user-interface thread: no lock.
-std::unordered_map<UINT_PTR, FillMenu*>& IdleMenus() {
-    static std::unordered_map<UINT_PTR, FillMenu*> menus;
-    return menus;
-}
-
 long long Now() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
@@ -42,17 +34,28 @@ long long Deadline(long long microseconds) {
     return Now() + microseconds * frequency.QuadPart / 1'000'000;
 }
 
+// The hidden owner's timer of the turns of work carried on while idle.
+constexpr UINT_PTR kIdleTimer = 1;
+
 }  // namespace
 
-FillMenu::FillMenu(long long frameOfWork)
-    : frameOfWork_(frameOfWork), menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
-
-FillMenu::~FillMenu() {
-    if (idleTimer_) {
-        KillTimer(nullptr, idleTimer_);
-        IdleMenus().erase(idleTimer_);
-    }
+FillMenu::HiddenOwner::HiddenOwner(FillMenu& menu) : menu_(menu) {
+    Create("PennoraFillMenuOwner", WNDCLASSEXA{}, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr);
 }
+
+FillMenu::HiddenOwner::~HiddenOwner() { Destroy(); }
+
+// Timer messages come when no other message is waiting.
+LRESULT FillMenu::HiddenOwner::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kIdleTimer) {
+        menu_.IdleTurn();
+        return 0;
+    }
+    return Default(message, wParam, lParam);
+}
+
+FillMenu::FillMenu(long long frameOfWork)
+    : frameOfWork_(frameOfWork), owner_(*this), menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
 
 void FillMenu::Rebuild(const std::vector<std::string>& titles) {
     wanted_.assign(titles.begin(), titles.begin() + long(std::min(titles.size(), kMostItems)));
@@ -67,26 +70,17 @@ void FillMenu::CatchUp() {
 
 void FillMenu::WorkForAFrame() { caughtUp_ = Work(Deadline(frameOfWork_)); }
 
-// A thread timer: its turns come when no other message is waiting.
 void FillMenu::WorkWhileIdle() {
-    if (idleTimer_) return;
-    idleTimer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &FillMenu::IdleTurn);
-    if (idleTimer_) IdleMenus()[idleTimer_] = this;
+    if (idleTimerOn_) return;
+    idleTimerOn_ = SetTimer(owner_.hwnd(), kIdleTimer, USER_TIMER_MINIMUM, nullptr) != 0;
 }
 
-void CALLBACK FillMenu::IdleTurn(HWND, UINT, UINT_PTR timer, DWORD) {
-    const auto found = IdleMenus().find(timer);
-    if (found == IdleMenus().end()) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    FillMenu& menu = *found->second;
-    if (menu.shown_) return;
-    menu.WorkForAFrame();
-    if (!menu.caughtUp_) return;
-    KillTimer(nullptr, timer);
-    IdleMenus().erase(found);
-    menu.idleTimer_ = 0;
+void FillMenu::IdleTurn() {
+    if (shown_) return;
+    WorkForAFrame();
+    if (!caughtUp_) return;
+    KillTimer(owner_.hwnd(), kIdleTimer);
+    idleTimerOn_ = false;
 }
 
 bool FillMenu::Work(long long deadline) {
@@ -127,13 +121,19 @@ void FillMenu::NumberAfresh() {
     }
 }
 
-std::optional<std::string> FillMenu::Popup(POINT topLeft, HWND owner) {
+// The focus is read and put back in the input state the caller shares with
+// the user's window (the hot key attaches to it): a program that does not
+// give the focus back to its field when it is activated again keeps it there.
+std::optional<std::string> FillMenu::Popup(POINT topLeft) {
     CatchUp();
     HWND previous = GetForegroundWindow();
+    HWND focused = GetFocus();
     shown_ = true;
-    const UINT chosen = TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner);
+    const UINT chosen =
+        TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner_.hwnd());
     shown_ = false;
     if (previous) SetForegroundWindow(previous);
+    if (focused && IsWindow(focused)) SetFocus(focused);
     // A rebuild while the menu was open waits for it to close; the choice
     // is read from the items that were shown.
     std::optional<std::string> caption = CaptionOf(chosen);

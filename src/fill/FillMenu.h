@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "platform/win32/Owned.h"
+#include "ui/Window.h"
 
 namespace pennora {
 
@@ -19,7 +20,6 @@ public:
     static constexpr long long kFrameOfWork = 8000;
 
     explicit FillMenu(long long frameOfWork = kFrameOfWork);
-    ~FillMenu();
     FillMenu(const FillMenu&) = delete;
     FillMenu& operator=(const FillMenu&) = delete;
 
@@ -39,12 +39,15 @@ public:
     // The caption of the item with this command id, or nothing.
     std::optional<std::string> CaptionOf(UINT id) const;
 
-    // Shows the menu with its top-left corner at a screen point, owned by
-    // `owner`, and waits: the caption of the chosen item, or nothing. The
-    // owner is made the foreground window for the time the menu is open, so
-    // the menu takes the keyboard; the window in front before gets the
-    // foreground back.
-    std::optional<std::string> Popup(POINT topLeft, HWND owner);
+    // Shows the menu with its top-left corner at a screen point and waits:
+    // the caption of the chosen item, or nothing. The menu is owned by a
+    // window of the tool that is never shown; it is the foreground window
+    // while the menu is open, so the menu takes the keyboard, yet no window
+    // of the tool comes in front of the user's. Afterwards the window in
+    // front before gets the foreground back and its focused control the focus.
+    std::optional<std::string> Popup(POINT topLeft);
+
+    HWND owner() const { return owner_.hwnd(); }
 
 private:
     // Changes items towards the wanted titles until they agree (true) or the
@@ -52,18 +55,34 @@ private:
     bool Work(long long deadline);
     void WorkForAFrame();
     void WorkWhileIdle();
+    void IdleTurn();
     void NumberAfresh();  // the items' ids from the first on, in order
-    static void CALLBACK IdleTurn(HWND, UINT, UINT_PTR timer, DWORD);
+
+    // A top-level window that is never shown: unlike a message-only window
+    // it can be the foreground window. Its timer runs the turns of work
+    // carried on while the program is idle.
+    class HiddenOwner final : public Window {
+    public:
+        explicit HiddenOwner(FillMenu& menu);
+        ~HiddenOwner() override;
+
+    protected:
+        LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    private:
+        FillMenu& menu_;
+    };
 
     long long frameOfWork_;  // microseconds
+    HiddenOwner owner_;
     OwnedMenu menu_;
     std::vector<std::string> wanted_;
     std::vector<std::string> captions_;  // the items' captions as they are
     std::vector<UINT> ids_;              // the items' command ids, parallel to captions_
     UINT nextId_;
     bool caughtUp_ = true;
-    bool shown_ = false;  // the items must not change under an open menu
-    UINT_PTR idleTimer_ = 0;
+    bool shown_ = false;        // the items must not change under an open menu
+    bool idleTimerOn_ = false;
 };
 
 }  // namespace pennora

@@ -1,5 +1,7 @@
 #include "fill/TextDelivery.h"
 
+#include <algorithm>
+
 namespace pennora {
 namespace {
 
@@ -36,14 +38,14 @@ void TextDelivery::ArmDrag(Hwnd captureWindow) {
     state_.DragActive = true;
 }
 
-DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow,
+DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, std::initializer_list<Hwnd> excludedWindows,
                                   const TextSource& textSource, OnRefusedRelease onRefused) {
     if (!state_.DragActive || releasedButton != MouseButton::Left) {
         if (onRefused == OnRefusedRelease::RestoreCursor) RestoreCursor();
         return DropResult::NotDropped;
     }
     const Hwnd target = input_.WindowFromPoint(input_.GetCursorPos());
-    if (target == 0 || target == excludedWindow) {
+    if (target == 0 || std::find(excludedWindows.begin(), excludedWindows.end(), target) != excludedWindows.end()) {
         // An aborted drop stays armed: the next left release on either
         // source drops at that point.
         RestoreCursor();

@@ -4,6 +4,7 @@
 // from one of the tool's drag sources (drop delivery: one synthetic click on
 // the window under the cursor, a pause, then the characters).
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "platform/Types.h"
@@ -77,9 +78,11 @@ public:
     // Called by a release handler. The caller must have given up the mouse
     // capture already, so that the synthetic click reaches the target rather
     // than the capture window. x, y are the release position of the event;
-    // textSource is called once, after the click.
-    DropResult DropText(MouseButton releasedButton, int x, int y, Hwnd excludedWindow, const TextSource& textSource,
-                        OnRefusedRelease onRefused);
+    // textSource is called once, after the click. A release over one of the
+    // excluded windows (the drag source itself) is a drag given up: nothing
+    // is clicked or typed, and the drag stays armed.
+    DropResult DropText(MouseButton releasedButton, int x, int y, std::initializer_list<Hwnd> excludedWindows,
+                        const TextSource& textSource, OnRefusedRelease onRefused);
 
     // Ends an armed drag that has nothing to deliver: no click, no text; the
     // capture and the cursor go back as after a drop.

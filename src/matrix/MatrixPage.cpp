@@ -12,9 +12,10 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Owned.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/ByteLimitedEdit.h"
+#include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
-#include "ui/GbkText.h"
 #include "ui/resource.h"
 
 namespace pennora {
@@ -33,7 +34,6 @@ constexpr PageDialog::ToolButton kMatrixTools[] = {
     {IDC_TOOLBUTTON30, STD_HELP, BTNS_BUTTON, nullptr},
 };
 
-constexpr int kSmallImageSize = 16, kLargeImageSize = 24;  // the system's standard tool images
 constexpr PixelFont kMemoFont{-12, "Arial", DEFAULT_CHARSET};
 
 constexpr UINT_PTR kImage6Subclass = 1;
@@ -71,29 +71,24 @@ MatrixPage::MatrixPage(HWND mainWindow, TextDelivery& delivery)
     : PageDialog(IDD_TABSHEET5, mainWindow, true), mainWindow_(mainWindow), delivery_(delivery) {
     SendMessageA(Item(IDC_MEMO1), EM_LIMITTEXT, 0, 0);  // no limit beyond the system's
     AddToolButtons(Item(IDC_TOOLBAR_MATRIX), nullptr, kMatrixTools, int(std::size(kMatrixTools)));
-    LoadToolImages();
+    ShowToolImagesAt(dpi());
     ApplyDpiLook();
     SetWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass, reinterpret_cast<DWORD_PTR>(this));
     AddHint(IDC_IMAGE6, "拖动图标直接填表");
 
-    // The limits are bytes of GBK; a Unicode edit counts characters, each at
-    // least one byte, so HoldToLimit cuts what goes past the bytes.
-    SendMessageA(Item(IDC_EDTFRONT), EM_LIMITTEXT, kFrontLimit, 0);
-    SendMessageA(Item(IDC_EDTFILL), EM_LIMITTEXT, kCellTextLimit, 0);
-    SendMessageA(Item(IDC_EDTBACK), EM_LIMITTEXT, kCellTextLimit, 0);
+    LimitEditToBytes(Item(IDC_EDTFRONT), kFrontLimit);
+    LimitEditToBytes(Item(IDC_EDTFILL), kCellTextLimit);
+    LimitEditToBytes(Item(IDC_EDTBACK), kCellTextLimit);
 }
 
-// The tool bar shows the system's small standard images, or the large ones
-// where the small would be scaled up past them. They are loaded once: the
-// tool bar keeps them if the page later moves to a monitor of another DPI.
-void MatrixPage::LoadToolImages() {
+// The tool bar shows the system's standard images at the size that suits
+// the page's DPI.
+void MatrixPage::ShowToolImagesAt(int dpi) {
+    OwnedImageList images = LoadStandardToolImages(dpi);
     HWND toolBar = Item(IDC_TOOLBAR_MATRIX);
-    const bool large = ScaleToDpi(kSmallImageSize, dpi()) >= kLargeImageSize;
-    const int size = large ? kLargeImageSize : kSmallImageSize;
-    SendMessageA(toolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
-    SendMessageA(toolBar, TB_LOADIMAGES, large ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
-                 reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+    SetToolImages(toolBar, images.get());
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+    toolImages_ = std::move(images);  // the tool bar shows the new list before the old one goes
 }
 
 // The memo's font follows the page's DPI. Image6 shows the matrix surface
@@ -106,20 +101,21 @@ void MatrixPage::ApplyDpiLook() {
     SetWindowPos(Item(IDC_IMAGE6), nullptr, 0, 0, kMatrixWidth, kMatrixHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MatrixPage::OnDpiChanged(int, int) { ApplyDpiLook(); }
+void MatrixPage::OnDpiChanged(int, int toDpi) {
+    ShowToolImagesAt(toDpi);
+    ApplyDpiLook();
+}
 
 MatrixPage::~MatrixPage() {
     if (hwnd()) RemoveWindowSubclass(Item(IDC_IMAGE6), Image6Proc, kImage6Subclass);
-    Destroy();  // the memo goes before its font
+    Destroy();  // the controls go before the font and the images they show
 }
 
 void MatrixPage::Restore(const StoredMatrixFields& stored) {
     storedFontIndex_ = stored.FontIndex;
-    settingFields_ = true;
     SetItemText(IDC_EDTFRONT, stored.FrontText);
     SetItemText(IDC_EDTFILL, stored.FillText);
     SetItemText(IDC_EDTBACK, stored.BackText);
-    settingFields_ = false;
 }
 
 void MatrixPage::LoadFonts() {
@@ -167,29 +163,6 @@ bool MatrixPage::OnButtonClicked(int id) {
     return false;
 }
 
-bool MatrixPage::OnCommand(int id, int code, HWND) {
-    if (code != EN_CHANGE || settingFields_) return false;
-    switch (id) {
-    case IDC_EDTFRONT: HoldToLimit(id, kFrontLimit); return true;
-    case IDC_EDTFILL:
-    case IDC_EDTBACK: HoldToLimit(id, kCellTextLimit); return true;
-    }
-    return false;
-}
-
-// Cuts what the user typed or pasted back to the field's byte limit, at a
-// character boundary.
-void MatrixPage::HoldToLimit(int id, std::size_t limit) {
-    const std::string text = ItemText(id);
-    if (text.size() <= limit) return;
-    settingFields_ = true;
-    const std::string kept = CutToWidth(text, limit);
-    SetItemText(id, kept);
-    SendMessageA(Item(id), EM_SETSEL, kept.size(), kept.size());
-    settingFields_ = false;
-    MessageBeep(MB_OK);
-}
-
 void MatrixPage::ToolButton17Click() {
     const std::vector<std::string> lines =
         maker_.Make(ItemText(IDC_CBXFONTSTYLE), TrimFront(ItemText(IDC_EDTFRONT)), ItemText(IDC_EDTFILL),
@@ -231,8 +204,10 @@ void MatrixPage::Image6MouseUp(MouseButton button, int x, int y) {
     // The capture window gives up the capture on its own left release, so the
     // drop's synthetic click reaches the target and not the main window.
     if (button == MouseButton::Left && GetCapture() == mainWindow_) ReleaseCapture();
-    delivery_.DropText(button, x, y, FromHwnd(mainWindow_), [this] { return ItemText(IDC_MEMO1); },
-                       OnRefusedRelease::Ignore);
+    // A release on the icon itself is a drag given up, as one on the main
+    // window is.
+    delivery_.DropText(button, x, y, {FromHwnd(mainWindow_), FromHwnd(Item(IDC_IMAGE6))},
+                       [this] { return ItemText(IDC_MEMO1); }, OnRefusedRelease::Ignore);
 }
 
 void MatrixPage::DrawImage6(const DRAWITEMSTRUCT& item) const {

@@ -41,10 +41,9 @@ public:
 protected:
     void OnShow() override;
     bool OnButtonClicked(int id) override;
-    bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void OnDpiChanged(int fromDpi, int toDpi) override;
-    void LoadToolImages();
+    void ShowToolImagesAt(int dpi);
     void ApplyDpiLook();
 
 private:
@@ -54,7 +53,6 @@ private:
     void ToolButton28Click();
     void Image6MouseDown(MouseButton button);
     void LoadFonts();
-    void HoldToLimit(int id, std::size_t limit);
     bool SelectMemoIfWorthCopying();
     void DrawImage6(const DRAWITEMSTRUCT& item) const;
     void FitMemo1(int pageWidth, int pageHeight) const;
@@ -65,9 +63,9 @@ private:
     Win32TextSurface surface_;
     MatrixMaker maker_{surface_};
     OwnedFont memoFont_;
+    OwnedImageList toolImages_;
     std::optional<int> storedFontIndex_;
     bool fontsLoaded_ = false;
-    bool settingFields_ = false;  // the program is filling the fields
 };
 
 // The font box's list: built from every font family the system enumerates

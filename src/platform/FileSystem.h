@@ -9,13 +9,22 @@ namespace pennora {
 
 using FileError = std::string;
 
+// What a look for a file found. Unknown when the system could not tell (a
+// folder that cannot be read, a network share or a card that is gone): that
+// is neither a file to read nor a free name to write.
+enum class FileState { Absent, Present, Unknown };
+
+struct FileQuery {
+    FileState state = FileState::Absent;
+    FileError error;  // for Unknown: the path and the system's reason
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    // False only when nothing is at `path` (a file that cannot be read counts
-    // as present, so it is reported rather than overwritten).
-    virtual bool FileExists(const std::string& path) = 0;
+    // Whether a file is at `path`; a folder there counts as no file.
+    virtual FileQuery QueryFile(const std::string& path) = 0;
 
     // The whole file into `bytes`. Other programs may hold the file open for
     // reading, writing or deleting meanwhile (sync clients, backup tools,

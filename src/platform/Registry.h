@@ -31,7 +31,10 @@ public:
     virtual long RegOpenKeyExA(HKey key, const std::string& subKey, unsigned access, HKey& opened) = 0;
     // Opens the key, creating it (and any missing parent) first.
     virtual long RegCreateKeyExA(HKey key, const std::string& subKey, unsigned access, HKey& opened) = 0;
-    // The name of subkey `index` (0 upwards); kErrorNoMoreItems past the last.
+    // The number of subkeys of `key`.
+    virtual long RegQueryInfoKeyA(HKey key, unsigned& subKeys) = 0;
+    // The name of subkey `index` (0 upwards), of any length a key name can
+    // have; kErrorNoMoreItems past the last.
     virtual long RegEnumKeyExA(HKey key, unsigned index, std::string& name) = 0;
     // The name of value `index` (0 upwards; "" is the default value).
     virtual long RegEnumValueA(HKey key, unsigned index, std::string& name) = 0;
@@ -44,6 +47,12 @@ public:
     // Deletes a subkey that has no subkeys of its own.
     virtual long RegDeleteKeyA(HKey key, const std::string& subKey) = 0;
     virtual long RegCloseKey(HKey key) = 0;
+
+    // Orders two key names as the registry tells them apart: by their UTF-16
+    // code units with letter case ignored over all of Unicode, so "Ａ" and
+    // "ａ", "Σ" and "σ", "Д" and "д" name one key. Negative, zero or positive,
+    // as CompareStringOrdinal with bIgnoreCase.
+    virtual int CompareStringOrdinal(const std::string& a, const std::string& b) = 0;
 };
 
 }  // namespace pennora

@@ -1,3 +1,5 @@
 list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/win32/Win32FileSystem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32/Win32TextCodec.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32/FilePath.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32/SystemError.cpp)

@@ -1,10 +1,13 @@
 #include "ui/ByteLimitedEdit.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/win32/AnsiText.h"
+#include "platform/win32/ClipboardText.h"
 #include "ui/GbkText.h"
 
 namespace pennora {
@@ -18,56 +21,111 @@ std::wstring WindowTextW(HWND edit) {
     return text;
 }
 
-// The part of `insertion` (ANSI bytes) that fits in place of the selection.
-std::string Fitting(HWND edit, const std::string& insertion, std::size_t limit) {
+bool IsSingleLine(HWND edit) { return !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE); }
+
+// The code units of the first character of `text`: two for a surrogate pair.
+std::size_t FirstCharacterUnits(std::wstring_view text) {
+    return text.size() > 1 && IS_HIGH_SURROGATE(text[0]) && IS_LOW_SURROGATE(text[1]) ? 2 : 1;
+}
+
+// The longest whole-character prefix of `text` whose ANSI form is at most
+// `bytes` long. Each character turns into its own one or two bytes, so a
+// prefix cut at a character boundary of the ANSI text maps back exactly.
+std::wstring_view PrefixOfAnsiSize(std::wstring_view text, std::size_t bytes) {
+    std::size_t units = 0, used = 0;
+    while (units < text.size()) {
+        const std::size_t next = FirstCharacterUnits(text.substr(units));
+        const std::size_t width = ToAnsi(text.substr(units, next)).size();
+        if (used + width > bytes) break;
+        used += width;
+        units += next;
+    }
+    return text.substr(0, units);
+}
+
+// The part of `insertion` that the edit takes in place of its selection:
+// the whole-character prefix that keeps its ANSI text within `limit` bytes.
+std::wstring_view Fitting(HWND edit, std::wstring_view insertion, std::size_t limit) {
     const std::wstring text = WindowTextW(edit);
     DWORD start = 0, end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     start = std::min<DWORD>(start, DWORD(text.size()));
     end = std::min<DWORD>(std::max(start, end), DWORD(text.size()));
-    return FitInsertion(ToAnsi(text).size(), ToAnsi(text.substr(start, end - start)).size(), insertion, limit);
+    const std::string fitting =
+        FitInsertion(ToAnsi(text).size(), ToAnsi(text.substr(start, end - start)).size(), ToAnsi(insertion), limit);
+    return PrefixOfAnsiSize(insertion, fitting.size());
 }
 
-bool IsSingleLine(HWND edit) { return !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE); }
-
-std::string ClipboardText(HWND owner) {
-    std::string text;
-    if (!OpenClipboard(owner)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = ToAnsi(chars);
-            GlobalUnlock(data);
+// What a character message inserts; nothing for the editing keys
+// (backspace, Ctrl+letters). A multi-line box takes a tab, and Enter or
+// Ctrl+Enter as a line break of two bytes.
+std::wstring TypedText(HWND edit, UINT message, WPARAM character) {
+    if (message == WM_UNICHAR) {
+        if (character == UNICODE_NOCHAR || character > 0x10FFFF) return {};
+        if (character > 0xFFFF) {
+            character -= 0x10000;
+            return {wchar_t(0xD800 + (character >> 10)), wchar_t(0xDC00 + (character & 0x3FF))};
         }
     }
-    CloseClipboard();
-    return text;
+    if (!IsSingleLine(edit)) {
+        if (character == L'\r' || character == L'\n') return L"\r\n";
+        if (character == L'\t') return L"\t";
+    }
+    if (character < 0x20) return {};
+    return std::wstring(1, wchar_t(character));
 }
 
+// A paste goes in as EM_REPLACESEL, so the limit applies as to any other
+// insertion. A one-line box takes the first line of what is pasted.
+void Paste(HWND edit) {
+    std::wstring text = ClipboardUnicodeText(edit);
+    if (IsSingleLine(edit)) text = text.substr(0, text.find_first_of(L"\r\n"));
+    if (!text.empty()) SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
+
+// Every way text gets into the edit passes here: a character typed or sent
+// by an input method, a paste (Ctrl+V, Shift+Insert, the context menu, the
+// middle button), EM_REPLACESEL. What would take the text past the limit is
+// refused at a character boundary, and the edit keeps what it held.
 LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR limit) {
     switch (message) {
-    case WM_CHAR: {
-        // Editing keys (backspace, Ctrl+letters) pass; Enter in a multi-line
-        // box adds a line break of two bytes.
-        const bool lineBreak = wParam == L'\r' && !IsSingleLine(edit);
-        if (wParam < 0x20 && !lineBreak) break;
-        wchar_t typed[2] = {wchar_t(wParam), 0};
-        const std::string bytes = lineBreak ? std::string("\r\n") : ToAnsi(typed);
-        if (Fitting(edit, bytes, limit).size() < bytes.size()) {
+    case WM_CHAR:
+    case WM_IME_CHAR:
+    case WM_UNICHAR: {
+        const std::wstring typed = TypedText(edit, message, wParam);
+        if (!typed.empty() && Fitting(edit, typed, limit).size() < typed.size()) {
             MessageBeep(MB_OK);
-            return 0;
+            return message == WM_UNICHAR;  // TRUE: WM_UNICHAR is understood
         }
         break;
     }
-    case WM_PASTE: {
-        std::string text = ClipboardText(edit);
-        // A one-line box takes the first line of what is pasted.
-        if (IsSingleLine(edit)) text = text.substr(0, text.find_first_of("\r\n"));
-        const std::string fitting = Fitting(edit, text, limit);
-        if (fitting.size() < text.size()) MessageBeep(MB_OK);
-        SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fitting.c_str()));
-        return 0;
+    case EM_REPLACESEL: {
+        const std::wstring_view insertion = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        const std::wstring fitting(Fitting(edit, insertion, limit));
+        if (fitting.size() == insertion.size()) break;
+        MessageBeep(MB_OK);
+        if (fitting.empty()) return 0;
+        return DefSubclassProc(edit, message, wParam, reinterpret_cast<LPARAM>(fitting.c_str()));
     }
+    case WM_PASTE:
+        Paste(edit);
+        return 0;
+    case WM_KEYDOWN:
+        // The edit pastes on Shift+Insert without a WM_PASTE of its own.
+        if (wParam == VK_INSERT && IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_MENU)) {
+            Paste(edit);
+            return 0;
+        }
+        break;
+    case WM_IME_COMPOSITION:
+        // An edit may insert an input method's whole result itself; the
+        // default handling hands it over as WM_IME_CHAR, one character at a
+        // time, each checked above.
+        if (lParam & GCS_RESULTSTR) return DefWindowProcW(edit, message, wParam, lParam);
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(edit, LimitedEditProcedure, kSubclassId);
         break;

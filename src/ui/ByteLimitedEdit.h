@@ -1,7 +1,10 @@
 #pragma once
-// An edit box that takes typed or pasted text only up to a number of bytes of
-// the ANSI (GBK) text, where EM_LIMITTEXT would count characters: a Chinese
-// character counts two. What does not fit is left out whole-character-wise.
+// An edit box that takes text only up to a number of bytes of the ANSI (GBK)
+// text, where EM_LIMITTEXT would count characters: a Chinese character counts
+// two. However the text arrives (typed, from an input method, pasted, by
+// EM_REPLACESEL), what does not fit is left out whole-character-wise and the
+// box keeps what it held. The program's own WM_SETTEXT is not limited: a box
+// shows a stored text whole.
 #include <cstddef>
 
 #include <windows.h>

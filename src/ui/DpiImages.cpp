@@ -74,6 +74,26 @@ OwnedImageList LoadImageListForDpi(const char* baseName, int designSize, int dpi
     return CentredTiles(tiles.get(), tile, size.bmWidth / tile, cell);
 }
 
+// The system hands out its standard images only to a tool bar, and a tool
+// bar takes each set once (loading it again adds nothing): a tool bar made
+// for the purpose loads them into an image list of the caller's.
+OwnedImageList LoadStandardToolImages(int dpi) {
+    constexpr int kSmall = 16, kLarge = 24;
+    const bool large = ScaleToDpi(kSmall, dpi) >= kLarge;
+    const int size = large ? kLarge : kSmall;
+    OwnedImageList images(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 16));
+    const OwnedWindow loader(CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                             GetModuleHandleA(nullptr), nullptr));
+    if (!images || !loader) throw Error("无法创建图片列表。");
+    SendMessageA(loader.get(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(loader.get(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    SendMessageA(loader.get(), TB_LOADIMAGES, large ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
+                 reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+    SendMessageA(loader.get(), TB_SETIMAGELIST, 0, 0);  // the tool bar lets go of the list before it goes
+    if (ImageList_GetImageCount(images.get()) == 0) throw Error("无法读取系统的工具栏图片。");
+    return images;
+}
+
 OwnedBitmap LoadBitmapForDpi(const char* baseName, int dpi) {
     HINSTANCE module = GetModuleHandleA(nullptr);
     return LoadSet(module, SetFor(module, baseName, dpi));

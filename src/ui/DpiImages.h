@@ -13,6 +13,12 @@ namespace pennora {
 // pennora::Error when the module has no such bitmap.
 OwnedImageList LoadImageListForDpi(const char* baseName, int designSize, int dpi);
 
+// The system's standard tool-bar images (STD_FILENEW, STD_COPY ...) for
+// `dpi`: the small set (16 pixels), or the large one (24) where the small
+// would be scaled up past it. Throws pennora::Error when the system gives
+// none.
+OwnedImageList LoadStandardToolImages(int dpi);
+
 // Bitmap `baseName` from the set for `dpi` (its own size); throws
 // pennora::Error when the module has no such bitmap.
 OwnedBitmap LoadBitmapForDpi(const char* baseName, int dpi);

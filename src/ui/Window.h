@@ -31,6 +31,15 @@ Result ReportingErrors(Handler&& handler, Result onError) {
     return onError;
 }
 
+// What the tool's borderless windows (a thin border and a sizing frame, no
+// caption bar, a title strip of their own) add to their extended style. An
+// X window manager, under Wine, gives a window with a sizing frame a title
+// bar of its own above the strip, but leaves a tool window bare: the window
+// then draws its border and frame itself, the same with a window manager
+// and without one, as on Windows. A tool window has no taskbar button; one
+// that needs a button asks for it with WS_EX_APPWINDOW.
+inline constexpr DWORD kBorderlessExStyle = WS_EX_TOOLWINDOW;
+
 class Window {
 public:
     Window() = default;

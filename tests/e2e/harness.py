@@ -1,8 +1,10 @@
-"""Drives the built Pennora.exe under Wine on the test run's Xvfb display, as a
-person would: xdotool for the mouse and keys, screenshots of the screen, and
-the Probe program (tests/programs) to read what the window shows."""
+"""Drives the built Pennora.exe under Wine on the test run's desktop (Xvfb
+with a window manager), as a person would: xdotool for the mouse and keys,
+screenshots of the screen, the Probe program (tests/programs) to read what the
+window shows, and the window manager's own view of stacking and activation."""
 import configparser
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -15,7 +17,12 @@ PROGRAMS_DIR = os.environ["PENNORA_PROGRAMS_DIR"]
 SHOTS = os.path.join(RUN_DIR, "shots")
 
 
-def wait_for(condition, timeout=20.0, what="condition"):
+# How long a wait gives up after: long enough for a machine busy with other
+# work; a test that passes never waits that long.
+PATIENCE = 60.0
+
+
+def wait_for(condition, timeout=PATIENCE, what="condition"):
     deadline = time.time() + timeout
     while time.time() < deadline:
         result = condition()
@@ -55,6 +62,40 @@ def popup_menu():
     """The screen rectangle of the popup menu shown, or None."""
     fields = probe("popup")[1].split()
     return tuple(map(int, fields[1:])) if fields and fields[0] == "menu=1" else None
+
+
+def x_window_geometry(window):
+    """(x, y, width, height) of an X window on the screen, or None when there is
+    none or it is not shown. (xdotool's geometry of a window in a window
+    manager's frame is off by the frame.)"""
+    if window is None:
+        return None
+    out = subprocess.run(["xwininfo", "-id", str(window)], capture_output=True, text=True).stdout
+    values = dict(re.findall(r"^\s*([A-Za-z -]+?):\s+(\S+)", out, re.M))
+    if values.get("Map State") != "IsViewable":
+        return None
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]), int(values["Width"]),
+            int(values["Height"]))
+
+
+def client_rect(title):
+    """The screen rectangle of a window's client area as Windows has it, or None."""
+    code, out = probe("client-rect", title)
+    return tuple(map(int, out.split())) if code == 0 else None
+
+
+def wait_in_place(window, title):
+    """Waits until the X window of a program's window with a caption stands
+    where the program sees its client area (the window manager draws the
+    frame around it); returns its geometry."""
+    def in_place():
+        geometry = x_window_geometry(window)
+        if not geometry:
+            return None
+        x, y, width, height = geometry
+        return geometry if (x, y, x + width, y + height) == client_rect(title) else None
+
+    return wait_for(in_place, what=f"{title} in place")
 
 
 def screenshot(name):
@@ -99,36 +140,24 @@ class Pennora:
         """Starts another instance and waits for it to end."""
         second = subprocess.Popen(["wine", self.path("Pennora.exe")], cwd="/",
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return second.wait(timeout=30)
+        return second.wait(timeout=PATIENCE)
 
     def wait_for_main_window(self):
         wait_for(lambda: probe("visible")[1].startswith("main=1"), what="the main window")
         return self.main_window_geometry()
 
     def main_window_geometry(self):
-        window = wait_for(lambda: self._main_window_id(), what="the main window on X")
-        out = xdotool("getwindowgeometry", "--shell", window)
-        values = dict(line.split("=") for line in out.splitlines())
-        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
-
-    def _main_window_id(self):
-        for window in xdotool("search", "--onlyvisible", "--name", "^KestovaPennora$").split():
-            geometry = xdotool("getwindowgeometry", "--shell", window)
-            if "WIDTH=1\n" not in geometry and "WIDTH=0\n" not in geometry:
-                values = dict(line.split("=") for line in geometry.splitlines())
-                if int(values["WIDTH"]) > 100:
-                    return window
-        return None
+        return wait_for(lambda: x_window_geometry(x_windows().get("main")), what="the main window on X")
 
     def page(self):
-        code, out = probe("page")
-        assert code == 0, "no main window"
-        return int(out)
+        """The index of the page shown, once the main window answers."""
+        return wait_for(lambda: (lambda r: [int(r[1])] if r[0] == 0 else None)(probe("page")),
+                        what="the main window to tell its page")[0]
 
     def visibility(self):
         return probe("visible")[1]
 
-    def dialog_text(self, caption, timeout=20.0):
+    def dialog_text(self, caption, timeout=PATIENCE):
         return wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(probe("dialog", caption)),
                         timeout, what=f"the message box '{caption}'")
 
@@ -152,13 +181,19 @@ class Pennora:
 
     def options(self):
         """The Options page's controls: check boxes and BtnOK as 0/1, HotKey1 as its HKM_GETHOTKEY word."""
-        code, out = probe("options")
-        assert code == 0, "no Options page"
+        out = wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(probe("options")), what="the Options page")
         values = dict(field.split("=") for field in out.split())
         return {name: int(value, 0) for name, value in values.items()}
 
     def click_control(self, control_id):
         click_rect(probe_rect("item-rect", str(control_id)))
+
+    def click_into_window(self):
+        """A click on the status line, as a user brings the window to the
+        front; waits until it is the foreground window, which the keys reach."""
+        x, y, width, height = self.main_window_geometry()
+        xdotool("mousemove", str(x + width // 2), str(y + height - 8), "click", "1")
+        wait_for(lambda: foreground() == "main", what="the main window in front")
 
     def read_settings(self):
         parser = configparser.ConfigParser()
@@ -187,15 +222,24 @@ class Pennora:
         the keyboard: Down walks the items that are not separators."""
         menu = wait_for(popup_menu, what="the popup menu")
         steps = [item for item in items if item != "-"].index(caption) + 1
-        # The keys reach the window under the pointer: its border, where no
-        # item is highlighted.
+        # Keys reach Wine through the X window that has the input focus, and
+        # Wine hands them to the menu. While the tool shows a window the window
+        # manager gives that window the focus (once it has taken notice of it);
+        # while the tool sits in the tray it gives it to none of the tool's
+        # windows (the menu's window is not one it manages), so then the
+        # menu's window takes it, as the menu takes the keys on Windows.
+        if self.visibility().startswith("main=1") or probe("dragfill")[1].startswith("shown=1"):
+            wait_for(lambda: active_window() is not None, what="a window of the tool active")
+        elif active_window() is None:
+            xdotool("windowfocus", str(wait_for(lambda: x_windows().get("menu"), what="the menu's X window")))
+        # The pointer on its border, where no item is highlighted.
         xdotool("mousemove", str(menu[0] + 1), str(menu[1] + 1))
         for _ in range(steps):
             xdotool("key", "Down")
         xdotool("key", "Return")
         wait_for(lambda: popup_menu() is None, what="the menu to close")
 
-    def wait_for_visibility(self, expected, timeout=20.0):
+    def wait_for_visibility(self, expected, timeout=PATIENCE):
         """Waits until `Probe visible` starts with `expected` (e.g. "main=0 app=0")."""
         return wait_for(lambda: self.visibility().startswith(expected), timeout, what=f"visibility {expected}")
 
@@ -204,22 +248,27 @@ class Pennora:
 
     def tray_message(self, mouse_message):
         """What the shell sends when the mouse does `mouse_message` over the tray icon."""
-        code, _ = probe("tray-message", hex(mouse_message))
-        assert code == 0, "no main window"
+        wait_for(lambda: probe("tray-message", hex(mouse_message))[0] == 0, what="the main window for the tray message")
 
     def minimize_to_tray(self):
         self.click_strip_image("minimize")
         wait_for(self.tray_icon, what="the tray icon")
         self.wait_for_visibility("main=0 app=0")
 
-    def wait_for_exit(self, timeout=30):
+    def wait_for_exit(self, timeout=PATIENCE):
         return self.process.wait(timeout=timeout)
 
     def kill(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
-        subprocess.run(["wineserver", "-k"], capture_output=True)
-        time.sleep(0.5)
+        end_wine_session()
+
+
+def end_wine_session():
+    """Ends every program of the prefix and waits until the Wine server is
+    gone: a program started while it is still going down would go down with it."""
+    subprocess.run(["wineserver", "-k"], capture_output=True)
+    subprocess.run(["wineserver", "-w"], capture_output=True, timeout=60)
 
 
 def run(tests):
@@ -234,8 +283,7 @@ def run(tests):
             print(f"FAIL {test.__name__}: {error!r}")
             failed += 1
         finally:
-            subprocess.run(["wineserver", "-k"], capture_output=True)
-            time.sleep(0.5)
+            end_wine_session()
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
 
@@ -244,18 +292,20 @@ class EditTarget:
     """Another program's input field: EditTarget.exe, a Unicode edit window
     that reports its text, the presses it received and its caret."""
 
-    def __init__(self, name, x=880, y=450):
+    def __init__(self, name, x=880, y=450, keeps_focus=False):
         self.report = os.path.join(RUN_DIR, "e2e", name + ".txt")
         os.makedirs(os.path.dirname(self.report), exist_ok=True)
         for suffix in ("", ".clicks", ".caret"):
             if os.path.exists(self.report + suffix):
                 os.remove(self.report + suffix)
         self.process = subprocess.Popen(
-            ["wine", os.path.join(PROGRAMS_DIR, "EditTarget.exe"), windows_path(self.report), str(x), str(y)],
+            ["wine", os.path.join(PROGRAMS_DIR, "EditTarget.exe"), windows_path(self.report), str(x), str(y),
+             *(["keeps-focus"] if keeps_focus else [])],
             cwd="/", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^PennoraEditTarget$").split(),
                                what="the EditTarget window")[0]
         wait_for(lambda: self.text() is not None, what="EditTarget's first report")
+        wait_in_place(self.window, "PennoraEditTarget")
 
     def _read(self, suffix=""):
         try:
@@ -273,25 +323,32 @@ class EditTarget:
         return tuple(map(int, fields)) if len(fields) == 4 else None
 
     def geometry(self):
-        out = xdotool("getwindowgeometry", "--shell", self.window)
-        values = dict(line.split("=") for line in out.splitlines())
-        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+        return x_window_geometry(self.window)
+
+    def _x_rect(self):
+        geometry = self.geometry()
+        if geometry is None:
+            return None
+        x, y, width, height = geometry
+        return x, y, x + width, y + height
 
     @property
     def rect(self):
-        x, y, width, height = self.geometry()
-        return x, y, x + width, y + height
+        return wait_for(self._x_rect, what="the EditTarget window shown")
 
     def middle(self):
         return middle(self.rect)
 
     def focus(self):
-        """Clicks into the edit, as a user does before typing."""
+        """Clicks into the edit, as a user does before typing, and waits until
+        the window is in front, for Windows and for the window manager, and
+        the edit shows its caret."""
         x, y = self.middle()
         xdotool("mousemove", str(x), str(y), "click", "1")
+        wait_for(lambda: foreground() == "target" and active_window() == "target", what="EditTarget in front")
         wait_for(self.caret, what="the caret in EditTarget")
 
-    def wait_for_text(self, expected, timeout=20.0):
+    def wait_for_text(self, expected, timeout=PATIENCE):
         try:
             wait_for(lambda: self.text() == expected, timeout, what=f"EditTarget to hold {expected!r}")
         except AssertionError:
@@ -305,6 +362,42 @@ class EditTarget:
 
 
 # ---- Helpers for the pages' own controls, the clipboard and drags ----------
+
+def drag_fill_rect():
+    """The drag-fill window's screen rectangle once it is shown, for Windows
+    and on the screen: a click may go to it."""
+    def shown():
+        fields = probe("dragfill")[1].split()
+        if not fields or fields[0] != "shown=1":
+            return None
+        rect = tuple(map(int, fields[1:]))
+        geometry = x_window_geometry(x_windows().get("dragfill"))
+        if not geometry:
+            return None
+        x, y, width, height = geometry
+        return rect if (x, y, x + width, y + height) == rect else None
+
+    return wait_for(shown, what="the drag-fill window shown")
+
+
+def focus_control(control_id):
+    """Clicks into a control of the main window, as a user does before typing,
+    and waits until it has the keyboard focus: keys typed before would go elsewhere."""
+    click_rect(probe_rect("item-rect", str(control_id)))
+    wait_for(lambda: focused_control() == control_id, what=f"the keyboard focus on control {control_id}")
+
+
+def focused_control():
+    """The control id of the main window's control that has the keyboard
+    focus; 0 while the main window's thread is not in front."""
+    return wait_for(lambda: (lambda r: [int(r[1])] if r[0] == 0 else None)(probe("focus")),
+                    what="the main window to tell its focus")[0]
+
+
+def foreground():
+    """Which window is in front, as Windows has it: "main", "dragfill", "target" or "other"."""
+    return probe("foreground")[1]
+
 
 def item_text(control_id):
     """The ANSI text of a control of the main window, decoded from GBK."""
@@ -356,9 +449,16 @@ MENU_EXT = r"HKCU\Software\Microsoft\Internet Explorer\MenuExt"
 
 
 def wine_reg(*args):
-    """Runs `wine reg ...`; returns (exit code, output). reg writes in the ANSI code page."""
-    result = subprocess.run(["wine", "reg", *args], capture_output=True, timeout=60)
-    return result.returncode, result.stdout.decode("gbk", "replace")
+    """Runs `wine reg ...`, once Wine could start it; returns (exit code,
+    output). reg writes in the ANSI code page."""
+    def ran():
+        result = subprocess.run(["wine", "reg", *args], capture_output=True, timeout=60)
+        out = result.stdout.decode("gbk", "replace")
+        # Wine's loader could not start reg (it happens on a busy machine):
+        # nothing was done, so it is asked again.
+        return None if "ShellExecuteEx" in out + result.stderr.decode("gbk", "replace") else (result.returncode, out)
+
+    return wait_for(ran, what=f"wine reg {' '.join(args)} to run")
 
 
 def menu_ext_keys():
@@ -415,3 +515,42 @@ def top_windows(prefix):
         title, visible, place = line.split("|")
         windows.append((title, visible == "visible=1", int(place.split("=")[1])))
     return windows
+
+
+# ---- The window manager's view: the order it stacks windows in, and which is active ----
+
+def _root_windows(name):
+    """The window ids a property of the root window lists."""
+    out = subprocess.run(["xprop", "-root", name], capture_output=True, text=True).stdout
+    return [int(value, 16) for value in re.findall(r"0x[0-9a-fA-F]+", out)]
+
+
+def x_windows():
+    """{name: X window id} of the windows of Pennora and EditTarget that exist:
+    "main", "dragfill", "target"."""
+    return {name: int(window) for name, window in (line.split() for line in probe("x-windows")[1].splitlines())}
+
+
+def stacking():
+    """The windows of Pennora and EditTarget ("main", "dragfill", "target") that
+    the window manager stacks, in its order, bottom first."""
+    names = {window: name for name, window in x_windows().items()}
+    return [names[window] for window in _root_windows("_NET_CLIENT_LIST_STACKING") if window in names]
+
+
+def active_window():
+    """Which of those windows the window manager holds active, or None."""
+    names = {window: name for name, window in x_windows().items()}
+    active = _root_windows("_NET_ACTIVE_WINDOW")
+    return names.get(active[0]) if active else None
+
+
+def frame_extents(name):
+    """What the window manager draws around one of those windows, as (left,
+    right, top, bottom) pixels; None before it manages the window."""
+    window = x_windows().get(name)
+    if window is None:
+        return None
+    out = subprocess.run(["xprop", "-id", str(window), "_NET_FRAME_EXTENTS"], capture_output=True, text=True).stdout
+    found = re.search(r"=\s*(\d+), (\d+), (\d+), (\d+)", out)
+    return tuple(map(int, found.groups())) if found else None

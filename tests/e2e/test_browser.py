@@ -61,7 +61,7 @@ def started_on_browser_page(app):
 
 
 def type_into(control_id, text, replace=True):
-    harness.click_rect(harness.probe_rect("item-rect", str(control_id)))
+    harness.focus_control(control_id)
     if replace:
         harness.xdotool("key", "ctrl+End", "ctrl+shift+Home", "Delete")
     for number, line in enumerate(text.split("\n")):
@@ -70,15 +70,20 @@ def type_into(control_id, text, replace=True):
         harness.xdotool("type", "--delay", "30", line)
 
 
-def show_entry(name):
-    """Walks the page from its first entry to the one named `name`."""
+def show_entry(name, first):
+    """Walks the page from its first entry, `first`, to the one named `name`,
+    one click on 下一项 at a time, each waited for."""
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNFIRST)))
-    for _ in range(10):
-        if harness.browser_page()[3] == name:
-            return
+    shown = harness.wait_for(lambda: (lambda now: now if now == first else None)(harness.browser_page()[3]),
+                             what=f"the first entry {first}")
+    seen = [shown]
+    while shown != name:
+        if len(seen) > 10:
+            raise AssertionError(f"no entry {name} on the page, which shows {seen}")
         harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNNEXT)))
-        harness.wait_for(lambda: True)
-    raise AssertionError(f"no entry {name} on the page")
+        shown = harness.wait_for(lambda: (lambda now: now if now != seen[-1] else None)(harness.browser_page()[3]),
+                                 what=f"the entry after {seen[-1]}")
+        seen.append(shown)
 
 
 def script_inserts(path, text):
@@ -142,17 +147,19 @@ def test_add_rename_and_delete_reach_the_registry_on_apply():
     add_entry(app, "Old", "old text", 2)
     started_on_browser_page(app)
 
-    show_entry("Old")
+    # The page lists the entries in the registry's order, by name.
+    show_entry("Old", first="Old")
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNDELETE)))
     assert app.dialog_text("KestovaPennora") == "确定要删除吗?"
     app.answer("KestovaPennora", IDOK)
     app.wait_for_dialog_closed("KestovaPennora")
 
-    show_entry("Sign")
+    show_entry("Sign", first="Sign")
     type_into(IDC_EDITKEY, "Signature")
     harness.wait_for(lambda: harness.browser_page()[3] == "Signature", what="the new name")
 
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNNEW)))
+    harness.wait_for(lambda: harness.browser_page()[3] == "", what="the new entry's empty name")
     type_into(IDC_EDITKEY, "Path", replace=False)
     type_into(IDC_MEMOVALUE, 'C:\\new "x"\n</SCRIPT>', replace=False)
     harness.wait_for(lambda: harness.browser_page()[4] == 'C:\\new "x"\\n</SCRIPT>', what="the typed text")
@@ -163,7 +170,7 @@ def test_add_rename_and_delete_reach_the_registry_on_apply():
     assert app.dialog_text("Pennora") == RESTART_NOTICE
     app.answer("Pennora", IDOK)
     app.wait_for_dialog_closed("Pennora")
-    assert not harness.browser_page()[1], "a successful apply disables 应用"
+    harness.wait_for(lambda: not harness.browser_page()[1], what="应用 disabled by the successful apply")
 
     assert harness.menu_ext_keys() == sorted(["地址", "Signature", "Path", "翻译"]), harness.menu_ext_keys()
     expected = {"地址": "北京市海淀区", "Signature": "Regards", "Path": 'C:\\new "x"\r\n</SCRIPT>'}
@@ -189,7 +196,7 @@ def test_reset_discards_the_changes():
     type_into(IDC_MEMOVALUE, "changed")
     harness.wait_for(lambda: harness.browser_page()[4] == "changed", what="the change")
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNNEW)))
-    assert harness.browser_page()[1]
+    harness.wait_for(lambda: harness.browser_page()[1], what="应用 enabled by the new entry")
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNCANCEL)))
     harness.wait_for(lambda: harness.browser_page() == (True, False, False, "地址", "北京市海淀区"),
                      what="the registry's entries again")

@@ -124,14 +124,14 @@ def check_at(dpi):
     app = Pennora(f"dpi_{dpi}")
     app.write_entries(("地址", "北京市海淀区"), ("Mail", "a@b.c"))
     app.write_settings("[ChineseGroup]\nFrontText=灌水\n")
-    x, y, width, height = app.start().wait_for_main_window()
+    app.start().wait_for_main_window()
     faults, notes = [], []
     faults += layout_faults(f"{dpi} DPI, main window",
                             layout("main", dpi, font_height, *PAGE_FONT, font_height, *PAGE_FONT), notes)
     # Into the window as a user would (a click on its status line), then the
     # pages one after another with Ctrl+Tab: a tab that lies outside the window
     # could not be clicked.
-    xdotool("mousemove", str(x + width // 2), str(y + height - 8), "click", "1")
+    app.click_into_window()
     for index, name in enumerate(PAGE_NAMES):
         if index:
             xdotool("key", "ctrl+Tab")
@@ -148,7 +148,7 @@ def check_at(dpi):
     # depend on the layout looked at.
     app.tray_message(WM_RBUTTONUP)
     app.choose_menu_item(app.menu_items(TRAY_MENU, 0), "拖动填表")
-    harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
+    harness.drag_fill_rect()
     harness.wait_for(lambda: probe("dragfill-items")[1].splitlines() == ["地址", "Mail"], what="the drag-fill list")
     faults += layout_faults(f"{dpi} DPI, drag-fill window",
                             layout("dragfill", dpi, -mul_div(12, dpi, 96), *DRAG_FILL_FONT,

@@ -3,7 +3,6 @@ the drag-fill window onto another program's field, and chosen from the
 hot-key menu at that field's caret; the running lists follow every stored
 change."""
 import subprocess
-import time
 
 import harness
 from harness import EditTarget, Pennora, click_tool_button, drag, item_text, probe, read_data, xdotool
@@ -47,6 +46,8 @@ def switch_hot_key_on(app):
     assert "热键 <Shift+Alt+V> 注册成功！" in notice, f"the notice says {notice!r}"
     app.answer("Pennora", IDOK)
     app.wait_for_dialog_closed("Pennora")
+    # The main window is active again before the user goes on elsewhere.
+    harness.wait_for(lambda: harness.active_window() == "main", what="the main window active again")
 
 
 def choose_from_hot_key_menu(steps):
@@ -64,16 +65,16 @@ def test_entries_made_on_the_editor_page_come_back_after_a_restart():
     app.start().wait_for_main_window()
     assert app.page() == EDITOR_PAGE, "without a data file the editor comes first"
     # First entry: a Chinese title and content, pasted as a user would.
-    app.click_control(DBEDIT1)
+    harness.focus_control(DBEDIT1)
     paste("地址")
-    app.click_control(DBMEMO1)
+    harness.focus_control(DBMEMO1)
     paste("北京市海淀区")
     # Second entry, typed: its content has a line break.
     click_tool_button(TOOLBAR1, NEW_BUTTON)
     harness.wait_for(lambda: item_text(DBEDIT1) == "", what="the new entry's empty title")
-    app.click_control(DBEDIT1)
+    harness.focus_control(DBEDIT1)
     type_text("Mail")
-    app.click_control(DBMEMO1)
+    harness.focus_control(DBMEMO1)
     type_text("line one")
     xdotool("key", "Return")
     type_text("line two")
@@ -102,10 +103,10 @@ def test_dragging_a_title_types_its_content_into_another_program():
     target = EditTarget("drag_fill_target")
     try:
         click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
-        harness.wait_for(lambda: probe("dragfill")[1].startswith("shown=1"), what="the drag-fill window")
+        harness.drag_fill_rect()
         app.wait_for_visibility("main=0")  # it went to the tray, as MinimizeWhenDrag asks
         wait_for_drag_fill_titles(["地址", "Mail"])
-        assert pressed(TOOLBAR3, DRAG_FILL_BUTTON), "the fill page's button shows the mode"
+        harness.wait_for(lambda: pressed(TOOLBAR3, DRAG_FILL_BUTTON), what="the fill page's button to show the mode")
 
         def drag_item(index):
             left, top, right, bottom = harness.probe_rect("dragfill-item-rect", str(index))
@@ -158,7 +159,7 @@ def test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry():
     target = EditTarget("hot_key_target")
     try:
         switch_hot_key_on(app)
-        assert pressed(TOOLBAR3, HOT_KEY_BUTTON), "the button shows the mode"
+        harness.wait_for(lambda: pressed(TOOLBAR3, HOT_KEY_BUTTON), what="the button to show the mode")
         target.focus()
         type_text("x")
         target.wait_for_text("x")
@@ -177,12 +178,65 @@ def test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry():
         app.kill()
 
 
+def test_the_hot_key_menu_leaves_the_users_window_in_front_and_its_field_focused():
+    app = Pennora("hot_key_in_front")
+    app.write_entries(("地址", "北京市"))
+    x, y, width, _ = app.start().wait_for_main_window()
+    # The user's window over the right edge of the main window; a program
+    # that does not give the focus back to its field when it is activated again.
+    target = EditTarget("hot_key_in_front_target", x + width - 100, y + 60, keeps_focus=True)
+    try:
+        switch_hot_key_on(app)
+        target.focus()
+        type_text("x")
+        target.wait_for_text("x")
+        before = harness.stacking()
+        assert before.index("main") < before.index("target"), f"stacked bottom first: {before}"
+
+        xdotool("key", "shift+alt+v")
+        harness.wait_for(harness.popup_menu, what="the fill menu")
+        during, active_during = harness.stacking(), harness.active_window()
+        harness.screenshot("hot_key_menu_in_front")
+        choose_from_hot_key_menu(1)
+        assert (during, active_during) == (before, "target"), \
+            f"before the menu {before}, while it was open {during} with {active_during} active"
+        target.wait_for_text("x北京市")
+        # The field still has the focus: the user types on.
+        type_text("y")
+        target.wait_for_text("x北京市y")
+        assert harness.stacking() == before and harness.active_window() == "target", \
+            f"after the fill: {harness.stacking()}, {harness.active_window()} active"
+    finally:
+        target.kill()
+        app.kill()
+
+
+def test_the_drag_fill_window_stays_above_a_window_opened_after_it():
+    app = Pennora("drag_fill_on_top")
+    app.write_entries(("地址", "北京市"))
+    app.start().wait_for_main_window()
+    click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
+    wait_for_drag_fill_titles(["地址"])
+    left, top, _, _ = harness.drag_fill_rect()
+    # Opened later, overlapping it; the user works there.
+    target = EditTarget("drag_fill_on_top_target", left + 60, top + 40)
+    try:
+        target.focus()
+        order = harness.stacking()
+        harness.screenshot("drag_fill_on_top")
+        assert order.index("target") < order.index("dragfill"), f"stacked bottom first: {order}"
+    finally:
+        target.kill()
+        app.kill()
+
+
 def test_a_hot_key_held_by_another_program_leaves_the_mode_off():
     holder = subprocess.Popen(["wine", harness.os.path.join(harness.PROGRAMS_DIR, "HotKeyHolder.exe"), "5", "0x56"],
                               cwd="/", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     app = Pennora("hot_key_taken")
     try:
-        time.sleep(2)
+        harness.wait_for(lambda: harness.top_windows("PennoraHotKeyHolder") or holder.poll() is not None,
+                         what="HotKeyHolder to take Shift+Alt+V")
         assert holder.poll() is None, "HotKeyHolder could not take Shift+Alt+V"
         app.write_entries(("地址", "北京市"))
         app.start().wait_for_main_window()
@@ -192,7 +246,7 @@ def test_a_hot_key_held_by_another_program_leaves_the_mode_off():
         assert notice.startswith("热键注册失败。"), f"the notice says {notice!r}"
         app.answer("热键注册失败", IDOK)
         app.wait_for_dialog_closed("热键注册失败")
-        assert not pressed(TOOLBAR3, HOT_KEY_BUTTON), "the button stays released"
+        harness.wait_for(lambda: not pressed(TOOLBAR3, HOT_KEY_BUTTON), what="the button released")
     finally:
         holder.kill()
         app.kill()
@@ -226,15 +280,15 @@ def test_stored_changes_refill_the_running_lists():
         wait_for_drag_fill_titles(["Tel", "Mail"])
         # The drag-fill window stands where it was designed, over the main
         # window's left part; the user moves it aside by its strip.
-        left, top, _, _ = map(int, probe("dragfill")[1].split()[1:])
+        left, top, _, _ = harness.drag_fill_rect()
         drag((left + 40, top + 8), (left + 640, top + 8))
         harness.wait_for(lambda: int(probe("dragfill")[1].split()[1]) > left + 500, what="the drag-fill window moved")
         app.select_page(EDITOR_PAGE)
         # Rename the first entry and give it new content, then save.
-        app.click_control(DBEDIT1)
+        harness.focus_control(DBEDIT1)
         xdotool("key", "ctrl+a")
         type_text("Phone")
-        app.click_control(DBMEMO1)
+        harness.focus_control(DBMEMO1)
         xdotool("key", "ctrl+End", "shift+ctrl+Home")
         type_text("456")
         click_tool_button(TOOLBAR1, SAVE_BUTTON)
@@ -260,18 +314,17 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
 
     app.tray_message(0x0205)  # a right click on the tray icon
     app.choose_menu_item(app.menu_items(300, 0), "拖动填表")
-    harness.wait_for(shown, what="the drag-fill window")
-    assert button_down(), "the tray item and the fill page's button show the same mode"
-    left, top, right, _ = map(int, probe("dragfill")[1].split()[1:])
+    left, top, right, _ = harness.drag_fill_rect()
+    harness.wait_for(button_down, what="the fill page's button to show the mode the tray item switched on")
 
     # The close glyph at the strip's right end closes without a question.
     xdotool("mousemove", str(right - 12), str(top + 9), "click", "1")
     harness.wait_for(lambda: not shown(), what="the drag-fill window to close")
-    assert not button_down(), "closing the window releases the button"
+    harness.wait_for(lambda: not button_down(), what="closing the window to release the button")
 
     # "结束" asks first; No leaves the window open, Yes closes it.
     click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
-    harness.wait_for(shown, what="the drag-fill window again")
+    harness.drag_fill_rect()
     xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
     assert app.dialog_text("Pennora - 拖动快填") == "确定要退出吗？"
     harness.screenshot("drag_fill_quit_question")
@@ -282,7 +335,7 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
     app.dialog_text("Pennora - 拖动快填")
     app.answer("Pennora - 拖动快填", IDYES)
     harness.wait_for(lambda: not shown(), what="the drag-fill window to close after yes")
-    assert not button_down()
+    harness.wait_for(lambda: not button_down(), what="the button released after yes")
     app.kill()
 
 
@@ -292,6 +345,8 @@ if __name__ == "__main__":
         test_dragging_a_title_types_its_content_into_another_program,
         test_typing_in_the_find_box_narrows_the_drag_fill_list_and_a_found_title_drags,
         test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry,
+        test_the_hot_key_menu_leaves_the_users_window_in_front_and_its_field_focused,
+        test_the_drag_fill_window_stays_above_a_window_opened_after_it,
         test_a_hot_key_held_by_another_program_leaves_the_mode_off,
         test_an_empty_hot_key_leads_to_the_options_page,
         test_stored_changes_refill_the_running_lists,

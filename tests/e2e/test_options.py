@@ -139,14 +139,18 @@ def test_reset_answered_no_changes_nothing_and_yes_writes_the_defaults():
         assert file.read() == before, "a reset answered No writes nothing"
 
     reset_from_the_menu(app, IDYES)
+    harness.wait_for(lambda: option_keys(app.read_settings()) == stored("5", "86", "0", "0", "1", "0", "0"),
+                     what="the defaults written by the reset")
     ini = app.read_settings()
-    assert option_keys(ini) == stored("5", "86", "0", "0", "1", "0", "0")
     assert dict(ini["ChineseGroup"]) == {"FrontText": "山", "FontIndex": "2"}
     assert dict(ini["Position"]) == {"Left": "200", "Top": "120"}
     assert dict(ini["StartPosition"]) == {"X": "30", "Y": "40"}
-    page = app.options()
-    assert page == {"ChkMinimize": 0, "ChkAutoDragFill": 0, "ChkAutoHotKey": 0, "ChkHotKey": 0, "ChkDrag": 1,
-                    "HotKey1": hot_key_word(ord("V"), shift=True, alt=True), "BtnOK": 1}, page
+    defaults = {"ChkMinimize": 0, "ChkAutoDragFill": 0, "ChkAutoHotKey": 0, "ChkHotKey": 0, "ChkDrag": 1,
+                "HotKey1": hot_key_word(ord("V"), shift=True, alt=True), "BtnOK": 1}
+    try:
+        harness.wait_for(lambda: app.options() == defaults, what="the defaults on the page")
+    except AssertionError:
+        raise AssertionError(f"the page shows {app.options()}, not {defaults}") from None
     harness.screenshot("options_reset_done")
     app.kill()
 

@@ -17,7 +17,7 @@ def test_an_ending_session_keeps_unsaved_entries_for_the_next_start():
     app.write_entries(("地址", "北京市海淀区"))
     app.start().wait_for_main_window()
     app.select_page(EDITOR_PAGE)
-    app.click_control(DBEDIT1)
+    harness.focus_control(DBEDIT1)
     xdotool("key", "End")
     xdotool("type", "--delay", "40", "Home")
     harness.wait_for(lambda: harness.item_text(DBEDIT1) == "地址Home", what="the edited title")

@@ -79,9 +79,26 @@ def test_closing_by_the_strip_writes_position_and_text_matrix_keys():
     assert dict(ini["Options"]) == {"minimizewhendrag": "0"}, "closing never writes the options"
 
 
+def test_the_borderless_windows_get_no_frame_from_the_window_manager():
+    app = Pennora("borderless_windows")
+    app.write_entries(("地址", "北京市海淀区"))
+    app.write_settings("[Options]\nMinimizeWhenDrag=0\n")
+    app.start().wait_for_main_window()
+    harness.click_tool_button(1050, 1052)
+    harness.wait_for(lambda: probe("dragfill-items")[1].splitlines() == ["地址"], what="the drag-fill window")
+    # Each draws its own thin border, sizing frame and title strip; a title
+    # bar of the window manager's above the strip would be a second one.
+    frames = {name: harness.wait_for(lambda: harness.frame_extents(name), what=f"the {name} window managed")
+              for name in ("main", "dragfill")}
+    harness.screenshot("borderless_windows")
+    assert frames == {"main": (0, 0, 0, 0), "dragfill": (0, 0, 0, 0)}, f"the window manager's frames: {frames}"
+    app.kill()
+
+
 harness.run([
     test_without_a_data_file_the_entry_editor_comes_first,
     test_with_a_data_file_the_fill_page_comes_first,
     test_an_unreadable_data_file_is_reported_and_kept,
     test_closing_by_the_strip_writes_position_and_text_matrix_keys,
+    test_the_borderless_windows_get_no_frame_from_the_window_manager,
 ])

@@ -16,12 +16,17 @@ public:
     FileError readError;
     std::map<std::string, FileError> readErrors;  // by path
     FileError saveError;
+    std::map<std::string, FileError> saveErrors;  // by path
     FileError moveAsideError;
     FileError renameError;
+    std::map<std::string, FileError> lookupErrors;  // by path: the look-up fails with this reason
 
     CallLog calls;
 
-    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+    FileQuery QueryFile(const std::string& path) override {
+        if (auto error = lookupErrors.find(path); error != lookupErrors.end()) return {FileState::Unknown, error->second};
+        return {files.count(path) ? FileState::Present : FileState::Absent, {}};
+    }
 
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override {
         if (!readError.empty()) return readError;
@@ -35,6 +40,7 @@ public:
     FileError SaveWholeFile(const std::string& path, const std::string& bytes) override {
         calls.push_back("SaveWholeFile(" + Quoted(path) + ")");
         if (!saveError.empty()) return saveError;
+        if (auto error = saveErrors.find(path); error != saveErrors.end()) return error->second;
         files[path] = bytes;
         return {};
     }

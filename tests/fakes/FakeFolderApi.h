@@ -2,6 +2,7 @@
 // Files and folders in memory for the script files: both file seams on one
 // map. Calls that change something are recorded in `calls`; a FaultPlan can
 // make any call fail.
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,9 +23,15 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
     std::set<std::string> unreadable;  // present, but ReadWholeFile fails
+    // Paths whose look-up fails (a folder that cannot be read, a share that
+    // is gone), with the reason; and names that count as taken.
+    std::map<std::string, FileError> lookupErrors;
+    std::function<bool(const std::string&)> taken;
 
-    bool FileExists(const std::string& path) override {
-        return files.count(path) || unreadable.count(path);
+    FileQuery QueryFile(const std::string& path) override {
+        if (auto error = lookupErrors.find(path); error != lookupErrors.end()) return {FileState::Unknown, error->second};
+        bool present = files.count(path) || unreadable.count(path) || (taken && taken(path));
+        return {present ? FileState::Present : FileState::Absent, {}};
     }
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override {
         if (Fails("ReadWholeFile(" + Quoted(path) + ")") || unreadable.count(path)) return "无法读取文件 \"" + path + "\"：拒绝访问。";

@@ -1,8 +1,10 @@
 #pragma once
-// The current user's hive in memory. Key and value names are compared
-// without ASCII case, as the registry does, and keep the case they were made
-// with. Every call is recorded in `calls`, with the MenuExt parent key shown
-// as "MenuExt"; a FaultPlan can make any call fail.
+// The current user's hive in memory. Key and value names keep the case they
+// were made with and are compared as the registry compares them: without
+// letter case over all of Unicode, so ASCII, full-width Latin, Roman numeral,
+// Greek and Cyrillic letters (the letters of GBK that have a case) each match
+// their other case. Every call is recorded in `calls`, with the MenuExt parent
+// key shown as "MenuExt"; a FaultPlan can make any call fail.
 #include <map>
 #include <string>
 #include <utility>
@@ -15,6 +17,29 @@
 #include "platform/Registry.h"
 
 namespace pennora::fakes {
+
+// `name` with every GBK letter that has a case in its upper case.
+inline std::string FoldNameCase(const std::string& name) {
+    struct LowerRow {
+        unsigned char lead, first, last;
+        int toUpper;  // added to the second byte
+    };
+    static constexpr LowerRow kRows[] = {
+        {0xA2, 0xA1, 0xAA, 0x50},   // small Roman numerals
+        {0xA3, 0xE1, 0xFA, -0x20},  // full-width Latin
+        {0xA6, 0xC1, 0xD8, -0x20},  // Greek
+        {0xA7, 0xD1, 0xF1, -0x30},  // Cyrillic
+    };
+    std::string out = FoldAsciiCase(name);
+    for (std::size_t i = 0; i < out.size(); i += GbkCharLength(out, i)) {
+        if (GbkCharLength(out, i) != 2) continue;
+        auto lead = static_cast<unsigned char>(out[i]), trail = static_cast<unsigned char>(out[i + 1]);
+        for (const LowerRow& row : kRows) {
+            if (lead == row.lead && trail >= row.first && trail <= row.last) out[i + 1] = char(trail + row.toUpper);
+        }
+    }
+    return out;
+}
 
 class FakeRegistry final : public Registry {
 public:
@@ -38,31 +63,31 @@ public:
         for (std::size_t start = 0;;) {
             std::size_t end = Separator(path, start);
             partial = path.substr(0, end);
-            keys_.try_emplace(FoldAsciiCase(partial), Key{partial, {}});
+            keys_.try_emplace(FoldNameCase(partial), Key{partial, {}});
             if (end == std::string::npos) break;
             start = end + 1;
         }
-        return keys_.at(FoldAsciiCase(path));
+        return keys_.at(FoldNameCase(path));
     }
     void Set(const std::string& path, const std::string& name, unsigned type, const std::string& data) {
         SetValue(Make(path), name, Value{type, data});
     }
     const Key* Find(const std::string& path) const {
-        auto key = keys_.find(FoldAsciiCase(path));
+        auto key = keys_.find(FoldNameCase(path));
         return key == keys_.end() ? nullptr : &key->second;
     }
     const Value* FindValue(const std::string& path, const std::string& name) const {
         const Key* key = Find(path);
         if (!key) return nullptr;
         for (const auto& value : key->values) {
-            if (FoldAsciiCase(value.first) == FoldAsciiCase(name)) return &value.second;
+            if (FoldNameCase(value.first) == FoldNameCase(name)) return &value.second;
         }
         return nullptr;
     }
     // The names of the direct subkeys of `path`, in enumeration order.
     std::vector<std::string> Subkeys(const std::string& path) const {
         std::vector<std::string> names;
-        std::string prefix = FoldAsciiCase(path) + "\\";
+        std::string prefix = FoldNameCase(path) + "\\";
         for (const auto& [folded, key] : keys_) {
             if (folded.compare(0, prefix.size(), prefix) == 0 && Separator(folded, prefix.size()) == std::string::npos) {
                 names.push_back(key.path.substr(prefix.size()));
@@ -77,7 +102,7 @@ public:
         opened = 0;
         if (Fails()) return kErrorAccessDenied;
         std::string path = Join(key, subKey);
-        if (!keys_.count(FoldAsciiCase(path))) return kErrorFileNotFound;
+        if (!keys_.count(FoldNameCase(path))) return kErrorFileNotFound;
         opened = NewHandle(path);
         return kErrorSuccess;
     }
@@ -88,6 +113,13 @@ public:
         std::string path = Join(key, subKey);
         Make(path);
         opened = NewHandle(path);
+        return kErrorSuccess;
+    }
+    long RegQueryInfoKeyA(HKey key, unsigned& subKeys) override {
+        Record("RegQueryInfoKeyA(" + Name(key) + ")");
+        subKeys = 0;
+        if (Fails()) return kErrorAccessDenied;
+        subKeys = unsigned(Subkeys(handles_.at(key)).size());
         return kErrorSuccess;
     }
     long RegEnumKeyExA(HKey key, unsigned index, std::string& name) override {
@@ -119,7 +151,7 @@ public:
         Record("RegSetValueExA(" + Name(key) + ", " + Quoted(valueName) + ", " + std::to_string(type) + ", " +
                Quoted(data) + ")");
         if (Fails()) return kErrorAccessDenied;
-        auto found = keys_.find(FoldAsciiCase(handles_.at(key)));
+        auto found = keys_.find(FoldNameCase(handles_.at(key)));
         if (found == keys_.end()) return kErrorFileNotFound;  // deleted while open
         // The registry stores text with its terminating zero.
         SetValue(found->second, valueName, Value{type, type == kRegSz ? data + '\0' : data});
@@ -131,13 +163,17 @@ public:
         std::string path = Join(key, subKey);
         if (!Find(path)) return kErrorFileNotFound;
         if (!Subkeys(path).empty()) return kErrorAccessDenied;
-        keys_.erase(FoldAsciiCase(path));
+        keys_.erase(FoldNameCase(path));
         return kErrorSuccess;
     }
     long RegCloseKey(HKey key) override {
         Record("RegCloseKey(" + Name(key) + ")");
         handles_.erase(key);
         return kErrorSuccess;  // closing never fails, also not by injection
+    }
+    // Not a registry call: not recorded, never failing.
+    int CompareStringOrdinal(const std::string& a, const std::string& b) override {
+        return FoldNameCase(a).compare(FoldNameCase(b));
     }
 
 private:
@@ -150,7 +186,7 @@ private:
     }
     static void SetValue(Key& key, const std::string& name, Value value) {
         for (auto& existing : key.values) {
-            if (FoldAsciiCase(existing.first) == FoldAsciiCase(name)) {
+            if (FoldNameCase(existing.first) == FoldNameCase(name)) {
                 existing.second = std::move(value);
                 return;
             }

@@ -1,6 +1,7 @@
 #pragma once
 // A fault injected into the seams at one step: every call a fake receives is
-// one step; at step `at`, or at the call described as `call`, the call fails
+// one step; at step `at`, at the call described as `call`, or at every call
+// whose description begins with `every`, the call fails
 // (returns an error) or, for `kill`, throws Killed so nothing after it runs,
 // as when the process is ended there.
 #include <string>
@@ -13,11 +14,14 @@ struct FaultPlan {
     int at = -1;  // 0-based step that fails; -1 for none
     bool kill = false;
     std::string call;
+    std::string every;
     int steps = 0;
 
     // True when this call is to fail; throws when it is to end everything.
     bool Hit(const std::string& description) {
-        if (steps++ != at && (call.empty() || description != call)) return false;
+        bool hit = steps++ == at || (!call.empty() && description == call) ||
+                   (!every.empty() && description.compare(0, every.size(), every) == 0);
+        if (!hit) return false;
         if (kill) throw Killed{};
         return true;
     }

@@ -57,7 +57,7 @@ bool PressHitsAnItem(LPARAM lParam) {
 // that the synthetic click goes to the target and not back to this window.
 void ListMouseUp(UINT message, LPARAM lParam) {
     if (message == WM_LBUTTONUP && GetCapture() == mainWindow) ReleaseCapture();
-    delivery.DropText(ButtonOf(message), short(LOWORD(lParam)), short(HIWORD(lParam)), pennora::FromHwnd(list),
+    delivery.DropText(ButtonOf(message), short(LOWORD(lParam)), short(HIWORD(lParam)), {pennora::FromHwnd(list)},
                       [] { return dropText; }, pennora::OnRefusedRelease::RestoreCursor);
 }
 

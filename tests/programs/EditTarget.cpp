@@ -5,7 +5,10 @@
 // the edit receives are counted in REPORT-FILE.clicks ("left N right M"), and
 // REPORT-FILE.caret holds "caretX caretY editLeft editTop": the caret in the
 // edit's client coordinates and the edit's outer corner on the screen.
-//   EditTarget.exe REPORT-FILE [X Y]
+// The window gives the focus back to its edit whenever it gets it, as most
+// programs do; with "keeps-focus" it keeps the focus itself, as a program
+// does that does not restore its focused control when activated again.
+//   EditTarget.exe REPORT-FILE [X Y [keeps-focus]]
 // A Unicode window joins the lead and trail byte of a posted GBK character
 // into one character, as a browser's fields do; a Wine ANSI edit does not.
 #include <windows.h>
@@ -20,6 +23,7 @@ const wchar_t kClassName[] = L"PennoraEditTarget";
 
 std::wstring reportPath;
 HWND edit = nullptr;
+bool restoresFocus = true;
 WNDPROC editProc = nullptr;
 int leftPresses = 0;
 int rightPresses = 0;
@@ -95,7 +99,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         MoveWindow(edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
     case WM_SETFOCUS:
-        SetFocus(edit);
+        if (restoresFocus) SetFocus(edit);
         return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE) WriteReport();
@@ -114,12 +118,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 2) {
-        MessageBoxW(nullptr, L"usage: EditTarget.exe REPORT-FILE [X Y]", kClassName, MB_ICONERROR);
+        MessageBoxW(nullptr, L"usage: EditTarget.exe REPORT-FILE [X Y [keeps-focus]]", kClassName, MB_ICONERROR);
         return 2;
     }
     reportPath = argv[1];
     const int x = argc >= 4 ? _wtoi(argv[2]) : CW_USEDEFAULT;
     const int y = argc >= 4 ? _wtoi(argv[3]) : CW_USEDEFAULT;
+    restoresFocus = !(argc >= 5 && std::wcscmp(argv[4], L"keeps-focus") == 0);
     LocalFree(argv);
 
     WNDCLASSW windowClass{};

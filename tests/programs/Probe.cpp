@@ -24,12 +24,20 @@
 //   Probe dragfill-items           -> the titles of its list, one a line
 //   Probe dragfill-item-rect <i>   -> screen rectangle of item <i> of its list
 //   Probe focus                    -> the control id of the main window's focused control (a combo box's for
-//                                     the edit box inside it)
+//                                     the edit box inside it); 0 while no window of the main window's thread
+//                                     is the foreground window, as then no key reaches it
+//   Probe foreground               -> which window is the foreground window: main, dragfill, target
+//                                     (EditTarget's), or "other"
 //   Probe item-text <id>           -> the ANSI text of the main window's control <id>, its bytes in hex
 //   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
 //                                     (item-rect, item-text and item-shown also find the drag-fill window's controls)
 //   Probe tool-button-rect <tool bar id> <button id> -> screen rectangle of a button of a page's tool bar
 //   Probe clipboard                -> the clipboard's CF_UNICODETEXT as UTF-8 bytes in hex; exit 1 when it holds none
+//   Probe x-windows                -> "<name> <X window id>" for each of the windows main, dragfill,
+//                                     target (EditTarget's) and menu (the popup menu shown) that exists: the
+//                                     X window Wine made for it
+//   Probe client-rect <title>      -> "left top right bottom": the screen rectangle of the client area of the
+//                                     top-level window with that title, as Windows has it
 //   Probe layout <main|page|dragfill> <dpi> <font height> <face> <charset> [<strip font height> <face> <charset>]
 //                                  -> the visible controls of the main window's own bars, of its shown page or
 //                                     of the drag-fill window, each measured with the font given, the title
@@ -40,6 +48,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -248,9 +257,14 @@ int ShowRemoteRect(int controlId, UINT message, WPARAM item) {
     return 0;
 }
 
-int ShowPopupMenu() {
+HWND ShownPopupMenu() {
     HWND menu = FindWindowA("#32768", nullptr);
-    if (!menu || !IsWindowVisible(menu)) {
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+int ShowPopupMenu() {
+    HWND menu = ShownPopupMenu();
+    if (!menu) {
         Print("menu=0");
         return 0;
     }
@@ -465,12 +479,15 @@ int ShowDragFillItemRect(int index) {
     return 0;
 }
 
+HWND EditTargetWindow() { return FindWindowA(nullptr, "PennoraEditTarget"); }
+
 int ShowFocus() {
     HWND main = MainWindow();
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!main || !GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return 1;
-    HWND focus = info.hwndFocus;
+    const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    HWND focus = foregroundThread == GetWindowThreadProcessId(main, nullptr) ? info.hwndFocus : nullptr;
     // A drop-down combo box keeps the focus in its edit box: the control is the combo box.
     char parentClass[32] = {};
     if (focus && GetClassNameA(GetParent(focus), parentClass, sizeof parentClass) && lstrcmpiA(parentClass, "ComboBox") == 0)
@@ -479,6 +496,40 @@ int ShowFocus() {
     return 0;
 }
 
+int ShowForeground() {
+    HWND foreground = GetForegroundWindow();
+    Print(foreground && foreground == MainWindow()          ? "main"
+          : foreground && foreground == DragFillWindow()    ? "dragfill"
+          : foreground && foreground == EditTargetWindow() ? "target"
+                                                            : "other");
+    return 0;
+}
+
+// Wine keeps the X window it made for a top-level window in a property of
+// that window, which any process of the Wine session can read.
+int ShowXWindows() {
+    const struct {
+        const char* name;
+        HWND window;
+    } windows[] = {{"main", MainWindow()},
+                   {"dragfill", DragFillWindow()},
+                   {"target", EditTargetWindow()},
+                   {"menu", ShownPopupMenu()}};
+    for (const auto& named : windows) {
+        const auto id = named.window ? reinterpret_cast<std::uintptr_t>(GetPropA(named.window, "__wine_x11_whole_window")) : 0;
+        if (id) Print(std::string(named.name) + " " + std::to_string(id));
+    }
+    return 0;
+}
+
+int ShowClientRect(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    RECT rect;
+    if (!window || !GetClientRect(window, &rect)) return 1;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    PrintRect(rect);
+    return 0;
+}
 
 // ---- Layout: where a window's visible controls lie and whether their texts fit ----
 //
@@ -792,11 +843,14 @@ int main(int argc, char** argv) {
     if (command == "windows" && argc > 2) return ShowTopWindows(argv[2]);
     if (command == "browser-page") return ShowBrowserPage();
     if (command == "layout" && argc > 6) return ShowLayout(argc, argv);
+    if (command == "x-windows") return ShowXWindows();
+    if (command == "foreground") return ShowForeground();
+    if (command == "client-rect" && argc > 2) return ShowClientRect(argv[2]);
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
                  "read-data FILE|set-clipboard TEXT|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
                  "focus|item-text ID|item-shown ID|tool-button-rect TOOLBAR ID|clipboard|toolbutton TOOLBAR ID|"
-                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]\n");
+                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]|x-windows|client-rect TITLE|foreground\n");
     return 2;
 }

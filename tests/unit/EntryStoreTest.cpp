@@ -415,22 +415,25 @@ TEST_F(EntryStoreTest, FileThatWasNotReadStaysInPlaceAndSavesAreRefused) {
     std::uint32_t crc = Crc32(std::string_view(newer).substr(0, newer.size() - 4));
     for (int i = 0; i < 4; ++i) newer[newer.size() - 4 + i] = static_cast<char>(crc >> (8 * i));
     const std::string sharing = "无法读取文件 \"" + kPath + "\"：另一个程序正在使用此文件，进程无法访问。";
+    const std::string shareGone = "无法查看文件 \"" + kPath + "\"：指定的网络名不再可用。";
     const struct {
         const char* what;
         std::string bytes;
         FileError readError;
+        FileError lookupError;
         bool canRetry;
         std::string named;  // what the message must name besides the file
     } cases[] = {
-        {"held by another program", good, sharing, true, sharing},
-        {"newer format", newer, "", false, "7"},
+        {"held by another program", good, sharing, "", true, sharing},
+        {"on a share that is gone for a moment", good, "", shareGone, true, shareGone},
+        {"newer format", newer, "", "", false, "7"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         files = {};
         files.files[kPath] = c.bytes;
-        files.readErrors[kPath] = c.readError;
-        if (c.readError.empty()) files.readErrors.clear();
+        if (!c.readError.empty()) files.readErrors[kPath] = c.readError;
+        if (!c.lookupError.empty()) files.lookupErrors[kPath] = c.lookupError;
         EntryStore::LoadResult result = store.Load();
         EXPECT_EQ(result.status, EntryStore::LoadStatus::NotRead);
         EXPECT_EQ(result.canRetry, c.canRetry);
@@ -504,13 +507,13 @@ TEST_F(EntryStoreTest, UnsavedChangesOfAnEndingSessionAreKeptApartUntilSavedOrDi
 
     // The next start: the data file as it was, and the changes on offer.
     Load({Titled("A")});
-    ASSERT_TRUE(store.HasUnsavedChanges());
+    ASSERT_EQ(store.UnsavedChanges().state, FileState::Present);
     std::string error;
     ASSERT_TRUE(store.RestoreUnsavedChanges(error)) << error;
     EXPECT_EQ(RowTitles(), (Strings{"pending"}));
-    EXPECT_TRUE(store.HasUnsavedChanges());  // until they are saved
+    EXPECT_EQ(store.UnsavedChanges().state, FileState::Present);  // until they are saved
     store.Save();
-    EXPECT_FALSE(store.HasUnsavedChanges());
+    EXPECT_EQ(store.UnsavedChanges().state, FileState::Absent);
     EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("pending")}));
 
     files.files[unsaved] = "torn";
@@ -518,7 +521,14 @@ TEST_F(EntryStoreTest, UnsavedChangesOfAnEndingSessionAreKeptApartUntilSavedOrDi
     EXPECT_NE(error.find(unsaved), std::string::npos) << error;
     EXPECT_EQ(RowTitles(), (Strings{"pending"}));
     store.DiscardUnsavedChanges();
-    EXPECT_FALSE(store.HasUnsavedChanges());
+    EXPECT_EQ(store.UnsavedChanges().state, FileState::Absent);
+
+    // A folder that cannot be looked into answers neither yes nor no.
+    files.files[unsaved] = "kept";
+    files.lookupErrors[unsaved] = "无法查看文件 \"" + unsaved + "\"：设备未就绪。";
+    FileQuery query = store.UnsavedChanges();
+    EXPECT_EQ(query.state, FileState::Unknown);
+    EXPECT_EQ(query.error, files.lookupErrors[unsaved]);
 }
 
 }  // namespace

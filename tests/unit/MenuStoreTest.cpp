@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ constexpr Hwnd kApp = 0x300;
 const std::string kFolder = "C:\\app\\Script\\";
 const std::string kParent = kMenuExtKey;
 const std::string kContextsData = std::string("\x54\x05\x00\x00", 4);  // 1364
+
+// What the box about an entry that was not loaded says after the reason.
+const std::string kNotLoaded =
+    "这个IE右键菜单项没有载入。“应用”不会删除它的注册表项，也不会改写这个文件；只有新建一个同名的菜单项才会取代它。";
 
 std::string Key(const std::string& name) { return kParent + "\\" + name; }
 std::string File(int position) { return kFolder + std::to_string(position) + ".htm"; }
@@ -112,10 +117,46 @@ TEST(MenuStoreTest, LoadReportsAKeyItCannotOpenAndAnUnreadableFileAndGoesOn) {
     world.faults.call = R"(RegOpenKeyExA(HKCU, "MenuExt\x5CC"))";
 
     EXPECT_EQ(world.Load(), (std::vector<Entry>{{"A", "1"}}));
-    const std::string unreadable = "无法读取文件 \"" + File(1) + "\"：拒绝访问。这个IE右键菜单项没有载入，它的注册表项保持不变。";
+    const std::string unreadable = "无法读取文件 \"" + File(1) + "\"：拒绝访问。" + kNotLoaded;
     EXPECT_EQ(world.boxes.calls, (CallLog{"MessageBoxA(0x300, " + fakes::Quoted(unreadable) + ", \"KestovaPennora\", 0x10)",
                                           "MessageBoxA(0x300, " + fakes::Quoted(UnknownErrorText()) + ", \"Error\", 0x10)"}));
     EXPECT_EQ(UnknownErrorText(), "Error：\r未知的错误。请与软件开发者联系：support@kestova.example 。");
+}
+
+TEST(MenuStoreTest, LoadGoesOnPastAKeyTheRegistryCannotName) {
+    World world({{"A", "1"}, {"B", "2"}, {"C", "3"}});
+    world.faults.call = R"(RegEnumKeyExA("MenuExt", 1))";
+    EXPECT_EQ(world.Load(), (std::vector<Entry>{{"A", "1"}, {"C", "3"}}));
+
+    // A parent key that names no subkey at all ends the load too.
+    world.faults.call.clear();
+    world.faults.every = R"(RegEnumKeyExA("MenuExt")";
+    EXPECT_EQ(world.Load(), std::vector<Entry>{});
+    EXPECT_EQ(world.registry.OpenHandles(), 0);
+}
+
+// An entry the load passed over (its key could not be named, or its script
+// file not read) is still the browser's: a save keeps its key and does not
+// give its script file number to another entry.
+TEST(MenuStoreTest, ASaveKeepsTheKeyAndTheScriptFileOfAnEntryTheLoadPassedOver) {
+    for (bool unreadable : {true, false}) {
+        SCOPED_TRACE(unreadable ? "unreadable script file" : "key not named by the registry");
+        World world({{"A", "1"}, {"B", "2"}, {"C", "3"}});
+        if (unreadable) {
+            world.files.unreadable.insert(File(1));
+        } else {
+            world.faults.call = R"(RegEnumKeyExA("MenuExt", 1))";
+        }
+        ASSERT_EQ(world.Load(), (std::vector<Entry>{{"A", "1"}, {"C", "3"}}));
+        world.faults.call.clear();
+
+        MenuSaveResult result = world.store.SaveIEMenus({"A", "C"}, {0, 1}, {"A", "C"}, {"1", "3"}, kFolder);
+        EXPECT_EQ(result.outcome, MenuSaveResult::Outcome::Saved) << result.message;
+        EXPECT_EQ(world.files.files.at(File(1)), MenuScriptBytes("2"));
+        EXPECT_EQ(world.registry.FindValue(Key("B"), "")->data, File(1) + '\0');
+        world.files.unreadable.clear();
+        EXPECT_EQ(world.Load(), (std::vector<Entry>{{"A", "1"}, {"B", "2"}, {"C", "3"}}));
+    }
 }
 
 TEST(MenuStoreTest, ADefaultValueOfAnotherTypeIsSkippedLikeOneWithoutText) {
@@ -195,6 +236,47 @@ TEST(MenuStoreTest, AnotherProgramsKeyOfTheSameNameIsRefusedAndLeftAlone) {
     EXPECT_EQ(world.registry.Find(Key("Other"))->values.size(), 1u);
 }
 
+// A script folder on a share that is gone, or one where every candidate
+// name is taken: the save stops with the reason before it changes anything,
+// instead of taking "cannot tell" for "taken" and trying names for ever.
+TEST(MenuStoreTest, ASaveThatFindsNoFreeFileNameStopsWithTheReason) {
+    const std::string shareGone = "无法查看文件 \"" + kFolder + "0-new.htm\"：指定的网络名不再可用。";
+    const struct {
+        const char* what;
+        std::function<void(fakes::FakeFolderApi&)> arrange;
+        std::string named;
+    } cases[] = {
+        {"look-up fails", [&](fakes::FakeFolderApi& files) { files.lookupErrors[kFolder + "0-new.htm"] = shareGone; },
+         shareGone},
+        {"every name taken",
+         [](fakes::FakeFolderApi& files) {
+             files.taken = [](const std::string& path) { return path.find("-new") != std::string::npos; };
+         },
+         "0-new"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        World world(std::vector<Entry>{{"A", "1"}});
+        c.arrange(world.files);
+        world.calls.clear();
+        MenuSaveResult result = world.store.SaveIEMenus({"A"}, {0, -1}, {"A", "B"}, {"1", "2"}, kFolder);
+        EXPECT_EQ(result.outcome, MenuSaveResult::Outcome::Failed);
+        EXPECT_NE(result.message.find(c.named), std::string::npos) << result.message;
+        EXPECT_TRUE(world.Changes().empty());
+    }
+}
+
+// A script file that cannot be looked up is reported like one that cannot be
+// read, with the path and the reason; it is not read as missing.
+TEST(MenuStoreTest, AScriptFileThatCannotBeLookedUpIsReportedByName) {
+    World world({{"A", "1"}, {"B", "2"}});
+    const std::string reason = "无法查看文件 \"" + File(0) + "\"：设备未就绪。";
+    world.files.lookupErrors[File(0)] = reason;
+    EXPECT_EQ(world.Load(), (std::vector<Entry>{{"B", "2"}}));
+    EXPECT_EQ(world.boxes.calls,
+              CallLog{"MessageBoxA(0x300, " + fakes::Quoted(reason + kNotLoaded) + ", \"KestovaPennora\", 0x10)"});
+}
+
 // A page's edits: the entries before (as loaded) and after.
 struct Edit {
     const char* name;
@@ -209,6 +291,10 @@ const Edit kEdits[] = {
     {"a name passed along a chain", {{"A", "1"}, {"B", "2"}}, {{"B", "1"}, {"C", "2"}}, {0, 1}},
     {"the name of a deleted entry taken", {{"A", "1"}, {"B", "2"}}, {{"B", "1"}}, {0}},
     {"letter case changed", {{"abc", "1"}, {"x", "2"}}, {{"ABC", "1"}, {"x", "2"}}, {0, 1}},
+    {"letter case changed outside ASCII",
+     {{"Ａ地址", "1"}, {"Σ", "2"}, {"Д", "3"}, {"ⅱ", "4"}},
+     {{"ａ地址", "1"}, {"σ", "2"}, {"д", "3"}, {"Ⅱ", "4"}},
+     {0, 1, 2, 3}},
     {"entries moved to other positions", {{"A", "1"}, {"B", "2"}, {"C", "3"}}, {{"C", "3"}, {"A", "1"}}, {2, 0}},
 };
 
@@ -217,7 +303,7 @@ const Edit kEdits[] = {
 void ExpectEveryEntryPresent(const Edit& edit, const std::vector<Entry>& loaded, const std::string& where) {
     auto has = [&](const std::string& name, const std::string& text) {
         for (const Entry& e : loaded) {
-            if (FoldAsciiCase(e.name) == FoldAsciiCase(name) && e.text == text) return true;
+            if (fakes::FoldNameCase(e.name) == fakes::FoldNameCase(name) && e.text == text) return true;
             if (e.name.rfind(name + "~", 0) == 0 && e.text == text) return true;
         }
         return false;
@@ -226,7 +312,9 @@ void ExpectEveryEntryPresent(const Edit& edit, const std::vector<Entry>& loaded,
         int origin = edit.origins[i];
         bool present = has(edit.after[i].name, edit.after[i].text) ||
                        (origin >= 0 && has(edit.before[origin].name, edit.before[origin].text));
-        if (origin >= 0) EXPECT_TRUE(present) << edit.name << ": entry " << i << " lost " << where;
+        if (origin >= 0) {
+            EXPECT_TRUE(present) << edit.name << ": entry " << i << " lost " << where;
+        }
     }
 }
 
@@ -237,7 +325,7 @@ void ExpectSaved(const Edit& edit, World& world) {
         EXPECT_EQ(world.registry.FindValue(Key(edit.after[i].name), "")->data, File(int(i)) + '\0') << edit.name;
     }
     std::vector<std::string> subkeys = world.registry.Subkeys(kParent);
-    std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return FoldAsciiCase(a) < FoldAsciiCase(b); });
+    std::sort(names.begin(), names.end(), [](auto& a, auto& b) { return fakes::FoldNameCase(a) < fakes::FoldNameCase(b); });
     EXPECT_EQ(subkeys, names) << edit.name;
     EXPECT_EQ(world.Load().size(), edit.after.size()) << edit.name;
     for (const auto& [path, bytes] : world.files.files) EXPECT_EQ(path.find("-new"), std::string::npos) << path;

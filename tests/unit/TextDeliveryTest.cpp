@@ -77,7 +77,7 @@ protected:
 
     void Drop(const std::string& text, OnRefusedRelease onRefused = OnRefusedRelease::RestoreCursor,
               MouseButton button = MouseButton::Left) {
-        delivery.DropText(button, kReleaseX, kReleaseY, kList, [&] {
+        delivery.DropText(button, kReleaseX, kReleaseY, {kList}, [&] {
             input.calls.push_back("TextSource()");
             return text;
         }, onRefused);
@@ -129,7 +129,7 @@ TEST_F(TextDeliveryTest, DropOfEmptyTextStillClicksAndPauses) {
 
 TEST_F(TextDeliveryTest, ATextSourceThatThrowsAfterTheClickStillEndsTheDrag) {
     Arm();
-    EXPECT_THROW(delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, kList,
+    EXPECT_THROW(delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, {kList},
                                    [&]() -> std::string {
                                        input.calls.push_back("TextSource()");
                                        throw std::runtime_error("lookup failed");
@@ -190,7 +190,7 @@ TEST_F(TextDeliveryTest, RefusedReleaseRestoresTheCursorOnlyForTheListVariant) {
         if (c.armed) fresh.ArmDrag(kCaptureWindow);
         input.calls.clear();
 
-        fresh.DropText(c.button, kReleaseX, kReleaseY, kList, [&] {
+        fresh.DropText(c.button, kReleaseX, kReleaseY, {kList}, [&] {
             input.calls.push_back("TextSource()");
             return std::string("ab");
         }, c.onRefused);
@@ -203,8 +203,8 @@ TEST_F(TextDeliveryTest, RefusedReleaseRestoresTheCursorOnlyForTheListVariant) {
 TEST_F(TextDeliveryTest, DropIntoATargetThatRefusesPostsSaysSoAndStillEndsTheDrag) {
     input.postMessageResult = false;
     Arm();
-    DropResult result = delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, kList, [] { return std::string("ab\r\ncd"); },
-                                          OnRefusedRelease::RestoreCursor);
+    DropResult result = delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, {kList},
+                                          [] { return std::string("ab\r\ncd"); }, OnRefusedRelease::RestoreCursor);
 
     EXPECT_EQ(result, DropResult::Refused);
     EXPECT_FALSE(delivery.DragActive());

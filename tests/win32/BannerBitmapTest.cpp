@@ -6,12 +6,15 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/AboutPage.h"
 #include "app/BannerBitmap.h"
 #include "platform/Error.h"
+#include "ui/resource.h"
 #include "win32/WinePaths.h"
 
 namespace pennora {
@@ -135,6 +138,28 @@ TEST(BannerBitmapTest, TheFirstIconGroupIsTheApplicationIcon) {
 
 TEST(BannerBitmapTest, MissingResourceIsAnError) {
     EXPECT_THROW(LoadRcData(GetModuleHandleA(nullptr), "NOSUCHPICTURE"), Error);
+}
+
+// The banner has alpha, so the picture control shows a copy of its own and
+// hands it back at the next change; no copy may be left behind, at a DPI
+// change or when the page goes.
+TEST(BannerBitmapTest, TheAboutPageLeavesNoBannerBehind) {
+    HWND parent = CreateWindowExA(0, "STATIC", "about host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
+                                  nullptr, nullptr);
+    auto page = std::make_unique<AboutPage>(parent);
+    std::vector<HGDIOBJ> shown;
+    const auto keepShown = [&] {
+        shown.push_back(reinterpret_cast<HGDIOBJ>(
+            SendDlgItemMessageA(page->hwnd(), IDC_IMAGE2, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    };
+    for (const int dpi : {192, 144, 96}) {
+        keepShown();
+        page->RescaleForDpi(dpi);
+    }
+    keepShown();
+    page.reset();
+    DestroyWindow(parent);
+    for (HGDIOBJ bitmap : shown) EXPECT_EQ(GetObjectType(bitmap), 0u) << bitmap;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "browser/BrowserPageIds.h"
 #include "fakes/FakeWindowsInput.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "win32/MenuExtSandbox.h"
 
 namespace pennora {
 namespace {
@@ -25,7 +26,7 @@ std::string Text(HWND window) {
 }
 
 TEST(BrowserPageTest, ElevenControlsInTabOrderWithTheirCaptionsAndByteLimits) {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kMenuExtKey);
+    ASSERT_EQ(testing::MenuExtSandbox::WhyNotHere(), "");  // the page starts empty
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
     fakes::FakeWindowsInput boxes;
     Win32FileSystem files;

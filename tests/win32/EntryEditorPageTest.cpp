@@ -1,5 +1,6 @@
 // The entry editor page on the real controls: the flag boxes' three states,
-// and the title box's limit counted in GBK bytes for typed and pasted text.
+// the title box's limit counted in GBK bytes for typed and pasted text, and
+// the tool bar's buttons.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -56,7 +57,7 @@ protected:
         store.Load();
         parent_ = CreateWindowExA(0, "STATIC", "editor host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 320, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
-        page = std::make_unique<EntryEditorPage>(parent_, store, logic, "Z:\\tmp\\");
+        page = std::make_unique<EntryEditorPage>(parent_, store, logic, files, "Z:\\tmp\\");
     }
     ~EntryEditorPageTest() override {
         page.reset();
@@ -161,6 +162,29 @@ TEST_F(EntryEditorPageTest, AFillTypedIntoTheContentBoxGoesToTheEntryShownThere)
     store.Post();
     EXPECT_EQ(store.Row(0).content, "1");
     EXPECT_EQ(store.Row(2).content, "3x1");
+}
+
+// Export and import close the tool bar, with their hints and the last two
+// pictures of its image list.
+TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportAndImport) {
+    HWND toolBar = Control(IDC_TOOLBAR1);
+    const int count = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
+    ASSERT_GE(count, 3);
+    const struct {
+        int index, id, image;
+        const char* hint;
+    } expected[] = {{count - 3, IDC_TOOLBUTTON_EXPORT, 8, "导出…"}, {count - 1, IDC_TOOLBUTTON_IMPORT, 9, "导入…"}};
+    for (const auto& button : expected) {
+        TBBUTTON got{};
+        ASSERT_TRUE(SendMessageA(toolBar, TB_GETBUTTON, button.index, reinterpret_cast<LPARAM>(&got)));
+        EXPECT_EQ(got.idCommand, button.id);
+        EXPECT_EQ(got.iBitmap, button.image);
+        char text[64] = {};
+        SendMessageA(toolBar, TB_GETBUTTONTEXTA, button.id, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, button.hint);
+    }
+    const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(toolBar, TB_GETIMAGELIST, 0, 0));
+    EXPECT_EQ(ImageList_GetImageCount(images), 10);
 }
 
 }  // namespace

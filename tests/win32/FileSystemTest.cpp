@@ -8,6 +8,7 @@
 
 #include "entries/EntryStore.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "win32/LongFolder.h"
 
 namespace pennora {
 namespace {
@@ -63,9 +64,9 @@ const std::string kOld = std::string("old\0contents\x1A\r\n", 15);
 const std::string kNew = "新的内容\r\n";
 
 TEST_F(FileSystemTest, SaveCreatesThenReplacesTheWholeFile) {
-    EXPECT_FALSE(files.FileExists(path));
+    EXPECT_EQ(files.QueryFile(path).state, FileState::Absent);
     ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
-    EXPECT_TRUE(files.FileExists(path));
+    EXPECT_EQ(files.QueryFile(path).state, FileState::Present);
     EXPECT_EQ(Read(path), kOld);
 
     ASSERT_EQ(files.SaveWholeFile(path, kNew), "");
@@ -152,7 +153,7 @@ TEST_F(FileSystemTest, RenameRefusesAnExistingTargetAndRemoveAMissingFileIsNoErr
     EXPECT_EQ(files.RemoveFile(path), "");
     ASSERT_EQ(files.RenameFile(path + ".saving", path), "");
     EXPECT_EQ(Read(path), kNew);
-    EXPECT_FALSE(files.FileExists(path + ".saving"));
+    EXPECT_EQ(files.QueryFile(path + ".saving").state, FileState::Absent);
 }
 
 TEST_F(FileSystemTest, SaveOverAFileHeldOpenByAnotherProgramKeepsItWhole) {
@@ -165,6 +166,17 @@ TEST_F(FileSystemTest, SaveOverAFileHeldOpenByAnotherProgramKeepsItWhole) {
     EXPECT_NE(error.find(path), std::string::npos) << error;
     EXPECT_EQ(Read(path), kOld);
     EXPECT_EQ(FilesInFolder(), 1);  // the temporary file is removed
+}
+
+// A look-up the system refuses for another reason than "not found" (here a
+// name no file can have) is neither an answer yes nor no.
+TEST_F(FileSystemTest, ALookUpThatFailsIsReportedWithThePathAndTheReason) {
+    const std::string bad = folder + "a<b.htm";
+    FileQuery query = files.QueryFile(bad);
+    EXPECT_EQ(query.state, FileState::Unknown);
+    EXPECT_NE(query.error.find(bad), std::string::npos) << query.error;
+    EXPECT_GT(query.error.size(), bad.size() + 12) << "no system reason: " << query.error;
+    EXPECT_EQ(files.QueryFile(folder).state, FileState::Absent);  // a folder is no file
 }
 
 TEST_F(FileSystemTest, ReadOfAMissingFileNamesTheFile) {
@@ -181,7 +193,7 @@ TEST_F(FileSystemTest, MoveAsideTakesTheFirstFreeName) {
     std::string movedTo;
     ASSERT_EQ(files.MoveAside(path, movedTo), "");
     EXPECT_EQ(movedTo, path + ".unreadable-2");
-    EXPECT_FALSE(files.FileExists(path));
+    EXPECT_EQ(files.QueryFile(path).state, FileState::Absent);
     EXPECT_EQ(Read(movedTo), kOld);
     EXPECT_EQ(Read(path + ".unreadable-1"), "earlier");
 
@@ -205,6 +217,30 @@ TEST_F(FileSystemTest, StoreSavesANewFileAndSetsAnUnreadableOneAside) {
     EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
     EXPECT_NE(result.message.find(path + ".unreadable-1"), std::string::npos) << result.message;
     EXPECT_EQ(Read(path + ".unreadable-1"), "garbage");
+}
+
+// A tool copied deep into a folder tree: "Pennora.Dat" still fits the classic
+// path limit, the temporary and side files beside it do not.
+TEST(LongFolderFileSystemTest, EveryOperationWorksInAFolderAtTheEdgeOfThePathLimit) {
+    testing::LongFolder deep(246);
+    Win32FileSystem files;
+    const std::string path = deep.path() + "Pennora.Dat", unsaved = path + ".unsaved";
+    EXPECT_EQ(files.QueryFile(unsaved).state, FileState::Absent);
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    ASSERT_EQ(files.SaveWholeFile(unsaved, kNew), "");
+    EXPECT_EQ(files.QueryFile(unsaved).state, FileState::Present);
+    std::string bytes;
+    ASSERT_EQ(files.ReadWholeFile(unsaved, bytes), "");
+    EXPECT_EQ(bytes, kNew);
+
+    std::string movedTo;
+    ASSERT_EQ(files.MoveAside(path, movedTo), "");
+    EXPECT_EQ(movedTo, path + ".unreadable-1");
+    ASSERT_EQ(files.RenameFile(movedTo, path), "");
+    ASSERT_EQ(files.RemoveFile(unsaved), "");
+    EXPECT_EQ(files.QueryFile(unsaved).state, FileState::Absent);
+    ASSERT_EQ(files.ReadWholeFile(path, bytes), "");
+    EXPECT_EQ(bytes, kOld);
 }
 
 }  // namespace

@@ -222,33 +222,23 @@ TEST_F(FillListsTest, AMenuThatCannotCatchUpAtOnceDoesSoWhileIdleTowardsTheLates
     EXPECT_EQ(MenuDisagreement(slow, titles), "");
 }
 
-// The owner of the menu in the next test: it counts the items shown and
-// closes the menu again.
+// While the menu of the next test is open, its items are counted and it is
+// closed: a thread timer, which the menu's own message loop runs.
+HMENU menuShown = nullptr;
 int itemsShown = -1;
-LRESULT CALLBACK CountingOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITMENUPOPUP) {
-        itemsShown = GetMenuItemCount(reinterpret_cast<HMENU>(wParam));
-        SetTimer(window, 1, USER_TIMER_MINIMUM, nullptr);
-    } else if (message == WM_TIMER) {
-        KillTimer(window, 1);
-        EndMenu();
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+void CALLBACK CountAndCloseTheMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    itemsShown = GetMenuItemCount(menuShown);
+    EndMenu();
 }
 
 TEST_F(FillListsTest, AMenuIsShownWithAllItsTitlesThoughItHadNotCaughtUp) {
     FillMenu slow(0);
     slow.Rebuild(Numbered(20));
     ASSERT_FALSE(slow.CaughtUp());
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = CountingOwner;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "FillMenuCountingOwner";
-    RegisterClassA(&windowClass);
-    HWND owner = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 windowClass.hInstance, nullptr);
-    EXPECT_EQ(slow.Popup({100, 100}, owner), std::nullopt);
-    DestroyWindow(owner);
+    menuShown = slow.handle();
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, CountAndCloseTheMenu);
+    EXPECT_EQ(slow.Popup({100, 100}), std::nullopt);
     EXPECT_EQ(itemsShown, 20);
     EXPECT_EQ(MenuDisagreement(slow, Numbered(20)), "");
 }

@@ -23,9 +23,9 @@ void PumpMessages() {
     }
 }
 
-// The viewer window owned by `owner`, waited for up to two seconds.
+// The viewer window owned by `owner`, once it is there (given up after 30 s).
 HWND WaitForViewerOwnedBy(HWND owner) {
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 600; ++i) {
         PumpMessages();
         for (HWND w = FindWindowExA(nullptr, nullptr, kViewerClass, nullptr); w != nullptr;
              w = FindWindowExA(nullptr, w, kViewerClass, nullptr)) {

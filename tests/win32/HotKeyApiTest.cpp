@@ -55,10 +55,15 @@ public:
         CloseHandle(process_.hProcess);
         CloseHandle(process_.hThread);
     }
-    // True once the holder runs with the combination taken (it ends at once
-    // when it cannot take it).
+    // True once the holder has taken the combination: its window carries its
+    // title from then on. It ends at once when it cannot take it.
     bool Holding() const {
-        return started_ && WaitForSingleObject(process_.hProcess, 1500) == WAIT_TIMEOUT;
+        if (!started_) return false;
+        for (int waited = 0; waited < 30000; waited += 50) {
+            if (FindWindowA(nullptr, "PennoraHotKeyHolder")) return true;
+            if (WaitForSingleObject(process_.hProcess, 50) != WAIT_TIMEOUT) return false;
+        }
+        return false;
     }
 
 private:

@@ -26,6 +26,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "matrix/MatrixPage.h"
+#include "matrix/MatrixPageIds.h"
 #include "ui/Settings.h"
 #include "ui/resource.h"
 #include "entries/DataFile.h"
@@ -39,6 +40,7 @@
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "win32/IconSize.h"
+#include "win32/LongFolder.h"
 
 namespace pennora {
 namespace {
@@ -55,7 +57,7 @@ constexpr int kMessageBoxIconId = 0x0440;
 struct SeenBox {
     std::string caption;
     std::string text;
-    std::string icon;     // "error", "question" or "other"
+    std::string icon;     // "error", "question", "warning" or "other"
     std::string buttons;  // the visible buttons, e.g. "Yes No Cancel"
     bool operator==(const SeenBox&) const = default;
 };
@@ -73,6 +75,7 @@ std::string IconKind(HWND box) {
     auto icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageBoxIconId, STM_GETICON, 0, 0));
     if (icon && icon == LoadIconA(nullptr, IDI_ERROR)) return "error";
     if (icon && icon == LoadIconA(nullptr, IDI_QUESTION)) return "question";
+    if (icon && icon == LoadIconA(nullptr, IDI_WARNING)) return "warning";
     return "other";
 }
 
@@ -414,6 +417,44 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"UnreadableDataFileIsReportedAndOpensTheEditor", "not a data file", kEditorPage, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A start that finds the data file unreadable offers, in the same box, the
+// newest earlier version that reads: Yes loads it as unsaved changes, No
+// starts empty as before.
+class MainWindowVersionOfferTest : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainWindowVersionOfferTest, TheNewestVersionThatReadsIsOfferedAndYesLoadsItAsUnsavedChanges) {
+    const int answer = GetParam();
+    const std::vector<Entry> kept{Entry{"A", "1", true, std::nullopt}, Entry{"B", std::nullopt, false, false}};
+    std::filesystem::create_directories(Path("Backup"));
+    WriteFileBytes(kDataFileName, "not a data file");
+    WriteFileBytes("Backup\\Pennora-20261209-080000.Dat", EncodeDataFile({Entry{"older", {}, {}, {}}}));
+    WriteFileBytes("Backup\\Pennora-20261210-174512.Dat", EncodeDataFile(kept));
+    WriteFileBytes("Backup\\Pennora-20261211-090000.Dat", "damaged as well");
+
+    MessageBoxAnswerer answerer({{kAppTitle, answer}});
+    Start();
+
+    const std::vector<SeenBox> seen = answerer.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, kAppTitle);
+    EXPECT_EQ(seen[0].icon, "warning");
+    EXPECT_EQ(seen[0].buttons, "Yes No");
+    EXPECT_NE(seen[0].text.find(Path(kDataFileName)), std::string::npos) << seen[0].text;
+    EXPECT_TRUE(seen[0].text.ends_with("是否载入最近的备份（2026-12-10 17:45:12）？")) << seen[0].text;
+
+    EXPECT_EQ(main_->activePage(), kEditorPage);
+    std::vector<Entry> rows;
+    for (std::size_t row = 0; row < main_->store().RowCount(); ++row) rows.push_back(main_->store().Row(row));
+    EXPECT_EQ(rows, answer == IDYES ? kept : std::vector<Entry>{});
+    EXPECT_EQ(main_->flags().dataModified, answer == IDYES);
+    // The unreadable file is kept aside either way, and nothing is saved yet.
+    EXPECT_TRUE(Exists(std::string(kDataFileName) + ".unreadable-1"));
+    EXPECT_FALSE(Exists(kDataFileName));
+}
+
+INSTANTIATE_TEST_SUITE_P(, MainWindowVersionOfferTest, ::testing::Values(IDYES, IDNO),
+                         [](const auto& info) { return std::string(info.param == IDYES ? "Yes" : "No"); });
+
 TEST_F(MainWindowTest, EntriesSavedAtCloseAreLoadedAtTheNextStartOnTheFillPage) {
     Start();
     ASSERT_EQ(main_->activePage(), kEditorPage);
@@ -567,6 +608,26 @@ TEST_F(MainWindowTest, PointingAtTheSameButtonAfterAPageChangeShowsItsHintAgain)
     EXPECT_EQ(main_->statusText(), " 填表助手");
     point();
     EXPECT_EQ(main_->statusText(), "拖动快填");
+}
+
+// A tool copied deep into a folder tree, where its own files still fit the
+// classic path limit and the files beside them do not: the start asks
+// nothing, and entries are saved.
+TEST_F(MainWindowTest, InAFolderAtTheEdgeOfThePathLimitTheStartAsksNothingAndASaveWorks) {
+    testing::LongFolder deep(246);
+    folder_ = deep.path();
+    {
+        MessageBoxAnswerer answerer;
+        Start();
+        EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{});
+    }
+    ChangeEntries();
+    MessageBoxAnswerer answerer({{kClosePromptCaption, IDYES}});
+    EXPECT_TRUE(RequestClose().windowGone);
+    EXPECT_EQ(answerer.Seen(), std::vector<SeenBox>{kClosePrompt});
+    EXPECT_EQ(DataFileEntries(), kChangedEntries);
+    main_.reset();
+    app_.reset();
 }
 
 // Logoff and shutdown: no question holds up the session; changes not saved
@@ -757,16 +818,20 @@ RECT Scaled(RECT rect, int factor) {
 TEST_F(MainWindowTest, AMoveToAMonitorOfAnotherDpiAndBackRescalesTheWindowAndEveryPage) {
     Start();
     HWND window = main_->hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
-    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kOptionsPage, kAboutPage}) ClickTab(tabs, page);
+    for (int page : {kFillPage, kEditorPage, kBrowserMenuPage, kMatrixPage, kOptionsPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window), fontHeight = FontHeight(tabs);
+    // In the screen's corner, so the window twice as large still fits on the
+    // screen: a window manager keeps a window on it.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DispatchPending();
     RECT before;
     GetWindowRect(window, &before);
     std::map<HWND, std::map<int, RECT>> placesBefore;
     for (HWND page : Pages(window)) placesBefore[page] = ChildPlaces(page);
 
     SendDpiChange(window, 2 * dpi, Scaled(before, 2));
-    ClickTab(tabs, kMatrixPage);  // made at the new DPI
+    ClickTab(tabs, kAboutPage);  // made at the new DPI
     DispatchPending();
     RECT moved, client;
     const RECT suggested = Scaled(before, 2);
@@ -828,7 +893,7 @@ int ImageSide(HWND control, UINT message, WPARAM which = 0) {
 TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
     Start();
     HWND window = main_->hwnd(), tabs = GetDlgItem(window, IDC_PAGECONTROL1);
-    for (int page : {kFillPage, kEditorPage, kAboutPage}) ClickTab(tabs, page);
+    for (int page : {kFillPage, kEditorPage, kMatrixPage, kAboutPage}) ClickTab(tabs, page);
     DispatchPending();
     const int dpi = WindowDpi(window);
     RECT before;
@@ -846,6 +911,12 @@ TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
                 EXPECT_EQ(ImageSide(GetDlgItem(page, IDC_TOOLBAR1), TB_GETIMAGELIST), 16 * factor);
                 EXPECT_EQ(ImageSide(grid, LVM_GETIMAGELIST, LVSIL_SMALL), 16 * factor);
             }
+            if (HWND toolBar = GetDlgItem(page, IDC_TOOLBAR_MATRIX)) {
+                ++pagesSeen;
+                // The system's standard images: the small set, or the large
+                // one where the small would be scaled up past it.
+                EXPECT_EQ(ImageSide(toolBar, TB_GETIMAGELIST), factor == 2 ? 24 : 16);
+            }
             if (HWND banner = GetDlgItem(page, IDC_IMAGE2)) {
                 ++pagesSeen;
                 BITMAP shown{};
@@ -854,7 +925,7 @@ TEST_F(MainWindowTest, ThePagesPicturesFollowAMoveToAMonitorOfAnotherDpi) {
                 EXPECT_EQ(shown.bmWidth, 440 * factor);
             }
         }
-        EXPECT_EQ(pagesSeen, 3);
+        EXPECT_EQ(pagesSeen, 4);
     }
 }
 

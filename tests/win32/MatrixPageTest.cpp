@@ -8,10 +8,13 @@
 #include <string>
 
 #include "fakes/FakeProfile.h"
+#include "fakes/FakeWindowsInput.h"
 #include "fill/TextDelivery.h"
 #include "matrix/Clipboard.h"
 #include "matrix/MatrixPage.h"
 #include "matrix/MatrixPageIds.h"
+#include "platform/win32/AnsiText.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/IniFile.h"
 
@@ -97,9 +100,31 @@ TEST_F(MatrixPageTest, TypedFieldsAreHeldToTheirByteLimitsAtACharacterBoundary) 
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        SetDlgItemTextA(page_->hwnd(), c.id, c.typed);  // the edit reports the change as typing does
+        HWND field = page_->Item(c.id);
+        SetWindowTextA(field, "");
+        for (wchar_t typed : ToWide(c.typed)) SendMessageW(field, WM_CHAR, typed, 1);
         EXPECT_EQ(Text(c.id), c.kept);
     }
+}
+
+// A release on the icon itself is a drag the user gave up, as one on the
+// main window is: the cursor comes back, nothing is clicked, typed or waited
+// for, so no click on the icon can arm the drag again.
+TEST_F(MatrixPageTest, AReleaseOnTheIconItselfIsADragGivenUp) {
+    fakes::FakeWindowsInput input;
+    input.cursor = {40, 30};
+    TextDelivery delivery{input};
+    MatrixPage page(parent_, delivery);
+    HWND icon = page.Item(IDC_IMAGE6);
+    input.windowUnderCursor = FromHwnd(icon);
+    SendMessageW(icon, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ASSERT_TRUE(delivery.DragActive());
+    input.calls.clear();
+
+    SendMessageW(icon, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+
+    const fakes::CallLog expected = {"GetCursorPos()", "WindowFromPoint(40, 30)", "SetAppCursor(0)"};
+    EXPECT_EQ(input.calls, expected);
 }
 
 TEST_F(MatrixPageTest, ACopyPutsUnicodeAndAnsiTextOnTheClipboard) {

@@ -1,6 +1,6 @@
 // The window layer under Wine: creation that fails says why, the error edge
-// of program entry, and the drag-fill window's place in screen coordinates
-// when the work area does not start at the screen's corner.
+// of program entry, the drag-fill window's place in screen coordinates when
+// the work area does not start at the screen's corner, and its presses.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,10 +12,12 @@
 
 #include "app/Application.h"
 #include "app/OptionsPage.h"
+#include "entries/DataFile.h"
 #include "entries/EntryStore.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
 #include "fakes/FakeWindowsInput.h"
+#include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
 #include "fill/TextDelivery.h"
 #include "platform/Error.h"
@@ -77,8 +79,9 @@ struct SeenReport {
     std::string caption, text;
 };
 
+// Given up after 30 s, when the box never came.
 DWORD WINAPI AnswerFirstBox(LPVOID seen) {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 3000; ++i) {
         HWND box = FindWindowA("#32770", nullptr);
         DWORD process = 0;
         if (box) GetWindowThreadProcessId(box, &process);
@@ -134,6 +137,76 @@ TEST(WindowTest, TheDragFillPlaceIsInScreenCoordinatesAlsoWhenMinimised) {
         EXPECT_EQ(window.CurrentPosition(), (Point{300, 200}));
     }
     SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+}
+
+// With StartPosition in the settings file every showing puts the window
+// there: after the user moved it, and after it was minimised and closed, when
+// the showing restores it.
+TEST(WindowTest, EveryShowingPutsTheDragFillWindowAtItsStartPosition) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    fakes::FakeProfile profile;
+    IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
+    profile.Put("C:\\Pennora\\Pennora.Ini", "StartPosition", "X", "120");
+    profile.Put("C:\\Pennora\\Pennora.Ini", "StartPosition", "Y", "90");
+    fakes::FakeFileSystem files;
+    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    fakes::FakeWindowsInput input;
+    TextDelivery delivery(input);
+    DragFillWindow window(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
+    for (const bool minimised : {false, true}) {
+        SCOPED_TRACE(minimised ? "minimised before the close" : "moved before the close");
+        window.Show();
+        SetWindowPos(window.hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (minimised) ShowWindow(window.hwnd(), SW_MINIMIZE);
+        window.Close();
+        window.Show();
+        RECT place;
+        GetWindowRect(window.hwnd(), &place);
+        EXPECT_FALSE(IsIconic(window.hwnd()));
+        EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+        EXPECT_EQ((Point{place.left, place.top}), (Point{120, 90}));
+        window.Close();
+    }
+}
+
+// The list asks for double clicks, so a second press on a title soon after
+// the first arrives as one. It arms the drag all the same, and its release
+// over another program's field types the entry there.
+TEST(WindowTest, ASecondQuickPressOnATitleDragsLikeTheFirst) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    fakes::FakeProfile profile;
+    IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
+    fakes::FakeFileSystem files;
+    files.files["C:\\Pennora\\Pennora.Dat"] = EncodeDataFile({{"Mail", "ab", std::nullopt, std::nullopt}});
+    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    fakes::FakeWindowsInput input;
+    input.windowUnderCursor = 0x999;  // the field the title is dropped on
+    TextDelivery delivery(input);
+    DragFillWindow window(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
+    window.Show();
+    HWND list = GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1);
+    RECT item{};
+    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+    POINT onTitle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    const LPARAM inList = MAKELPARAM(onTitle.x, onTitle.y);
+    MapWindowPoints(list, window.hwnd(), &onTitle, 1);
+    const fakes::CallLog typed = {"PostMessageA(0x999, 0x102, 0x61, 1)", "PostMessageA(0x999, 0x102, 0x62, 1)"};
+
+    for (UINT press : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+        SCOPED_TRACE(press == WM_LBUTTONDOWN ? "first press" : "second press, a double click");
+        input.calls.clear();
+        SendMessageA(list, press, MK_LBUTTON, inList);
+        EXPECT_TRUE(delivery.DragActive());
+        // The release reaches the window that holds the capture.
+        SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(onTitle.x, onTitle.y));
+        fakes::CallLog posted;
+        for (const std::string& call : input.calls)
+            if (call.rfind("PostMessageA(", 0) == 0) posted.push_back(call);
+        EXPECT_EQ(posted, typed);
+    }
 }
 
 // Home, Insert and the arrows keep their names in the capture control after

@@ -16,6 +16,9 @@ import sys
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+import harness  # noqa: E402  (the e2e tier's view of windows on the desktop)
+
 RUN_DIR = Path(os.environ["PENNORA_RUN_DIR"])
 PROGRAMS = Path(os.environ["PENNORA_PROGRAMS_DIR"])
 SHOT = RUN_DIR / "shots" / "drop_delivery.png"
@@ -31,7 +34,7 @@ class Failure(Exception):
     pass
 
 
-def wait_for(what, probe, timeout=30.0, interval=0.2):
+def wait_for(what, probe, timeout=harness.PATIENCE, interval=0.2):
     """Polls probe until it returns something true; returns that."""
     deadline = time.monotonic() + timeout
     while True:
@@ -52,24 +55,6 @@ def find_window(title):
                            text=True)
     ids = found.stdout.split()
     return ids[0] if ids else None
-
-
-def geometry(window):
-    fields = dict(line.split("=", 1) for line in xdotool("getwindowgeometry", "--shell", window).split())
-    return int(fields["X"]), int(fields["Y"]), int(fields["WIDTH"]), int(fields["HEIGHT"])
-
-
-def place(window, x, y):
-    # Wine may still be settling a freshly mapped window and put it back
-    # where it thinks it is, so the move is repeated until it holds.
-    def moved():
-        if geometry(window)[:2] == (x, y):
-            return True
-        xdotool("windowmove", window, x, y)
-        return False
-
-    wait_for(f"window {window} at {x},{y}", moved, timeout=10, interval=0.5)
-    return geometry(window)
 
 
 def windows_path(path):
@@ -130,17 +115,16 @@ def run():
         if read_report() != "" or read_clicks() != "left 0 right 0":
             raise Failure(f"EditTarget started with text {read_report()!r} and clicks {read_clicks()!r}")
 
-        # Apart, as two programs on a desktop; without a window manager the
-        # X windows are the client areas.
-        sx, sy, _, _ = place(source_window, 60, 80)
-        tx, ty, tw, th = place(target_window, 480, 120)
+        # Apart, as two programs on a desktop.
+        sx, sy, _, _ = harness.wait_in_place(source_window, "PennoraDragSource")
+        tx, ty, tw, th = harness.wait_in_place(target_window, "PennoraEditTarget")
         first_list_item = (sx + 15, sy + 7)
         middle_of_edit = (tx + tw // 2, ty + th // 2)
 
         drag(first_list_item, middle_of_edit)
 
         try:
-            wait_for(f"the edit to hold {EXPECTED!r}", lambda: read_report() == EXPECTED, timeout=15)
+            wait_for(f"the edit to hold {EXPECTED!r}", lambda: read_report() == EXPECTED)
         except Failure as failure:
             raise Failure(f"{failure}; it holds {read_report()!r}") from None
         # Nothing more may follow the text (a posted LF would add a line break).
@@ -159,7 +143,7 @@ def run():
 def main():
     try:
         run()
-    except Failure as failure:
+    except (Failure, AssertionError) as failure:
         print(f"FAIL drop_delivery: {failure} (screenshot {SHOT})")
         return 1
     print(f"ok drop_delivery: the edit received {EXPECTED!r} (screenshot {SHOT})")

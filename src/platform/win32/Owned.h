@@ -43,6 +43,7 @@ using OwnedBitmap = Owned<HBITMAP, &DeleteObject>;
 using OwnedMenu = Owned<HMENU, &DestroyMenu>;
 using OwnedIcon = Owned<HICON, &DestroyIcon>;
 using OwnedImageList = Owned<HIMAGELIST, &ImageList_Destroy>;
+using OwnedWindow = Owned<HWND, &DestroyWindow>;
 
 // A window's device context (the screen's for no window), released at the
 // end of the scope.

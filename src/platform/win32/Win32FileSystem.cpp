@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32/FilePath.h"
 #include "platform/win32/SystemError.h"
 
 namespace pennora {
@@ -46,13 +47,13 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 // Writes `bytes` to `temp` and flushes it to the disk; the error code on failure.
 DWORD WriteFlushed(const std::string& temp, const std::string& bytes) {
-    ScopedFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    ScopedFile file(::CreateFileW(FilePathW(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return ::GetLastError();
     if (!WriteAll(file.Get(), bytes) || !::FlushFileBuffers(file.Get()) || !file.Close()) {
         DWORD code = ::GetLastError();
         file.Close();
-        ::DeleteFileA(temp.c_str());
+        ::DeleteFileW(FilePathW(temp).c_str());
         return code;
     }
     return ERROR_SUCCESS;
@@ -64,8 +65,9 @@ DWORD WriteFlushed(const std::string& temp, const std::string& bytes) {
 bool ReplaceWithRetries(const std::string& temp, const std::string& path) {
     constexpr int kAttempts = 20;
     constexpr DWORD kPauseMs = 50;
+    const std::wstring from = FilePathW(temp), to = FilePathW(path);
     for (int attempt = 1;; ++attempt) {
-        if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD code = ::GetLastError();
         const bool passing = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
         if (!passing || attempt == kAttempts) {
@@ -78,17 +80,20 @@ bool ReplaceWithRetries(const std::string& temp, const std::string& path) {
 
 }  // namespace
 
-bool Win32FileSystem::FileExists(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+FileQuery Win32FileSystem::QueryFile(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesW(FilePathW(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileState::Absent : FileState::Present, {}};
     DWORD code = ::GetLastError();
-    return code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {FileState::Absent, {}};
+    return {FileState::Unknown, Failure("无法查看文件", path, code)};
 }
 
 FileError Win32FileSystem::ReadWholeFile(const std::string& path, std::string& bytes) {
     const std::string what = "无法读取文件";
-    ScopedFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedFile file(::CreateFileW(FilePathW(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return Failure(what, path, ::GetLastError());
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.Get(), &size)) return Failure(what, path, ::GetLastError());
@@ -116,7 +121,7 @@ FileError Win32FileSystem::SaveWholeFile(const std::string& path, const std::str
         return Failure("无法保存文件 \"" + path + "\"：无法写入临时文件", temp, code);
     if (!ReplaceWithRetries(temp, path)) {
         DWORD code = ::GetLastError();
-        ::DeleteFileA(temp.c_str());
+        ::DeleteFileW(FilePathW(temp).c_str());
         return Failure("无法保存文件", path, code);
     }
     return {};
@@ -125,7 +130,7 @@ FileError Win32FileSystem::SaveWholeFile(const std::string& path, const std::str
 FileError Win32FileSystem::MoveAside(const std::string& path, std::string& newPath) {
     for (int n = 1; n < 10000; ++n) {
         std::string candidate = path + ".unreadable-" + std::to_string(n);
-        if (::MoveFileExA(path.c_str(), candidate.c_str(), 0)) {
+        if (::MoveFileExW(FilePathW(path).c_str(), FilePathW(candidate).c_str(), 0)) {
             newPath = candidate;
             return {};
         }
@@ -137,15 +142,42 @@ FileError Win32FileSystem::MoveAside(const std::string& path, std::string& newPa
 }
 
 FileError Win32FileSystem::RenameFile(const std::string& from, const std::string& to) {
-    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return {};
+    if (::MoveFileExW(FilePathW(from).c_str(), FilePathW(to).c_str(), MOVEFILE_WRITE_THROUGH)) return {};
     return Failure("无法将文件 \"" + from + "\" 改名为", to, ::GetLastError());
 }
 
 FileError Win32FileSystem::RemoveFile(const std::string& path) {
-    if (::DeleteFileA(path.c_str())) return {};
+    if (::DeleteFileW(FilePathW(path).c_str())) return {};
     const DWORD code = ::GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
     return Failure("无法删除文件", path, code);
+}
+
+FileError Win32FolderFiles::MakeFolder(const std::string& path) {
+    if (::CreateDirectoryA(path.c_str(), nullptr)) return {};
+    const DWORD code = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    return Failure("无法建立文件夹", path, code);
+}
+
+FileError Win32FolderFiles::ListFiles(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
+        return Failure("无法列出文件夹", folder, code);
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    const DWORD code = ::GetLastError();
+    ::FindClose(search);
+    if (code != ERROR_NO_MORE_FILES) return Failure("无法列出文件夹", folder, code);
+    return {};
 }
 
 }  // namespace pennora

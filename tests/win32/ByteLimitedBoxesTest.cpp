@@ -1,0 +1,198 @@
+// Every byte-limited box of the pages, on the real controls, whatever way the
+// text arrives: typed (WM_CHAR, WM_IME_CHAR), pasted (WM_PASTE, Shift+Insert),
+// put in by EM_REPLACESEL, or the result of an input method. What would pass
+// the limit is refused at a character boundary and what the box held stays.
+#include <windows.h>
+#include <commctrl.h>
+#include <imm.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "browser/BrowserIntegration.h"
+#include "browser/BrowserPageIds.h"
+#include "entries/DataFile.h"
+#include "entries/EntryEditorIds.h"
+#include "entries/EntryEditorPage.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeWindowsInput.h"
+#include "fill/TextDelivery.h"
+#include "matrix/MatrixPage.h"
+#include "matrix/MatrixPageIds.h"
+#include "platform/win32/ClipboardText.h"
+#include "platform/win32/Win32FileSystem.h"
+
+namespace pennora {
+namespace {
+
+constexpr wchar_t kChinese = L'\x704C';  // 灌: two GBK bytes
+
+void DispatchPending() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+std::wstring TextOf(HWND box) {
+    std::wstring text(size_t(GetWindowTextLengthW(box)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(box, text.data(), int(text.size()))));
+    return text;
+}
+
+void PutOnClipboard(HGLOBAL block) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
+HGLOBAL BlockOf(const std::wstring& chars) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, chars.size() * sizeof(wchar_t));
+    memcpy(GlobalLock(block), chars.data(), chars.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    return block;
+}
+
+void PutOnClipboard(const std::wstring& text) { PutOnClipboard(BlockOf(text + L'\0')); }
+
+void WithShiftDown(const std::function<void()>& action) {
+    BYTE keys[256] = {}, held[256] = {};
+    GetKeyboardState(keys);
+    memcpy(held, keys, sizeof keys);
+    held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+    SetKeyboardState(held);
+    action();
+    SetKeyboardState(keys);
+}
+
+// The input method composes the text at the caret and completes it.
+void Compose(HWND box, const std::wstring& text) {
+    HIMC context = ImmGetContext(box);
+    ASSERT_NE(context, nullptr);
+    ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()), DWORD(text.size() * sizeof(wchar_t)),
+                             nullptr, 0);
+    ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+    ImmReleaseContext(box, context);
+}
+
+struct Route {
+    const char* name;
+    std::function<void(HWND box, const std::wstring& text)> put;
+};
+
+const Route kRoutes[] = {
+    {"typed", [](HWND box, const std::wstring& text) { for (wchar_t c : text) SendMessageW(box, WM_CHAR, c, 1); }},
+    {"WM_IME_CHAR", [](HWND box, const std::wstring& text) { for (wchar_t c : text) SendMessageW(box, WM_IME_CHAR, c, 1); }},
+    {"WM_PASTE",
+     [](HWND box, const std::wstring& text) {
+         PutOnClipboard(text);
+         SendMessageW(box, WM_PASTE, 0, 0);
+     }},
+    {"Shift+Insert",
+     [](HWND box, const std::wstring& text) {
+         PutOnClipboard(text);
+         WithShiftDown([box] { SendMessageW(box, WM_KEYDOWN, VK_INSERT, 0x01520001); });
+     }},
+    {"EM_REPLACESEL",
+     [](HWND box, const std::wstring& text) { SendMessageW(box, EM_REPLACESEL, TRUE, LPARAM(text.c_str())); }},
+    {"input method", Compose},
+};
+
+// A text of `bytes` GBK bytes: Chinese characters, and one ASCII letter when
+// the count is odd.
+std::wstring TextOfBytes(size_t bytes) { return std::wstring(bytes / 2, kChinese) + (bytes % 2 ? L"x" : L""); }
+
+class ByteLimitedBoxesTest : public ::testing::Test {
+protected:
+    ByteLimitedBoxesTest() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+        files.files[kDataPath] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
+        store.Load();
+        parent = CreateWindowExW(0, L"STATIC", L"limited boxes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400,
+                                 nullptr, nullptr, nullptr, nullptr);
+        editor = std::make_unique<EntryEditorPage>(parent, store, logic, files, "Z:\\tmp\\");
+        browser = std::make_unique<BrowserIntegration>(parent, parent, "C:\\pennora-limits\\", "KestovaPennora", boxes,
+                                                       realFiles);
+        browser->page().LoadIEMenuPage();
+        HWND menuPage = browser->page().hwnd();
+        SendMessageW(menuPage, WM_COMMAND, MAKEWPARAM(IDC_BTNNEW, BN_CLICKED), LPARAM(GetDlgItem(menuPage, IDC_BTNNEW)));
+        matrix = std::make_unique<MatrixPage>(parent, delivery);
+        DispatchPending();
+    }
+    ~ByteLimitedBoxesTest() override {
+        matrix.reset();
+        browser.reset();
+        editor.reset();
+        DestroyWindow(parent);
+    }
+
+    struct Box {
+        const char* name;
+        HWND window;
+        size_t limit;
+    };
+    std::vector<Box> Boxes() const {
+        return {{"title box", GetDlgItem(editor->hwnd(), IDC_DBEDIT1), 50},
+                {"menu name", browser->page().Item(IDC_EDITKEY), 100},
+                {"menu text", browser->page().Item(IDC_MEMOVALUE), 200},
+                {"matrix word", matrix->Item(IDC_EDTFRONT), 4},
+                {"matrix fill", matrix->Item(IDC_EDTFILL), 2},
+                {"matrix back", matrix->Item(IDC_EDTBACK), 2}};
+    }
+
+    static constexpr const char* kDataPath = "C:\\Pennora\\Pennora.Dat";
+    fakes::FakeFileSystem files;
+    fakes::FakeWindowsInput boxes;
+    EntryStore store{files, kDataPath};
+    ModeFlags flags;
+    EntryEditorLogic logic{store, flags, boxes, 0};
+    Win32FileSystem realFiles;
+    fakes::FakeWindowsInput pointer;
+    TextDelivery delivery{pointer};
+    HWND parent = nullptr;
+    std::unique_ptr<EntryEditorPage> editor;
+    std::unique_ptr<BrowserIntegration> browser;
+    std::unique_ptr<MatrixPage> matrix;
+};
+
+// "a灌" arrives at the start, in the middle or at the end of a box one byte
+// short of its limit: the "a" is taken, the 灌 would pass the limit. At the
+// limit nothing is taken, and the box keeps all it held.
+TEST_F(ByteLimitedBoxesTest, WhatWouldPassTheLimitIsRefusedAndWhatTheBoxHeldStays) {
+    const std::wstring arriving = std::wstring(L"a") + kChinese;
+    for (const Box& box : Boxes()) {
+        for (const Route& route : kRoutes) {
+            for (const bool full : {false, true}) {
+                const std::wstring held = TextOfBytes(full ? box.limit : box.limit - 1);
+                for (const size_t at : {size_t(0), held.size() / 2, held.size()}) {
+                    SCOPED_TRACE(std::string(box.name) + ", " + route.name + (full ? ", full box" : ", one byte free") +
+                                 ", at character " + std::to_string(at));
+                    SetWindowTextW(box.window, held.c_str());
+                    SetFocus(box.window);
+                    SendMessageW(box.window, EM_SETSEL, at, at);
+                    route.put(box.window, arriving);
+                    DispatchPending();
+                    const std::wstring expected = full ? held : held.substr(0, at) + L"a" + held.substr(at);
+                    EXPECT_EQ(TextOf(box.window), expected);
+                }
+            }
+        }
+    }
+}
+
+// Another program's clipboard block need not end in a zero: the paste reads
+// no further than the block, though more characters follow it in memory.
+TEST(ClipboardTextTest, ReadsNoFurtherThanTheBlock) {
+    HGLOBAL block = BlockOf(std::wstring(32, L'b'));
+    block = GlobalReAlloc(block, 2 * sizeof(wchar_t), GMEM_MOVEABLE);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(TextOfUnicodeBlock(block), L"bb");
+    GlobalFree(block);
+}
+
+}  // namespace
+}  // namespace pennora
