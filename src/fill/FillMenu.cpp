@@ -39,7 +39,7 @@ constexpr UINT_PTR kIdleTimer = 1;
 
 }  // namespace
 
-FillMenu::HiddenOwner::HiddenOwner(FillMenu& menu) : menu_(menu) {
+FillMenu::HiddenOwner::HiddenOwner(FillMenu& menu) : fillMenu_(menu) {
     Create("PennoraFillMenuOwner", WNDCLASSEXA{}, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr);
 }
 
@@ -48,7 +48,7 @@ FillMenu::HiddenOwner::~HiddenOwner() { Destroy(); }
 // Timer messages come when no other message is waiting.
 LRESULT FillMenu::HiddenOwner::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kIdleTimer) {
-        menu_.IdleTurn();
+        fillMenu_.IdleTurn();
         return 0;
     }
     return Default(message, wParam, lParam);

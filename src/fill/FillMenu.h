@@ -70,7 +70,7 @@ private:
         LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     private:
-        FillMenu& menu_;
+        FillMenu& fillMenu_;
     };
 
     long long frameOfWork_;  // microseconds
