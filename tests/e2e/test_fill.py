@@ -326,7 +326,7 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
     click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
     harness.drag_fill_rect()
     xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
-    assert app.dialog_text("Pennora - 拖动快填") == "确定要退出吗？"
+    app.expect_dialog("Pennora - 拖动快填", "确定要退出吗？")
     harness.screenshot("drag_fill_quit_question")
     app.answer("Pennora - 拖动快填", 7)
     app.wait_for_dialog_closed("Pennora - 拖动快填")
