@@ -1,11 +1,18 @@
-// The refill of both running fill lists after one stored change, on the real
-// controls under Wine: 10,000 entries, hot-key fill and drag fill both on.
-// One commit of a changed entry runs the store's after-post handler, which
-// walks the hot-key list into the fill menu and the drag list into the
-// drag-fill window's list box. The baseline fills the same list box and menu
-// straight from a prepared vector of the same titles.
+// The fill lists with many entries, on the real controls under Wine: the
+// drag-fill window's list box and the hot-key fill menu.
+//   - the first fill when both modes start, against the baseline: the same
+//     list box and a menu filled straight from a prepared vector of the same
+//     titles (what a start did before: one item per title at once);
+//   - the rest of the fill menu, grown while the program is idle, and the
+//     longest the message loop waits for one turn of it; and what a hot-key
+//     press at once after the start waits for, the whole menu;
+//   - the refill of both after one stored change (a commit of a changed entry
+//     runs the store's after-post handler, which walks both lists);
+//   - one keystroke in the drag-fill window's find box: the lines found, the
+//     list box updated and painted.
 //   RefillBench.exe WORK-FOLDER [ENTRIES] [ROUNDS]
-// Prints one line per measure (median milliseconds) and their ratio.
+// Prints one line per measure (milliseconds; medians where rounds are run)
+// and ratios.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -62,6 +69,7 @@ int main(int argc, char** argv) {
     const std::string folder = std::string(argv[1]) + "\\";
     const int count = argc > 2 ? std::atoi(argv[2]) : 10000;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 21;
+    const int fullRounds = 3;  // a full fill of the menu takes seconds under Wine
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -95,20 +103,22 @@ int main(int argc, char** argv) {
     // lists anything itself) and a menu like the fill menu, each emptied and
     // filled from the vector.
     HWND listBox = GetDlgItem(dragFill.hwnd(), IDC_DF_LISTBOX1);
-    HMENU plainMenu = CreatePopupMenu();
-    const double direct = MedianMs(rounds, [&](int) {
+    const double directList = MedianMs(fullRounds, [&](int) {
         SendMessageA(listBox, WM_SETREDRAW, FALSE, 0);
         SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
         for (const std::string& title : titles) SendMessageA(listBox, LB_ADDSTRING, 0, LPARAM(title.c_str()));
         SendMessageA(listBox, WM_SETREDRAW, TRUE, 0);
-        while (GetMenuItemCount(plainMenu) > 0) DeleteMenu(plainMenu, 0, MF_BYPOSITION);
+    });
+    SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
+    const double directMenu = MedianMs(fullRounds, [&](int) {
+        HMENU plainMenu = CreatePopupMenu();
         UINT id = 1;
         for (const std::string& title : titles) AppendMenuA(plainMenu, MF_STRING, id++, title.c_str());
+        DestroyMenu(plainMenu);
     });
-    DestroyMenu(plainMenu);
-    SendMessageA(listBox, LB_RESETCONTENT, 0, 0);
+    const double direct = directList + directMenu;
 
-    // Switching the modes on fills both lists in full once.
+    // Switching the modes on fills both lists once.
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     store.Post();  // nothing pending: no refill
@@ -116,22 +126,109 @@ int main(int argc, char** argv) {
     dragFill.FillList(store.WalkDragList());
     QueryPerformanceCounter(&end);
     const double firstFill = Milliseconds(start, end);
+
+    // The rest of the menu while the program is idle: the message loop runs
+    // its turns between other messages.
+    QueryPerformanceCounter(&start);
+    double longestTurn = 0;
+    int turns = 0;
+    MSG message;
+    while (!menu.CaughtUp() && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        LARGE_INTEGER before, after;
+        QueryPerformanceCounter(&before);
+        DispatchMessageA(&message);
+        QueryPerformanceCounter(&after);
+        longestTurn = std::max(longestTurn, Milliseconds(before, after));
+        ++turns;
+    }
+    QueryPerformanceCounter(&end);
+    const double idleFill = Milliseconds(start, end);
+
+    // A hot-key press at once after the start: the whole menu first.
+    double pressAtOnce = 0;
+    {
+        FillMenu fresh;
+        QueryPerformanceCounter(&start);
+        fresh.Rebuild(titles);
+        fresh.CatchUp();
+        QueryPerformanceCounter(&end);
+        pressAtOnce = Milliseconds(start, end);
+    }
+
     const double refill = MedianMs(rounds, [&](int round) {
         store.SetContent("changed " + std::to_string(round));
         store.Post();
     });
-    if (menu.Captions().size() != std::size_t(count) || dragFill.ListedTitles().size() != std::size_t(count)) return 1;
+    if (menu.Captions().size() != std::size_t(count) || GetMenuItemCount(menu.handle()) != count ||
+        dragFill.ListedTitles().size() != std::size_t(count))
+        return 1;
+
+    // Keystrokes in the find box of the shown window, each with the paint of
+    // the window: "地" and "址" that every title holds, "1" and "2" that
+    // narrow the list to a ninth and a ninetieth of it, and four backspaces
+    // back to the whole list.
+    dragFill.Show();
+    HWND findBox = GetDlgItem(dragFill.hwnd(), IDC_DF_EDTFIND);
+    SetFocus(findBox);  // as the user clicks into it
+    const std::wstring keys = std::wstring(L"地址12") + L"\b\b\b\b";
+    std::vector<double> keystrokes;
+    std::vector<std::vector<double>> byKey(keys.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t key = 0; key < keys.size(); ++key) {
+            QueryPerformanceCounter(&start);
+            SendMessageW(findBox, WM_CHAR, keys[key], 1);
+            RedrawWindow(dragFill.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            QueryPerformanceCounter(&end);
+            keystrokes.push_back(Milliseconds(start, end));
+            byKey[key].push_back(keystrokes.back());
+        }
+    }
+    std::sort(keystrokes.begin(), keystrokes.end());
+    // The least any change of a shown list costs: one line added to it and
+    // taken away again, each updating its scroll bar, with the paint; half
+    // of that for one change.
+    const double oneLine = MedianMs(rounds, [&](int) {
+        SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("x"));
+        RedrawWindow(dragFill.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SendMessageA(listBox, LB_DELETESTRING, count, 0);
+        RedrawWindow(dragFill.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }) / 2;
+    std::string keyMedians;
+    for (std::vector<double>& times : byKey) {
+        std::sort(times.begin(), times.end());
+        char median[16];
+        std::snprintf(median, sizeof median, " %.1f", times[times.size() / 2]);
+        keyMedians += median;
+    }
+    if (dragFill.ListedTitles().size() != std::size_t(count)) return 1;
 
     char line[256];
-    std::snprintf(line, sizeof line, "%d entries, median of %d rounds", count, rounds);
+    std::snprintf(line, sizeof line, "%d entries; medians of %d rounds, of %d for the direct fills", count, rounds,
+                  fullRounds);
     Print(line);
-    std::snprintf(line, sizeof line, "direct fill of list box and menu  %8.2f ms", direct);
+    std::snprintf(line, sizeof line, "direct fill of list box and menu       %8.2f ms  (list box %.2f, menu %.2f)",
+                  direct, directList, directMenu);
     Print(line);
-    std::snprintf(line, sizeof line, "first fill when the modes start   %8.2f ms  (%.2f x direct)", firstFill,
+    std::snprintf(line, sizeof line, "first fill when the modes start        %8.2f ms  (%.4f x direct)", firstFill,
                   firstFill / direct);
     Print(line);
-    std::snprintf(line, sizeof line, "refill after one stored change    %8.2f ms  (%.4f x direct; one frame is 16 ms)",
+    std::snprintf(line, sizeof line,
+                  "rest of the menu while idle            %8.2f ms  (%.2f x direct; %d turns, the longest %.2f ms)",
+                  idleFill, idleFill / direct, turns, longestTurn);
+    Print(line);
+    std::snprintf(line, sizeof line, "whole menu for a press at once         %8.2f ms  (%.2f x direct)", pressAtOnce,
+                  pressAtOnce / direct);
+    Print(line);
+    std::snprintf(line, sizeof line, "refill after one stored change         %8.2f ms  (%.4f x direct; one frame is 16 ms)",
                   refill, refill / direct);
     Print(line);
+    std::snprintf(line, sizeof line, "one line more or less in a shown list  %8.2f ms", oneLine);
+    Print(line);
+    std::snprintf(line, sizeof line,
+                  "one keystroke in the find box          %8.2f ms  (%.2f x one line; median of %zu, the longest %.2f ms)",
+                  keystrokes[keystrokes.size() / 2], keystrokes[keystrokes.size() / 2] / oneLine, keystrokes.size(),
+                  keystrokes.back());
+    Print(line);
+    Print("  by key (2 that every title holds, 2 that narrow, 4 backspaces):" + keyMedians + " ms");
     return 0;
 }

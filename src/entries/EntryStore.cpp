@@ -429,11 +429,31 @@ void EntryStore::CommitForLookup() {
 std::string EntryStore::GetContentByTitle(const std::string& title) noexcept {
     try {
         CommitForLookup();
-        for (const Entry& e : entries_)
-            if (TextOf(e.title) == title) return std::string(TextOf(e.content));
+        const auto first = FirstContentOfEachTitle();
+        if (const auto found = first.find(title); found != first.end()) return std::string(found->second);
     } catch (...) {
     }
     return {};
+}
+
+std::vector<std::string> EntryStore::ContentsByTitle(const std::vector<std::string>& titles) const {
+    const auto first = FirstContentOfEachTitle();
+    std::vector<std::string> contents;
+    contents.reserve(titles.size());
+    for (const std::string& title : titles) {
+        const auto found = first.find(title);
+        contents.emplace_back(found == first.end() ? std::string_view() : found->second);
+    }
+    return contents;
+}
+
+// The lookup's rule: a title names the first stored entry that has exactly
+// that title (byte for byte), whatever its flags; null texts read as empty.
+std::unordered_map<std::string_view, std::string_view> EntryStore::FirstContentOfEachTitle() const {
+    std::unordered_map<std::string_view, std::string_view> first;
+    first.reserve(entries_.size());
+    for (const Entry& e : entries_) first.try_emplace(TextOf(e.title), TextOf(e.content));
+    return first;
 }
 
 void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillListSinks& sinks) {

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/ModeFlags.h"
@@ -137,6 +139,9 @@ public:
     // lists of a running fill mode: a fill typed into the tool's own editor
     // goes to the entry it is typed into.
     std::string GetContentByTitle(const std::string& title) noexcept;
+    // For each title, the content GetContentByTitle gives for it, from the
+    // entries as they are stored: nothing is committed and nothing moves.
+    std::vector<std::string> ContentsByTitle(const std::vector<std::string>& titles) const;
 
     const std::string& DataFilePath() const { return path_; }
 
@@ -158,6 +163,7 @@ private:
     std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
     void TakeEntries(std::vector<Entry> entries);
     std::optional<std::size_t> RowOf(EntryId id) const;
+    std::unordered_map<std::string_view, std::string_view> FirstContentOfEachTitle() const;
     void MakeRoomForSave();
 
     FileSystem& files_;

@@ -6,6 +6,7 @@
 
 #include "fill/DragFillIds.h"
 #include "fill/ListDiff.h"
+#include "fill/ListFind.h"
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/HelpTopic.h"
+#include "ui/Hints.h"
 #include "ui/Settings.h"
 
 namespace pennora {
@@ -32,6 +34,11 @@ constexpr DWORD kDragFillStyle = 0x80840000;  // WS_POPUP | WS_BORDER | WS_THICK
 constexpr const char* kStatusText = "    拖动快填";
 constexpr const char* kQuitText = "确定要退出吗？";
 constexpr const char* kQuitCaption = "Pennora - 拖动快填";
+constexpr const wchar_t* kFindCue = L"查找标题或内容";
+constexpr const char* kFindHint = "只列出标题或内容含有所输文字的数据项（英文字母不分大小写）；Esc 清空";
+// A change of more lines than this refills the list box at once: cheaper
+// than as many single inserts and deletes in the middle of a long list.
+constexpr std::size_t kMostSingleChanges = 256;
 
 struct TextButton {
     int id;
@@ -56,6 +63,40 @@ bool IsButtonDown(UINT message) {
 bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
 
 POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lParam))}; }
+
+// Puts `procedure` in front of a control's own window procedure, which it
+// returns (for CallWindowProcA or, for a Unicode control, CallWindowProcW);
+// `self` is kept in the control's GWLP_USERDATA. Not SetWindowSubclass:
+// comctl32 looks the subclass chain up in a window property at every
+// message, which under Wine is a round trip to the wineserver, and a refill
+// sends the list box thousands of messages.
+WNDPROC Subclass(HWND control, WNDPROC procedure, void* self) {
+    const bool unicode = IsWindowUnicode(control);
+    (unicode ? SetWindowLongPtrW : SetWindowLongPtrA)(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    return reinterpret_cast<WNDPROC>(
+        (unicode ? SetWindowLongPtrW : SetWindowLongPtrA)(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+template <class Self>
+Self* SelfOf(HWND control) {
+    return reinterpret_cast<Self*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+}
+
+// The GBK text of a window, a Unicode one too.
+std::string WindowTextA(HWND window) {
+    std::string text(std::size_t(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(std::size_t(GetWindowTextA(window, text.data(), int(text.size()))));
+    return text;
+}
+
+// The height of a one-line edit box for `font`: a line and the box's edges.
+int EditHeight(HWND edit, HFONT font, int dpi) {
+    TEXTMETRICA metrics{};
+    WindowDC dc(edit);
+    ScopedSelection selected(dc.get(), font);
+    GetTextMetricsA(dc.get(), &metrics);
+    return int(metrics.tmHeight) + 2 * SystemMetricForDpi(SM_CYEDGE, dpi) + ScaleToDpi(2, dpi);
+}
 
 // The list's class asks for double clicks: a second press soon after the
 // first arrives as one. Here it is a press like any other.
@@ -115,11 +156,21 @@ void DragFillWindow::CreateChildren() {
         SendMessageA(toolBar1_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
     }
 
+    // A Unicode box: Wine's ANSI edit control does not join the two bytes of
+    // a typed Chinese character.
+    edtFind_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
+                               0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_EDTFIND), instance, nullptr);
+    SendMessageA(edtFind_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
+    SendMessageW(edtFind_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(kFindCue));
+    findBoxProcedure_ = Subclass(edtFind_, &DragFillWindow::FindProcedure, this);
+    hints_ = CreateHintWindow(hwnd());
+    AddHint(hints_, hwnd(), edtFind_, kFindHint);
+
     listBox1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
                                 hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
     SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-    SetWindowSubclass(listBox1_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    listBoxProcedure_ = Subclass(listBox1_, &DragFillWindow::ListProcedure, this);
 
     statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, kStatusText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
                                   reinterpret_cast<HMENU>(IDC_DF_STATUSBAR1), instance, nullptr);
@@ -149,7 +200,7 @@ void DragFillWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     const OwnedFont oldStripFont = std::move(stripFont_), oldListFont = std::move(listFont_);
     MakeFonts();
     panel1_->OnDpiChanged(dpi_, stripFont_.get());
-    for (HWND control : {toolBar1_, listBox1_})
+    for (HWND control : {toolBar1_, edtFind_, listBox1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
     ApplyMetrics();
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -164,7 +215,10 @@ void DragFillWindow::Layout() {
     panel1_->Layout(width);
     const int toolBarHeight = ToolBarHeight(toolBar1_);
     MoveWindow(toolBar1_, 0, panel1_->Height(), width, toolBarHeight, TRUE);
-    const int listTop = panel1_->Height() + toolBarHeight;
+    const int findTop = panel1_->Height() + toolBarHeight;
+    const int findHeight = EditHeight(edtFind_, listFont_.get(), dpi_);
+    MoveWindow(edtFind_, 0, findTop, width, findHeight, TRUE);
+    const int listTop = findTop + findHeight;
     MoveWindow(listBox1_, 0, listTop, width, client.bottom - StatusBarHeight(statusBar1_) - listTop, TRUE);
 }
 
@@ -185,6 +239,10 @@ void DragFillWindow::FormShow() {
     context_.delivery.Disarm();
     ShowStatus(kStatusText);
     MoveTo(ReadStartPosition(context_.iniFile, CurrentPosition()));
+    // Every showing starts with the whole list, as it did before there was
+    // a find box.
+    findText_.clear();
+    SetWindowTextW(edtFind_, L"");
     FillList(context_.store.WalkDragList());
 }
 
@@ -196,15 +254,67 @@ void DragFillWindow::FormClose() {
 }
 
 void DragFillWindow::FillList(const std::vector<std::string>& titles) {
-    const ListChange change = DiffLists(listed_, titles);
-    SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
-    for (std::size_t i = 0; i < change.removed; ++i) SendMessageA(listBox1_, LB_DELETESTRING, change.first, 0);
-    for (std::size_t i = change.first; i < change.first + change.inserted; ++i)
-        SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(titles[i].c_str()));
     listed_ = titles;
-    SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(listBox1_, nullptr, TRUE);
+    listedContents_.reset();
+    ShowFoundLines();
+}
+
+// EN_CHANGE of EdtFind. A composition of an input method is not text yet:
+// the lines follow when it is finished.
+void DragFillWindow::EdtFindChange() {
+    if (composing_) return;
+    std::string text = WindowTextA(edtFind_);
+    if (text == findText_) return;
+    findText_ = std::move(text);
+    ShowFoundLines();
+}
+
+// The contents the find looks at, looked up once per filling of the list:
+// when the find box gets the keyboard, before the user types into it.
+void DragFillWindow::PrepareFind() {
+    if (!listedContents_) listedContents_ = context_.store.ContentsByTitle(listed_);
+}
+
+void DragFillWindow::ShowFoundLines() {
+    if (findText_.empty()) {
+        ShowLines(listed_);
+        return;
+    }
+    PrepareFind();
+    std::vector<std::string> lines;
+    for (std::size_t line : LinesContaining(listed_, *listedContents_, findText_)) lines.push_back(listed_[line]);
+    ShowLines(std::move(lines));
+}
+
+// Makes the lines of ListBox1 `lines`. Only the run of lines that differs is
+// replaced, unless that is most of a long list; the list keeps its scroll
+// place, and no line stays selected. Under Wine every update of a list's
+// scroll bar repaints it at once, the dearest part of a change: a change of
+// one line updates it once by itself, a larger one once for all its lines,
+// and no change not at all.
+void DragFillWindow::ShowLines(std::vector<std::string> lines) {
+    SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
+    const ListChange change = DiffLists(shown_, lines);
+    const std::size_t changes = change.removed + change.inserted;
+    if (changes > 1) SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
+    if (changes > kMostSingleChanges) {
+        const LRESULT top = SendMessageA(listBox1_, LB_GETTOPINDEX, 0, 0);
+        std::size_t bytes = 0;
+        for (const std::string& line : lines) bytes += line.size() + 1;
+        SendMessageA(listBox1_, LB_RESETCONTENT, 0, 0);
+        SendMessageA(listBox1_, LB_INITSTORAGE, lines.size(), LPARAM(bytes));
+        for (const std::string& line : lines) SendMessageA(listBox1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        SendMessageA(listBox1_, LB_SETTOPINDEX, WPARAM(top), 0);
+    } else {
+        for (std::size_t i = 0; i < change.removed; ++i) SendMessageA(listBox1_, LB_DELETESTRING, change.first, 0);
+        for (std::size_t i = change.first; i < change.first + change.inserted; ++i)
+            SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(lines[i].c_str()));
+    }
+    shown_ = std::move(lines);
+    if (changes > 1) {
+        SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(listBox1_, nullptr, TRUE);
+    }
 }
 
 std::vector<std::string> DragFillWindow::ListedTitles() const {
@@ -306,14 +416,14 @@ void DragFillWindow::ToolButton2Click() {
         Close();
 }
 
-LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR data) {
-    auto* self = reinterpret_cast<DragFillWindow*>(data);
+LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = SelfOf<DragFillWindow>(list);
+    const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
     message = AsPress(message);
-    if (!IsButtonDown(message) && !IsButtonUp(message)) return DefSubclassProc(list, message, wParam, lParam);
+    if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
     // The list's own handling (selecting the item under a press) comes first.
-    LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+    LRESULT result = listBox();
     ReportingErrors(
         [&] {
             if (IsButtonDown(message))
@@ -324,6 +434,44 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
         },
         false);
     return result;
+}
+
+// EdtFind: Esc empties it; Enter, and the Esc and Enter that an input method
+// takes to finish or cancel its composition, do nothing else.
+LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = SelfOf<DragFillWindow>(box);
+    const auto findBox = [&] { return CallWindowProcW(self->findBoxProcedure_, box, message, wParam, lParam); };
+    switch (message) {
+    case WM_IME_STARTCOMPOSITION:
+        self->composing_ = true;
+        break;
+    case WM_IME_ENDCOMPOSITION:
+    case WM_KILLFOCUS: {
+        // A composition ends with the box's keyboard at the latest.
+        const LRESULT result = findBox();
+        if (message == WM_KILLFOCUS && !self->composing_) return result;
+        self->composing_ = false;
+        ReportingErrors([&] { return self->EdtFindChange(), true; }, false);
+        return result;
+    }
+    case WM_GETDLGCODE:
+        // The program's message loop gives every window dialog navigation,
+        // which would take Esc and Enter away from the box.
+        if (wParam == VK_ESCAPE || wParam == VK_RETURN)
+            return findBox() | DLGC_WANTMESSAGE;
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && !self->composing_) {
+            SetWindowTextW(box, L"");
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        // A one-line edit box would beep at them.
+        if (wParam == L'\r' || wParam == L'\n' || wParam == 0x1B) return 0;
+        break;
+    }
+    return findBox();
 }
 
 LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -351,6 +499,12 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON1) ToolButton1Click();
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON2) ToolButton2Click();
+        if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_CHANGE) EdtFindChange();
+        if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_SETFOCUS) PrepareFind();
+        return 0;
+    case WM_SETFOCUS:
+        // The keyboard goes to the find box: typing finds at once.
+        SetFocus(edtFind_);
         return 0;
     case WM_SETCURSOR:
         if (ApplyAppCursor()) return TRUE;

@@ -5,6 +5,7 @@
 // is shown and hidden again, never destroyed, until the process ends.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,11 @@ public:
     void Close();
 
     // Makes the listed titles the titles given (the store's refill after a
-    // stored change); lines that stay the same are kept, no line stays selected.
+    // stored change); lines that stay the same are kept, no line stays
+    // selected. While the find box holds a text, only the titles found by it
+    // are shown.
     void FillList(const std::vector<std::string>& titles);
+    // The titles the list shows.
     std::vector<std::string> ListedTitles() const;
 
     // The window's place on screen (its restored place while minimised), as
@@ -67,13 +71,18 @@ private:
     void ApplyMetrics();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void Layout();
+    void EdtFindChange();
+    void PrepareFind();
+    void ShowFoundLines();
+    void ShowLines(std::vector<std::string> lines);
     void ListBox1MouseDown(MouseButton button, POINT inList);
     void ListBox1MouseUp(MouseButton button, POINT position);
     void ToolButton1Click();
     void ToolButton2Click();
     std::string SelectedTitle() const;
     void ShowStatus(const char* text);
-    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
     Context context_;
     int dpi_ = 96;  // the DPI the window is laid out for
@@ -82,9 +91,18 @@ private:
     OwnedBrush background_;
     std::unique_ptr<TitleStrip> panel1_;
     HWND toolBar1_ = nullptr;
+    HWND edtFind_ = nullptr;
+    WNDPROC findBoxProcedure_ = nullptr;  // the find box's own, which FindProcedure passes messages on to
+    HWND hints_ = nullptr;
     HWND listBox1_ = nullptr;
+    WNDPROC listBoxProcedure_ = nullptr;  // the list box's own, which ListProcedure passes messages on to
     HWND statusBar1_ = nullptr;
-    std::vector<std::string> listed_;
+    std::vector<std::string> listed_;  // the titles of the drag list, all of them
+    // The content a drop of each listed title types, looked up for a find.
+    std::optional<std::vector<std::string>> listedContents_;
+    std::vector<std::string> shown_;   // the lines of ListBox1: those found, or all
+    std::string findText_;             // the text the shown lines were found by
+    bool composing_ = false;           // an input method is composing in EdtFind
 };
 
 }  // namespace pennora

@@ -1,6 +1,7 @@
 #include "fill/FillMenu.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "fill/ListDiff.h"
 #include "ui/PopupMenu.h"
@@ -15,31 +16,97 @@ constexpr UINT kLastItemId = 0xFFFE;
 // More items than ids could not be told apart (and no menu that long fits
 // on a screen): titles beyond this are left out.
 constexpr std::size_t kMostItems = kLastItemId - kFirstItemId + 1;
+// One stored change replaces one title at the most: a delete and an insert.
+// A turn of work makes at least that many changes, so a stored change is
+// never left for later, however busy the machine.
+constexpr std::size_t kLeastChanges = 2;
+
+long long Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The performance counter `microseconds` from now.
+long long Deadline(long long microseconds) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return Now() + microseconds * frequency.QuadPart / 1'000'000;
+}
+
+// The hidden owner's timer of the turns of work carried on while idle.
+constexpr UINT_PTR kIdleTimer = 1;
 
 }  // namespace
 
-FillMenu::HiddenOwner::HiddenOwner() {
+FillMenu::HiddenOwner::HiddenOwner(FillMenu& menu) : fillMenu_(menu) {
     Create("PennoraFillMenuOwner", WNDCLASSEXA{}, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{0, 0, 0, 0}, nullptr);
 }
 
-FillMenu::FillMenu() : menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
+FillMenu::HiddenOwner::~HiddenOwner() { Destroy(); }
+
+// Timer messages come when no other message is waiting.
+LRESULT FillMenu::HiddenOwner::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kIdleTimer) {
+        fillMenu_.IdleTurn();
+        return 0;
+    }
+    return Default(message, wParam, lParam);
+}
+
+FillMenu::FillMenu(long long frameOfWork)
+    : frameOfWork_(frameOfWork), owner_(*this), menu_(CreatePopupMenu()), nextId_(kFirstItemId) {}
 
 void FillMenu::Rebuild(const std::vector<std::string>& titles) {
-    if (titles.size() > kMostItems) {
-        Rebuild(std::vector<std::string>(titles.begin(), titles.begin() + long(kMostItems)));
-        return;
-    }
-    const ListChange change = DiffLists(captions_, titles);
-    for (std::size_t i = 0; i < change.removed; ++i) DeleteMenu(menu_.get(), UINT(change.first), MF_BYPOSITION);
-    ids_.erase(ids_.begin() + long(change.first), ids_.begin() + long(change.first + change.removed));
+    wanted_.assign(titles.begin(), titles.begin() + long(std::min(titles.size(), kMostItems)));
+    caughtUp_ = false;
+    if (!shown_) WorkForAFrame();
+    if (!caughtUp_) WorkWhileIdle();
+}
+
+void FillMenu::CatchUp() {
+    while (!caughtUp_) caughtUp_ = Work(LLONG_MAX);
+}
+
+void FillMenu::WorkForAFrame() { caughtUp_ = Work(Deadline(frameOfWork_)); }
+
+void FillMenu::WorkWhileIdle() {
+    if (idleTimerOn_) return;
+    idleTimerOn_ = SetTimer(owner_.hwnd(), kIdleTimer, USER_TIMER_MINIMUM, nullptr) != 0;
+}
+
+void FillMenu::IdleTurn() {
+    if (shown_) return;
+    WorkForAFrame();
+    if (!caughtUp_) return;
+    KillTimer(owner_.hwnd(), kIdleTimer);
+    idleTimerOn_ = false;
+}
+
+bool FillMenu::Work(long long deadline) {
+    const ListChange change = DiffLists(captions_, wanted_);
+    const auto first = long(change.first);
+    std::size_t changes = 0;
+    const auto timeLeft = [&] { return changes < kLeastChanges || Now() < deadline; };
+
+    std::size_t removed = 0;
+    for (; removed < change.removed && timeLeft(); ++removed, ++changes)
+        DeleteMenu(menu_.get(), UINT(change.first), MF_BYPOSITION);
+    captions_.erase(captions_.begin() + first, captions_.begin() + first + long(removed));
+    ids_.erase(ids_.begin() + first, ids_.begin() + first + long(removed));
+    if (removed < change.removed) return false;
+
     // The kept items may hold any ids of the range, the oldest ones too.
     if (change.inserted > kLastItemId + 1 - nextId_) NumberAfresh();
-    for (std::size_t i = 0; i < change.inserted; ++i) {
-        const std::size_t position = change.first + i;
-        InsertMenuA(menu_.get(), UINT(position), MF_BYPOSITION | MF_STRING, nextId_, titles[position].c_str());
-        ids_.insert(ids_.begin() + long(position), nextId_++);
+    std::vector<UINT> newIds;
+    for (std::size_t position = change.first; newIds.size() < change.inserted && timeLeft(); ++position) {
+        InsertMenuA(menu_.get(), UINT(position), MF_BYPOSITION | MF_STRING, nextId_, wanted_[position].c_str());
+        newIds.push_back(nextId_++);
+        ++changes;
     }
-    captions_ = titles;
+    captions_.insert(captions_.begin() + first, wanted_.begin() + first, wanted_.begin() + first + long(newIds.size()));
+    ids_.insert(ids_.begin() + first, newIds.begin(), newIds.end());
+    return newIds.size() == change.inserted;
 }
 
 void FillMenu::NumberAfresh() {
@@ -57,14 +124,21 @@ void FillMenu::NumberAfresh() {
 // The focus is read and put back in the input state the caller shares with
 // the user's window (the hot key attaches to it): a program that does not
 // give the focus back to its field when it is activated again keeps it there.
-std::optional<std::string> FillMenu::Popup(POINT topLeft) const {
+std::optional<std::string> FillMenu::Popup(POINT topLeft) {
+    CatchUp();
     HWND previous = GetForegroundWindow();
     HWND focused = GetFocus();
+    shown_ = true;
     const UINT chosen =
         TrackMenuInFront(menu_.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, topLeft, owner_.hwnd());
+    shown_ = false;
     if (previous) SetForegroundWindow(previous);
     if (focused && IsWindow(focused)) SetFocus(focused);
-    return CaptionOf(chosen);
+    // A rebuild while the menu was open waits for it to close; the choice
+    // is read from the items that were shown.
+    std::optional<std::string> caption = CaptionOf(chosen);
+    if (!caughtUp_) WorkWhileIdle();
+    return caption;
 }
 
 std::optional<std::string> FillMenu::CaptionOf(UINT id) const {

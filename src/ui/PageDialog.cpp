@@ -7,6 +7,7 @@
 #include "platform/win32/Win32WindowsInput.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
+#include "ui/Hints.h"
 
 namespace pennora {
 
@@ -46,17 +47,8 @@ void PageDialog::RescaleForDpi(int toDpi) {
 }
 
 void PageDialog::AddHint(int controlId, const char* hint) {
-    if (!tooltip_) {
-        tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                                   hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(controlId));
-    tool.lpszText = const_cast<char*>(hint);
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!tooltip_) tooltip_ = CreateHintWindow(hwnd());
+    pennora::AddHint(tooltip_, hwnd(), Item(controlId), hint);
 }
 
 void PageDialog::AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButton* buttons, int count) {

@@ -7,6 +7,7 @@
 #include "platform/win32/Dpi.h"
 #include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
+#include "ui/Hints.h"
 
 namespace pennora {
 namespace {
@@ -31,8 +32,7 @@ TitleStrip::TitleStrip(HWND parent, int id, const Look& look) : look_(look), dpi
     Create("PennoraTitleStrip", windowClass, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
            RECT{0, 0, 100, Height()}, parent);
     SetWindowLongPtrA(hwnd(), GWLP_ID, id);
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                               hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    tooltip_ = CreateHintWindow(hwnd());
     minimize_ = MakeImage(look.minimizeId, "最小化");
     close_ = MakeImage(look.closeId, "关闭");
     LoadGlyphs();
@@ -43,13 +43,7 @@ TitleStrip::~TitleStrip() = default;
 HWND TitleStrip::MakeImage(int id, const char* tip) {
     HWND image = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0, hwnd(),
                                  reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr), nullptr);
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(image);
-    tool.lpszText = const_cast<char*>(tip);
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    AddHint(tooltip_, hwnd(), image, tip);
     return image;
 }
 

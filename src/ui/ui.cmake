@@ -14,6 +14,7 @@ list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/MenuBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PopupMenu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Hints.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ByteLimitedEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpTopic.cpp)
 # The bitmaps at a window's DPI (the choice of set is in ImageSets.h).

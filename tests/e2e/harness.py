@@ -161,6 +161,10 @@ class Pennora:
         return wait_for(lambda: (lambda r: r[1] if r[0] == 0 else None)(probe("dialog", caption)),
                         timeout, what=f"the message box '{caption}'")
 
+    def expect_dialog(self, caption, text):
+        shown = self.dialog_text(caption)
+        assert shown == text, f"the message box '{caption}' says {shown!r}, not {text!r}"
+
     def answer(self, caption, button_id):
         code, _ = probe("answer", caption, str(button_id))
         assert code == 0, f"no message box '{caption}' to answer"

@@ -150,7 +150,7 @@ def test_add_rename_and_delete_reach_the_registry_on_apply():
     # The page lists the entries in the registry's order, by name.
     show_entry("Old", first="Old")
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNDELETE)))
-    assert app.dialog_text("KestovaPennora") == "确定要删除吗?"
+    app.expect_dialog("KestovaPennora", "确定要删除吗?")
     app.answer("KestovaPennora", IDOK)
     app.wait_for_dialog_closed("KestovaPennora")
 
@@ -167,7 +167,7 @@ def test_add_rename_and_delete_reach_the_registry_on_apply():
     harness.screenshot("browser_before_apply")
 
     harness.click_rect(harness.probe_rect("item-rect", str(IDC_BTNAPPLY)))
-    assert app.dialog_text("Pennora") == RESTART_NOTICE
+    app.expect_dialog("Pennora", RESTART_NOTICE)
     app.answer("Pennora", IDOK)
     app.wait_for_dialog_closed("Pennora")
     harness.wait_for(lambda: not harness.browser_page()[1], what="应用 disabled by the successful apply")

@@ -10,8 +10,9 @@ from harness import EditTarget, Pennora, click_tool_button, drag, item_text, pro
 FILL_PAGE, EDITOR_PAGE, OPTIONS_PAGE = 0, 1, 4
 IDOK, IDYES = 1, 6
 
-# Control ids (src/ui/resource.h, src/entries/EntryEditorIds.h).
+# Control ids (src/ui/resource.h, src/entries/EntryEditorIds.h, src/fill/DragFillIds.h).
 TOOLBAR3, DRAG_FILL_BUTTON, HOT_KEY_BUTTON = 1050, 1052, 1053
+FIND_BOX = 1608
 HOTKEY1 = 1206
 TOOLBAR1, NEW_BUTTON, NEXT_BUTTON, SAVE_BUTTON = 1302, 1310, 1312, 1314
 DBEDIT1, DBMEMO1, DBCHECKBOX2 = 1304, 1306, 1307
@@ -117,6 +118,35 @@ def test_dragging_a_title_types_its_content_into_another_program():
         drag_item(1)
         target.wait_for_text("北京市\r\n海淀区a@b.c")
         harness.screenshot("drag_fill")
+    finally:
+        target.kill()
+        app.kill()
+
+
+def test_typing_in_the_find_box_narrows_the_drag_fill_list_and_a_found_title_drags():
+    app = Pennora("drag_fill_find")
+    app.write_entries(("地址", "北京市海淀区"), ("Mail", "a@b.c"), ("Tel", "010-6275"), ("mail 2", "x@y.z"))
+    app.start().wait_for_main_window()
+    target = EditTarget("drag_fill_find_target")
+    try:
+        click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
+        app.wait_for_visibility("main=0")
+        every_title = ["地址", "Mail", "Tel", "mail 2"]
+        wait_for_drag_fill_titles(every_title)
+        harness.click_rect(harness.probe_rect("item-rect", str(FIND_BOX)))
+        type_text("MAIL")
+        wait_for_drag_fill_titles(["Mail", "mail 2"])
+        harness.screenshot("drag_fill_find")
+        xdotool("key", "Escape")
+        wait_for_drag_fill_titles(every_title)
+        assert item_text(FIND_BOX) == "", "Esc empties the find box"
+        # A piece of a content, in Chinese.
+        paste("海淀")
+        wait_for_drag_fill_titles(["地址"])
+        left, top, right, bottom = harness.probe_rect("dragfill-item-rect", "0")
+        drag(((left + right) // 2, (top + bottom) // 2), target.middle())
+        target.wait_for_text("北京市海淀区")
+        harness.screenshot("drag_fill_found_and_dropped")
     finally:
         target.kill()
         app.kill()
@@ -296,7 +326,7 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
     click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
     harness.drag_fill_rect()
     xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
-    assert app.dialog_text("Pennora - 拖动快填") == "确定要退出吗？"
+    app.expect_dialog("Pennora - 拖动快填", "确定要退出吗？")
     harness.screenshot("drag_fill_quit_question")
     app.answer("Pennora - 拖动快填", 7)
     app.wait_for_dialog_closed("Pennora - 拖动快填")
@@ -313,6 +343,7 @@ if __name__ == "__main__":
     harness.run([
         test_entries_made_on_the_editor_page_come_back_after_a_restart,
         test_dragging_a_title_types_its_content_into_another_program,
+        test_typing_in_the_find_box_narrows_the_drag_fill_list_and_a_found_title_drags,
         test_hot_key_menu_opens_at_the_caret_and_types_the_chosen_entry,
         test_the_hot_key_menu_leaves_the_users_window_in_front_and_its_field_focused,
         test_the_drag_fill_window_stays_above_a_window_opened_after_it,

@@ -30,6 +30,7 @@
 //                                     (EditTarget's), or "other"
 //   Probe item-text <id>           -> the ANSI text of the main window's control <id>, its bytes in hex
 //   Probe item-shown <id>          -> "1" when control <id> is visible, else "0"
+//                                     (item-rect, item-text and item-shown also find the drag-fill window's controls)
 //   Probe tool-button-rect <tool bar id> <button id> -> screen rectangle of a button of a page's tool bar
 //   Probe clipboard                -> the clipboard's CF_UNICODETEXT as UTF-8 bytes in hex; exit 1 when it holds none
 //   Probe x-windows                -> "<name> <X window id>" for each of the windows main, dragfill,
@@ -96,20 +97,27 @@ HWND MainWindow() { return FindWindowA("TfrmMain", nullptr); }
 
 // The main window's descendant with control id `id` (pages are child dialogs
 // of the main window, so a page's controls are grandchildren).
+HWND DragFillWindow() { return FindWindowA("TfrmDragfill", nullptr); }
+
+// A control of the main window or, failing that, of the drag-fill window.
 HWND FindControl(int id) {
     struct Search {
         int id;
         HWND found;
     } search{id, nullptr};
-    EnumChildWindows(
-        MainWindow(),
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) != s->id) return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    for (HWND top : {MainWindow(), DragFillWindow()}) {
+        if (!top) continue;
+        EnumChildWindows(
+            top,
+            [](HWND child, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (GetDlgCtrlID(child) != s->id) return TRUE;
+                s->found = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) break;
+    }
     return search.found;
 }
 
@@ -435,8 +443,6 @@ int ShowCheck(int id) {
     return 0;
 }
 
-HWND DragFillWindow() { return FindWindowA("TfrmDragfill", nullptr); }
-
 int ShowDragFill() {
     HWND window = DragFillWindow();
     if (!window) return 1;
@@ -536,6 +542,7 @@ int ShowClientRect(const char* title) {
 //   button|<tool bar id>|<button id>|<rect>|<text>|<verdict>               (tool-bar buttons that show text)
 //   lines|<list box id>|<verdict>                                          (a list box's line height)
 //   strip|<strip id>|<verdict>                                             (a title strip's height)
+// A one-line edit box's verdict says whether a line of the font fits in it.
 // The verdict is "-" (nothing to measure), "fits", "cut: ..." or "ellipsis: ..." (a static that ends its
 // text with "..." when it is too long: cut by design).
 // Texts are measured with the font given, the font the window is meant to use at that DPI: a foreign
@@ -697,6 +704,18 @@ void ShowListLines(const Layout& layout, HWND list) {
                       : "cut: lines " + std::to_string(line) + " px high, characters " + std::to_string(em) + " px"));
 }
 
+// A one-line edit box shows a line of its font inside its client area.
+std::string EditVerdict(const Layout& layout, HWND edit, LONG style) {
+    if (style & ES_MULTILINE) return "-";
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(layout.dc, &metrics);
+    RECT client;
+    GetClientRect(edit, &client);
+    return client.bottom >= metrics.tmHeight ? "fits"
+                                             : "cut: box " + std::to_string(client.bottom) + " px high inside, a line of its font " +
+                                                   std::to_string(metrics.tmHeight) + " px";
+}
+
 // A title strip paints its caption in one line, vertically centred: the
 // strip must be as high as a line of its font.
 void ShowStripHeight(const Layout& layout, HWND strip) {
@@ -720,6 +739,8 @@ void ShowControl(const Layout& layout, HWND control) {
     } else if (lstrcmpiA(className.c_str(), "Button") == 0) {
         text = WindowText(control);
         verdict = ButtonVerdict(control, layout.dc, text, style, layout.dpi);
+    } else if (lstrcmpiA(className.c_str(), "Edit") == 0) {
+        verdict = EditVerdict(layout, control, style);
     }
     char styleHex[16];
     std::snprintf(styleHex, sizeof styleHex, "%08lX", static_cast<unsigned long>(style));

@@ -192,8 +192,26 @@ TEST_F(EntryStoreTest, ListsHoldRepeatedTitlesAndCountNullFlagsAsSet) {
     const struct {
         std::string title, content;
     } lookups[] = {{"A", "first"}, {"a", ""}, {"A ", ""}, {"", "untitled"}, {"B", "b"}, {"missing", ""}};
-    for (const auto& lookup : lookups) EXPECT_EQ(store.GetContentByTitle(lookup.title), lookup.content) << lookup.title;
+    Strings titles, contents;
+    for (const auto& lookup : lookups) {
+        EXPECT_EQ(store.GetContentByTitle(lookup.title), lookup.content) << lookup.title;
+        titles.push_back(lookup.title);
+        contents.push_back(lookup.content);
+    }
+    EXPECT_EQ(store.ContentsByTitle(titles), contents);  // the same rule for many titles at once
     EXPECT_EQ(store.CurrentRow(), 2u);
+}
+
+// The drag-fill window's find looks at the contents while the user may be
+// editing: it reads what is stored and commits nothing.
+TEST_F(EntryStoreTest, ContentsByTitleReadsTheStoredEntriesAndCommitsNothing) {
+    Load({Titled("A", "a"), Titled("B", "b")});
+    store.Next();
+    store.SetContent("pending");
+    EXPECT_EQ(store.ContentsByTitle({"B", "A"}), (Strings{"b", "a"}));
+    EXPECT_TRUE(store.IsEditing());
+    EXPECT_EQ(store.CurrentRow(), 1u);
+    EXPECT_EQ(afterPosts, 0);
 }
 
 TEST_F(EntryStoreTest, WalksAndLookupCommitThePendingChangeFirst) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,6 +67,59 @@ protected:
     TextDelivery delivery{input};
     DragFillWindow window{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
     FillMenu menu;
+
+    // Drags the first line of the list onto another program's field: what
+    // that field is sent, as text. `whileDragging` runs between press and release.
+    std::string DropTheFirstLine(const std::function<void()>& whileDragging = {}) {
+        input.windowUnderCursor = kOtherField;
+        input.calls.clear();
+        SendMessageA(GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        if (whileDragging) whileDragging();
+        SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(400, 300));  // it holds the capture
+        ReleaseCapture();  // the list's own press took it; the fake did not move it to the window
+        std::string typed;
+        const std::string charTo = "PostMessageA(" + fakes::Hex(kOtherField) + ", 0x102, ";
+        for (const std::string& call : input.calls)
+            if (call.rfind(charTo, 0) == 0) typed += char(std::stoul(call.substr(charTo.size()), nullptr, 16));
+        return typed;
+    }
+
+    // The find box, as the user types into it.
+    HWND FindBox() const { return GetDlgItem(window.hwnd(), IDC_DF_EDTFIND); }
+    void Type(const std::wstring& text) const {
+        for (wchar_t c : text) SendMessageW(FindBox(), WM_CHAR, c, 1);
+    }
+    // A key pressed in the box goes through a message loop like the
+    // program's, which lets every window's dialog navigation look at it.
+    void Press(UINT key) const {
+        for (MSG message : {MSG{FindBox(), WM_KEYDOWN, key, 1}, MSG{FindBox(), WM_KEYUP, key, LPARAM(0xC0000001)}}) {
+            do {
+                if (IsDialogMessageW(window.hwnd(), &message)) continue;
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            } while (PeekMessageW(&message, FindBox(), 0, 0, PM_REMOVE));
+        }
+    }
+    std::wstring FindText() const {
+        wchar_t text[256] = {};
+        GetWindowTextW(FindBox(), text, 256);
+        return text;
+    }
+
+    // Loads entries (all in both lists) and keeps the drag-fill list as the
+    // store's after-post handler keeps it while drag fill is on.
+    void LoadRunning(const std::vector<Entry>& entries) {
+        files.files[kDataFile] = EncodeDataFile(entries);
+        store.Load();
+        flags.dragFillOn = true;
+        store.SetAfterPost([&] {
+            ClientDataSet1AfterPost(store, flags, {{}, [&](const Titles& titles) { window.FillList(titles); }});
+        });
+        window.FillList(store.WalkDragList());
+    }
+
+    static constexpr Hwnd kOtherField = 0x4242;
+    ModeFlags flags;
 };
 
 // Every entry is in both lists, so both show the titles of all rows.
@@ -135,6 +189,60 @@ TEST_F(FillListsTest, MenuIdsStayUniqueAfterTheIdsHaveRunOut) {
     EXPECT_EQ(disagreement, "") << "after " << rename << " renames";
 }
 
+Titles Numbered(int count) {
+    Titles titles;
+    for (int i = 0; i < count; ++i) titles.push_back("title " + std::to_string(i));
+    return titles;
+}
+
+// Runs the message loop until `done` holds, as the program's loop would;
+// a test that waits for nothing more than a few seconds has failed.
+bool RunMessagesUntil(const std::function<bool()>& done) {
+    for (int wait = 0; wait < 1000 && !done(); ++wait) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) != WAIT_OBJECT_0) break;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    return done();
+}
+
+// A long menu grows under Wine at a few items a millisecond or slower: what
+// does not fit in a turn of work is done while the program waits for
+// messages, towards the titles of the latest rebuild.
+TEST_F(FillListsTest, AMenuThatCannotCatchUpAtOnceDoesSoWhileIdleTowardsTheLatestTitles) {
+    FillMenu slow(0);  // no time for more than the least in each turn
+    Titles titles = Numbered(20);
+    slow.Rebuild(titles);
+    ASSERT_FALSE(slow.CaughtUp());
+    EXPECT_EQ(slow.Captions(), titles);
+    titles.erase(titles.begin() + 1);
+    titles.push_back("a title added meanwhile");
+    slow.Rebuild(titles);
+    EXPECT_TRUE(RunMessagesUntil([&] { return slow.CaughtUp(); }));
+    EXPECT_EQ(MenuDisagreement(slow, titles), "");
+}
+
+// While the menu of the next test is open, its items are counted and it is
+// closed: a thread timer, which the menu's own message loop runs.
+HMENU menuShown = nullptr;
+int itemsShown = -1;
+void CALLBACK CountAndCloseTheMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    itemsShown = GetMenuItemCount(menuShown);
+    EndMenu();
+}
+
+TEST_F(FillListsTest, AMenuIsShownWithAllItsTitlesThoughItHadNotCaughtUp) {
+    FillMenu slow(0);
+    slow.Rebuild(Numbered(20));
+    ASSERT_FALSE(slow.CaughtUp());
+    menuShown = slow.handle();
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, CountAndCloseTheMenu);
+    EXPECT_EQ(slow.Popup({100, 100}), std::nullopt);
+    EXPECT_EQ(itemsShown, 20);
+    EXPECT_EQ(MenuDisagreement(slow, Numbered(20)), "");
+}
+
 std::string StatusText(HWND window) {
     char text[256] = {};
     // (Wine answers the simple-mode text for part 0, not for SB_SIMPLEID.)
@@ -149,13 +257,9 @@ TEST_F(FillListsTest, ADropTheTargetRefusedIsToldOnTheDragFillWindowUntilTheNext
     files.files[kDataFile] = EncodeDataFile({{"a", "text", {}, {}}});
     store.Load();
     window.FillList(store.WalkDragList());
-    input.windowUnderCursor = 0x4242;  // the other program's field
-    HWND list = GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1);
     const auto drop = [&] {
-        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));  // on the first title
-        const std::string whileDragging = StatusText(window.hwnd());
-        SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(400, 300));  // it holds the capture
-        ReleaseCapture();  // the list's own press took it; the fake did not move it to the window
+        std::string whileDragging;
+        DropTheFirstLine([&] { whileDragging = StatusText(window.hwnd()); });
         return whileDragging;
     };
     const std::string fixedText = StatusText(window.hwnd());
@@ -169,6 +273,93 @@ TEST_F(FillListsTest, ADropTheTargetRefusedIsToldOnTheDragFillWindowUntilTheNext
     input.postMessageResult = true;
     EXPECT_EQ(drop(), fixedText);
     EXPECT_EQ(StatusText(window.hwnd()), fixedText);
+}
+
+const std::vector<Entry> kFindEntries{{"地址", "北京市海淀区", {}, {}},
+                                      {"Mail", "a@b.c", {}, {}},
+                                      {"Tel", "010-6275", {}, {}},
+                                      {"mail 2", "x@y.z", {}, {}}};
+
+TEST_F(FillListsTest, TypingInTheFindBoxShowsTheTitlesWhoseTitleOrContentHoldsItAndEscShowsAll) {
+    LoadRunning(kFindEntries);
+    const Titles all{"地址", "Mail", "Tel", "mail 2"};
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        Titles shown;
+    } steps[] = {
+        {"letters in the other case", [&] { Type(L"MA"); }, {"Mail", "mail 2"}},
+        {"one more narrows", [&] { Type(L"IL "); }, {"mail 2"}},
+        {"Esc empties the box", [&] { Press(VK_ESCAPE); }, all},
+        {"Chinese of a content", [&] { Type(L"海淀"); }, {"地址"}},
+        {"nothing holds it", [&] { Type(L"x"); }, {}},
+        {"backspace widens again", [&] { Type(L"\b\b\b"); }, all},
+        {"digits of a content", [&] { Type(L"62"); }, {"Tel"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.act();
+        EXPECT_EQ(window.ListedTitles(), step.shown);
+    }
+    Press(VK_ESCAPE);
+    EXPECT_EQ(FindText(), L"");
+}
+
+// The list follows stored changes as before; the find goes on applying to
+// the new titles and contents.
+TEST_F(FillListsTest, StoredChangesRefillTheFoundLinesByTheNewTitlesAndContents) {
+    LoadRunning(kFindEntries);
+    Type(L"mail");
+    ASSERT_EQ(window.ListedTitles(), (Titles{"Mail", "mail 2"}));
+    store.MoveTo(0);
+    store.SetContent("mail@example.com");
+    store.Post();
+    EXPECT_EQ(window.ListedTitles(), (Titles{"地址", "Mail", "mail 2"}));
+    store.MoveTo(1);
+    store.SetTitle("Post");
+    store.Post();
+    EXPECT_EQ(window.ListedTitles(), (Titles{"地址", "mail 2"}));
+    EXPECT_EQ(FindText(), L"mail");
+}
+
+// An input method shows the characters it is composing in the box; they are
+// not text yet. Its Enter finishes the composition and does nothing else.
+TEST_F(FillListsTest, NothingIsFoundByAnUnfinishedCompositionAndEnterDoesNothingElse) {
+    LoadRunning(kFindEntries);
+    const Titles all{"地址", "Mail", "Tel", "mail 2"};
+    SendMessageW(FindBox(), WM_IME_STARTCOMPOSITION, 0, 0);
+    Type(L"ma");
+    EXPECT_EQ(window.ListedTitles(), all);
+    Press(VK_RETURN);
+    SendMessageW(FindBox(), WM_IME_ENDCOMPOSITION, 0, 0);
+    EXPECT_EQ(window.ListedTitles(), (Titles{"Mail", "mail 2"}));
+    EXPECT_EQ(FindText(), L"ma");
+    Press(VK_RETURN);
+    EXPECT_EQ(window.ListedTitles(), (Titles{"Mail", "mail 2"}));
+    EXPECT_EQ(FindText(), L"ma");
+}
+
+// A found line is dropped as any line is: the text typed is the content of
+// the first entry with its title, and that content is what the find looks at.
+TEST_F(FillListsTest, AFoundTitleDropsTheContentOfTheFirstEntryWithThatTitle) {
+    LoadRunning({{"A", "first", false, {}}, {"A", "second", {}, {}}, {"B", "b", {}, {}}});
+    ASSERT_EQ(window.ListedTitles(), (Titles{"A", "B"}));
+    Type(L"second");
+    EXPECT_EQ(window.ListedTitles(), Titles{});
+    Press(VK_ESCAPE);
+    Type(L"first");
+    ASSERT_EQ(window.ListedTitles(), Titles{"A"});
+    EXPECT_EQ(DropTheFirstLine(), "first");
+}
+
+TEST_F(FillListsTest, EveryShowingStartsWithAnEmptyFindBoxAndTheWholeList) {
+    LoadRunning(kFindEntries);
+    Type(L"tel");
+    ASSERT_EQ(window.ListedTitles(), Titles{"Tel"});
+    window.Show();
+    EXPECT_EQ(FindText(), L"");
+    EXPECT_EQ(window.ListedTitles(), (Titles{"地址", "Mail", "Tel", "mail 2"}));
+    window.Close();
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+// Finding lines of the drag-fill list by a piece of their text, as the user
+// types it into the window's find box. ASCII letters match in either case;
+// a GBK character matches only whole, so a typed ASCII letter never matches
+// the second byte of a Chinese character (many of those lie in 0x40..0x7E).
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pennora {
+
+// Whether `piece` stands in `text` from the start of one of its characters,
+// ASCII letters compared without regard to case. An empty piece stands in
+// every text.
+bool ContainsPiece(std::string_view text, std::string_view piece);
+
+// The lines, by index in order, whose title or content contains `piece`:
+// every line when it is empty. `contents` is parallel to `titles`.
+std::vector<std::size_t> LinesContaining(const std::vector<std::string>& titles,
+                                         const std::vector<std::string>& contents, std::string_view piece);
+
+}  // namespace pennora

@@ -1,0 +1,57 @@
+#include "fill/ListFind.h"
+
+#include <gtest/gtest.h>
+
+namespace pennora {
+namespace {
+
+// GBK bytes spelled out where the point is the bytes: 侫 is 0x82 'A' and 俛
+// is 0x82 'a', characters whose second byte is an ASCII letter.
+constexpr const char* kWithTrailA = "\x82\x41";
+constexpr const char* kWithTrailLowerA = "\x82\x61";
+
+TEST(ListFindTest, APieceMatchesFromACharacterStartWithAsciiLettersInEitherCase) {
+    const struct {
+        const char* name;
+        std::string text, piece;
+        bool contained;
+    } cases[] = {
+        {"empty piece", "abc", "", true},
+        {"empty piece, empty text", "", "", true},
+        {"same case", "Mail", "Mail", true},
+        {"other case", "e-mail: a@b.c", "MAIL", true},
+        {"Chinese inside", "北京市海淀区", "海淀", true},
+        {"ASCII and Chinese together", "Tel 电话", "l 电", true},
+        {"longer than the text", "Tel", "Tell", false},
+        {"not there", "北京市海淀区", "上海", false},
+        {"an ASCII letter is not the second byte of a character", kWithTrailA, "a", false},
+        {"nor in its own case", kWithTrailA, "A", false},
+        {"two letters do not start at a second byte", std::string(kWithTrailA) + "B", "AB", false},
+        {"a letter after a character still matches", std::string(kWithTrailA) + "B", "b", true},
+        {"second bytes are compared exactly, not folded", kWithTrailA, kWithTrailLowerA, false},
+        {"a character is not matched across two", "地址", "\xD8\xD6", false},
+        {"only letters are folded", "[x]", "{x}", false},
+        {"a lone lead byte at the end is a character", "ab\x82", "\x82", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ContainsPiece(c.text, c.piece), c.contained) << c.name;
+}
+
+TEST(ListFindTest, LinesAreFoundByTitleOrContentInTheirOrder) {
+    const std::vector<std::string> titles{"Mail", "地址", "Tel", kWithTrailA, "mail 2"};
+    const std::vector<std::string> contents{"a@b.c", "北京市海淀区", "010-6275", "", "x"};
+    const struct {
+        const char* piece;
+        std::vector<std::size_t> lines;
+    } cases[] = {
+        {"", {0, 1, 2, 3, 4}},
+        {"MAIL", {0, 4}},
+        {"海淀", {1}},
+        {"62", {2}},
+        {"a", {0, 4}},
+        {"上海", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LinesContaining(titles, contents, c.piece), c.lines) << c.piece;
+}
+
+}  // namespace
+}  // namespace pennora
