@@ -3,7 +3,7 @@
 
 #include "app/Application.h"
 #include "app/InstanceGuard.h"
-#include "app/MainWindow.h"
+#include "app/Program.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32CaretApi.h"
 #include "platform/win32/Win32HotKeyApi.h"
@@ -22,9 +22,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         Win32HotKeyApi hotKeys;
         Win32CaretApi caret;
         Application app(kAppTitle);
-        MainWindow mainWindow(app, ShellServices{windows, profile, files, hotKeys, caret}, "");
-        guard.MarkMainWindow(FromHwnd(mainWindow.hwnd()));
-        mainWindow.Show();
+        Program program(app, ShellServices{windows, profile, files, hotKeys, caret}, "");
+        guard.MarkMainWindow(FromHwnd(program.window().hwnd()));
+        program.Show();
         return app.Run();
     });
 }

@@ -7,4 +7,7 @@ list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/FillPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AboutPage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TrayIcon.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/TrayMenu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FillModes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Program.cpp)

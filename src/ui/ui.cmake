@@ -1,6 +1,6 @@
 # What every feature's windows share: the window and dialog bases, the title
-# strip, error text, mode flags, the settings file and its keys, the help
-# launcher.
+# strip, the menu bar, error text, mode flags, the settings file and its keys,
+# the help launcher.
 list(APPEND PENNORA_LOGIC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ErrorText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IniFile.cpp
@@ -11,6 +11,7 @@ list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/TitleStrip.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Bars.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MenuBar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Fonts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PopupMenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Hints.cpp

@@ -1,0 +1,85 @@
+// The tray under Wine with the whole program: a minimise from outside still
+// goes to the tray and the icon's click brings the window back, the icons
+// come at the small size, and the tray menu's items switch the modes they
+// name.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/TrayIcon.h"
+#include "ui/ModeFlags.h"
+#include "ui/resource.h"
+#include "win32/IconSize.h"
+#include "win32/RunningProgram.h"
+
+namespace pennora {
+namespace {
+
+using testing::DispatchPending;
+using testing::kIniName;
+using testing::MessageBoxAnswerer;
+
+class TrayMenuTest : public testing::RunningProgram {};
+
+// Minimised another way than by its own glyph: the tray icon still comes, and
+// the icon's click brings the window back.
+TEST_F(TrayMenuTest, AMinimiseFromOutsideGoesToTheTrayAndTheTrayBringsTheWindowBack) {
+    for (bool applicationWindow : {false, true}) {
+        SCOPED_TRACE(applicationWindow ? "the application window" : "the main window");
+        Start();
+        ShowWindow(applicationWindow ? app_->hwnd() : program_->window().hwnd(), SW_MINIMIZE);  // as another program would
+        DispatchPending();
+        EXPECT_TRUE(program_->tray().icon().IsShown());
+        EXPECT_FALSE(IsWindowVisible(program_->window().hwnd()));
+
+        SendMessageA(program_->window().hwnd(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN);
+        DispatchPending();
+        EXPECT_TRUE(IsWindowVisible(program_->window().hwnd()));
+        EXPECT_FALSE(IsIconic(program_->window().hwnd()));
+        program_.reset();
+        app_.reset();
+    }
+}
+
+// The tray shows icons at the small size; a 32 x 32 picture shrunk there by
+// the shell is blurred.
+TEST_F(TrayMenuTest, TrayIconsAreOfTheSmallIconSize) {
+    Start();
+    MessageBoxAnswerer answerer;  // the hot key's notice
+    app_->Minimize();
+    DispatchPending();
+    EXPECT_EQ(testing::IconWidth(program_->tray().icon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    program_->fillModes().hotKeyFill().ToolButtonHotKeyClick();
+    DispatchPending();
+    ASSERT_TRUE(program_->flags().hotKeyOn);
+    EXPECT_EQ(testing::IconWidth(program_->tray().icon().record().hIcon), GetSystemMetrics(SM_CXSMICON));
+    program_->fillModes().hotKeyFill().ToolButtonHotKeyClick();
+}
+
+// The tray menu's mode items, each chosen twice: the mode goes on and off,
+// and its check mark and the fill page's button follow it.
+TEST_F(TrayMenuTest, TheModeItemsSwitchTheirModesAndTheCheckMarksAndButtonsFollow) {
+    struct ItemCase {
+        int item;
+        bool ModeFlags::*mode;
+        int button;
+    };
+    WriteFileBytes(kIniName, "[Options]\r\nMinimizeWhenDrag=0\r\n");
+    Start();
+    MessageBoxAnswerer answerer;  // the hot key's notices
+    const HWND window = program_->window().hwnd();
+    for (const ItemCase& c : {ItemCase{IDM_MNUDRAGFILLING, &ModeFlags::dragFillOn, IDC_TOOLBUTTONDRAGFILL},
+                              ItemCase{IDM_MNUHOTKEYFILLING, &ModeFlags::hotKeyOn, IDC_TOOLBUTTONHOTKEY}}) {
+        for (bool on : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "item " << c.item << (on ? " on" : " off"));
+            SendMessageA(window, WM_COMMAND, c.item, 0);
+            DispatchPending();
+            EXPECT_EQ(program_->flags().*c.mode, on);
+            EXPECT_EQ(program_->tray().IsChecked(c.item), on);
+            EXPECT_EQ(program_->window().fillPage().IsPressed(c.button), on);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pennora
