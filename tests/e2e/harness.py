@@ -10,6 +10,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 
 RUN_DIR = os.environ["PENNORA_RUN_DIR"]
 APP_DIR = os.environ["PENNORA_APP_DIR"]
@@ -275,16 +276,25 @@ def end_wine_session():
     subprocess.run(["wineserver", "-w"], capture_output=True, timeout=60)
 
 
+def failure_place(error):
+    """Where a failure was raised in the test scripts, innermost first, so that
+    an assertion without a message still says which one it was."""
+    frames = traceback.extract_tb(error.__traceback__)
+    return " < ".join(f"{os.path.basename(frame.filename)}:{frame.lineno}" for frame in reversed(frames)
+                      if os.path.dirname(frame.filename) == os.path.dirname(__file__))
+
+
 def run(tests):
     """Runs the test functions in order; prints a closing line; exits non-zero on failure."""
     passed = failed = 0
     for test in tests:
+        started = time.time()
         try:
             test()
-            print(f"PASS {test.__name__}")
+            print(f"PASS {test.__name__} ({time.time() - started:.1f} s)")
             passed += 1
         except Exception as error:  # report every failure, then go on
-            print(f"FAIL {test.__name__}: {error!r}")
+            print(f"FAIL {test.__name__} ({time.time() - started:.1f} s): {error!r} at {failure_place(error)}")
             failed += 1
         finally:
             end_wine_session()
@@ -463,6 +473,12 @@ def wine_reg(*args):
         return None if "ShellExecuteEx" in out + result.stderr.decode("gbk", "replace") else (result.returncode, out)
 
     return wait_for(ran, what=f"wine reg {' '.join(args)} to run")
+
+
+def wine_reg_done(*args):
+    """Runs `wine reg ...` and fails with what reg said unless it succeeded."""
+    code, out = wine_reg(*args)
+    assert code == 0, f"wine reg {' '.join(args)} exited with {code}: {out.strip()}"
 
 
 def menu_ext_keys():

@@ -44,14 +44,14 @@ def add_entry(app, name, text, position):
     with open(path, "wb") as file:
         file.write(part_script(text))
     key = harness.MENU_EXT + "\\" + name
-    assert harness.wine_reg("add", key, "/ve", "/d", harness.windows_path(path), "/f")[0] == 0
-    assert harness.wine_reg("add", key, "/v", "Contexts", "/t", "REG_DWORD", "/d", "1364", "/f")[0] == 0
+    harness.wine_reg_done("add", key, "/ve", "/d", harness.windows_path(path), "/f")
+    harness.wine_reg_done("add", key, "/v", "Contexts", "/t", "REG_DWORD", "/d", "1364", "/f")
 
 
 def fresh_registry():
     harness.wine_reg("delete", harness.MENU_EXT, "/f")
     # Another program's menu extension: never listed, never touched.
-    assert harness.wine_reg("add", harness.MENU_EXT + "\\翻译", "/ve", "/d", "res://other.dll/t.htm", "/f")[0] == 0
+    harness.wine_reg_done("add", harness.MENU_EXT + "\\翻译", "/ve", "/d", "res://other.dll/t.htm", "/f")
 
 
 def started_on_browser_page(app):
@@ -97,7 +97,7 @@ def browser_windows(count):
     """The test's collection with `count` browser windows, as the shell's
     ShellWindows for the time of the block; yields the file where the
     collection notes each time it is counted."""
-    assert harness.wine_reg("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d", TEST_COLLECTION, "/f")[0] == 0
+    harness.wine_reg_done("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d", TEST_COLLECTION, "/f")
     log = os.path.join(harness.RUN_DIR, "browser_windows.txt")
     with open(log, "w") as out:
         host = subprocess.Popen(["wine", os.path.join(harness.PROGRAMS_DIR, "ShellWindowsHost.exe"), str(count)],
