@@ -83,27 +83,32 @@ class Display:
         self.root = x.XDefaultRootWindow(self.display)
 
     def windows(self, title):
-        """(mapped, width, height) of each top-level window with this title."""
+        """(mapped, width, height) of each top-level window with this title,
+        found below the window manager's frames as well."""
+        found = []
+        self._collect(self.root, title.encode(), found, depth=3)
+        return found
+
+    def _collect(self, window, name_wanted, found, depth):
         root, parent = ctypes.c_ulong(), ctypes.c_ulong()
         children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
-        if not self.x.XQueryTree(self.display, self.root, ctypes.byref(root), ctypes.byref(parent),
+        if not self.x.XQueryTree(self.display, window, ctypes.byref(root), ctypes.byref(parent),
                                  ctypes.byref(children), ctypes.byref(count)):
-            return []
-        found = []
+            return
         try:
             for i in range(count.value):
                 name = ctypes.c_char_p()
-                if not self.x.XFetchName(self.display, children[i], ctypes.byref(name)) or not name.value:
-                    continue
-                matches = name.value == title.encode()
-                self.x.XFree(name)
-                attributes = XWindowAttributes()
-                if matches and self.x.XGetWindowAttributes(self.display, children[i], ctypes.byref(attributes)):
-                    found.append((attributes.map_state == IS_VIEWABLE, attributes.width, attributes.height))
+                if self.x.XFetchName(self.display, children[i], ctypes.byref(name)) and name.value:
+                    matches = name.value == name_wanted
+                    self.x.XFree(name)
+                    attributes = XWindowAttributes()
+                    if matches and self.x.XGetWindowAttributes(self.display, children[i], ctypes.byref(attributes)):
+                        found.append((attributes.map_state == IS_VIEWABLE, attributes.width, attributes.height))
+                elif depth > 1:  # a window manager's frame holds the program's window
+                    self._collect(children[i], name_wanted, found, depth - 1)
         finally:
             if children:
                 self.x.XFree(children)
-        return found
 
     def main_window_shown(self, title):
         return any(mapped and width >= MIN_WINDOW_SIDE and height >= MIN_WINDOW_SIDE
