@@ -163,8 +163,14 @@ class Pennora:
                         timeout, what=f"the message box '{caption}'")
 
     def expect_dialog(self, caption, text):
-        shown = self.dialog_text(caption)
-        assert shown == text, f"the message box '{caption}' says {shown!r}, not {text!r}"
+        """Waits until the message box `caption` says `text` (a box being made
+        may show its caption before its text); fails with what it said last."""
+        said = []
+        try:
+            wait_for(lambda: said.append(self.dialog_text(caption)) or said[-1] == text,
+                     what=f"the message box '{caption}' to say {text!r}")
+        except AssertionError:
+            raise AssertionError(f"the message box '{caption}' says {said[-1] if said else None!r}, not {text!r}") from None
 
     def answer(self, caption, button_id):
         code, _ = probe("answer", caption, str(button_id))
@@ -475,10 +481,16 @@ def wine_reg(*args):
     return wait_for(ran, what=f"wine reg {' '.join(args)} to run")
 
 
-def wine_reg_done(*args):
-    """Runs `wine reg ...` and fails with what reg said unless it succeeded."""
-    code, out = wine_reg(*args)
-    assert code == 0, f"wine reg {' '.join(args)} exited with {code}: {out.strip()}"
+def wine_reg_done(*args, attempts=3):
+    """Runs a `wine reg` write that may be repeated (add or delete with /f)
+    until it succeeds; fails with what reg said after `attempts`. A failed
+    attempt is printed, so a passing run still shows it happened."""
+    for attempt in range(1, attempts + 1):
+        code, out = wine_reg(*args)
+        if code == 0:
+            return
+        print(f"wine reg {' '.join(args)}: attempt {attempt} exited with {code}: {out.strip()}", flush=True)
+    raise AssertionError(f"wine reg {' '.join(args)} failed {attempts} times")
 
 
 def menu_ext_keys():
