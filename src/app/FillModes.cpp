@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "ui/resource.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/resource.h"
 
 namespace pennora {
 namespace {

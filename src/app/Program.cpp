@@ -6,8 +6,8 @@
 #include "app/AppPath.h"
 #include "entries/VersionOffer.h"
 #include "platform/Error.h"
-#include "ui/ErrorText.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "ui/ErrorText.h"
 
 namespace pennora {
 namespace {
