@@ -44,7 +44,10 @@ start)
   rm -rf "$run" && mkdir -p "$run/shots"
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+    # -noreset: by default the server resets when its last client leaves,
+    # and a program connecting meanwhile (the window manager after the
+    # readiness check below) is refused.
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >"$run/xvfb.log" 2>&1 &
     echo $! >"$run/xvfb.pid"
     # Ready when it answers, not when its socket appears; and it must be
     # this one that answers (another run may have taken the number first).
