@@ -49,7 +49,7 @@ SIZE WindowSizeAt(int dpi) {
 
 }  // namespace
 
-MainWindow::MainWindow(Context context) : context_(std::move(context)), app_(context_.app) {
+MainWindow::MainWindow(Context context) : context_(std::move(context)) {
     WNDCLASSEXA windowClass{};
     windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -57,24 +57,24 @@ MainWindow::MainWindow(Context context) : context_(std::move(context)), app_(con
     const SIZE size = WindowSizeAt(WindowDpi(nullptr));
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
     Create("TfrmMain", windowClass, kMainWindowExStyle, kAppTitle, kMainWindowStyle,
-           RECT{x, y, x + size.cx, y + size.cy}, app_.hwnd());
+           RECT{x, y, x + size.cx, y + size.cy}, context_.app.hwnd());
     dpi_ = WindowDpi(hwnd());
     if (dpi_ != WindowDpi(nullptr)) {
         const SIZE onItsMonitor = WindowSizeAt(dpi_);
         SetWindowPos(hwnd(), nullptr, 0, 0, onItsMonitor.cx, onItsMonitor.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    app_.SetMainWindow(hwnd());
+    context_.app.SetMainWindow(hwnd());
     CreateChildren();
     panel11_->SetCaption(kStripCaption);
-    app_.onHint = [this](const std::string& hint) { OnHint(hint); };
-    app_.onKeyDown = [this](const MSG& key) { return PageKey(key); };
+    context_.app.onHint = [this](const std::string& hint) { OnHint(hint); };
+    context_.app.onKeyDown = [this](const MSG& key) { return PageKey(key); };
 }
 
 // The window and its pages go first, while the fonts, menus, images and the
 // objects behind the pages still exist.
 MainWindow::~MainWindow() {
-    app_.onHint = nullptr;
-    app_.onKeyDown = nullptr;
+    context_.app.onHint = nullptr;
+    context_.app.onKeyDown = nullptr;
     Destroy();
 }
 
@@ -144,7 +144,7 @@ void MainWindow::CreatePages() {
                                                         context_.appPath);
         AddPage(kEditorPage, *editorPage_);
     };
-    browser_ = std::make_unique<BrowserIntegration>(hwnd(), app_.hwnd(), context_.appPath, kAppTitle,
+    browser_ = std::make_unique<BrowserIntegration>(hwnd(), context_.app.hwnd(), context_.appPath, kAppTitle,
                                                     context_.services.windows, context_.services.files);
     pageMakers_[kBrowserMenuPage] = [this] { AddPage(kBrowserMenuPage, browser_->page()); };
     pageMakers_[kMatrixPage] = [this] {
@@ -173,7 +173,7 @@ void MainWindow::EnsurePage(int index) {
 void MainWindow::AddPage(PageIndex index, PageDialog& page) {
     pages_[index] = &page;
     page.RescaleForDpi(dpi_);
-    page.onHint = [this](const std::string& hint) { app_.SetHint(hint); };
+    page.onHint = [this](const std::string& hint) { context_.app.SetHint(hint); };
     ShowWindow(page.hwnd(), index == activePage() ? SW_SHOW : SW_HIDE);
 }
 
@@ -270,7 +270,7 @@ void MainWindow::PageControl1Change() {
     SetStatusText(kPageCaptions[index]);
     // The status line no longer shows the last hint: pointing at the same
     // button again must show it again.
-    app_.SetHint("");
+    context_.app.SetHint("");
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab anywhere in the main window select the next
@@ -307,7 +307,7 @@ void MainWindow::FormShow() { browser_->LoadMenuEntries(); }
 
 void MainWindow::Exit1Click() { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
-void MainWindow::Image7Click() { app_.Minimize(); }
+void MainWindow::Image7Click() { context_.app.Minimize(); }
 
 void MainWindow::TabSheet1Show() {
     if (!optionsLogic_) return;  // not yet: SettingsRead shows the page again
@@ -329,7 +329,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Any minimise goes to the tray, whoever asked for it (another
         // program's ShowWindow, the shell's "minimise all").
         if (wParam == SIZE_MINIMIZED) {
-            app_.Minimize();
+            context_.app.Minimize();
             return 0;
         }
         if (panel11_) Layout();
@@ -348,7 +348,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {
-            app_.Minimize();
+            context_.app.Minimize();
             return 0;
         }
         if ((wParam & 0xFFF0) == SC_KEYMENU && lParam) {

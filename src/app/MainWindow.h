@@ -126,7 +126,6 @@ private:
     void OnDpiChanged(int dpi, const RECT& suggested);
 
     Context context_;
-    Application& app_;
     int dpi_ = 96;  // the DPI the window is laid out for
     OwnedFont font_;
     OwnedFont stripFont_;

@@ -83,6 +83,11 @@ std::optional<LRESULT> Program::TakeMessage(UINT message, WPARAM wParam, LPARAM)
     return std::nullopt;
 }
 
+// A message box of the program's own, over the application window.
+int Program::Tell(const std::string& text, UINT type) {
+    return services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), text, kAppTitle, type);
+}
+
 // Loads the entries and picks the first page: the fill page when there is a
 // data file, the entry editor when there is none (or it could not be read),
 // so a user without entries starts where entries are made.
@@ -96,8 +101,7 @@ void Program::LoadEntryStore() {
     // A file held by another program may be free a moment later: the user can
     // try again, as long as they like, or go on without it.
     while (result.status == Status::NotRead && result.canRetry &&
-           services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message + kRetryLoadHint, kAppTitle,
-                                         MB_RETRYCANCEL | MB_ICONERROR) == IDRETRY) {
+           Tell(result.message + kRetryLoadHint, MB_RETRYCANCEL | MB_ICONERROR) == IDRETRY) {
         result = store_.Load();
     }
     const bool loaded = result.status == Status::Loaded || result.status == Status::Recovered;
@@ -105,9 +109,9 @@ void Program::LoadEntryStore() {
     if (result.status == Status::Unreadable)
         OfferNewestVersion(store_, backups_, services_.windows, FromHwnd(app_.hwnd()), kAppTitle, result.message);
     if (result.status == Status::NotRead && !result.canRetry)
-        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONERROR);
+        Tell(result.message, MB_ICONERROR);
     if (result.status == Status::Recovered)
-        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), result.message, kAppTitle, MB_ICONWARNING);
+        Tell(result.message, MB_ICONWARNING);
     // Changes that could not be saved now wait in their file for a start
     // where the data file can be read.
     if (result.status != Status::NotRead) OfferUnsavedChanges();
@@ -123,13 +127,11 @@ void Program::ClientDataSet1AfterPost() {
 void Program::OfferUnsavedChanges() {
     const FileQuery unsaved = store_.UnsavedChanges();
     if (unsaved.state == FileState::Unknown) {
-        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), ErrorReportText(unsaved.error) + kUnsavedChangesUnknown,
-                                      kAppTitle, MB_ICONWARNING);
+        Tell(ErrorReportText(unsaved.error) + kUnsavedChangesUnknown, MB_ICONWARNING);
         return;
     }
     if (unsaved.state != FileState::Present) return;
-    if (services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), kUnsavedChangesQuestion, kAppTitle,
-                                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (Tell(kUnsavedChangesQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         store_.DiscardUnsavedChanges();
         return;
     }
@@ -138,7 +140,7 @@ void Program::OfferUnsavedChanges() {
         flags_.dataModified = true;
         window_->SelectPage(kEditorPage);
     } else {
-        services_.windows.MessageBoxA(FromHwnd(app_.hwnd()), error, kAppTitle, MB_ICONERROR);
+        Tell(error, MB_ICONERROR);
     }
 }
 

@@ -50,6 +50,7 @@ public:
 private:
     std::optional<LRESULT> TakeMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ClientDataSet1AfterPost();
+    int Tell(const std::string& text, UINT type);
     void LoadEntryStore();
     void OfferUnsavedChanges();
     void RestoreMatrixFields();

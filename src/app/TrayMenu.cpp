@@ -24,8 +24,8 @@ TrayMenu::~TrayMenu() { app_.onMinimize = nullptr; }
 
 std::optional<LRESULT> TrayMenu::TakeMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kWmPennora:
-        WMPennora();
+    case kWmPennora:  // a second start of the program
+        BringBack();
         return 0;
     case kTrayCallbackMessage:
         WMTrayNotify(lParam);
@@ -61,8 +61,7 @@ void TrayMenu::OnMin() {
 void TrayMenu::WMTrayNotify(LPARAM mouseMessage) {
     switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-        app_.ShowTaskbarWindow(true);
-        app_.Restore();
+        BringBack();
         SetForegroundWindow(GetLastActivePopup(mainWindow_.hwnd()));
         break;
     case WM_RBUTTONUP:
@@ -73,7 +72,8 @@ void TrayMenu::WMTrayNotify(LPARAM mouseMessage) {
     }
 }
 
-void TrayMenu::WMPennora() {
+// The application leaves the tray: its taskbar button and window come back.
+void TrayMenu::BringBack() {
     app_.ShowTaskbarWindow(true);
     app_.Restore();
 }
@@ -87,8 +87,7 @@ void TrayMenu::ShowTrayMenu() {
 
 void TrayMenu::About1Click() {
     mainWindow_.SelectPage(kAboutPage);
-    app_.ShowTaskbarWindow(true);
-    app_.Restore();
+    BringBack();
 }
 
 void TrayMenu::CheckItem(int id, bool checked) {

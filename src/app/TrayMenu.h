@@ -41,7 +41,7 @@ private:
     std::optional<LRESULT> TakeMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnMin();
     void WMTrayNotify(LPARAM mouseMessage);
-    void WMPennora();
+    void BringBack();
     void ShowTrayMenu();
     void About1Click();
 
