@@ -47,6 +47,14 @@ SIZE WindowSizeAt(int dpi) {
     return {bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
+// The full path of the running executable, which Windows is to start at log-on.
+std::string RunningExecutable() {
+    std::string path(32768, '\0');
+    DWORD length = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Context context) : context_(std::move(context)) {
@@ -79,8 +87,10 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SettingsRead() {
+    startWithWindows_ = std::make_unique<StartWithWindows>(registry_, RunningExecutable());
     optionsLogic_ = std::make_unique<OptionsLogic>(context_.settings, context_.iniFile, context_.flags,
-                                                   context_.services.hotKeys, context_.services.windows, FromHwnd(hwnd()));
+                                                   context_.services.hotKeys, context_.services.windows, FromHwnd(hwnd()),
+                                                   startWithWindows_.get());
     pageMakers_[kOptionsPage] = [this] {
         optionsPage_ = std::make_unique<OptionsPage>(hwnd(), *optionsLogic_);
         optionsPage_->onHotKeyStopped = [this] {

@@ -18,6 +18,7 @@
 #include "app/FillPage.h"
 #include "app/OptionsLogic.h"
 #include "app/OptionsPage.h"
+#include "app/StartWithWindows.h"
 #include "browser/BrowserIntegration.h"
 #include "entries/EntryEditorLogic.h"
 #include "entries/EntryEditorPage.h"
@@ -30,6 +31,7 @@
 #include "platform/ProfileApi.h"
 #include "platform/WindowsInput.h"
 #include "platform/win32/Owned.h"
+#include "platform/win32/Win32Registry.h"
 #include "ui/IniFile.h"
 #include "ui/MenuBar.h"
 #include "ui/ModeFlags.h"
@@ -138,6 +140,8 @@ private:
     std::unique_ptr<EntryEditorPage> editorPage_;
     std::unique_ptr<BrowserIntegration> browser_;
     std::unique_ptr<MatrixPage> matrixPage_;
+    Win32Registry registry_;                             // for the Run value
+    std::unique_ptr<StartWithWindows> startWithWindows_;  // behind the Options page's box
     std::unique_ptr<OptionsLogic> optionsLogic_;
     std::unique_ptr<OptionsPage> optionsPage_;
     std::unique_ptr<AboutPage> aboutPage_;

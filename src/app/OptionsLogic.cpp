@@ -16,8 +16,14 @@ bool SwallowsOrdinaryKey(const HotKeyCombination& combination) {
 }
 
 OptionsLogic::OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys,
-                           MessageBoxes& input, Hwnd mainWindow)
-    : settings_(settings), ini_(ini), flags_(flags), hotKeys_(hotKeys), input_(input), mainWindow_(mainWindow) {}
+                           MessageBoxes& input, Hwnd mainWindow, StartWithWindows* startWithWindows)
+    : settings_(settings),
+      ini_(ini),
+      flags_(flags),
+      hotKeys_(hotKeys),
+      input_(input),
+      mainWindow_(mainWindow),
+      startWithWindows_(startWithWindows) {}
 
 bool& OptionsLogic::CheckState(OptionsCheck box) {
     switch (box) {
@@ -25,6 +31,7 @@ bool& OptionsLogic::CheckState(OptionsCheck box) {
     case OptionsCheck::ChkAutoDragFill: return controls_.ChkAutoDragFill;
     case OptionsCheck::ChkAutoHotKey: return controls_.ChkAutoHotKey;
     case OptionsCheck::ChkHotKey: return controls_.ChkHotKey;
+    case OptionsCheck::ChkAutoRun: return controls_.ChkAutoRun;
     case OptionsCheck::ChkDrag: break;
     }
     return controls_.ChkDrag;
@@ -57,6 +64,24 @@ void OptionsLogic::ShowSettings() {
 
 void OptionsLogic::TabSheet1Show() { ShowSettings(); }
 
+void OptionsLogic::OptionsPageShow() {
+    if (!startWithWindows_) return;
+    const AutoRunState state = startWithWindows_->Read();
+    controls_.ChkAutoRun = state.owner == AutoRunOwner::ThisCopy;
+    controls_.AutoRunNote = AutoRunNote(state);
+}
+
+// The Run value follows the box. The registry is read again first: the box
+// asks for "this copy starts" or "this copy does not start", and a value
+// changed since the page was shown is judged by what it holds now.
+void OptionsLogic::ApplyAutoRun() {
+    if (!startWithWindows_) return;
+    const bool on = controls_.ChkAutoRun;
+    const long code = startWithWindows_->Apply(on);
+    if (code != kErrorSuccess) input_.MessageBoxA(mainWindow_, AutoRunFailureText(on, code), "", kMbIconWarning);
+    OptionsPageShow();
+}
+
 // Unregisters the old hot key and registers the stored combination under the
 // same identifier; false when the system refuses the new combination.
 bool OptionsLogic::ReplaceLiveHotKey() {
@@ -77,6 +102,7 @@ OptionsCommit OptionsLogic::BtnOKClick() {
     settings_.Key = controls_.HotKey1.key;
     settings_.Shift = ShiftToModifiers(controls_.HotKey1.shift);
     WriteOptions(ini_, settings_);
+    ApplyAutoRun();
 
     if (flags_.hotKeyOn && !ReplaceLiveHotKey()) {
         input_.MessageBoxA(mainWindow_, kHotKeyRefusedText, "", kMbIconInformation);

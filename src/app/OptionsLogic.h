@@ -5,6 +5,9 @@
 // between its controls and this model and calls the handlers below.
 #include <cstdint>
 
+#include <string>
+
+#include "app/StartWithWindows.h"
 #include "ui/IniFile.h"
 #include "ui/ModeFlags.h"
 #include "ui/Settings.h"
@@ -31,8 +34,8 @@ bool IsExtendedKey(std::uint16_t key);
 // letter, digit or Space without Ctrl or Alt (Shift alone still types).
 bool SwallowsOrdinaryKey(const HotKeyCombination& combination);
 
-// The five check boxes of the page, by their control names.
-enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag };
+// The check boxes of the page, by their control names.
+enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag, ChkAutoRun };
 
 // The states of the page's controls; the initial values are the built-in
 // states in force until the page is first loaded.
@@ -44,6 +47,11 @@ struct OptionsControls {
     bool ChkDrag = true;           // MinimizeWhenDrag
     HotKeyCombination HotKey1{kVkV, {.ctrl = true, .alt = true}};
     bool BtnOKEnabled = true;
+    // Start with Windows: not a setting of the file but the Run value as the
+    // registry held it when the page was last shown, and the note under the
+    // box about it (another copy's value, a registry that cannot be read).
+    bool ChkAutoRun = false;
+    std::string AutoRunNote = "";
     bool operator==(const OptionsControls&) const = default;
 };
 
@@ -75,9 +83,10 @@ inline constexpr unsigned kMbYesNoWarningDefaultNo = 0x134;  // MB_YESNO | MB_IC
 class OptionsLogic {
 public:
     // All references must outlive the object; `mainWindow` owns the hot key
-    // and the message boxes.
+    // and the message boxes. Without `startWithWindows` the page has no
+    // start-with-Windows box to keep.
     OptionsLogic(Settings& settings, IniFile& ini, ModeFlags& flags, HotKeyApi& hotKeys, MessageBoxes& input,
-                 Hwnd mainWindow);
+                 Hwnd mainWindow, StartWithWindows* startWithWindows = nullptr);
 
     // The current control states; the dialog shows these after every call below.
     const OptionsControls& Controls() const { return controls_; }
@@ -85,6 +94,12 @@ public:
     // The fill page was shown: loads the controls from the in-memory settings.
     // A check box whose state changes enables BtnOK, as a user's click would.
     void TabSheet1Show();
+
+    // The Options page was shown: the start-with-Windows box and its note show
+    // the Run value as the registry holds it now (it may have been changed
+    // elsewhere). Showing what is there is no change of the user's, so BtnOK
+    // keeps its state.
+    void OptionsPageShow();
 
     // A check box now has state `checked` (the user clicked it): BtnOK is
     // enabled if the state changed. Nothing else takes effect before BtnOK.
@@ -94,7 +109,9 @@ public:
     void HotKey1Change(HotKeyCombination combination);
 
     // Commits the page: copies the controls into the settings, writes the seven
-    // keys, replaces the live hot key when HotKeyOn is set. Throws Error when a
+    // keys, makes the Run value follow the start-with-Windows box (a refusal
+    // is shown and the box then shows the registry's state), replaces the
+    // live hot key when HotKeyOn is set. Throws Error when a
     // write is refused (the settings in memory are already updated then). A
     // combination that would swallow an ordinary key is refused first.
     OptionsCommit BtnOKClick();
@@ -111,6 +128,7 @@ private:
     void SetCheck(OptionsCheck box, bool checked);
     void ShowSettings();
     bool ReplaceLiveHotKey();
+    void ApplyAutoRun();
 
     Settings& settings_;
     IniFile& ini_;
@@ -118,6 +136,7 @@ private:
     HotKeyApi& hotKeys_;
     MessageBoxes& input_;
     Hwnd mainWindow_;
+    StartWithWindows* startWithWindows_;
     OptionsControls controls_;
 };
 

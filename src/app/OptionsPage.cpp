@@ -19,7 +19,11 @@ constexpr CheckBinding kChecks[] = {
     {IDC_CHKAUTOHOTKEY, OptionsCheck::ChkAutoHotKey, &OptionsControls::ChkAutoHotKey},
     {IDC_CHKHOTKEY, OptionsCheck::ChkHotKey, &OptionsControls::ChkHotKey},
     {IDC_CHKDRAG, OptionsCheck::ChkDrag, &OptionsControls::ChkDrag},
+    {IDC_CHKAUTORUN, OptionsCheck::ChkAutoRun, &OptionsControls::ChkAutoRun},
 };
+
+constexpr const char* kAutoRunHint =
+    "登录 Windows 时自动运行这里的 Pennora（写入当前用户的“Run”启动项）；按“确 定”后生效";
 
 }  // namespace
 
@@ -37,7 +41,16 @@ WORD ToHotKeyControl(const HotKeyCombination& combination) {
 }
 
 OptionsPage::OptionsPage(HWND parent, OptionsLogic& logic) : PageDialog(IDD_TABSHEET6, parent), logic_(logic) {
+    AddHint(IDC_CHKAUTORUN, kAutoRunHint);
     ShowControls();
+}
+
+// The start-with-Windows box shows the registry as it is each time the page
+// comes up: the value may have been removed or changed elsewhere meanwhile.
+void OptionsPage::OnShow() {
+    logic_.OptionsPageShow();
+    ShowControls();
+    PageDialog::OnShow();
 }
 
 void OptionsPage::ShowControls() {
@@ -45,6 +58,7 @@ void OptionsPage::ShowControls() {
     const OptionsControls& controls = logic_.Controls();
     for (const auto& check : kChecks) CheckButton(check.id, controls.*check.state);
     SendMessageA(Item(IDC_HOTKEY1), HKM_SETHOTKEY, ToHotKeyControl(controls.HotKey1), 0);
+    SetWindowTextA(Item(IDC_LABELAUTORUN), controls.AutoRunNote.c_str());
     EnableItem(IDC_BTNOK, controls.BtnOKEnabled);
     showing_ = false;
 }

@@ -19,6 +19,7 @@ public:
     std::function<void()> onHotKeyStopped;
 
 protected:
+    void OnShow() override;
     bool OnButtonClicked(int id) override;
     bool OnCommand(int id, int code, HWND control) override;
 

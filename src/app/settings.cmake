@@ -1,2 +1,3 @@
 list(APPEND PENNORA_LOGIC_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/OptionsLogic.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/OptionsLogic.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StartWithWindows.cpp)

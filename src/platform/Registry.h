@@ -22,6 +22,8 @@ inline constexpr unsigned kRegDword = 4;
 
 inline constexpr unsigned kKeyRead = 0x20019;
 inline constexpr unsigned kKeyAllAccess = 0xF003F;
+inline constexpr unsigned kKeyQueryValue = 0x0001;
+inline constexpr unsigned kKeySetValue = 0x0002;
 
 class Registry {
 public:
@@ -47,6 +49,8 @@ public:
     // Deletes a subkey that has no subkeys of its own.
     virtual long RegDeleteKeyA(HKey key, const std::string& subKey) = 0;
     virtual long RegCloseKey(HKey key) = 0;
+    // Deletes one value of `key`; kErrorFileNotFound when it has none of that name.
+    virtual long RegDeleteValueA(HKey key, const std::string& valueName) = 0;
 
     // Orders two key names as the registry tells them apart: by their UTF-16
     // code units with letter case ignored over all of Unicode, so "Ａ" and

@@ -171,6 +171,20 @@ public:
         handles_.erase(key);
         return kErrorSuccess;  // closing never fails, also not by injection
     }
+    long RegDeleteValueA(HKey key, const std::string& valueName) override {
+        Record("RegDeleteValueA(" + Name(key) + ", " + Quoted(valueName) + ")");
+        if (Fails()) return kErrorAccessDenied;
+        auto found = keys_.find(FoldNameCase(handles_.at(key)));
+        if (found == keys_.end()) return kErrorFileNotFound;  // deleted while open
+        auto& values = found->second.values;
+        for (auto value = values.begin(); value != values.end(); ++value) {
+            if (FoldNameCase(value->first) == FoldNameCase(valueName)) {
+                values.erase(value);
+                return kErrorSuccess;
+            }
+        }
+        return kErrorFileNotFound;
+    }
     // Not a registry call: not recorded, never failing.
     int CompareStringOrdinal(const std::string& a, const std::string& b) override {
         return FoldNameCase(a).compare(FoldNameCase(b));

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/FakeHotKeyApi.h"
+#include "fakes/FakeRegistry.h"
 #include "fakes/FakeProfile.h"
 #include "fakes/FakeWindowsInput.h"
 #include "platform/Error.h"
@@ -257,6 +260,130 @@ TEST_F(OptionsLogicTest, AResetWhoseWriteIsRefusedLeavesThePageShowingWhatIsStor
     EXPECT_THROW(page.ResetOptions1Click(), Error);
     EXPECT_EQ(settings, stored);
     EXPECT_EQ(page.Controls(), shown);
+}
+
+// The page with its start-with-Windows box, on a registry that shares the log.
+class OptionsAutoRunTest : public OptionsLogicTest {
+protected:
+    static constexpr const char* kExe = "C:\\绿色软件\\Pennora\\Pennora.exe";
+    static constexpr const char* kOtherExe = "D:\\同步\\Pennora\\Pennora.exe";
+    fakes::FaultPlan faults;
+    fakes::FakeRegistry registry{&input.calls, &faults};
+    StartWithWindows autoRun{registry, kExe};
+    OptionsLogic autoRunPage{settings, ini, flags, hotKeys, input, kMain, &autoRun};
+
+    void SetRunValue(const std::string& exe) {
+        registry.Set(kRunKey, kRunValueName, kRegSz, "\"" + exe + "\"" + '\0');
+    }
+    std::string RunValue() const {
+        const auto* value = registry.FindValue(kRunKey, kRunValueName);
+        return value ? value->data : "(none)";
+    }
+};
+
+TEST_F(OptionsAutoRunTest, EachShowOfThePageShowsTheRegistryAsItIsNow) {
+    struct Step {
+        const char* value;  // the Run value's executable, or null for none
+        bool checked;
+        const char* inNote;  // a part of the note, or "" for no note
+    } steps[] = {
+        {nullptr, false, ""},
+        {kExe, true, ""},
+        {"c:\\绿色软件\\PENNORA\\pennora.exe", true, ""},
+        {kOtherExe, false, kOtherExe},
+        {nullptr, false, ""},  // removed elsewhere
+    };
+    autoRunPage.BtnOKClick();
+    for (const Step& step : steps) {
+        if (step.value) {
+            SetRunValue(step.value);
+        } else if (registry.Find(kRunKey)) {
+            HKey key = 0;
+            registry.RegOpenKeyExA(kHkeyCurrentUser, kRunKey, kKeySetValue, key);
+            registry.RegDeleteValueA(key, kRunValueName);
+            registry.RegCloseKey(key);
+        }
+        autoRunPage.OptionsPageShow();
+        EXPECT_EQ(autoRunPage.Controls().ChkAutoRun, step.checked) << (step.value ? step.value : "none");
+        const std::string& note = autoRunPage.Controls().AutoRunNote;
+        if (*step.inNote) EXPECT_NE(note.find(step.inNote), std::string::npos) << note;
+        else EXPECT_EQ(note, "");
+        // Showing what the registry holds is no change of the user's.
+        EXPECT_FALSE(autoRunPage.Controls().BtnOKEnabled);
+    }
+}
+
+TEST_F(OptionsAutoRunTest, TheBoxActsAtBtnOKAfterTheSettingsAreWritten) {
+    autoRunPage.OptionsPageShow();
+    autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, true);
+    EXPECT_TRUE(autoRunPage.Controls().BtnOKEnabled);
+    EXPECT_EQ(RunValue(), "(none)");  // nothing before BtnOK
+    input.calls.clear();
+
+    EXPECT_EQ(autoRunPage.BtnOKClick(), OptionsCommit::Committed);
+    EXPECT_EQ(RunValue(), std::string("\"") + kExe + "\"" + '\0');
+    EXPECT_TRUE(autoRunPage.Controls().ChkAutoRun);
+    EXPECT_FALSE(autoRunPage.Controls().BtnOKEnabled);
+    const CallLog writes = OptionWrites("0", "0", "1", "0", "0", "3", "86");
+    ASSERT_GT(input.calls.size(), writes.size());
+    EXPECT_EQ(CallLog(input.calls.begin(), input.calls.begin() + long(writes.size())), writes);
+
+    autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, false);
+    EXPECT_EQ(autoRunPage.BtnOKClick(), OptionsCommit::Committed);
+    EXPECT_EQ(RunValue(), "(none)");
+    EXPECT_FALSE(autoRunPage.Controls().ChkAutoRun);
+}
+
+TEST_F(OptionsAutoRunTest, AnotherCopysValueIsKeptUntilTheBoxAsksForThisCopy) {
+    registry.Set(kRunKey, "OtherProgram", kRegSz, std::string("C:\\other.exe") + '\0');
+    SetRunValue(kOtherExe);
+    autoRunPage.OptionsPageShow();
+    ASSERT_FALSE(autoRunPage.Controls().ChkAutoRun);
+
+    autoRunPage.CheckClick(OptionsCheck::ChkMinimize, true);  // another option committed
+    autoRunPage.BtnOKClick();
+    EXPECT_EQ(RunValue(), std::string("\"") + kOtherExe + "\"" + '\0');
+    EXPECT_NE(autoRunPage.Controls().AutoRunNote.find(kOtherExe), std::string::npos);
+
+    autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, true);
+    autoRunPage.BtnOKClick();
+    EXPECT_EQ(RunValue(), std::string("\"") + kExe + "\"" + '\0');
+    EXPECT_EQ(autoRunPage.Controls().AutoRunNote, "");
+    EXPECT_EQ(registry.FindValue(kRunKey, "OtherProgram")->data, std::string("C:\\other.exe") + '\0');
+}
+
+TEST_F(OptionsAutoRunTest, ARefusalIsToldAndTheBoxThenShowsTheRegistrysState) {
+    struct Case {
+        bool ownValueBefore;
+        const char* failing;
+    } cases[] = {{false, "RegCreateKeyExA"}, {false, "RegSetValueExA"}, {true, "RegDeleteValueA"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing);
+        faults = {};
+        if (c.ownValueBefore) SetRunValue(kExe);
+        autoRunPage.OptionsPageShow();
+        autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, !c.ownValueBefore);
+        faults.every = c.failing;
+        input.calls.clear();
+
+        EXPECT_EQ(autoRunPage.BtnOKClick(), OptionsCommit::Committed);  // the other options are saved
+        EXPECT_EQ(settings.MinimizeWhenDrag, true);
+        EXPECT_EQ(autoRunPage.Controls().ChkAutoRun, c.ownValueBefore);
+        const std::string message = "MessageBoxA(0x500, " +
+                                    Quoted(AutoRunFailureText(!c.ownValueBefore, kErrorAccessDenied)) + ", \"\", 0x30)";
+        EXPECT_EQ(std::count(input.calls.begin(), input.calls.end(), message), 1) << ::testing::PrintToString(input.calls);
+    }
+}
+
+TEST_F(OptionsAutoRunTest, AValueChangedAfterThePageWasShownIsJudgedAsItIsAtBtnOK) {
+    SetRunValue(kExe);
+    autoRunPage.OptionsPageShow();
+    ASSERT_TRUE(autoRunPage.Controls().ChkAutoRun);
+    autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, false);
+    SetRunValue(kOtherExe);  // another copy took the value meanwhile
+    autoRunPage.BtnOKClick();
+    EXPECT_EQ(RunValue(), std::string("\"") + kOtherExe + "\"" + '\0');
+    EXPECT_NE(autoRunPage.Controls().AutoRunNote.find(kOtherExe), std::string::npos);
 }
 
 }  // namespace

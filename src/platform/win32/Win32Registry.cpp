@@ -98,6 +98,10 @@ long Win32Registry::RegDeleteKeyA(HKey key, const std::string& subKey) {
 
 long Win32Registry::RegCloseKey(HKey key) { return ::RegCloseKey(ToHkey(key)); }
 
+long Win32Registry::RegDeleteValueA(HKey key, const std::string& valueName) {
+    return ::RegDeleteValueA(ToHkey(key), valueName.c_str());
+}
+
 int Win32Registry::CompareStringOrdinal(const std::string& a, const std::string& b) {
     const std::wstring wideA = ToWide(a), wideB = ToWide(b);
     int order = ::CompareStringOrdinal(wideA.data(), int(wideA.size()), wideB.data(), int(wideB.size()), TRUE);

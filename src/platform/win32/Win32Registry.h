@@ -15,6 +15,7 @@ public:
     long RegSetValueExA(HKey key, const std::string& valueName, unsigned type, const std::string& data) override;
     long RegDeleteKeyA(HKey key, const std::string& subKey) override;
     long RegCloseKey(HKey key) override;
+    long RegDeleteValueA(HKey key, const std::string& valueName) override;
     int CompareStringOrdinal(const std::string& a, const std::string& b) override;
 };
 
