@@ -103,11 +103,13 @@ std::string AutoRunNote(const AutoRunState& state) {
     case AutoRunOwner::None:
     case AutoRunOwner::ThisCopy: return "";
     case AutoRunOwner::OtherCopy:
-        if (state.path.empty()) return "启动项“" + std::string(kRunValueName) + "”已存在，但不是本程序的路径。勾选并按“确 定”可改为启动本程序。";
-        return "现在随 Windows 启动的是另一处的 Pennora：" + state.path + "\r勾选并按“确 定”可改为启动本程序。";
+        // One line under the box: the path's end (the folder and file) is what
+        // tells the copies apart, so the label shortens the middle.
+        if (state.path.empty()) return std::string("启动项“") + kRunValueName + "”不是本程序的路径";
+        return "随 Windows 启动的是另一处的 Pennora：" + state.path;
     case AutoRunOwner::Unreadable: break;
     }
-    return "无法读取 Windows 启动项（" + ErrorCodeText(state.error) + "），所以这里没有勾选；实际上 Windows 可能仍会启动它。";
+    return "无法读取启动项（" + ErrorCodeText(state.error) + "），实际状态不明";
 }
 
 }  // namespace pennora
