@@ -105,8 +105,8 @@ std::string AutoRunNote(const AutoRunState& state) {
     case AutoRunOwner::OtherCopy:
         // One line under the box: the path's end (the folder and file) is what
         // tells the copies apart, so the label shortens the middle.
-        if (state.path.empty()) return std::string("启动项“") + kRunValueName + "”不是本程序的路径";
-        return "随 Windows 启动的是另一处的 Pennora：" + state.path;
+        if (state.path.empty()) return std::string("启动项“") + kRunValueName + "”不是本程序";
+        return "现由另一处启动：" + state.path;
     case AutoRunOwner::Unreadable: break;
     }
     return "无法读取启动项（" + ErrorCodeText(state.error) + "），实际状态不明";
