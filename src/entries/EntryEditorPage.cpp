@@ -175,7 +175,7 @@ bool EntryEditorPage::OnButtonClicked(int id) {
     case IDC_TOOLBUTTON11: logic_.ToolButton11Click(); break;
     case IDC_TOOLBUTTON2: logic_.ToolButton2Click(); break;
     case IDC_TOOLBUTTON3: logic_.ToolButton3Click(); break;
-    case IDC_TOOLBUTTON6: ShowHelpEntry(hwnd(), appPath_, HelpEntry::EntryEditor); return true;
+    case IDC_TOOLBUTTON6: ShowHelpEntry(GetAncestor(hwnd(), GA_ROOT), appPath_, HelpEntry::EntryEditor); return true;
     case IDC_TOOLBUTTON_EXPORT: ExportClick(); break;
     case IDC_TOOLBUTTON_IMPORT: ImportClick(); break;
     case IDC_DBCHECKBOX2: logic_.FlagClicked(EntryFlag::InHotKey); break;

@@ -45,7 +45,11 @@ DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, std:
         return DropResult::NotDropped;
     }
     const Hwnd target = input_.WindowFromPoint(input_.GetCursorPos());
-    if (target == 0 || std::find(excludedWindows.begin(), excludedWindows.end(), target) != excludedWindows.end()) {
+    // No window of the tool itself takes a drop (the drag-fill window's find
+    // box, the main window and its pages), whether the source listed it or not.
+    const bool ownWindow = target != 0 && input_.GetWindowThreadProcessId(target) == input_.GetCurrentProcessId();
+    if (target == 0 || ownWindow ||
+        std::find(excludedWindows.begin(), excludedWindows.end(), target) != excludedWindows.end()) {
         // An aborted drop stays armed: the next left release on either
         // source drops at that point.
         RestoreCursor();

@@ -79,8 +79,9 @@ public:
     // capture already, so that the synthetic click reaches the target rather
     // than the capture window. x, y are the release position of the event;
     // textSource is called once, after the click. A release over one of the
-    // excluded windows (the drag source itself) is a drag given up: nothing
-    // is clicked or typed, and the drag stays armed.
+    // excluded windows (the drag source itself) or over any other window of
+    // this process is a drag given up: nothing is clicked or typed, and the
+    // drag stays armed.
     DropResult DropText(MouseButton releasedButton, int x, int y, std::initializer_list<Hwnd> excludedWindows,
                         const TextSource& textSource, OnRefusedRelease onRefused);
 

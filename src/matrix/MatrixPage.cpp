@@ -269,7 +269,10 @@ LRESULT CALLBACK MatrixPage::Image6Proc(HWND window, UINT message, WPARAM wParam
     auto& page = *reinterpret_cast<MatrixPage*>(self);
     try {
         switch (message) {
+        // The icon's class asks for double clicks, so a second press soon
+        // after the first arrives as one; it starts a drag all the same.
         case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
             page.Image6MouseDown(MouseButton::Left);
             return 0;
         case WM_SETCURSOR:

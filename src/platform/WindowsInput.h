@@ -42,6 +42,10 @@ class PointerInput : public virtual MessagePosting {
 public:
     virtual Point GetCursorPos() = 0;
     virtual Hwnd WindowFromPoint(Point point) = 0;
+    // The id of the process that made the window (0 for no window), and the
+    // id of this process: a drop never lands on a window of the tool itself.
+    virtual unsigned GetWindowThreadProcessId(Hwnd window) = 0;
+    virtual unsigned GetCurrentProcessId() = 0;
     virtual int GetSystemMetrics(int index) = 0;
     virtual void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) = 0;
     virtual void Sleep(unsigned milliseconds) = 0;

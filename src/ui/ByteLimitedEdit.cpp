@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,17 @@ namespace pennora {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0xB17E;
+constexpr const char* kBoxProperty = "PennoraByteLimit";
+
+// What one limited box keeps besides its limit: the selection an input
+// method's composition replaced, until the composition ends.
+struct LimitedBox {
+    std::size_t limit;
+    bool selectionSaved = false;
+    DWORD selectionStart = 0;
+    std::wstring selectedText;
+    std::wstring textWithoutSelection;
+};
 
 std::wstring WindowTextW(HWND edit) {
     std::wstring text(size_t(GetWindowTextLengthW(edit)) + 1, L'\0');
@@ -85,12 +98,46 @@ void Paste(HWND edit) {
 
 bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
 
+// The edit deletes its selection when a composition starts, before anyone
+// knows whether the result will fit. The selection is noted here ...
+void NoteSelectionBeforeComposition(HWND edit, LimitedBox& box) {
+    box.selectionSaved = false;
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const std::wstring text = WindowTextW(edit);
+    start = std::min<DWORD>(start, DWORD(text.size()));
+    end = std::min<DWORD>(std::max(start, end), DWORD(text.size()));
+    if (start == end) return;
+    box.selectionSaved = true;
+    box.selectionStart = start;
+    box.selectedText = text.substr(start, end - start);
+    box.textWithoutSelection = text.substr(0, start) + text.substr(end);
+}
+
+// ... and put back, selected, when the composition ended with nothing taken
+// in its place (its result refused at the limit, or the composition given
+// up), so a refused input loses nothing.
+void RestoreSelectionAfterComposition(HWND edit, LimitedBox& box) {
+    if (!box.selectionSaved) return;
+    box.selectionSaved = false;
+    if (WindowTextW(edit) != box.textWithoutSelection) return;
+    const DWORD start = box.selectionStart, end = start + DWORD(box.selectedText.size());
+    SendMessageW(edit, EM_SETSEL, start, start);
+    // Past the limit check: the box held this text before.
+    DefSubclassProc(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(box.selectedText.c_str()));
+    SendMessageW(edit, EM_SETSEL, start, end);
+    box.selectedText.clear();
+    box.textWithoutSelection.clear();
+}
+
 // Every way text gets into the edit passes here: a character typed or sent
 // by an input method, a paste (Ctrl+V, Shift+Insert, the context menu, the
 // middle button), EM_REPLACESEL. What would take the text past the limit is
 // refused at a character boundary, and the edit keeps what it held.
 LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                      DWORD_PTR limit) {
+                                      DWORD_PTR data) {
+    LimitedBox& box = *reinterpret_cast<LimitedBox*>(data);
+    const std::size_t limit = box.limit;
     switch (message) {
     case WM_CHAR:
     case WM_IME_CHAR:
@@ -120,6 +167,14 @@ LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LP
             return 0;
         }
         break;
+    case WM_IME_STARTCOMPOSITION:
+        NoteSelectionBeforeComposition(edit, box);
+        break;
+    case WM_IME_ENDCOMPOSITION: {
+        const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+        RestoreSelectionAfterComposition(edit, box);
+        return result;
+    }
     case WM_IME_COMPOSITION:
         // An edit may insert an input method's whole result itself; the
         // default handling hands it over as WM_IME_CHAR, one character at a
@@ -128,6 +183,8 @@ LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LP
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(edit, LimitedEditProcedure, kSubclassId);
+        RemovePropA(edit, kBoxProperty);
+        delete &box;
         break;
     }
     return DefSubclassProc(edit, message, wParam, lParam);
@@ -136,7 +193,14 @@ LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LP
 }  // namespace
 
 void LimitEditToBytes(HWND edit, std::size_t limit) {
-    SetWindowSubclass(edit, LimitedEditProcedure, kSubclassId, limit);
+    if (auto* limited = static_cast<LimitedBox*>(GetPropA(edit, kBoxProperty))) {
+        limited->limit = limit;  // a new limit for a box already limited
+        return;
+    }
+    auto box = std::make_unique<LimitedBox>(LimitedBox{limit});
+    if (!SetWindowSubclass(edit, LimitedEditProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(box.get()))) return;
+    SetPropA(edit, kBoxProperty, box.get());
+    box.release();  // the subclass owns it from here, until WM_NCDESTROY
 }
 
 }  // namespace pennora

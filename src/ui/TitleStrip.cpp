@@ -17,6 +17,13 @@ constexpr int kImageWidth = 16;
 constexpr int kImageHeight = 14;
 constexpr int kImageGap = 2;
 constexpr int kCaptionIndent = 4;
+constexpr UINT_PTR kGlyphSubclass = 1;
+
+bool IsInClient(HWND window, LPARAM point) {
+    RECT client;
+    GetClientRect(window, &client);
+    return PtInRect(&client, POINT{short(LOWORD(point)), short(HIWORD(point))}) != FALSE;
+}
 
 SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP info{};
@@ -38,12 +45,17 @@ TitleStrip::TitleStrip(HWND parent, int id, const Look& look) : look_(look), dpi
     LoadGlyphs();
 }
 
-TitleStrip::~TitleStrip() = default;
+TitleStrip::~TitleStrip() {
+    for (HWND glyph : {minimize_, close_}) {
+        if (glyph && IsWindow(glyph)) RemoveWindowSubclass(glyph, GlyphProc, kGlyphSubclass);
+    }
+}
 
 HWND TitleStrip::MakeImage(int id, const char* tip) {
     HWND image = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0, hwnd(),
                                  reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr), nullptr);
     AddHint(tooltip_, hwnd(), image, tip);
+    SetWindowSubclass(image, GlyphProc, kGlyphSubclass, reinterpret_cast<DWORD_PTR>(this));
     return image;
 }
 
@@ -108,6 +120,88 @@ void TitleStrip::MouseDown() {
     SendMessageA(GetAncestor(hwnd(), GA_ROOT), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
+// The press takes the keyboard focus for itself, as a pressed button does,
+// so that Esc reaches the strip; the focus goes back when the press ends.
+void TitleStrip::PressGlyph(HWND glyph) {
+    if (pressed_) EndPress();
+    pressed_ = glyph;
+    pressedOver_ = true;
+    focusBeforePress_ = GetFocus();
+    SetCapture(glyph);
+    SetFocus(hwnd());
+    InvalidateRect(glyph, nullptr, TRUE);
+}
+
+void TitleStrip::TrackGlyph(HWND glyph, LPARAM point) {
+    if (glyph != pressed_) return;
+    const bool over = IsInClient(glyph, point);
+    if (over == pressedOver_) return;
+    pressedOver_ = over;
+    InvalidateRect(glyph, nullptr, TRUE);
+}
+
+void TitleStrip::ReleaseGlyph(HWND glyph, LPARAM point) {
+    if (glyph != pressed_) return;
+    const bool act = IsInClient(glyph, point);
+    EndPress();
+    if (!act) return;
+    if (glyph == minimize_ && onMinimizeClick) onMinimizeClick();
+    if (glyph == close_ && onCloseClick) onCloseClick();
+}
+
+void TitleStrip::EndPress() {
+    HWND glyph = pressed_;
+    if (!glyph) return;
+    // Cleared first: giving up the capture sends WM_CAPTURECHANGED, which
+    // must find no press left to end.
+    pressed_ = nullptr;
+    pressedOver_ = false;
+    if (GetCapture() == glyph) ReleaseCapture();
+    HWND focus = focusBeforePress_;
+    focusBeforePress_ = nullptr;
+    if (GetFocus() == hwnd() && focus && IsWindow(focus)) SetFocus(focus);
+    InvalidateRect(glyph, nullptr, TRUE);
+}
+
+// A held press shows the image sunken, as a pressed button is.
+void TitleStrip::DrawPressed(HWND glyph) const {
+    if (glyph != pressed_ || !pressedOver_) return;
+    WindowDC dc(glyph);
+    RECT client;
+    GetClientRect(glyph, &client);
+    DrawEdge(dc.get(), &client, BDR_SUNKENOUTER, BF_RECT);
+}
+
+LRESULT CALLBACK TitleStrip::GlyphProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+    auto& strip = *reinterpret_cast<TitleStrip*>(self);
+    switch (message) {
+    // A second press soon after the first arrives as a double click; it is
+    // a press like any other. The static control never sees the press, so
+    // it sends no click of its own.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        strip.PressGlyph(window);
+        return 0;
+    case WM_MOUSEMOVE:
+        strip.TrackGlyph(window, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        strip.ReleaseGlyph(window, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+        if (window == strip.pressed_) strip.EndPress();
+        break;
+    case WM_PAINT: {
+        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        strip.DrawPressed(window);
+        return result;
+    }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 LRESULT TitleStrip::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
@@ -129,12 +223,15 @@ LRESULT TitleStrip::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == STN_CLICKED) {
-            if (LOWORD(wParam) == look_.minimizeId && onMinimizeClick) onMinimizeClick();
-            if (LOWORD(wParam) == look_.closeId && onCloseClick) onCloseClick();
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && pressed_) {
+            EndPress();
             return 0;
         }
+        break;
+    case WM_KILLFOCUS:
+    case WM_CANCELMODE:
+        EndPress();
         break;
     }
     return Default(message, wParam, lParam);

@@ -1,7 +1,10 @@
 #pragma once
 // The coloured strip that stands in for a caption bar on the tool's borderless
 // windows: its caption, and two small images at its right end (minimise and
-// close). Pressing any mouse button on the strip moves the window. Its sizes
+// close). Pressing any mouse button on the strip moves the window. The images
+// work as buttons: a left press captures the mouse and shows them pressed,
+// and they act on a release over the image that was pressed; a release
+// elsewhere, Esc or a lost capture gives the press up. Its sizes
 // are designed at 96 DPI and shown at the DPI of the window it lies on.
 #include <functional>
 #include <string>
@@ -47,6 +50,14 @@ private:
     void LoadGlyphs();
     void Paint();
     void MouseDown();  // the strip's press: let the system move the window
+    // The images' presses, moves and releases (see above).
+    void PressGlyph(HWND glyph);
+    void TrackGlyph(HWND glyph, LPARAM point);
+    void ReleaseGlyph(HWND glyph, LPARAM point);
+    void EndPress();  // gives the press up: no action
+    void DrawPressed(HWND glyph) const;
+    static LRESULT CALLBACK GlyphProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR self);
 
     Look look_;
     int dpi_;
@@ -54,6 +65,9 @@ private:
     HWND minimize_ = nullptr;
     HWND close_ = nullptr;
     HWND tooltip_ = nullptr;
+    HWND pressed_ = nullptr;       // the image a left press is held on
+    bool pressedOver_ = false;     // and whether the pointer is still over it
+    HWND focusBeforePress_ = nullptr;
     OwnedBitmap minimizeBitmap_;
     OwnedBitmap closeBitmap_;
 };

@@ -111,15 +111,13 @@ def test_clear_hides_the_icon_and_leaves_nothing_to_copy_while_cut_keeps_the_ico
     app.kill()
 
 
-def test_dropping_the_icon_on_the_memo_types_the_matrix_into_it():
+def test_dropping_the_icon_on_the_memo_types_nothing():
+    # The tool's own windows take no drop: the drag is given up.
     app = matrix_app("matrix_drop_on_memo")
     memo = generate()
     drop_on(None, harness.middle(harness.probe_rect("item-rect", str(MEMO1))))
-    doubled = harness.wait_for(lambda: (lambda t: t if len(t) == 2 * len(memo) else None)(harness.item_text(MEMO1)),
-                               what="the matrix typed into Memo1")
-    # The matrix went in whole at one place of the memo.
-    assert any(doubled[:k] + doubled[k + len(memo):] == memo and doubled[k:k + len(memo)] == memo
-               for k in range(len(memo) + 1)), f"Memo1 holds {doubled!r}"
+    time.sleep(2.5)  # well past the drop's pause before typing
+    assert harness.item_text(MEMO1) == memo, f"Memo1 holds {harness.item_text(MEMO1)!r}"
     harness.screenshot("matrix_drop_on_memo")
     app.kill()
 
@@ -161,6 +159,6 @@ harness.run([
     test_generate_and_copy_gives_other_programs_the_memo_as_unicode,
     test_dragging_the_icon_types_the_memo_into_another_program_and_then_its_edits,
     test_clear_hides_the_icon_and_leaves_nothing_to_copy_while_cut_keeps_the_icon,
-    test_dropping_the_icon_on_the_memo_types_the_matrix_into_it,
+    test_dropping_the_icon_on_the_memo_types_nothing,
     test_typed_fields_keep_their_byte_limits_and_come_back_at_the_next_start,
 ])

@@ -28,6 +28,10 @@ public:
     std::function<void()> whileBoxIsUp;
     Point cursor{};
     Hwnd windowUnderCursor = 0;
+    // Process ids: every window belongs to another program unless listed.
+    unsigned ownProcessId = 0x500;
+    unsigned otherProcessId = 0x600;
+    std::map<Hwnd, unsigned> windowProcessIds;
     int swapButtons = 0;
     int appCursor = 0;
     bool postMessageResult = true;  // what every PostMessageA returns
@@ -80,6 +84,12 @@ public:
         calls.push_back("WindowFromPoint(" + std::to_string(point.x) + ", " + std::to_string(point.y) + ")");
         return windowUnderCursor;
     }
+    unsigned GetWindowThreadProcessId(Hwnd window) override {
+        if (window == 0) return 0;
+        auto owner = windowProcessIds.find(window);
+        return owner == windowProcessIds.end() ? otherProcessId : owner->second;
+    }
+    unsigned GetCurrentProcessId() override { return ownProcessId; }
     int GetSystemMetrics(int index) override { return index == kSmSwapButton ? swapButtons : 0; }
     void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) override {
         calls.push_back("mouse_event(" + Hex(flags) + ", " + std::to_string(x) + ", " + std::to_string(y) + ", " +

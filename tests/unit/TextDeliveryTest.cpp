@@ -17,6 +17,7 @@ using fakes::FakeWindowsInput;
 constexpr Hwnd kCaptureWindow = 0x30;
 constexpr Hwnd kList = 0x31;  // the excluded window
 constexpr Hwnd kTarget = 0x40;
+constexpr Hwnd kOwnFindBox = 0x50;  // another window of this process
 constexpr int kHandCursor = -21;  // the cursor in force before a drag
 constexpr Point kCursor{500, 300};
 constexpr int kReleaseX = -120;  // release position in the capture window's client coordinates
@@ -141,8 +142,12 @@ TEST_F(TextDeliveryTest, ATextSourceThatThrowsAfterTheClickStillEndsTheDrag) {
     EXPECT_FALSE(delivery.DragActive());
 }
 
-TEST_F(TextDeliveryTest, DropOverNothingOrTheExcludedWindowOnlyRestoresTheCursorAndStaysArmed) {
-    for (Hwnd underCursor : {Hwnd{0}, kList}) {
+TEST_F(TextDeliveryTest, DropOverNothingTheExcludedWindowOrAnyOwnWindowOnlyRestoresTheCursorAndStaysArmed) {
+    // The tool's own windows (the drag-fill window's find box, the main
+    // window and its pages) take no drop, listed as excluded or not.
+    input.windowProcessIds[kOwnFindBox] = input.ownProcessId;
+    input.windowProcessIds[kList] = input.ownProcessId;
+    for (Hwnd underCursor : {Hwnd{0}, kList, kOwnFindBox}) {
         SCOPED_TRACE(fakes::Hex(underCursor));
         input.windowUnderCursor = underCursor;
         Arm();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -178,6 +179,47 @@ TEST_F(ByteLimitedBoxesTest, WhatWouldPassTheLimitIsRefusedAndWhatTheBoxHeldStay
                     DispatchPending();
                     const std::wstring expected = full ? held : held.substr(0, at) + L"a" + held.substr(at);
                     EXPECT_EQ(TextOf(box.window), expected);
+                }
+            }
+        }
+    }
+}
+
+// "水水" arrives over a selection in a full box: it takes the whole
+// characters that fit in the room the selection frees, in the selection's
+// place. When not even the first fits, the box keeps its text and the
+// selection stays selected: a refused insertion deletes nothing.
+TEST_F(ByteLimitedBoxesTest, WhatArrivesOverASelectionReplacesItOnlyAsFarAsItFits) {
+    constexpr wchar_t kWater = L'\x6C34';  // 水: two GBK bytes
+    const std::wstring arriving(2, kWater);
+    for (const Box& box : Boxes()) {
+        // Full, with a one-byte "x" first: "x灌…" and an "x" last when odd.
+        const std::wstring held = L"x" + TextOfBytes(box.limit - 1);
+        const struct {
+            const char* name;
+            DWORD start, end;
+            std::wstring expected;
+        } cases[] = {
+            // One byte freed: 水 does not fit, the "x" stays selected.
+            {"the x selected", 0, 1, held},
+            // "x" and the next character freed: one 水 fits in their place.
+            {"the first two characters selected", 0, 2, std::wstring(1, kWater) + held.substr(2)},
+            {"everything selected", 0, DWORD(held.size()), arriving.substr(0, std::min<size_t>(2, box.limit / 2))},
+        };
+        for (const Route& route : kRoutes) {
+            for (const auto& c : cases) {
+                SCOPED_TRACE(std::string(box.name) + ", " + route.name + ", " + c.name);
+                SetWindowTextW(box.window, held.c_str());
+                SetFocus(box.window);
+                SendMessageW(box.window, EM_SETSEL, c.start, c.end);
+                route.put(box.window, arriving);
+                DispatchPending();
+                EXPECT_EQ(TextOf(box.window), c.expected);
+                if (c.expected == held) {
+                    DWORD start = 0, end = 0;
+                    SendMessageW(box.window, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+                    EXPECT_EQ(start, c.start);
+                    EXPECT_EQ(end, c.end);
                 }
             }
         }

@@ -3,11 +3,22 @@
 // Wine's test prefixes have no browser engine, so the viewer's page pane
 // stays blank; what is checked is the viewer window itself.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "ui/HelpTopic.h"
 #include "app/AppPath.h"
+#include "entries/DataFile.h"
+#include "entries/EntryEditorIds.h"
+#include "entries/EntryEditorLogic.h"
+#include "entries/EntryEditorPage.h"
+#include "entries/EntryStore.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeWindowsInput.h"
+#include "ui/ModeFlags.h"
 #include "win32/WinePaths.h"
 
 namespace pennora {
@@ -43,6 +54,15 @@ void CloseViewer(HWND viewer) { SendMessageA(viewer, WM_CLOSE, 0, 0); }
 HWND AnyViewer() {
     PumpMessages();
     return FindWindowExA(nullptr, nullptr, kViewerClass, nullptr);
+}
+
+// The first viewer window to appear, whoever owns it (given up after 30 s).
+HWND WaitForAnyViewer() {
+    for (int i = 0; i < 600; ++i) {
+        if (HWND viewer = AnyViewer()) return viewer;
+        Sleep(50);
+    }
+    return nullptr;
 }
 
 class HelpTopic : public ::testing::Test {
@@ -86,6 +106,48 @@ TEST_F(HelpTopic, EveryEntryPointOpensTheViewerOwnedByItsWindow) {
     }
     SetCurrentDirectoryA(startDirectory);
     EXPECT_NE(GetModuleHandleA("HHCtrl.ocx"), nullptr) << "the help library is kept loaded";
+}
+
+// The window the viewer was created for, as the viewer's creation asked it
+// (before the system replaces a child window by its top-level one).
+HWND g_viewerCreatedFor = nullptr;
+
+LRESULT CALLBACK NoteViewerCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTA& create = *reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        char className[64] = {};
+        GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof className);
+        if (lstrcmpA(className, kViewerClass) == 0) g_viewerCreatedFor = create.hwndParent;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The editor page is a child of the main window, as every page is; its help
+// button opens the viewer for the main window, not for the page.
+TEST_F(HelpTopic, TheEditorPagesHelpIsOwnedByTheMainWindow) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    fakes::FakeFileSystem files;
+    const std::string dataFile = "C:\\Pennora\\Pennora.Dat";
+    files.files[dataFile] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
+    EntryStore store(files, dataFile);
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    fakes::FakeWindowsInput boxes;
+    ModeFlags flags;
+    EntryEditorLogic logic(store, flags, boxes, 0);
+    EntryEditorPage page(owner_, store, logic, files, appPath_);
+
+    g_viewerCreatedFor = nullptr;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, NoteViewerCreation, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    SendMessageA(page.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON6, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page.hwnd(), IDC_TOOLBAR1)));
+    UnhookWindowsHookEx(hook);
+
+    HWND viewer = WaitForAnyViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(GetWindow(viewer, GW_OWNER), owner_);
+    EXPECT_EQ(g_viewerCreatedFor, owner_) << "the viewer was made for another window than the main one";
 }
 
 TEST_F(HelpTopic, LibraryThatCannotBeLoadedShowsNothingAndReportsFalse) {

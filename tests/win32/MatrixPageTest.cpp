@@ -127,6 +127,33 @@ TEST_F(MatrixPageTest, AReleaseOnTheIconItselfIsADragGivenUp) {
     EXPECT_EQ(input.calls, expected);
 }
 
+// A second press soon after the first arrives as a double click; it arms the
+// drag and the release types the memo like the first press did.
+TEST_F(MatrixPageTest, ASecondQuickPressOnTheIconDragsLikeTheFirst) {
+    fakes::FakeWindowsInput input;
+    input.cursor = {40, 30};
+    input.windowUnderCursor = 0x999;  // the field the icon is dropped on
+    TextDelivery delivery{input};
+    MatrixPage page(parent_, delivery);
+    SetDlgItemTextA(page.hwnd(), IDC_MEMO1, "ab");
+    HWND icon = page.Item(IDC_IMAGE6);
+    const fakes::CallLog typed = {"PostMessageA(0x999, 0x102, 0x61, 1)", "PostMessageA(0x999, 0x102, 0x62, 1)"};
+
+    for (UINT press : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+        SCOPED_TRACE(press == WM_LBUTTONDOWN ? "first press" : "second press, a double click");
+        input.calls.clear();
+        SendMessageW(icon, press, MK_LBUTTON, MAKELPARAM(5, 5));
+        EXPECT_TRUE(delivery.DragActive());
+        // Released over another program's field.
+        SendMessageW(icon, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        fakes::CallLog posted;
+        for (const std::string& call : input.calls)
+            if (call.rfind("PostMessageA(", 0) == 0) posted.push_back(call);
+        EXPECT_EQ(posted, typed);
+        EXPECT_FALSE(delivery.DragActive());
+    }
+}
+
 TEST_F(MatrixPageTest, ACopyPutsUnicodeAndAnsiTextOnTheClipboard) {
     const std::string text = "灌\xA1\xA1\r\n\xA1\xA1灌\r\n";
     CopyTextToClipboard(parent_, text);

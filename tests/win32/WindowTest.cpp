@@ -22,9 +22,11 @@
 #include "fill/TextDelivery.h"
 #include "platform/Error.h"
 #include "platform/win32/Owned.h"
+#include "platform/win32/Win32WindowsInput.h"
 #include "ui/IniFile.h"
 #include "ui/PageDialog.h"
 #include "ui/resource.h"
+#include "ui/TitleStrip.h"
 #include "ui/Window.h"
 
 namespace pennora {
@@ -207,6 +209,90 @@ TEST(WindowTest, ASecondQuickPressOnATitleDragsLikeTheFirst) {
             if (call.rfind("PostMessageA(", 0) == 0) posted.push_back(call);
         EXPECT_EQ(posted, typed);
     }
+}
+
+// A drop refuses the tool's own windows by their process: the seam tells a
+// window of this process from one of another (the desktop's, made by the
+// system's shell process).
+TEST(WindowTest, TheProcessOfAWindowTellsTheToolsOwnWindowsFromOthers) {
+    Win32WindowsInput input;
+    HWND own = CreateWindowExA(0, "STATIC", "own", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
+                               nullptr);
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(input.GetWindowThreadProcessId(FromHwnd(own)), input.GetCurrentProcessId());
+    EXPECT_EQ(input.GetCurrentProcessId(), GetCurrentProcessId());
+    EXPECT_NE(input.GetWindowThreadProcessId(FromHwnd(GetDesktopWindow())), input.GetCurrentProcessId());
+    EXPECT_EQ(input.GetWindowThreadProcessId(0), 0u);
+    DestroyWindow(own);
+    EXPECT_EQ(input.GetWindowThreadProcessId(FromHwnd(own)), 0u);  // a window that is gone
+}
+
+// The strip's glyphs act as buttons do: on a release over the glyph that was
+// pressed. Sliding off, Esc or a lost capture gives the press up.
+TEST(WindowTest, TheStripsGlyphsActOnAReleaseOverThePressedGlyphOnly) {
+    constexpr int kMinimizeId = 501, kCloseId = 502;
+    HWND parent = CreateWindowExA(0, "STATIC", "strip host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    TitleStrip strip(parent, 500, TitleStrip::Look{static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), true,
+                                                   kMinimizeId, kCloseId});
+    strip.Layout(300);
+    std::vector<std::string> acted;
+    strip.onMinimizeClick = [&] { acted.push_back("minimise"); };
+    strip.onCloseClick = [&] { acted.push_back("close"); };
+
+    enum Step { Press, DoubleClick, MoveOff, MoveBack, Escape, LoseCapture, Release, ReleaseOff };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        bool acts;
+    } cases[] = {
+        {"press and release", {Press, Release}, true},
+        {"a quick second press", {DoubleClick, Release}, true},
+        {"slide off and release", {Press, MoveOff, ReleaseOff}, false},
+        {"release off without a move", {Press, ReleaseOff}, false},
+        {"slide off and back", {Press, MoveOff, MoveBack, Release}, true},
+        {"Esc, then release", {Press, Escape, Release}, false},
+        {"capture lost, then release", {Press, LoseCapture, Release}, false},
+        {"release with nothing pressed", {Release}, false},
+    };
+    for (const int id : {kMinimizeId, kCloseId}) {
+        HWND glyph = GetDlgItem(strip.hwnd(), id);
+        ASSERT_NE(glyph, nullptr);
+        RECT client{};
+        GetClientRect(glyph, &client);
+        const LPARAM inside = MAKELPARAM(client.right / 2, client.bottom / 2);
+        const LPARAM off = MAKELPARAM(client.right + 40, client.bottom + 40);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(id == kMinimizeId ? "minimise: " : "close: ") + c.name);
+            acted.clear();
+            for (Step step : c.steps) {
+                switch (step) {
+                case Press:
+                    SendMessageA(glyph, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+                    EXPECT_TRUE(acted.empty()) << "acted on the press";
+                    EXPECT_EQ(GetCapture(), glyph);
+                    break;
+                case DoubleClick: SendMessageA(glyph, WM_LBUTTONDBLCLK, MK_LBUTTON, inside); break;
+                case MoveOff: SendMessageA(glyph, WM_MOUSEMOVE, MK_LBUTTON, off); break;
+                case MoveBack: SendMessageA(glyph, WM_MOUSEMOVE, MK_LBUTTON, inside); break;
+                case Escape:
+                    ASSERT_NE(GetFocus(), nullptr);
+                    SendMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+                    break;
+                case LoseCapture: SetCapture(parent); break;
+                case Release: SendMessageA(glyph, WM_LBUTTONUP, 0, inside); break;
+                case ReleaseOff: SendMessageA(glyph, WM_LBUTTONUP, 0, off); break;
+                }
+            }
+            std::vector<std::string> expected;
+            if (c.acts) expected.push_back(id == kMinimizeId ? "minimise" : "close");
+            EXPECT_EQ(acted, expected);
+            EXPECT_NE(GetCapture(), glyph) << "the press is over";
+            ReleaseCapture();
+        }
+    }
+    DestroyWindow(parent);
 }
 
 // Home, Insert and the arrows keep their names in the capture control after

@@ -51,6 +51,12 @@ Point Win32WindowsInput::GetCursorPos() {
     return {p.x, p.y};
 }
 Hwnd Win32WindowsInput::WindowFromPoint(Point point) { return FromHwnd(::WindowFromPoint(POINT{point.x, point.y})); }
+unsigned Win32WindowsInput::GetWindowThreadProcessId(Hwnd window) {
+    DWORD processId = 0;
+    if (::GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return 0;
+    return processId;
+}
+unsigned Win32WindowsInput::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 int Win32WindowsInput::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 void Win32WindowsInput::mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) {
     ::mouse_event(flags, x, y, data, extraInfo);

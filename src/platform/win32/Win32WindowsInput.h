@@ -21,6 +21,8 @@ public:
     int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) override;
     Point GetCursorPos() override;
     Hwnd WindowFromPoint(Point point) override;
+    unsigned GetWindowThreadProcessId(Hwnd window) override;
+    unsigned GetCurrentProcessId() override;
     int GetSystemMetrics(int index) override;
     void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) override;
     void Sleep(unsigned milliseconds) override;
