@@ -18,7 +18,8 @@ namespace pennora::fakes {
 
 class FakeFileSystem final : public FileSystem {
 public:
-    explicit FakeFileSystem(FaultPlan* faults = nullptr) : faults(faults) {}
+    FakeFileSystem() = default;
+    explicit FakeFileSystem(FaultPlan* plan) : faults(plan) {}
 
     std::map<std::string, std::string> files;
     // When each file was last written (a counter that grows with every
@@ -34,7 +35,7 @@ public:
     FileError renameError;
     std::map<std::string, FileError> lookupErrors;  // by path: the look-up fails with this reason
     std::map<std::string, FileError> removeErrors;  // by path
-    FaultPlan* faults;
+    FaultPlan* faults = nullptr;
 
     CallLog calls;
 
