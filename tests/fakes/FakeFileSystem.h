@@ -7,6 +7,7 @@
 // "Replace(from, to)" or "Delete(path)", so a test can fail or end the
 // program at any of them and look at what is left on disk.
 #include <cstdint>
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -36,6 +37,9 @@ public:
     std::map<std::string, FileError> lookupErrors;  // by path: the look-up fails with this reason
     std::map<std::string, FileError> removeErrors;  // by path
     FaultPlan* faults = nullptr;
+    // The disk's size: a write that would make all files together larger
+    // fails as a full disk does. None when unset.
+    std::size_t capacity = SIZE_MAX;
 
     CallLog calls;
 
@@ -136,7 +140,9 @@ private:
     // The temporary file, written whole or not at all.
     FileError WriteTemp(const std::string& path, const std::string& bytes) {
         const std::string temp = SavingFileOf(path);
-        if (Fails("Write(" + Quoted(temp) + ")")) {
+        std::size_t used = bytes.size();
+        for (const auto& [name, content] : files) used += name == temp ? 0 : content.size();
+        if (Fails("Write(" + Quoted(temp) + ")") || used > capacity) {
             files.erase(temp);
             return "无法保存文件 \"" + path + "\"：无法写入临时文件 \"" + temp + "\"：磁盘已满。";
         }

@@ -197,6 +197,23 @@ TEST_F(DataFileBackupsTest, AVersionThatCannotBeKeptNeverStopsTheSaveAndIsToldOn
     EXPECT_EQ(told.size(), 1u);
 }
 
+// A disk with room for the data file and one more copy of it: keeping the
+// replaced file as a version takes no space of the save, every save
+// succeeds and each keeps a version.
+TEST_F(DataFileBackupsTest, KeepingAVersionNeverTakesTheSpaceTheSaveNeeds) {
+    Load({Titled("v0")});
+    std::size_t used = 0;
+    for (const auto& [name, bytes] : files.files) used += bytes.size();
+    files.capacity = used + files.files.at(kPath).size() + 16;  // a little growth allowed
+    for (int save = 1; save <= 3; ++save) {
+        SaveAt(save, "v" + std::to_string(save));
+        EXPECT_EQ(TitleIn(kPath), "v" + std::to_string(save));
+        files.capacity += files.files.at(kPath).size();  // room for the version just kept
+    }
+    EXPECT_EQ(backups.Versions().size(), 3u);
+    EXPECT_TRUE(told.empty());
+}
+
 // Every file call of a save and of keeping a version, failed or ending the
 // program in turn: the data file is always whole (or, cut short between the
 // renames, its new bytes wait whole under the temporary name, which the next
