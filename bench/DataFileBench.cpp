@@ -93,6 +93,10 @@ public:
         std::filesystem::rename(temp, path, error);
         return error ? "cannot replace " + path + ": " + error.message() : FileError();
     }
+    FileError SaveWholeFileKeepingOld(const std::string& path, const std::string&, const std::string&,
+                                      FileError&) override {
+        return "not used: " + path;
+    }
     FileError MoveAside(const std::string& path, std::string&) override { return "not used: " + path; }
     FileError RenameFile(const std::string& from, const std::string&) override { return "not used: " + from; }
     FileError RemoveFile(const std::string& path) override { return "not used: " + path; }

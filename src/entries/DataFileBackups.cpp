@@ -21,17 +21,38 @@ bool AllDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Splits "-a-b-c" into {"a", "b", "c"}; nothing when it does not start with '-'.
+std::vector<std::string_view> DashFields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    if (text.empty() || text[0] != '-') return fields;
+    text.remove_prefix(1);
+    for (;;) {
+        const std::size_t dash = text.find('-');
+        fields.push_back(text.substr(0, dash));
+        if (dash == std::string_view::npos) return fields;
+        text.remove_prefix(dash + 1);
+    }
+}
+
+bool DigitsOfLength(std::string_view text, std::size_t least, std::size_t most) {
+    return text.size() >= least && text.size() <= most && AllDigits(text);
+}
+
 }  // namespace
 
-// A version's file name taken apart: the time stamp "YYYYMMDDHHMMSS" and
-// which version of that second it is.
+// A version's file name taken apart: its number (0 for a version kept by an
+// earlier release, which had none), the time stamp "YYYYMMDDHHMMSS" and, for
+// an earlier release's name, which version of that second it is.
 struct DataFileBackups::Named {
     std::string name;
+    std::uint64_t number = 0;
     std::string stamp;
     int n = 1;
 
-    // Newest first.
-    bool operator<(const Named& other) const { return std::tie(other.stamp, other.n) < std::tie(stamp, n); }
+    // Newest first: by number, then (for the unnumbered ones) by stamp.
+    bool operator<(const Named& other) const {
+        return std::tie(other.number, other.stamp, other.n) < std::tie(number, stamp, n);
+    }
 
     std::string Time() const {
         return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(8, 2) + ":" +
@@ -39,13 +60,12 @@ struct DataFileBackups::Named {
     }
 };
 
-std::string VersionFileName(std::string_view stem, std::string_view extension, const LocalTime& time, int n) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "-%04d%02d%02d-%02d%02d%02d", time.year, time.month, time.day, time.hour,
-                  time.minute, time.second);
-    std::string name = std::string(stem) + stamp;
-    if (n > 1) name += "-" + std::to_string(n);
-    return name + std::string(extension);
+std::string VersionFileName(std::string_view stem, std::string_view extension, std::uint64_t number,
+                            const LocalTime& time) {
+    char fields[64];
+    std::snprintf(fields, sizeof fields, "-%06llu-%04d%02d%02d-%02d%02d%02d", static_cast<unsigned long long>(number),
+                  time.year, time.month, time.day, time.hour, time.minute, time.second);
+    return std::string(stem) + fields + std::string(extension);
 }
 
 DataFileBackups::DataFileBackups(FileSystem& files, FolderFiles& folders, Clock& clock, const std::string& dataFilePath)
@@ -64,20 +84,30 @@ std::vector<DataFileBackups::Named> DataFileBackups::ListVersions(FileError& err
     error = folders_.ListFiles(folder_, names);
     std::vector<Named> versions;
     for (std::string& name : names) {
-        // <stem>-YYYYMMDD-HHMMSS[-n]<extension>
         std::string_view rest(name);
-        if (rest.size() < stem_.size() + extension_.size() + 16) continue;
-        if (!SameIgnoringCase(rest.substr(0, stem_.size()), stem_) ||
+        if (rest.size() < stem_.size() + extension_.size() ||
+            !SameIgnoringCase(rest.substr(0, stem_.size()), stem_) ||
             !SameIgnoringCase(rest.substr(rest.size() - extension_.size()), extension_))
             continue;
         rest = rest.substr(stem_.size(), rest.size() - stem_.size() - extension_.size());
-        if (rest[0] != '-' || !AllDigits(rest.substr(1, 8)) || rest[9] != '-' || !AllDigits(rest.substr(10, 6))) continue;
-        Named version{name, std::string(rest.substr(1, 8)) + std::string(rest.substr(10, 6))};
-        rest.remove_prefix(16);
-        if (!rest.empty()) {
-            if (rest[0] != '-' || rest.size() > 5 || !AllDigits(rest.substr(1))) continue;
-            version.n = std::stoi(std::string(rest.substr(1)));
-            if (version.n < 2) continue;
+        const std::vector<std::string_view> f = DashFields(rest);
+        Named version;
+        version.name = name;
+        if (f.size() == 3 && DigitsOfLength(f[0], 6, 9) && DigitsOfLength(f[1], 8, 8) && DigitsOfLength(f[2], 6, 6)) {
+            // <stem>-NNNNNN-YYYYMMDD-HHMMSS<extension>
+            version.number = std::stoull(std::string(f[0]));
+            if (version.number == 0) continue;
+            version.stamp = std::string(f[1]) + std::string(f[2]);
+        } else if ((f.size() == 2 || f.size() == 3) && DigitsOfLength(f[0], 8, 8) && DigitsOfLength(f[1], 6, 6)) {
+            // An earlier release's <stem>-YYYYMMDD-HHMMSS[-n]<extension>
+            version.stamp = std::string(f[0]) + std::string(f[1]);
+            if (f.size() == 3) {
+                if (!DigitsOfLength(f[2], 1, 4)) continue;
+                version.n = std::stoi(std::string(f[2]));
+                if (version.n < 2) continue;
+            }
+        } else {
+            continue;
         }
         versions.push_back(std::move(version));
     }
@@ -85,17 +115,8 @@ std::vector<DataFileBackups::Named> DataFileBackups::ListVersions(FileError& err
     return versions;
 }
 
-std::string DataFileBackups::FreeName(const std::vector<Named>& versions) {
-    const LocalTime now = clock_.GetLocalTime();
-    for (int n = 1;; ++n) {
-        std::string name = VersionFileName(stem_, extension_, now, n);
-        if (std::none_of(versions.begin(), versions.end(),
-                         [&](const Named& version) { return SameIgnoringCase(version.name, name); }))
-            return name;
-    }
-}
-
-FileError DataFileBackups::KeepCurrentFile(const std::string& newBytes) {
+FileError DataFileBackups::PrepareKeep(const std::string& newBytes, std::string& keepAs) {
+    keepAs.clear();
     const FileQuery data = files_.QueryFile(dataFile_);
     if (data.state == FileState::Unknown) return data.error;
     if (data.state == FileState::Absent) return {};
@@ -112,33 +133,42 @@ FileError DataFileBackups::KeepCurrentFile(const std::string& newBytes) {
         return {};
 
     if (error = folders_.MakeFolder(folder_); !error.empty()) return error;
-    if (error = files_.SaveWholeFile(folder_ + "\\" + FreeName(versions), current); !error.empty()) return error;
-    RemoveOldest(versions);
+    const std::uint64_t number = (versions.empty() ? 0 : versions.front().number) + 1;
+    keepAs = folder_ + "\\" + VersionFileName(stem_, extension_, number, clock_.GetLocalTime());
     return {};
 }
 
-// `versions` were there before the one just kept, which stays whatever its
-// name says (a clock set back must not make it the first to go): the newest
-// kKeptVersions - 1 of them stay beside it.
-void DataFileBackups::RemoveOldest(const std::vector<Named>& versions) {
-    for (std::size_t i = kKeptVersions - 1; i < versions.size(); ++i) files_.RemoveFile(folder_ + "\\" + versions[i].name);
+void DataFileBackups::RemoveOldest() {
+    FileError error;
+    const std::vector<Named> versions = ListVersions(error);
+    for (std::size_t i = kKeptVersions; i < versions.size(); ++i) files_.RemoveFile(folder_ + "\\" + versions[i].name);
+}
+
+std::vector<DataFileBackups::Version> DataFileBackups::Versions(FileError& error) {
+    std::vector<Version> versions;
+    for (const Named& version : ListVersions(error)) versions.push_back({folder_ + "\\" + version.name, version.Time()});
+    return versions;
 }
 
 std::vector<DataFileBackups::Version> DataFileBackups::Versions() {
     FileError ignored;
-    std::vector<Version> versions;
-    for (const Named& version : ListVersions(ignored)) versions.push_back({folder_ + "\\" + version.name, version.Time()});
-    return versions;
+    return Versions(ignored);
 }
 
-std::optional<DataFileBackups::ReadableVersion> DataFileBackups::NewestReadable() {
-    for (Version& version : Versions()) {
+DataFileBackups::NewestLook DataFileBackups::LookForNewestReadable() {
+    NewestLook look;
+    for (Version& version : Versions(look.listError)) {
         std::string bytes;
-        if (!files_.ReadWholeFile(version.path, bytes).empty()) continue;
-        DecodedDataFile decoded = DecodeDataFile(bytes);
-        if (decoded.ok()) return ReadableVersion{std::move(version), std::move(decoded.entries)};
+        if (files_.ReadWholeFile(version.path, bytes).empty()) {
+            DecodedDataFile decoded = DecodeDataFile(bytes);
+            if (decoded.ok()) {
+                look.readable = ReadableVersion{std::move(version), std::move(decoded.entries)};
+                return look;
+            }
+        }
+        ++look.unreadable;
     }
-    return std::nullopt;
+    return look;
 }
 
 }  // namespace pennora

@@ -1,9 +1,16 @@
 #pragma once
 // Earlier versions of the data file, kept in the folder "Backup" beside it.
-// Each save first keeps the file it is about to replace, named by the time
-// of that save ("Pennora-20261210-174512.Dat"); the newest kKeptVersions
-// stay, older ones are removed. Only files named that way are ever removed.
+// A save moves the file it replaces there, after the new file is written, so
+// keeping it never takes the space the save needs. Each version is named by
+// a number that grows with every version kept and, as a label, the local time
+// of that save: "Pennora-000012-20261210-174512.Dat". The number orders them,
+// so a clock set back cannot make a stale version look new. Versions kept by
+// earlier releases ("Pennora-20261210-174512.Dat", "-n" before the extension
+// for the n-th of one second) are still found and come after all numbered
+// ones. The newest kKeptVersions stay, older ones are removed; only files
+// named either way are ever removed.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,20 +32,25 @@ public:
 
     const std::string& Folder() const { return folder_; }
 
-    // Before a save writes `newBytes` over the data file: keeps the file as
-    // it is now as the newest version, then removes the oldest beyond
-    // kKeptVersions (a version that cannot be removed now goes at a later
-    // save). Nothing is kept when there is no data file, when the save
-    // leaves its bytes as they are, or when the newest version holds them
-    // already, so saves without changes never push real versions out.
-    // Returns why the file could not be kept, empty otherwise.
-    FileError KeepCurrentFile(const std::string& newBytes);
+    // Before a save writes `newBytes` over the data file: sets `keepAs` to
+    // the path the file as it is now is to be moved to as the newest
+    // version (making the folder), or leaves it empty when nothing is to be
+    // kept: no data file, a save that leaves its bytes as they are, or a
+    // newest version that holds them already, so saves without changes
+    // never push real versions out. Writes no file. Returns why the file
+    // cannot be kept, empty otherwise.
+    FileError PrepareKeep(const std::string& newBytes, std::string& keepAs);
+    // After a save kept a version: removes the oldest beyond kKeptVersions
+    // (one that cannot be removed now goes at a later save).
+    void RemoveOldest();
 
     struct Version {
         std::string path;
         std::string time;  // of the save that replaced it, "2026-12-10 17:45:12"
     };
-    // The kept versions, newest first.
+    // The kept versions, newest first; `error` says why the folder could not
+    // be listed (then there are none).
+    std::vector<Version> Versions(FileError& error);
     std::vector<Version> Versions();
 
     // The newest version that reads as a data file, with its entries.
@@ -46,13 +58,19 @@ public:
         Version version;
         std::vector<Entry> entries;
     };
-    std::optional<ReadableVersion> NewestReadable();
+    // What a look for it found: `readable` when one reads; otherwise how many
+    // versions there were, and why the folder could not be listed.
+    struct NewestLook {
+        std::optional<ReadableVersion> readable;
+        std::size_t unreadable = 0;  // versions that did not read as a data file
+        FileError listError;
+    };
+    NewestLook LookForNewestReadable();
+    std::optional<ReadableVersion> NewestReadable() { return LookForNewestReadable().readable; }
 
 private:
     struct Named;
     std::vector<Named> ListVersions(FileError& error);
-    std::string FreeName(const std::vector<Named>& versions);
-    void RemoveOldest(const std::vector<Named>& versions);
 
     FileSystem& files_;
     FolderFiles& folders_;
@@ -63,9 +81,10 @@ private:
     std::string extension_;  // ".Dat"
 };
 
-// The name of the version kept at `time`: "<stem>-YYYYMMDD-HHMMSS<extension>",
-// and for the n-th version of the same second (n >= 2) "-n" before the
-// extension.
-std::string VersionFileName(std::string_view stem, std::string_view extension, const LocalTime& time, int n = 1);
+// The name of the `number`-th version, kept at `time`:
+// "<stem>-NNNNNN-YYYYMMDD-HHMMSS<extension>" (the number has at least six
+// digits).
+std::string VersionFileName(std::string_view stem, std::string_view extension, std::uint64_t number,
+                            const LocalTime& time);
 
 }  // namespace pennora

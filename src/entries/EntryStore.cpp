@@ -134,20 +134,28 @@ void EntryStore::Save() {
     Commit();
     MakeRoomForSave();
     const std::string bytes = EncodeDataFile(entries_);
-    const FileError notKept = backups_ ? backups_->KeepCurrentFile(bytes) : FileError();
-    FileError error = files_.SaveWholeFile(path_, bytes);
+    // The data file is written first; the file it replaces is then moved
+    // into the versions' folder, so keeping it never costs the save its space.
+    std::string keepAs;
+    FileError notKept = backups_ ? backups_->PrepareKeep(bytes, keepAs) : FileError();
+    const FileError error =
+        keepAs.empty() ? files_.SaveWholeFile(path_, bytes) : files_.SaveWholeFileKeepingOld(path_, bytes, keepAs, notKept);
     if (!error.empty()) throw Error(error);
-    DiscardUnsavedChanges();
-    if (!notKept.empty() && !versionNotKeptTold_ && tellVersionNotKept_) {
+    if (!keepAs.empty() && notKept.empty()) backups_->RemoveOldest();
+    const FileError unsavedLeft = DiscardUnsavedChanges();
+    if (!unsavedLeft.empty() && tellAfterSave_)
+        tellAfterSave_("数据项已经保存，但上次未保存的修改所在的文件 \"" + UnsavedFileOf(path_) + "\" 没有删除：" +
+                       AsSentence(unsavedLeft) + "下次启动时不会再提供这些较早的修改。");
+    if (!notKept.empty() && !versionNotKeptTold_ && tellAfterSave_) {
         versionNotKeptTold_ = true;
-        tellVersionNotKept_("数据项已经保存，但保存前的数据文件没有作为较早的版本保留在文件夹 \"" + backups_->Folder() +
-                            "\" 中：" + AsSentence(notKept) + "本次运行中不再提示。");
+        tellAfterSave_("数据项已经保存，但保存前的数据文件没有作为较早的版本保留在文件夹 \"" + backups_->Folder() +
+                       "\" 中：" + AsSentence(notKept) + "本次运行中不再提示。");
     }
 }
 
 void EntryStore::KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell) {
     backups_ = &backups;
-    tellVersionNotKept_ = std::move(tell);
+    tellAfterSave_ = std::move(tell);
 }
 
 FileError EntryStore::SaveUnsavedChanges() {
@@ -159,7 +167,18 @@ FileError EntryStore::SaveUnsavedChanges() {
     }
 }
 
-FileQuery EntryStore::UnsavedChanges() { return files_.QueryFile(UnsavedFileOf(path_)); }
+FileQuery EntryStore::UnsavedChanges() {
+    FileQuery unsaved = files_.QueryFile(UnsavedFileOf(path_));
+    if (unsaved.state != FileState::Present || !unsaved.writeTime) return unsaved;
+    // Changes written before the data file was last saved are older than
+    // it (a save that could not remove them): they are never offered.
+    const FileQuery data = files_.QueryFile(path_);
+    if (data.state == FileState::Present && data.writeTime && unsaved.writeTime < data.writeTime) {
+        files_.RemoveFile(UnsavedFileOf(path_));
+        return {FileState::Absent, {}};
+    }
+    return unsaved;
+}
 
 bool EntryStore::RestoreUnsavedChanges(std::string& error) {
     const std::string unsaved = UnsavedFileOf(path_);
@@ -177,9 +196,12 @@ bool EntryStore::RestoreUnsavedChanges(std::string& error) {
     return true;
 }
 
-void EntryStore::DiscardUnsavedChanges() {
+FileError EntryStore::DiscardUnsavedChanges() {
     const std::string unsaved = UnsavedFileOf(path_);
-    if (files_.QueryFile(unsaved).state == FileState::Present) files_.RemoveFile(unsaved);
+    const FileQuery query = files_.QueryFile(unsaved);
+    if (query.state == FileState::Unknown) return query.error;
+    if (query.state == FileState::Present) return files_.RemoveFile(unsaved);
+    return {};
 }
 
 void EntryStore::Close() {

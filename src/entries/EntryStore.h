@@ -58,7 +58,8 @@ public:
 
     // From now on each save first keeps the data file it replaces as an
     // earlier version. A version that cannot be kept never stops the save;
-    // `tell` hears of it once per run, after the save.
+    // `tell` hears of it once per run, after the save. `tell` also hears of
+    // a save that could not remove the unsaved-changes file.
     void KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell);
 
     // The session is ending with changes not saved: commits the pending change
@@ -67,13 +68,15 @@ public:
     FileError SaveUnsavedChanges();
     // Whether the last session left entries that were never saved: Present
     // when it did, Unknown (with the reason) when the file's folder cannot
-    // be looked into.
+    // be looked into. A file older than the data file holds changes from
+    // before its last save: it counts as absent and is removed.
     FileQuery UnsavedChanges();
     // Puts the entries of the unsaved-changes file in the store (they are
     // changes now, still to be saved); false with `error` set when the file
     // cannot be read, and then nothing changes.
     bool RestoreUnsavedChanges(std::string& error);
-    void DiscardUnsavedChanges();
+    // Removes the unsaved-changes file; why it could not, empty otherwise.
+    FileError DiscardUnsavedChanges();
     // Drops unsaved changes and empties the store.
     void Close();
 
@@ -182,7 +185,7 @@ private:
     std::function<void()> afterPost_;
     std::function<void()> rowsChanged_;
     DataFileBackups* backups_ = nullptr;
-    std::function<void(const std::string&)> tellVersionNotKept_;
+    std::function<void(const std::string&)> tellAfterSave_;
     bool versionNotKeptTold_ = false;
 };
 

@@ -3,14 +3,25 @@
 #include <utility>
 
 #include "platform/Types.h"
+#include "ui/ErrorText.h"
 
 namespace pennora {
 
 bool OfferNewestVersion(EntryStore& store, DataFileBackups& backups, MessageBoxes& boxes, Hwnd owner,
                         const std::string& caption, const std::string& unreadableMessage) {
-    std::optional<DataFileBackups::ReadableVersion> newest = backups.NewestReadable();
+    DataFileBackups::NewestLook look = backups.LookForNewestReadable();
+    std::optional<DataFileBackups::ReadableVersion>& newest = look.readable;
     if (!newest) {
-        boxes.MessageBoxA(owner, unreadableMessage + "程序从空的数据开始。", caption, kUnreadableReportFlags);
+        // Versions that are there but cannot be read are named as such, so
+        // the user knows where to look before starting anew.
+        std::string why;
+        if (!look.listError.empty())
+            why = "文件夹 \"" + backups.Folder() + "\" 中可能保留着数据文件较早的版本，但无法查看其中的文件：" +
+                  AsSentence(look.listError);
+        else if (look.unreadable)
+            why = "文件夹 \"" + backups.Folder() + "\" 中保留着数据文件较早的 " + std::to_string(look.unreadable) +
+                  " 个版本，但没有一个能够读取。";
+        boxes.MessageBoxA(owner, unreadableMessage + why + "程序从空的数据开始。", caption, kUnreadableReportFlags);
         return false;
     }
     const std::string& time = newest->version.time;

@@ -17,6 +17,9 @@ enum class FileState { Absent, Present, Unknown };
 struct FileQuery {
     FileState state = FileState::Absent;
     FileError error;  // for Unknown: the path and the system's reason
+    // For Present: when the file was last written, in the system's ticks
+    // (later is larger); 0 when the system did not say.
+    std::uint64_t writeTime = 0;
 };
 
 class FileSystem {
@@ -38,6 +41,17 @@ public:
     // left whole, the temporary file is removed, and the error names the file
     // that blocked the save.
     virtual FileError SaveWholeFile(const std::string& path, const std::string& bytes) = 0;
+
+    // As SaveWholeFile, keeping the file it replaces under `keepOldAs` (on
+    // the same volume): once the temporary file is written and flushed, the
+    // old file is renamed to `keepOldAs`, which takes no space, and the
+    // temporary file takes its place. A rename of the old file that fails
+    // sets `notKept` to why, and the save goes on as SaveWholeFile does; a
+    // new file that cannot be put in place brings the old one back. A save
+    // cut short between the two renames leaves the new file whole under
+    // SavingFileOf(path) and the old one under `keepOldAs`.
+    virtual FileError SaveWholeFileKeepingOld(const std::string& path, const std::string& bytes,
+                                              const std::string& keepOldAs, FileError& notKept) = 0;
 
     // Renames `path` to the first free name "<path>.unreadable-<n>" (n = 1, 2,
     // ...) and sets `newPath` to it, so a later save cannot overwrite it.

@@ -46,6 +46,12 @@ public:
         files[path] = bytes;
         return {};
     }
+    FileError SaveWholeFileKeepingOld(const std::string& path, const std::string& bytes, const std::string& keepOldAs,
+                                      FileError& notKept) override {
+        if (files.count(path) && RenameFile(path, keepOldAs).empty()) return SaveWholeFile(path, bytes);
+        notKept = "无法保留文件 \"" + path + "\"。";
+        return SaveWholeFile(path, bytes);
+    }
     FileError MoveAside(const std::string& path, std::string&) override { return "MoveAside(" + path + ")"; }
     FileError RenameFile(const std::string& from, const std::string& to) override {
         calls.push_back("RenameFile(" + Quoted(from) + ", " + Quoted(to) + ")");

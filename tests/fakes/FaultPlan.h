@@ -16,12 +16,14 @@ struct FaultPlan {
     std::string call;
     std::string every;
     int steps = 0;
+    std::string hit;  // the description of the last call that failed
 
     // True when this call is to fail; throws when it is to end everything.
     bool Hit(const std::string& description) {
         bool hit = steps++ == at || (!call.empty() && description == call) ||
                    (!every.empty() && description.compare(0, every.size(), every) == 0);
         if (!hit) return false;
+        this->hit = description;
         if (kill) throw Killed{};
         return true;
     }

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "entries/DataFile.h"
 #include "entries/EntryStore.h"
 #include "entries/VersionOffer.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeFolderFiles.h"
+#include "fakes/FaultPlan.h"
 #include "fakes/FakeWindowsInput.h"
 #include "platform/Error.h"
 
@@ -69,42 +72,66 @@ protected:
     Strings told;
 };
 
+std::string Numbered(int number, const std::string& hhmmss) {
+    char name[64];
+    std::snprintf(name, sizeof name, "Pennora-%06d-20261210-%s.Dat", number, hhmmss.c_str());
+    return name;
+}
+
 TEST_F(DataFileBackupsTest, EachSaveKeepsTheFileItReplacesAndTheTenNewestStay) {
     files.files[kBackup + "notes.txt"] = "mine";
     files.files[kBackup + "Pennora-old.Dat"] = "mine too";
+    // Kept by an earlier release: still a version, older than any numbered one.
+    files.files[kBackup + "Pennora-20261209-080000.Dat"] = EncodeDataFile({Titled("earlier release")});
     Load({Titled("v0")});
-    for (int save = 1; save <= 12; ++save) SaveAt(10 + save, "v" + std::to_string(save));
+    SaveAt(11, "v1");
+    const std::vector<DataFileBackups::Version> first = backups.Versions();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0].path, kBackup + Numbered(1, "174511"));
+    EXPECT_EQ(first[1].path, kBackup + "Pennora-20261209-080000.Dat");
+    EXPECT_EQ(first[1].time, "2026-12-09 08:00:00");
 
-    EXPECT_EQ(BackupNames(), (Strings{"Pennora-20261210-174513.Dat", "Pennora-20261210-174514.Dat",
-                                      "Pennora-20261210-174515.Dat", "Pennora-20261210-174516.Dat",
-                                      "Pennora-20261210-174517.Dat", "Pennora-20261210-174518.Dat",
-                                      "Pennora-20261210-174519.Dat", "Pennora-20261210-174520.Dat",
-                                      "Pennora-20261210-174521.Dat", "Pennora-20261210-174522.Dat",
-                                      "Pennora-old.Dat", "notes.txt"}));
-    // Named by the save that replaced it: the save at :22 replaced v11.
-    EXPECT_EQ(TitleIn(kBackup + "Pennora-20261210-174522.Dat"), "v11");
-    EXPECT_EQ(TitleIn(kBackup + "Pennora-20261210-174513.Dat"), "v2");
+    for (int save = 2; save <= 12; ++save) SaveAt(10 + save, "v" + std::to_string(save));
+
+    Strings expected;
+    for (int number = 3; number <= 12; ++number) expected.push_back(Numbered(number, "1745" + std::to_string(10 + number)));
+    expected.insert(expected.end(), {"Pennora-old.Dat", "notes.txt"});
+    EXPECT_EQ(BackupNames(), expected);
+    // Labelled by the save that replaced it: the save at :22 replaced v11.
+    EXPECT_EQ(TitleIn(kBackup + Numbered(12, "174522")), "v11");
+    EXPECT_EQ(TitleIn(kBackup + Numbered(3, "174513")), "v2");
     EXPECT_EQ(TitleIn(kPath), "v12");
     EXPECT_TRUE(told.empty());
 
     const std::vector<DataFileBackups::Version> versions = backups.Versions();
     ASSERT_EQ(versions.size(), kKeptVersions);
-    EXPECT_EQ(versions.front().path, kBackup + "Pennora-20261210-174522.Dat");
+    EXPECT_EQ(versions.front().path, kBackup + Numbered(12, "174522"));
     EXPECT_EQ(versions.front().time, "2026-12-10 17:45:22");
 }
 
-TEST_F(DataFileBackupsTest, SavesInOneSecondGetNamesOfTheirOwnInOrder) {
+// The clock goes back (the autumn hour, a clock corrected after running
+// ahead) while versions are kept: the order they were kept in decides which
+// go, and the newest is the one the last save replaced, whatever its label.
+TEST_F(DataFileBackupsTest, AClockThatGoesBackNeitherReordersNorDropsTheNewestVersions) {
+    files.files[kBackup + "Pennora-20991231-235959.Dat"] = EncodeDataFile({Titled("stale")});
     Load({Titled("v0")});
-    SaveAt(12, "v1");
-    SaveAt(12, "v2");
-    SaveAt(12, "v3");
+    for (int save = 1; save <= 12; ++save) {
+        clock.now.hour = 23 - save;  // every save an hour earlier than the one before
+        store.SetTitle("v" + std::to_string(save));
+        store.Save();
+    }
 
-    EXPECT_EQ(BackupNames(), (Strings{"Pennora-20261210-174512-2.Dat", "Pennora-20261210-174512-3.Dat",
-                                      "Pennora-20261210-174512.Dat"}));
+    const std::vector<DataFileBackups::Version> versions = backups.Versions();
+    ASSERT_EQ(versions.size(), kKeptVersions);
+    Strings titles;
+    for (const auto& version : versions) titles.push_back(TitleIn(version.path));
+    EXPECT_EQ(titles, (Strings{"v11", "v10", "v9", "v8", "v7", "v6", "v5", "v4", "v3", "v2"}));
+    EXPECT_EQ(versions.front().time, "2026-12-10 11:45:12");
+    EXPECT_EQ(files.files.count(kBackup + "Pennora-20991231-235959.Dat"), 0u);
+
     const auto newest = backups.NewestReadable();
     ASSERT_TRUE(newest);
-    EXPECT_EQ(newest->version.path, kBackup + "Pennora-20261210-174512-3.Dat");
-    EXPECT_EQ(newest->entries, std::vector<Entry>{Titled("v2")});
+    EXPECT_EQ(newest->entries, std::vector<Entry>{Titled("v11")});
 }
 
 TEST_F(DataFileBackupsTest, SavesThatWriteNoNewBytesKeepNoVersion) {
@@ -124,8 +151,28 @@ TEST_F(DataFileBackupsTest, SavesThatWriteNoNewBytesKeepNoVersion) {
     files.saveErrors.clear();
     SaveAt(4, "v2");
 
-    EXPECT_EQ(BackupNames(), Strings{"Pennora-20261210-174503.Dat"});
+    EXPECT_EQ(BackupNames(), Strings{Numbered(1, "174504")});
     EXPECT_EQ(TitleIn(kPath), "v2");
+}
+
+// The data file already holds what the newest version holds (a version put
+// back by hand): a save keeps no copy of it. Compared with any version but
+// the newest, it is new and is kept.
+TEST_F(DataFileBackupsTest, OnlyTheNewestVersionCountsAsHoldingTheFileAlready) {
+    struct Case {
+        const char* dataFileLike;
+        std::size_t versionsAfter;
+    };
+    for (const Case& c : {Case{"newest", 2}, Case{"oldest", 3}}) {
+        SCOPED_TRACE(c.dataFileLike);
+        files.files.clear();
+        files.files[kBackup + Numbered(1, "100000")] = EncodeDataFile({Titled("oldest")});
+        files.files[kBackup + Numbered(2, "110000")] = EncodeDataFile({Titled("newest")});
+        Load({Titled(c.dataFileLike)});
+        SaveAt(5, "changed");
+        EXPECT_EQ(backups.Versions().size(), c.versionsAfter);
+        EXPECT_EQ(TitleIn(kPath), "changed");
+    }
 }
 
 TEST_F(DataFileBackupsTest, AVersionThatCannotBeKeptNeverStopsTheSaveAndIsToldOncePerRun) {
@@ -133,9 +180,11 @@ TEST_F(DataFileBackupsTest, AVersionThatCannotBeKeptNeverStopsTheSaveAndIsToldOn
     folders.makeFolderError = "无法建立文件夹 \"" + kBackup + "\"：拒绝访问。";
     SaveAt(1, "v1");
     folders.makeFolderError.clear();
-    const std::string refusedCopy = kBackup + "Pennora-20261210-174502.Dat";
-    files.saveErrors[refusedCopy] = "无法保存文件 \"" + refusedCopy + "\"：磁盘已满。";
+    fakes::FaultPlan refusedMove;
+    refusedMove.every = "Move(";
+    files.faults = &refusedMove;
     SaveAt(2, "v2");
+    files.faults = nullptr;
 
     EXPECT_EQ(TitleIn(kPath), "v2");
     EXPECT_TRUE(BackupNames().empty());
@@ -143,10 +192,100 @@ TEST_F(DataFileBackupsTest, AVersionThatCannotBeKeptNeverStopsTheSaveAndIsToldOn
     EXPECT_NE(told[0].find("数据项已经保存"), std::string::npos) << told[0];
     EXPECT_NE(told[0].find("拒绝访问"), std::string::npos) << told[0];
 
-    files.saveErrors.clear();
     SaveAt(3, "v3");
-    EXPECT_EQ(BackupNames(), Strings{"Pennora-20261210-174503.Dat"});
+    EXPECT_EQ(BackupNames(), Strings{Numbered(1, "174503")});
     EXPECT_EQ(told.size(), 1u);
+}
+
+// A disk with room for the data file and one more copy of it: keeping the
+// replaced file as a version takes no space of the save, every save
+// succeeds and each keeps a version.
+TEST_F(DataFileBackupsTest, KeepingAVersionNeverTakesTheSpaceTheSaveNeeds) {
+    Load({Titled("v0")});
+    std::size_t used = 0;
+    for (const auto& [name, bytes] : files.files) used += bytes.size();
+    files.capacity = used + files.files.at(kPath).size() + 16;  // a little growth allowed
+    for (int save = 1; save <= 3; ++save) {
+        SaveAt(save, "v" + std::to_string(save));
+        EXPECT_EQ(TitleIn(kPath), "v" + std::to_string(save));
+        files.capacity += files.files.at(kPath).size();  // room for the version just kept
+    }
+    EXPECT_EQ(backups.Versions().size(), 3u);
+    EXPECT_TRUE(told.empty());
+}
+
+// Every file call of a save and of keeping a version, failed or ending the
+// program in turn: the data file is always whole (or, cut short between the
+// renames, its new bytes wait whole under the temporary name, which the next
+// start takes), the save fails only when the data file itself could not be
+// written, and no version is lost.
+TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
+    const std::string oldBytes = EncodeDataFile({Titled("old")});
+    const std::string newBytes = EncodeDataFile({Titled("new")});
+    const std::string kept = EncodeDataFile({Titled("kept")});
+    for (bool kill : {false, true}) {
+        for (int at = 0;; ++at) {
+            SCOPED_TRACE((kill ? "killed at step " : "failed at step ") + std::to_string(at));
+            fakes::FaultPlan plan;
+            fakes::FakeFileSystem disk(&plan);
+            fakes::FakeFolderFiles folders{disk};
+            DataFileBackups backups{disk, folders, clock, kPath};
+            EntryStore store{disk, kPath};
+            bool toldNotKept = false;
+            store.KeepEarlierVersions(backups, [&](const std::string&) { toldNotKept = true; });
+            disk.files[kPath] = oldBytes;
+            disk.files[kBackup + Numbered(1, "100000")] = kept;
+            ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+            store.SetTitle("new");
+
+            plan.steps = 0;
+            plan.at = at;
+            plan.kill = kill;
+            bool saved = false, killed = false;
+            try {
+                store.Save();
+                saved = true;
+            } catch (const Error&) {
+            } catch (const fakes::Killed&) {
+                killed = true;
+            }
+            const bool faultHit = !plan.hit.empty();
+            plan.at = -1;
+            plan.kill = false;
+
+            // The kept version is never lost; at most one more stays beside it.
+            EXPECT_EQ(disk.files[kBackup + Numbered(1, "100000")], kept);
+            std::string data = disk.files.count(kPath) ? disk.files[kPath] : "";
+            if (killed) {
+                // What the next start finds.
+                EntryStore next{disk, kPath};
+                const auto status = next.Load().status;
+                ASSERT_TRUE(status == EntryStore::LoadStatus::Loaded || status == EntryStore::LoadStatus::Recovered)
+                    << plan.hit;
+                data = EncodeDataFile({next.Row(0)});
+            } else if (saved) {
+                EXPECT_EQ(data, newBytes) << plan.hit;
+                const bool dataFileWrite =
+                    plan.hit.starts_with("Write(") || plan.hit.starts_with("Replace(");
+                EXPECT_FALSE(dataFileWrite) << plan.hit;
+                // A version refused is told; a failed look-up only keeps one more.
+                if (plan.hit.starts_with("Move(") || plan.hit.starts_with("MakeFolder(")) {
+                    EXPECT_TRUE(toldNotKept) << plan.hit;
+                }
+            } else {
+                // Only a fault in writing the data file itself fails the save,
+                // and then the old file is in place.
+                EXPECT_TRUE(plan.hit.starts_with("Write(") || plan.hit.starts_with("Replace(")) << plan.hit;
+                EXPECT_EQ(data, oldBytes) << plan.hit;
+            }
+            EXPECT_TRUE(data == oldBytes || data == newBytes) << plan.hit;
+            if (!faultHit) {
+                EXPECT_TRUE(saved);
+                EXPECT_EQ(backups.Versions().size(), 2u);
+                break;
+            }
+        }
+    }
 }
 
 // ---- The offer at a start that found the data file unreadable ---------------------
@@ -202,8 +341,31 @@ TEST_F(VersionOfferTest, NoOrNoReadableVersionStartsEmpty) {
     files.files[kBackup + "Pennora-20261211-090000.Dat"] = "damaged";
     boxes.calls.clear();
     EXPECT_FALSE(StartWithUnreadableFile());
+    EXPECT_EQ(boxes.calls, fakes::CallLog{"MessageBoxA(0x10, " +
+                                          fakes::Quoted(unreadableMessage + "文件夹 \"" + kFolder +
+                                                        "Backup\" 中保留着数据文件较早的 1 个版本，但没有一个能够读取。"
+                                                        "程序从空的数据开始。") +
+                                          ", \"KestovaPennora\", 0x10)"});
+    EXPECT_EQ(store.RowCount(), 0u);
+
+    files.files.erase(kBackup + "Pennora-20261211-090000.Dat");
+    boxes.calls.clear();
+    EXPECT_FALSE(StartWithUnreadableFile());
     EXPECT_EQ(boxes.calls, fakes::CallLog{"MessageBoxA(0x10, " + fakes::Quoted(unreadableMessage + "程序从空的数据开始。") +
                                           ", \"KestovaPennora\", 0x10)"});
+}
+
+// The versions' folder is there but cannot be listed: the message says the
+// versions may exist and why they could not be read, not that there are none.
+TEST_F(VersionOfferTest, AFolderThatCannotBeListedIsNamedWithTheReason) {
+    folders.listError = "无法列出文件夹 \"" + kFolder + "Backup\"：拒绝访问。";
+    EXPECT_FALSE(StartWithUnreadableFile());
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0], "MessageBoxA(0x10, " +
+                                  fakes::Quoted(unreadableMessage + "文件夹 \"" + kFolder +
+                                                "Backup\" 中可能保留着数据文件较早的版本，但无法查看其中的文件：" +
+                                                folders.listError + "程序从空的数据开始。") +
+                                  ", \"KestovaPennora\", 0x10)");
     EXPECT_EQ(store.RowCount(), 0u);
 }
 

@@ -5,7 +5,9 @@
 #include <map>
 
 #include "entries/DataFile.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeFolderFiles.h"
 #include "platform/Error.h"
 
 namespace pennora {
@@ -165,6 +167,39 @@ TEST_F(EntryStoreTest, DeleteRemovesTheCurrentEntryAndRunsAfterPost) {
         FAIL() << "delete on an empty store succeeded";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "Cannot perform this operation on an empty dataset");
+    }
+}
+
+// A delete by id while another entry has an uncommitted change: the change
+// is committed to its own entry first, and the entry the id names goes, even
+// when the commit stores a new entry before it and moves its row.
+TEST_F(EntryStoreTest, DeleteByIdCommitsAnotherEntrysPendingChangeToThatEntry) {
+    struct Case {
+        const char* name;
+        bool insert;
+        Strings rowsAfter;
+    };
+    for (const Case& c : {Case{"edit", false, {"edited", "B"}}, Case{"new entry", true, {"new", "A", "B"}}}) {
+        SCOPED_TRACE(c.name);
+        Load({Titled("A"), Titled("B"), Titled("C")});
+        store.MoveTo(2);
+        const EntryId doomed = *store.CurrentId();
+        store.MoveTo(0);
+        if (c.insert) {
+            store.Insert();
+            store.SetTitle("new");
+        } else {
+            store.SetTitle("edited");
+        }
+        ASSERT_TRUE(store.IsEditing());
+
+        EXPECT_TRUE(store.Delete(doomed));
+        EXPECT_EQ(RowTitles(), c.rowsAfter);
+        store.Save();
+        std::vector<Entry> expected;
+        for (const std::string& title : c.rowsAfter) expected.push_back(Titled(title));
+        EXPECT_EQ(SavedEntries(), expected);
+        EXPECT_FALSE(store.Delete(doomed));
     }
 }
 
@@ -529,6 +564,40 @@ TEST_F(EntryStoreTest, UnsavedChangesOfAnEndingSessionAreKeptApartUntilSavedOrDi
     FileQuery query = store.UnsavedChanges();
     EXPECT_EQ(query.state, FileState::Unknown);
     EXPECT_EQ(query.error, files.lookupErrors[unsaved]);
+}
+
+// A save that cannot remove the changes an earlier session left says so;
+// the next start does not offer those changes over the newer data file.
+TEST_F(EntryStoreTest, UnsavedChangesOlderThanTheSavedDataFileAreNeverOfferedAgain) {
+    const std::string unsaved = UnsavedFileOf(kPath);
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    Strings told;
+    store.KeepEarlierVersions(backups, [&](const std::string& text) { told.push_back(text); });
+    Load({Titled("A")});
+    store.SetTitle("older change");
+    ASSERT_EQ(store.SaveUnsavedChanges(), "");
+
+    // The next start restores them, then a save cannot remove their file.
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    ASSERT_EQ(store.UnsavedChanges().state, FileState::Present);
+    std::string error;
+    ASSERT_TRUE(store.RestoreUnsavedChanges(error)) << error;
+    store.SetTitle("newest");
+    files.removeErrors[unsaved] = "无法删除文件 \"" + unsaved + "\"：另一个程序正在使用此文件。";
+    store.Save();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(unsaved), std::string::npos) << told[0];
+    EXPECT_NE(told[0].find("另一个程序正在使用此文件"), std::string::npos) << told[0];
+    EXPECT_EQ(files.files.count(unsaved), 1u);
+
+    // The start after that.
+    files.removeErrors.clear();
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    EXPECT_EQ(store.UnsavedChanges().state, FileState::Absent);
+    EXPECT_EQ(files.files.count(unsaved), 0u);
+    EXPECT_EQ(RowTitles(), (Strings{"newest"}));
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 
 #include <string>
 
+#include "entries/DataFile.h"
+#include "entries/DataFileBackups.h"
 #include "entries/EntryStore.h"
+#include "platform/win32/FilePath.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "win32/LongFolder.h"
 
@@ -241,6 +244,75 @@ TEST(LongFolderFileSystemTest, EveryOperationWorksInAFolderAtTheEdgeOfThePathLim
     EXPECT_EQ(files.QueryFile(unsaved).state, FileState::Absent);
     ASSERT_EQ(files.ReadWholeFile(path, bytes), "");
     EXPECT_EQ(bytes, kOld);
+}
+
+// The classic functions refuse a path from 248 characters (a new folder
+// must leave room for an 8.3 name): from there on, and only from there, the
+// wide path gets the "\\?\" prefix.
+TEST(FilePathTest, PathsFromTheClassicLimitOnGetTheLongPathPrefix) {
+    const std::string shortest = "C:\\" + std::string(244, 'p');  // 247 characters
+    ASSERT_EQ(shortest.size(), 247u);
+    EXPECT_EQ(FilePathW(shortest), std::wstring(shortest.begin(), shortest.end()));
+    const std::string longer = shortest + "q";
+    EXPECT_EQ(FilePathW(longer), L"\\\\?\\" + std::wstring(longer.begin(), longer.end()));
+}
+
+class SteadyClock final : public Clock {
+public:
+    LocalTime GetLocalTime() override { return {2026, 12, 10, 17, 45, 12}; }
+};
+
+// Deep in a folder tree, past where the ANSI functions stop: the versions'
+// folder is made, a save keeps the file it replaces there, and the versions
+// are listed.
+TEST(LongFolderFileSystemTest, VersionsAreKeptAndListedInAFolderPastTheClassicLimit) {
+    testing::LongFolder deep(252);
+    Win32FileSystem files;
+    Win32FolderFiles folders;
+    SteadyClock clock;
+    const std::string path = deep.path() + "Pennora.Dat";
+    DataFileBackups backups(files, folders, clock, path);
+    EntryStore store(files, path);
+    std::vector<std::string> told;
+    store.KeepEarlierVersions(backups, [&](const std::string& text) { told.push_back(text); });
+    ASSERT_EQ(files.SaveWholeFile(path, EncodeDataFile({Entry{"first", {}, {}, {}}})), "");
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    store.SetTitle("second");
+    store.Save();
+    store.SetTitle("third");
+    store.Save();
+
+    EXPECT_EQ(told, std::vector<std::string>{});
+    const std::vector<DataFileBackups::Version> versions = backups.Versions();
+    ASSERT_EQ(versions.size(), 2u);
+    EXPECT_EQ(versions[0].path, backups.Folder() + "\\Pennora-000002-20261210-174512.Dat");
+    const auto newest = backups.NewestReadable();
+    ASSERT_TRUE(newest);
+    EXPECT_EQ(newest->entries, (std::vector<Entry>{Entry{"second", {}, {}, {}}}));
+    std::string bytes;
+    ASSERT_EQ(files.ReadWholeFile(versions[1].path, bytes), "");
+    EXPECT_EQ(DecodeDataFile(bytes).entries, (std::vector<Entry>{Entry{"first", {}, {}, {}}}));
+}
+
+// The old file is moved into the versions' folder, not copied: the save
+// leaves it whole there and the new file in place.
+TEST_F(FileSystemTest, SaveKeepingOldMovesTheReplacedFileAside) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    const std::string keep = folder + "kept.Dat";
+    FileError notKept;
+    ASSERT_EQ(files.SaveWholeFileKeepingOld(path, kNew, keep, notKept), "");
+    EXPECT_EQ(notKept, "");
+    EXPECT_EQ(Read(path), kNew);
+    EXPECT_EQ(Read(keep), kOld);
+    EXPECT_EQ(files.QueryFile(SavingFileOf(path)).state, FileState::Absent);
+
+    // A name that is taken: the old file is replaced as by a plain save, and
+    // the reason is given.
+    ASSERT_EQ(files.SaveWholeFileKeepingOld(path, kOld, keep, notKept), "");
+    EXPECT_NE(notKept.find(keep), std::string::npos) << notKept;
+    EXPECT_EQ(Read(path), kOld);
+    EXPECT_EQ(Read(keep), kOld);
+    EXPECT_EQ(FilesInFolder(), 2);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "entries/DataFile.h"
 #include "entries/DataFileBackups.h"
+#include "entries/EntryStore.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32TextCodec.h"
@@ -87,12 +88,15 @@ TEST_F(FolderFilesTest, ASaveKeepsThePreviousFileUnderTheTimeOfTheSave) {
     const std::string previous = EncodeDataFile({Entry{"old", {}, {}, {}}});
     ASSERT_EQ(files.SaveWholeFile(data, previous), "");
     DataFileBackups backups(files, folders, clock, data);
-
-    EXPECT_EQ(backups.KeepCurrentFile(EncodeDataFile({})), "");
+    EntryStore store(files, data);
+    store.KeepEarlierVersions(backups, {});
+    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    store.SetTitle("new");
+    store.Save();
 
     const std::vector<DataFileBackups::Version> versions = backups.Versions();
     ASSERT_EQ(versions.size(), 1u);
-    EXPECT_TRUE(std::regex_match(versions[0].path, std::regex(".*\\\\Backup\\\\Pennora-\\d{8}-\\d{6}\\.Dat")))
+    EXPECT_TRUE(std::regex_match(versions[0].path, std::regex(".*\\\\Backup\\\\Pennora-000001-\\d{8}-\\d{6}\\.Dat")))
         << versions[0].path;
     const auto newest = backups.NewestReadable();
     ASSERT_TRUE(newest);

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/win32/AnsiText.h"
 #include "platform/win32/FilePath.h"
 #include "platform/win32/SystemError.h"
 
@@ -59,15 +60,17 @@ DWORD WriteFlushed(const std::string& temp, const std::string& bytes) {
     return ERROR_SUCCESS;
 }
 
-// Puts `temp` in place of `path`. A virus scanner or an indexer that opened
-// the fresh file, or a reader of the old one, refuses the replace for a
-// moment: it is tried again for about a second before it counts as failed.
-bool ReplaceWithRetries(const std::string& temp, const std::string& path) {
+// Renames `temp` to `path` (replacing it when `replace`). A virus scanner or
+// an indexer that opened the fresh file, or a reader of the old one, refuses
+// the rename for a moment: it is tried again for about a second before it
+// counts as failed.
+bool MoveWithRetries(const std::string& temp, const std::string& path, bool replace = true) {
     constexpr int kAttempts = 20;
     constexpr DWORD kPauseMs = 50;
     const std::wstring from = FilePathW(temp), to = FilePathW(path);
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     for (int attempt = 1;; ++attempt) {
-        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (::MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
         const DWORD code = ::GetLastError();
         const bool passing = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
         if (!passing || attempt == kAttempts) {
@@ -81,9 +84,12 @@ bool ReplaceWithRetries(const std::string& temp, const std::string& path) {
 }  // namespace
 
 FileQuery Win32FileSystem::QueryFile(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesW(FilePathW(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileState::Absent : FileState::Present, {}};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (::GetFileAttributesExW(FilePathW(path).c_str(), GetFileExInfoStandard, &data)) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {FileState::Absent, {}};
+        return {FileState::Present, {},
+                std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime};
+    }
     DWORD code = ::GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {FileState::Absent, {}};
     return {FileState::Unknown, Failure("无法查看文件", path, code)};
@@ -119,12 +125,30 @@ FileError Win32FileSystem::SaveWholeFile(const std::string& path, const std::str
     const std::string temp = SavingFileOf(path);
     if (DWORD code = WriteFlushed(temp, bytes); code != ERROR_SUCCESS)
         return Failure("无法保存文件 \"" + path + "\"：无法写入临时文件", temp, code);
-    if (!ReplaceWithRetries(temp, path)) {
+    if (!MoveWithRetries(temp, path)) {
         DWORD code = ::GetLastError();
         ::DeleteFileW(FilePathW(temp).c_str());
         return Failure("无法保存文件", path, code);
     }
     return {};
+}
+
+FileError Win32FileSystem::SaveWholeFileKeepingOld(const std::string& path, const std::string& bytes,
+                                                   const std::string& keepOldAs, FileError& notKept) {
+    const std::string temp = SavingFileOf(path);
+    if (DWORD code = WriteFlushed(temp, bytes); code != ERROR_SUCCESS)
+        return Failure("无法保存文件 \"" + path + "\"：无法写入临时文件", temp, code);
+    // A rename within the volume takes no space; the old file stays whole
+    // under its new name.
+    const bool kept = MoveWithRetries(path, keepOldAs, false);
+    if (!kept) notKept = Failure("无法将文件 \"" + path + "\" 改名为", keepOldAs, ::GetLastError());
+    if (MoveWithRetries(temp, path)) return {};
+    const DWORD code = ::GetLastError();
+    // The old file comes back; if it cannot, the new one stays under its
+    // temporary name, which the next start recovers.
+    if (!kept || ::MoveFileExW(FilePathW(keepOldAs).c_str(), FilePathW(path).c_str(), MOVEFILE_WRITE_THROUGH))
+        ::DeleteFileW(FilePathW(temp).c_str());
+    return Failure("无法保存文件", path, code);
 }
 
 FileError Win32FileSystem::MoveAside(const std::string& path, std::string& newPath) {
@@ -154,9 +178,10 @@ FileError Win32FileSystem::RemoveFile(const std::string& path) {
 }
 
 FileError Win32FolderFiles::MakeFolder(const std::string& path) {
-    if (::CreateDirectoryA(path.c_str(), nullptr)) return {};
+    const std::wstring wide = FilePathW(path);
+    if (::CreateDirectoryW(wide.c_str(), nullptr)) return {};
     const DWORD code = ::GetLastError();
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return {};
     return Failure("无法建立文件夹", path, code);
@@ -164,16 +189,16 @@ FileError Win32FolderFiles::MakeFolder(const std::string& path) {
 
 FileError Win32FolderFiles::ListFiles(const std::string& folder, std::vector<std::string>& names) {
     names.clear();
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(FilePathW(folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
         return Failure("无法列出文件夹", folder, code);
     }
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(ToAnsi(found.cFileName));
+    } while (::FindNextFileW(search, &found));
     const DWORD code = ::GetLastError();
     ::FindClose(search);
     if (code != ERROR_NO_MORE_FILES) return Failure("无法列出文件夹", folder, code);

@@ -12,12 +12,15 @@ public:
     FileQuery QueryFile(const std::string& path) override;
     FileError ReadWholeFile(const std::string& path, std::string& bytes) override;
     FileError SaveWholeFile(const std::string& path, const std::string& bytes) override;
+    FileError SaveWholeFileKeepingOld(const std::string& path, const std::string& bytes, const std::string& keepOldAs,
+                                      FileError& notKept) override;
     FileError MoveAside(const std::string& path, std::string& newPath) override;
     FileError RenameFile(const std::string& from, const std::string& to) override;
     FileError RemoveFile(const std::string& path) override;
 };
 
-// A folder's files through kernel32 (CreateDirectoryA, FindFirstFileA, FindNextFileA).
+// A folder's files through kernel32 (CreateDirectory, FindFirstFile, FindNextFile), in
+// their wide forms as the files are.
 class Win32FolderFiles final : public FolderFiles {
 public:
     FileError MakeFolder(const std::string& path) override;
