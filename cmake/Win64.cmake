@@ -17,7 +17,7 @@ set_target_properties(win64_jpeg PROPERTIES IMPORTED_LOCATION ${jpeg_root}/lib/l
   INTERFACE_INCLUDE_DIRECTORIES ${jpeg_root}/include)
 target_link_libraries(pennora_logic PUBLIC win64_jpeg)
 
-set(win32_libs user32 gdi32 comctl32 comdlg32 shell32 ole32 oleaut32 uuid advapi32)
+set(win32_libs user32 gdi32 comctl32 shell32 ole32 oleaut32 uuid advapi32)
 add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 NOMINMAX STRICT)
 
 add_library(pennora_ui STATIC ${PENNORA_WIN32_SOURCES})
@@ -25,7 +25,7 @@ target_link_libraries(pennora_ui PUBLIC pennora_logic ${win32_libs})
 
 add_executable(Pennora WIN32 ${CMAKE_SOURCE_DIR}/src/app/Main.cpp ${CMAKE_SOURCE_DIR}/res/Pennora.rc)
 target_link_libraries(Pennora PRIVATE pennora_ui)
-target_link_options(Pennora PRIVATE -static -s)
+target_link_options(Pennora PRIVATE -static -s -Wl,--gc-sections)
 set_target_properties(Pennora PROPERTIES OUTPUT_NAME Pennora RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
 # The .rc files include the pictures and the manifest; a change to any of
 # them rebuilds the resources.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/AppPath.h"
+#include "entries/EntryEditorLogic.h"
 #include "entries/VersionOffer.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -184,11 +185,19 @@ void Program::WMClose() {
     closing_ = false;
 }
 
+// A change typed into the editor and not committed yet counts as a stored
+// one: Yes commits and saves it, No leaves it behind with the rest, and
+// Cancel gives the keyboard back to the box it was typed in, its caret and
+// selection untouched.
 bool Program::FormClose() {
-    if (flags_.dataModified) {
+    if (HasUnsavedWork()) {
+        HWND focus = GetFocus();
         int answer = services_.windows.MessageBoxA(FromHwnd(hwnd()), "保存对数据项的修改吗？", "退出 Pennora",
                                                    MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDCANCEL) return false;
+        if (answer == IDCANCEL) {
+            if (focus && IsWindow(focus)) SetFocus(focus);
+            return false;
+        }
         if (answer == IDYES) store_.Save();
     }
     SaveWindowSettings();
@@ -228,8 +237,8 @@ bool Program::QueryEndSession() {
     return false;
 }
 
-// Stored changes not saved, or an edit not committed yet.
-bool Program::HasUnsavedWork() const { return flags_.dataModified || store_.IsEditing(); }
+// The same rule for the close question and the end of the session.
+bool Program::HasUnsavedWork() const { return HasUnsavedEntryWork(store_, flags_); }
 
 void Program::EndSession(bool ending) {
     if (!created_) return;

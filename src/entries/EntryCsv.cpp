@@ -170,13 +170,47 @@ std::string WhyNotAnsi(std::string_view utf8, TextCodec& codec) {
     return "文字无法转换为 GBK";
 }
 
-std::optional<std::string> TextOf(const Field& field, const char* name, std::size_t width, std::size_t line,
-                                  TextCodec& codec) {
+// What a field may hold. The editor never makes the other control
+// characters, and a title that holds one (NUL above all) can be neither
+// shown whole nor found and dropped.
+enum class TextKind { Title, Content };
+
+// Refuses a control character other than TAB (and CR, LF in a content) and
+// a line break in a title, naming the line it is on; `line` is where the
+// field starts.
+void CheckCharacters(std::string_view text, TextKind kind, const char* name, std::size_t line) {
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        const bool lineBreak = c == '\r' || c == '\n';
+        if (lineBreak && kind == TextKind::Title) throw Problem{line, std::string(name) + "中不能有换行"};
+        if ((byte < 0x20 && c != '\t' && !lineBreak) || byte == 0x7F)
+            throw Problem{line, std::string(name) + "中有控制字符 " + CodePointName(byte)};
+        line += c == '\n';
+    }
+}
+
+// Spreadsheets end the lines of a cell with LF alone; the tool's texts (and
+// the drop, which types CR LF as one line break) have CR LF.
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+std::optional<std::string> TextOf(const Field& field, TextKind kind, const char* name, std::size_t width,
+                                  std::size_t line, TextCodec& codec) {
     if (!field.quoted && field.text.empty()) return std::nullopt;
+    CheckCharacters(field.text, kind, name, line);
+    const std::string text = kind == TextKind::Content ? WithCrLf(field.text) : field.text;
     std::string ansi;
-    if (!codec.Utf8ToAnsi(field.text, ansi)) throw Problem{line, std::string(name) + "中的" + WhyNotAnsi(field.text, codec)};
+    if (!codec.Utf8ToAnsi(text, ansi)) throw Problem{line, std::string(name) + "中的" + WhyNotAnsi(text, codec)};
     if (ansi.size() > width)
-        throw Problem{line, std::string(name) + "有 " + std::to_string(ansi.size()) + " 个字节（GBK），最多 " +
+        throw Problem{line, std::string(name) + "有 " + std::to_string(ansi.size()) + " 个字节（GBK" +
+                                (text.size() != field.text.size() ? "，单独的换行符算作回车换行" : "") + "），最多 " +
                                 std::to_string(width) + " 个"};
     return ansi;
 }
@@ -206,8 +240,9 @@ void CheckHeader(const Record& header) {
 Entry EntryOf(const Record& record, TextCodec& codec) {
     if (record.fields.size() != kFieldCount)
         throw Problem{record.line, "有 " + std::to_string(record.fields.size()) + " 个字段，应为 4 个"};
-    return {TextOf(record.fields[0], "标题", kTitleWidth, record.line, codec),
-            TextOf(record.fields[1], "内容", kContentWidth, record.line, codec),
+    // A title holds no line break, so the content starts on the title's line.
+    return {TextOf(record.fields[0], TextKind::Title, "标题", kTitleWidth, record.line, codec),
+            TextOf(record.fields[1], TextKind::Content, "内容", kContentWidth, record.line, codec),
             FlagOf(record.fields[2], kFieldNames[2], record.line), FlagOf(record.fields[3], kFieldNames[3], record.line)};
 }
 

@@ -23,6 +23,13 @@ inline std::optional<bool> NextFlagState(std::optional<bool> state) { return sta
 
 enum class EntryFlag { InDrag, InHotKey };
 
+// What a close or the end of the Windows session must not lose: stored
+// changes not saved yet, or a change typed into the editor and not committed
+// (an untouched new entry is nothing to keep).
+inline bool HasUnsavedEntryWork(const EntryStore& store, const ModeFlags& flags) {
+    return flags.dataModified || store.HasPendingChange();
+}
+
 class EntryEditorLogic {
 public:
     // `owner` is the window that owns the delete question.

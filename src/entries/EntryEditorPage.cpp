@@ -11,6 +11,7 @@
 #include "platform/Error.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/LateBound.h"
 #include "ui/ByteLimitedEdit.h"
 #include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
@@ -288,8 +289,17 @@ std::optional<std::string> EntryEditorPage::AskForFile(bool save) {
     dialog.lpstrDefExt = "csv";
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    if (save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog)) return std::string(file);
-    if (const DWORD code = CommDlgExtendedError())
+    // The common dialogs' DLL, and the shell and COM it brings in, are loaded
+    // at the first export or import rather than at every start.
+    using FileDialog = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    using DialogError = DWORD(WINAPI*)();
+    const auto show = LateBound<FileDialog>("comdlg32.dll", save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    const auto lastError = LateBound<DialogError>("comdlg32.dll", "CommDlgExtendedError");
+    if (!show || !lastError)
+        throw Error(std::string("无法打开“") + dialog.lpstrTitle + "”对话框：系统的 comdlg32.dll 无法载入（错误 " +
+                    std::to_string(GetLastError()) + "）。");
+    if (show(&dialog)) return std::string(file);
+    if (const DWORD code = lastError())
         throw Error(std::string("无法打开“") + dialog.lpstrTitle + "”对话框（错误 " + std::to_string(code) + "）。");
     return std::nullopt;
 }

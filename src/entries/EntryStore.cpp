@@ -235,6 +235,15 @@ const Entry* EntryStore::Current() const { return current_ ? &Row(*current_) : n
 
 bool EntryStore::IsEditing() const { return state_ != State::Browse; }
 
+bool EntryStore::HasPendingChange() const {
+    switch (state_) {
+    case State::Browse: return false;
+    case State::Insert: return changed_;
+    case State::Edit: return pending_ != entries_[*current_];
+    }
+    return false;
+}
+
 bool EntryStore::IsNewEntry() const { return state_ == State::Insert; }
 
 std::optional<EntryId> EntryStore::CurrentId() const {

@@ -96,6 +96,9 @@ public:
     const Entry* Current() const;  // nullptr when the store is empty
     bool IsEditing() const;        // the current entry has a pending change or is new
     bool IsNewEntry() const;       // the current entry is inserted and not stored yet
+    // A commit would store something: an edited entry whose values differ from
+    // the stored ones, or a new entry with something typed into it.
+    bool HasPendingChange() const;
     std::optional<EntryId> CurrentId() const;  // nullopt when the store is empty
 
     // Changes of the current entry's fields, pending until committed. Texts are

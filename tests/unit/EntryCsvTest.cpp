@@ -51,12 +51,16 @@ TEST_F(EntryCsvTest, WriterQuotesOnlyWhatNeedsItAndKeepsNullEmptyAndFalseApart) 
 }
 
 TEST_F(EntryCsvTest, EveryKindOfTextComesBackByteForByte) {
+    // Texts as the editor makes them: a title holds no line break, a content
+    // breaks its lines with CR LF (a lone CR has no special meaning).
     const std::optional<std::string> texts[] = {
-        std::nullopt, "", " ", "plain", "a,b", "\"", "say \"hi\"", "\"\"", ",", "line\r\nbreak", "lone\rCR",
-        "lone\nLF", "\r\n", "ends with CR\r", "灌水，中文“引号”", std::string(50, 'x') + "。", "tab\there",
+        std::nullopt, "", " ", "plain", "a,b", "\"", "say \"hi\"", "\"\"", ",", "灌水，中文“引号”",
+        std::string(50, 'x') + "。", "tab\there", "\t",
     };
+    const std::optional<std::string> contents[] = {"line\r\nbreak", "lone\rCR", "\r\n", "ends with CR\r", "\r\r\n\r\n"};
     std::vector<Entry> entries;
     for (const auto& text : texts) entries.push_back(MakeEntry(text, text, std::nullopt, false));
+    for (const auto& content : contents) entries.push_back(MakeEntry("t", content, true, std::nullopt));
     // Both texts at their width, Chinese characters up to the last byte.
     entries.push_back(MakeEntry(Repeated("灌", kTitleWidth / 2),
                                 std::string(kContentWidth / 2, 'C') + Repeated("水", kContentWidth / 4), true, true));
@@ -68,7 +72,7 @@ TEST_F(EntryCsvTest, EveryKindOfTextComesBackByteForByte) {
 }
 
 TEST_F(EntryCsvTest, ReaderTakesWhatSpreadsheetsAndEditorsWrite) {
-    const std::vector<Entry> expected = {MakeEntry("灌水", "a\nb", true, false), MakeEntry("", std::nullopt, std::nullopt, true)};
+    const std::vector<Entry> expected = {MakeEntry("灌水", "a\r\nb", true, false), MakeEntry("", std::nullopt, std::nullopt, true)};
     const std::string variants[] = {
         U8(u8"Title,Content,InDrag,InHotKey\n灌水,\"a\nb\",1,0\n\"\",,,1\n"),                              // no BOM, LF only
         kBom + U8(u8"\"Title\",\"Content\",\"InDrag\",\"InHotKey\"\r\n\"灌水\",\"a\nb\",\"1\",\"0\"\r\n\"\",,\"\",1"),  // all quoted, no last break
@@ -83,6 +87,35 @@ TEST_F(EntryCsvTest, ReaderTakesWhatSpreadsheetsAndEditorsWrite) {
     DecodedEntryCsv headerOnly = Decode(kBom + kHeader);
     ASSERT_TRUE(headerOnly.ok()) << headerOnly.error;
     EXPECT_TRUE(headerOnly.entries.empty());
+}
+
+// Spreadsheets break the lines of a cell with LF alone; the drop types only
+// CR LF as a line break, so a content's lone LF becomes CR LF.
+TEST_F(EntryCsvTest, ALineFeedWithoutCarriageReturnInAContentBecomesCrLf) {
+    const struct {
+        std::string field;
+        std::string content;
+    } cases[] = {
+        {"\"a\nb\"", "a\r\nb"},
+        {"\"\n\n\"", "\r\n\r\n"},
+        {"\"a\r\nb\nc\"", "a\r\nb\r\nc"},
+        {"\"a\r\nb\"", "a\r\nb"},
+        {"\"a\r\rb\"", "a\r\rb"},
+        {"\"a\r\r\nb\n\"", "a\r\r\nb\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        DecodedEntryCsv decoded = Decode(kHeader + "t," + c.field + ",,\n");
+        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_EQ(decoded.entries.size(), 1u);
+        EXPECT_EQ(decoded.entries[0].content, c.content);
+    }
+    // The width counts the content as it is stored.
+    DecodedEntryCsv atWidth = Decode(kHeader + "t,\"" + std::string(998, 'x') + "\n\",,\r\n");
+    ASSERT_TRUE(atWidth.ok()) << atWidth.error;
+    EXPECT_EQ(atWidth.entries[0].content->size(), kContentWidth);
+    DecodedEntryCsv tooWide = Decode(kHeader + "t,\"" + std::string(999, 'x') + "\n\",,\r\n");
+    EXPECT_NE(tooWide.error.find("内容有 1001 个字节"), std::string::npos) << tooWide.error;
 }
 
 TEST_F(EntryCsvTest, ReaderRefusesTheWholeFileAndNamesTheFirstBadLine) {
@@ -112,7 +145,17 @@ TEST_F(EntryCsvTest, ReaderRefusesTheWholeFileAndNamesTheFirstBadLine) {
         {"flag spelled out", kHeader + "t,c,,true\r\n", 2, "InHotKey 只能是空、0 或 1，这里是“true”"},
         {"three fields", kHeader + "t,c,1\r\n", 2, "有 3 个字段"},
         {"five fields", kHeader + "t,c,1,1,\r\n", 2, "有 5 个字段"},
-        {"line counted across a quoted line break", kHeader + "\"x\r\ny\",,,\r\nbad,,,2\r\n", 4, "InHotKey"},
+        {"line counted across a quoted line break", kHeader + "x,\"a\r\ny\",,\r\nbad,,,2\r\n", 4, "InHotKey"},
+        {"title with CR LF", kHeader + "ok,,,\r\n\"a\r\nb\",,,\r\n", 3, "标题中不能有换行"},
+        {"title with a lone LF", kHeader + "\"a\nb\",c,,\r\n", 2, "标题中不能有换行"},
+        {"title with a lone CR", kHeader + "\"a\rb\",c,,\r\n", 2, "标题中不能有换行"},
+        {"NUL in a title", kHeader + std::string("a\0b,c,,\r\n", 9), 2, "标题中有控制字符 U+0000"},
+        {"escape in a title", kHeader + "a\x1B,c,,\r\n", 2, "标题中有控制字符 U+001B"},
+        {"DEL in a title", kHeader + "a\x7F,c,,\r\n", 2, "标题中有控制字符 U+007F"},
+        {"NUL in a content", kHeader + std::string("t,a\0,,\r\n", 8), 2, "内容中有控制字符 U+0000"},
+        {"form feed in a content", kHeader + "t,\"a\x0C\",,\r\n", 2, "内容中有控制字符 U+000C"},
+        {"unit separator in a content", kHeader + "t,\x1F,,\r\n", 2, "内容中有控制字符 U+001F"},
+        {"control character named on its own line", kHeader + "t,\"a\r\nb\nc\x01\",,\r\n", 4, "U+0001"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

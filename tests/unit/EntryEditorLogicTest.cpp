@@ -38,6 +38,38 @@ TEST(NextFlagStateTest, IndeterminateBecomesTrueThenTheBoxToggles) {
     EXPECT_EQ(NextFlagState(false), true);
 }
 
+TEST_F(EntryEditorLogicTest, UnsavedWorkIsAStoredChangeOrAChangeTypedAndNotCommitted) {
+    const struct {
+        const char* what;
+        bool withEntries;
+        std::function<void(EntryEditorLogic&)> act;
+        bool unsaved;
+    } cases[] = {
+        {"nothing done", true, [](EntryEditorLogic&) {}, false},
+        {"title typed into an entry", true, [](EntryEditorLogic& l) { l.TitleChanged("A typed"); }, true},
+        {"content typed into an entry", true, [](EntryEditorLogic& l) { l.ContentChanged("new"); }, true},
+        {"flag clicked", true, [](EntryEditorLogic& l) { l.FlagClicked(EntryFlag::InDrag); }, true},
+        {"typed and typed back", true, [](EntryEditorLogic& l) { l.TitleChanged("Ax"); l.TitleChanged("A"); }, false},
+        {"untouched new entry", true, [](EntryEditorLogic& l) { l.ToolButton1Click(); }, false},
+        {"new entry with a title", true, [](EntryEditorLogic& l) { l.ToolButton1Click(); l.TitleChanged("n"); }, true},
+        {"title typed without a data file", false, [](EntryEditorLogic& l) { l.TitleChanged("first"); }, true},
+        {"edit committed by a move", true, [](EntryEditorLogic& l) { l.TitleChanged("A2"); l.ToolButton11Click(); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fakes::FakeFileSystem caseFiles;
+        if (c.withEntries) caseFiles.files[kPath] = EncodeDataFile({{"A", "1", {}, {}}, {"B", "2", {}, {}}});
+        EntryStore caseStore{caseFiles, kPath};
+        caseStore.Load();
+        ModeFlags caseFlags;
+        caseStore.SetAfterPost([&] { caseFlags.dataModified = true; });
+        EntryEditorLogic caseLogic{caseStore, caseFlags, boxes, kMainWindow};
+        EXPECT_FALSE(HasUnsavedEntryWork(caseStore, caseFlags));
+        c.act(caseLogic);
+        EXPECT_EQ(HasUnsavedEntryWork(caseStore, caseFlags), c.unsaved);
+    }
+}
+
 TEST_F(EntryEditorLogicTest, DeleteAsksFirstAndOnlyYesDeletes) {
     Load({{"A", "1", {}, {}}, {"B", "2", {}, {}}});
     boxes.messageBoxAnswers = {7 /* IDNO */};

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "entries/DataFile.h"
+#include "entries/EntryEditorIds.h"
 #include "matrix/MatrixPage.h"
 #include "ui/Settings.h"
 #include "ui/resource.h"
@@ -34,6 +35,12 @@ using testing::SeenBox;
 
 constexpr const char* kClosePromptCaption = "退出 Pennora";
 const SeenBox kClosePrompt{kClosePromptCaption, "保存对数据项的修改吗？", "question", "Yes No Cancel"};
+
+std::string TextOf(HWND window) {
+    std::string text(GetWindowTextLengthA(window) + 1, '\0');
+    text.resize(GetWindowTextA(window, text.data(), int(text.size())));
+    return text;
+}
 
 // The length of the text matrix page's font list, as the system offers it here.
 int ScreenFontCount() { return int(ScreenFontList().size()); }
@@ -123,6 +130,81 @@ INSTANTIATE_TEST_SUITE_P(, ProgramCloseTest,
                                            CloseCase{"AnsweredNo", true, IDNO, true, false},
                                            CloseCase{"WithoutChangesNoPrompt", false, IDCANCEL, false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A change typed into the editor and not committed yet is unsaved work at
+// close, as a stored change is: Yes commits and saves it, No drops it, and
+// Cancel leaves it in the box with the caret where it was. A new entry
+// nothing was typed into asks nothing.
+struct PendingEditCase {
+    const char* name;
+    bool withEntries;  // else no data file: the typing starts the first entry
+    bool newEntryFirst;
+    bool typeTitle;
+    int answer;
+    bool prompts;
+    std::optional<std::vector<Entry>> saved;  // the data file after the close; nullopt: none
+};
+
+class ProgramPendingEditCloseTest : public ProgramTest, public ::testing::WithParamInterface<PendingEditCase> {};
+
+const std::vector<Entry> kTwoEntries{Entry{"A", "1", true, true}, Entry{"B", "2", true, true}};
+
+TEST_P(ProgramPendingEditCloseTest, ATypedChangeIsAskedAboutAtClose) {
+    const PendingEditCase& c = GetParam();
+    if (c.withEntries) WriteFileBytes(kDataFileName, EncodeDataFile(kTwoEntries));
+    Start();
+    program_->window().SelectPage(kEditorPage);
+    DispatchPending();
+    HWND page = program_->window().page(kEditorPage)->hwnd();
+    HWND title = GetDlgItem(page, IDC_DBEDIT1);
+    if (c.newEntryFirst) {
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON1, BN_CLICKED), 0);
+        DispatchPending();
+    }
+    SetFocus(title);
+    const int length = GetWindowTextLengthA(title);
+    SendMessageA(title, EM_SETSEL, length, length);
+    if (c.typeTitle) {
+        for (char ch : std::string("xy")) SendMessageA(title, WM_CHAR, ch, 1);
+    }
+    SendMessageA(title, EM_SETSEL, 1, 1);
+    const std::string typed = TextOf(title);
+
+    MessageBoxAnswerer answerer({{kClosePromptCaption, c.answer}});
+    CloseOutcome outcome = RequestClose();
+
+    EXPECT_EQ(answerer.Seen(), c.prompts ? std::vector<SeenBox>{kClosePrompt} : std::vector<SeenBox>{});
+    EXPECT_EQ(outcome.windowGone, c.answer != IDCANCEL || !c.prompts);
+    if (!outcome.windowGone) {
+        EXPECT_EQ(GetFocus(), title);
+        DWORD start = 0, end = 0;
+        SendMessageA(title, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+        EXPECT_EQ(start, 1u);
+        EXPECT_EQ(end, 1u);
+        EXPECT_EQ(TextOf(title), typed);
+        EXPECT_TRUE(program_->store().HasPendingChange());
+    }
+    ASSERT_EQ(Exists(kDataFileName), c.saved.has_value());
+    if (c.saved) {
+        EXPECT_EQ(DataFileEntries(), *c.saved);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ProgramPendingEditCloseTest,
+    ::testing::Values(
+        PendingEditCase{"EditedEntryYes", true, false, true, IDYES, true,
+                        std::vector<Entry>{Entry{"Axy", "1", true, true}, kTwoEntries[1]}},
+        PendingEditCase{"EditedEntryNo", true, false, true, IDNO, true, kTwoEntries},
+        PendingEditCase{"EditedEntryCancel", true, false, true, IDCANCEL, true, kTwoEntries},
+        PendingEditCase{"NoDataFileYes", false, false, true, IDYES, true,
+                        std::vector<Entry>{Entry{"xy", std::nullopt, std::nullopt, std::nullopt}}},
+        PendingEditCase{"NoDataFileCancel", false, false, true, IDCANCEL, true, std::nullopt},
+        PendingEditCase{"NewEntryTypedYes", true, true, true, IDYES, true,
+                        std::vector<Entry>{Entry{"xy", std::nullopt, std::nullopt, std::nullopt}, kTwoEntries[0],
+                                           kTwoEntries[1]}},
+        PendingEditCase{"UntouchedNewEntryAsksNothing", true, true, false, IDCANCEL, false, kTwoEntries}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramTest, AFailedSaveAtCloseIsReportedAndTheWindowKeepsItsEntriesForTheNextClose) {
     WriteFileBytes(kIniName, kOptionsOnlyIni);
