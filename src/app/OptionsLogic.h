@@ -31,8 +31,8 @@ bool IsExtendedKey(std::uint16_t key);
 // letter, digit or Space without Ctrl or Alt (Shift alone still types).
 bool SwallowsOrdinaryKey(const HotKeyCombination& combination);
 
-// The five check boxes of the page, by their control names.
-enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag };
+// The check boxes of the page, by their control names.
+enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag, ChkTabToNextField };
 
 // The states of the page's controls; the initial values are the built-in
 // states in force until the page is first loaded.
@@ -42,6 +42,7 @@ struct OptionsControls {
     bool ChkAutoHotKey = false;    // AutoStartHotKey
     bool ChkHotKey = false;        // MinimizeWhenHotKey
     bool ChkDrag = true;           // MinimizeWhenDrag
+    bool ChkTabToNextField = false;  // TabToNextField
     HotKeyCombination HotKey1{kVkV, {.ctrl = true, .alt = true}};
     bool BtnOKEnabled = true;
     bool operator==(const OptionsControls&) const = default;
