@@ -44,18 +44,24 @@ public:
     // One character message, as the keyboard layout would make it.
     void Char(unsigned char byte, std::intptr_t lParam = 1) { Post(kWmChar, byte, lParam); }
 
-    // A key going down and coming up, with the lParams a real press carries:
-    // repeat count 1 and the key's scan code; the up also sets the
-    // previous-state and transition bits. `character`, when not 0, is the
-    // character message the key makes, between the two.
+    // A key going down and coming up, with the lParams of a press: repeat
+    // count 1 and the key's scan code; the up also sets the previous-state
+    // and transition bits. `character`, when not 0, is the character message
+    // the key makes, posted between the two. The down carries the up-flag of
+    // its scan code (the transition bit) as well: the target's own
+    // TranslateMessage then makes no second character of it, which it would
+    // post behind everything already queued, a line break at the end of the
+    // text. Key handlers (rich edits, the dialog manager, browsers) read the
+    // virtual key and take it as pressed.
     // False when a post of this key was refused.
     bool Key(unsigned virtualKey, unsigned char character) {
         const bool refusedBefore = refused_;
         refused_ = false;
-        const std::intptr_t down = 1 | (std::intptr_t(input_.MapVirtualKeyA(virtualKey, kMapVkToVsc) & 0xFF) << 16);
+        const std::intptr_t press = 1 | (std::intptr_t(input_.MapVirtualKeyA(virtualKey, kMapVkToVsc) & 0xFF) << 16);
+        const std::intptr_t down = press | kTransitionBit;
         Post(kWmKeyDown, virtualKey, down);
-        if (character) Post(kWmChar, character, down);
-        Post(kWmKeyUp, virtualKey, down | kPreviousStateBit | kTransitionBit);
+        if (character) Post(kWmChar, character, press);
+        Post(kWmKeyUp, virtualKey, press | kPreviousStateBit | kTransitionBit);
         const bool accepted = !refused_ && !elevated_;
         refused_ = refused_ || refusedBefore;
         return accepted;

@@ -273,11 +273,12 @@ TEST_F(HotKeyFillTest, ChoosingATitleTypesTheFirstEntrysContentWithItsLineBreakA
     fill.wmhotkey(kShiftAltV);
 
     // 北京 CR LF 海淀, after the detach: the line break is one press of Enter
-    // (scan code 0x1C), not the characters CR and LF.
+    // (scan code 0x1C; the down with the up-flag that keeps the target from
+    // translating it into a second CR), not the characters CR and LF.
     CallLog expected = {"PopupFillMenu(232, 106)", "AttachThreadInput(11, 77, FALSE)"};
     for (unsigned byte : {0xB1, 0xB1, 0xBE, 0xA9})
         expected.push_back("PostMessageA(0x510, 0x102, " + fakes::Hex(byte) + ", 1)");
-    expected.push_back("PostMessageA(0x510, 0x100, 0xd, 1835009)");
+    expected.push_back("PostMessageA(0x510, 0x100, 0xd, 2149318657)");
     expected.push_back("PostMessageA(0x510, 0x102, 0xd, 1835009)");
     expected.push_back("PostMessageA(0x510, 0x101, 0xd, 3223060481)");
     for (unsigned byte : {0xBA, 0xA3, 0xB5, 0xED})

@@ -34,16 +34,17 @@ CallLog Chars(Hwnd target, std::initializer_list<unsigned> bytes) {
     return calls;
 }
 
-// One press of a key as a keyboard makes it: down (repeat count 1, the scan
-// code), the character it types (if any), up (previous-state and transition
-// bits set).
+// One press of a key: down (repeat count 1, the scan code, and the up-flag
+// that keeps the target's TranslateMessage from typing a second character),
+// the character it types (if any), up (previous-state and transition bits).
 CallLog Key(Hwnd target, unsigned key, unsigned scan, bool character) {
     const std::string window = fakes::Hex(target);
-    const std::intptr_t down = 1 | std::intptr_t(scan) << 16;
-    const std::intptr_t up = down | std::intptr_t(1) << 30 | std::intptr_t(1) << 31;
+    const std::intptr_t press = 1 | std::intptr_t(scan) << 16;
+    const std::intptr_t down = press | std::intptr_t(1) << 31;
+    const std::intptr_t up = press | std::intptr_t(1) << 30 | std::intptr_t(1) << 31;
     CallLog calls{"PostMessageA(" + window + ", 0x100, " + fakes::Hex(key) + ", " + std::to_string(down) + ")"};
     if (character)
-        calls.push_back("PostMessageA(" + window + ", 0x102, " + fakes::Hex(key) + ", " + std::to_string(down) + ")");
+        calls.push_back("PostMessageA(" + window + ", 0x102, " + fakes::Hex(key) + ", " + std::to_string(press) + ")");
     calls.push_back("PostMessageA(" + window + ", 0x101, " + fakes::Hex(key) + ", " + std::to_string(up) + ")");
     return calls;
 }
