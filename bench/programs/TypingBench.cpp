@@ -60,18 +60,19 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequenc
     return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
+// Times one fill, after the receiver has taken everything posted before.
 template <typename Fill>
-double Median(int rounds, Fill fill) {
+double Time(Fill fill) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        WaitDrained();
-        QueryPerformanceCounter(&start);
-        fill();
-        QueryPerformanceCounter(&end);
-        times.push_back(Milliseconds(start, end, frequency));
-    }
+    WaitDrained();
+    QueryPerformanceCounter(&start);
+    fill();
+    QueryPerformanceCounter(&end);
+    return Milliseconds(start, end, frequency);
+}
+
+double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -89,15 +90,22 @@ int main(int argc, char** argv) {
     // 20 lines of 48 bytes (Chinese and ASCII), each ended by CR LF: 1,000 bytes.
     std::string text;
     const std::string line = "\xB1\xB1\xBE\xA9\xCA\xD0\xBA\xA3\xB5\xED\xC7\xF8 Zhongguancun Street 27, 100080 Tel";
-    for (int i = 0; i < 20; ++i) text += line.substr(0, 48) + "\r\n";
+    for (int i = 0; i < 20; ++i) text += (line + std::string(48, '.')).substr(0, 48) + "\r\n";
 
     const pennora::Hwnd target = pennora::FromHwnd(receiver);
     pennora::Win32WindowsInput input;
-    const double before = Median(rounds, [&] {
-        for (const unsigned char byte : text)
-            if (byte != 0x0A) input.PostMessageA(target, pennora::kWmChar, byte, 1);
-    });
-    const double after = Median(rounds, [&] { pennora::TypeText(input, target, text, {}); });
+    // The two alternate round by round, so neither pays alone for a warming
+    // or a busier stretch of the machine.
+    std::vector<double> baseline, typed;
+    for (int i = 0; i < rounds; ++i) {
+        baseline.push_back(Time([&] {
+            for (const unsigned char byte : text)
+                if (byte != 0x0A) input.PostMessageA(target, pennora::kWmChar, byte, 1);
+        }));
+        typed.push_back(Time([&] { pennora::TypeText(input, target, text, {}); }));
+    }
+    const double before = Median(baseline);
+    const double after = Median(typed);
     WaitDrained();
     std::printf("typing: %zu bytes with 20 line breaks posted: baseline (a WM_CHAR per byte) %.3f ms, "
                 "line breaks as Enter %.3f ms, ratio %.2f\n",
