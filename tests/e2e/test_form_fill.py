@@ -1,7 +1,6 @@
 """Text arrives as a user's keys would: with TabToNextField on, the Tabs of a
 content move on to the next field of another program's dialog, by hot key and
-by drop (with it off, a Tab is typed as a character into the one field); a
-line break is one new line in a rich edit (Wine's WordPad) too."""
+by drop (with it off, a Tab is typed as a character into the one field)."""
 import os
 import subprocess
 
@@ -87,72 +86,6 @@ def fill_by_drop(app, form):
     drag(((left + right) // 2, (top + bottom) // 2), form.first_field())
 
 
-WORDPAD = r"C:\Program Files\Windows NT\Accessories\wordpad.exe"
-LETTER = ("信", "此致\r\n敬礼")
-
-
-class WordPad:
-    def __init__(self):
-        self.process = subprocess.Popen(["wine", WORDPAD], cwd="/", stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
-        self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "wordpad").split(),
-                               what="the WordPad window")[0]
-        wait_for(self.rich_edit, what="WordPad's rich edit")
-
-    def rich_edit(self):
-        """(line count, text) of WordPad's document."""
-        code, out = harness.probe("richedit", "WORDPADTYPE")
-        if code != 0:
-            return None
-        count, _, text = out.partition("\n")
-        return int(count), text.rstrip("\n")
-
-    def middle(self):
-        x, y, width, height = wait_for(lambda: harness.x_window_geometry(self.window), what="WordPad shown")
-        return x + width // 2, y + height // 2
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.kill()
-
-
-def test_a_line_break_is_one_new_line_in_a_rich_edit_by_hot_key_and_by_drop():
-    for way in ("hot_key", "drop"):
-        app = Pennora(f"rich_edit_{way}")
-        app.write_entries(LETTER)
-        app.start().wait_for_main_window()
-        pad = WordPad()
-        try:
-            if way == "hot_key":
-                click_tool_button(TOOLBAR3, HOT_KEY_BUTTON)
-                app.answer("Pennora", IDOK)
-                app.wait_for_dialog_closed("Pennora")
-                x, y = pad.middle()
-                xdotool("mousemove", str(x), str(y), "click", "1")
-                wait_for(lambda: xdotool("getactivewindow").strip() == pad.window, what="WordPad in front")
-                xdotool("key", "shift+alt+v")
-                harness.wait_for(harness.popup_menu, what="the fill menu")
-                xdotool("key", "Down", "Return")  # the menu opens with nothing selected
-            else:
-                click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
-                harness.drag_fill_rect()
-                wait_for(lambda: harness.probe("dragfill-items")[1].splitlines() == [LETTER[0]],
-                         what="the drag-fill list")
-                left, top, right, bottom = harness.probe_rect("dragfill-item-rect", "0")
-                drag(((left + right) // 2, (top + bottom) // 2), pad.middle())
-            try:
-                wait_for(lambda: (pad.rich_edit() or (0, ""))[0] == 2, what="two lines in WordPad")
-            except AssertionError:
-                raise AssertionError(f"WordPad holds {pad.rich_edit()!r}") from None
-            count, text = pad.rich_edit()
-            assert text.replace("\r", "").replace("\n", "") == "此致敬礼", f"WordPad holds {text!r}"
-            harness.screenshot(f"rich_edit_filled_by_{way}")
-        finally:
-            pad.kill()
-            app.kill()
-            harness.end_wine_session()
-
-
 def test_with_the_option_on_one_entry_fills_the_three_fields_by_hot_key_and_by_drop():
     for way, fill in (("hot_key", fill_by_hot_key), ("drop", fill_by_drop)):
         app = start(f"form_{way}", True)
@@ -184,5 +117,4 @@ if __name__ == "__main__":
     harness.run([
         test_with_the_option_on_one_entry_fills_the_three_fields_by_hot_key_and_by_drop,
         test_with_the_option_off_the_first_field_gets_the_whole_text,
-        test_a_line_break_is_one_new_line_in_a_rich_edit_by_hot_key_and_by_drop,
     ])
