@@ -109,6 +109,13 @@ target_link_libraries(RefillBench PRIVATE pennora_ui)
 target_link_options(RefillBench PRIVATE -static)
 set_target_properties(RefillBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 
+# The posting of a fill with line breaks against a WM_CHAR per byte
+# (scripts/bench runs it under Wine).
+add_executable(TypingBench ${CMAKE_SOURCE_DIR}/bench/programs/TypingBench.cpp)
+target_link_libraries(TypingBench PRIVATE pennora_ui)
+target_link_options(TypingBench PRIVATE -static)
+set_target_properties(TypingBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+
 # The floor of any tabbed tool: the same manifest, a six-tab control, a tool
 # bar and a status bar.
 foreach(variant TabbedWindow TabbedWindowChinese)

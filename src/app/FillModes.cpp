@@ -8,7 +8,6 @@
 namespace pennora {
 namespace {
 
-constexpr const char* kDeliveryRefusedText = "目标窗口拒绝了输入的文字（它可能以更高的权限运行），文字没有完整送达。";
 
 }  // namespace
 
@@ -107,9 +106,8 @@ std::optional<std::string> FillModes::PopupFillMenu(Point topLeft) {
 // A hot-key fill's characters were refused: told beside the tray icon when
 // the program sits in the tray, otherwise on the status line; no modal box
 // gets in the way of the filling. (A drop's are told by the drag-fill window.)
-void FillModes::ReportRefusedDelivery() {
-    if (!context_.tray.icon().ShowBalloon(kAppTitle, kDeliveryRefusedText))
-        context_.mainWindow.SetStatusText(kDeliveryRefusedText);
+void FillModes::ReportRefusedDelivery(const std::string& text) {
+    if (!context_.tray.icon().ShowBalloon(kAppTitle, text.c_str())) context_.mainWindow.SetStatusText(text);
 }
 
 void FillModes::ShowDragFillWindow() {

@@ -66,7 +66,7 @@ private:
     void ChangeTrayIcon(bool hotKeyIcon) override;
     void RebuildFillMenu(const std::vector<std::string>& titles) override;
     std::optional<std::string> PopupFillMenu(Point topLeft) override;
-    void ReportRefusedDelivery() override;
+    void ReportRefusedDelivery(const std::string& text) override;
     void ShowDragFillWindow() override;
     void CloseDragFillWindow() override;
     void SetDragFillButton(bool pressed) override;

@@ -32,6 +32,7 @@ bool& OptionsLogic::CheckState(OptionsCheck box) {
     case OptionsCheck::ChkAutoHotKey: return controls_.ChkAutoHotKey;
     case OptionsCheck::ChkHotKey: return controls_.ChkHotKey;
     case OptionsCheck::ChkAutoRun: return controls_.ChkAutoRun;
+    case OptionsCheck::ChkTabToNextField: return controls_.ChkTabToNextField;
     case OptionsCheck::ChkDrag: break;
     }
     return controls_.ChkDrag;
@@ -60,6 +61,7 @@ void OptionsLogic::ShowSettings() {
     SetCheck(OptionsCheck::ChkDrag, settings_.MinimizeWhenDrag);
     SetCheck(OptionsCheck::ChkAutoDragFill, settings_.AutoStartDragFill);
     SetCheck(OptionsCheck::ChkAutoHotKey, settings_.AutoStartHotKey);
+    SetCheck(OptionsCheck::ChkTabToNextField, settings_.TabToNextField);
 }
 
 void OptionsLogic::TabSheet1Show() { ShowSettings(); }
@@ -99,6 +101,7 @@ OptionsCommit OptionsLogic::BtnOKClick() {
     settings_.MinimizeWhenDrag = controls_.ChkDrag;
     settings_.AutoStartDragFill = controls_.ChkAutoDragFill;
     settings_.AutoStartHotKey = controls_.ChkAutoHotKey;
+    settings_.TabToNextField = controls_.ChkTabToNextField;
     settings_.Key = controls_.HotKey1.key;
     settings_.Shift = ShiftToModifiers(controls_.HotKey1.shift);
     WriteOptions(ini_, settings_);
@@ -131,6 +134,7 @@ bool OptionsLogic::ResetOptions1Click() {
     settings_.MinimizeWhenStartup = defaults.MinimizeWhenStartup;
     settings_.MinimizeWhenHotKey = defaults.MinimizeWhenHotKey;
     settings_.MinimizeWhenDrag = defaults.MinimizeWhenDrag;
+    settings_.TabToNextField = defaults.TabToNextField;
     ShowSettings();
     try {
         WriteOptions(ini_, settings_);

@@ -35,7 +35,7 @@ bool IsExtendedKey(std::uint16_t key);
 bool SwallowsOrdinaryKey(const HotKeyCombination& combination);
 
 // The check boxes of the page, by their control names.
-enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag, ChkAutoRun };
+enum class OptionsCheck { ChkMinimize, ChkAutoDragFill, ChkAutoHotKey, ChkHotKey, ChkDrag, ChkAutoRun, ChkTabToNextField };
 
 // The states of the page's controls; the initial values are the built-in
 // states in force until the page is first loaded.
@@ -45,6 +45,7 @@ struct OptionsControls {
     bool ChkAutoHotKey = false;    // AutoStartHotKey
     bool ChkHotKey = false;        // MinimizeWhenHotKey
     bool ChkDrag = true;           // MinimizeWhenDrag
+    bool ChkTabToNextField = false;  // TabToNextField
     HotKeyCombination HotKey1{kVkV, {.ctrl = true, .alt = true}};
     bool BtnOKEnabled = true;
     // Start with Windows: not a setting of the file but the Run value as the

@@ -20,6 +20,7 @@ constexpr CheckBinding kChecks[] = {
     {IDC_CHKHOTKEY, OptionsCheck::ChkHotKey, &OptionsControls::ChkHotKey},
     {IDC_CHKDRAG, OptionsCheck::ChkDrag, &OptionsControls::ChkDrag},
     {IDC_CHKAUTORUN, OptionsCheck::ChkAutoRun, &OptionsControls::ChkAutoRun},
+    {IDC_CHKTABTONEXTFIELD, OptionsCheck::ChkTabToNextField, &OptionsControls::ChkTabToNextField},
 };
 
 constexpr const char* kAutoRunHint =
@@ -42,6 +43,7 @@ WORD ToHotKeyControl(const HotKeyCombination& combination) {
 
 OptionsPage::OptionsPage(HWND parent, OptionsLogic& logic) : PageDialog(IDD_TABSHEET6, parent), logic_(logic) {
     AddHint(IDC_CHKAUTORUN, kAutoRunHint);
+    AddHint(IDC_CHKTABTONEXTFIELD, "填写时内容里的 Tab 像按下 Tab 键一样跳到下一个输入框，一条内容填满整张表单");
     ShowControls();
 }
 

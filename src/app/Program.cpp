@@ -42,7 +42,7 @@ Program::Program(Application& app, ShellServices services, const std::string& ex
       iniFile_(services.profile, appPath_ + kSettingsFileName),
       store_(services.files, appPath_ + kDataFileName),
       backups_(services.files, folderFiles_, clock_, store_.DataFilePath()),
-      delivery_(services.windows) {
+      delivery_(services.windows, &settings_.TabToNextField) {
     window_ = std::make_unique<MainWindow>(
         MainWindow::Context{app, services, appPath_, store_, iniFile_, settings_, flags_, delivery_});
     window_->AddMessageTaker([this](UINT message, WPARAM wParam, LPARAM lParam) {

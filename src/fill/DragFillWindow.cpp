@@ -402,7 +402,10 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
         button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
     // Told here, where the user looks during a drop, without a box in the way.
-    if (result == DropResult::Refused) ShowStatus(kDropRefusedStatus);
+    if (result == DropResult::Refused)
+        ShowStatus(kDropRefusedStatus);
+    else if (const char* problem = DeliveryProblemText(result))
+        ShowStatus(problem);
 }
 
 void DragFillWindow::ShowStatus(const char* text) {

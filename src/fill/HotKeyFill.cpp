@@ -154,7 +154,8 @@ std::optional<std::string> HotKeyFill::ShowMenuAtCaret(std::intptr_t lParam) {
 
 void HotKeyFill::FillMenuItemClick(std::string caption) {
     const std::string text = store_.GetContentByTitle(caption);
-    if (!PostChars(services_.posting, fillTarget_, text, kSkipNothing)) view_.ReportRefusedDelivery();
+    const Delivery typed = TypeText(services_.posting, fillTarget_, text, {settings_.TabToNextField});
+    if (const char* problem = DeliveryProblemText(typed)) view_.ReportRefusedDelivery(problem);
 }
 
 }  // namespace pennora

@@ -31,9 +31,10 @@ public:
     // Shows PopupMenuFill with its top-left corner at a screen point and waits
     // for the user: the caption of the chosen item, or nothing.
     virtual std::optional<std::string> PopupFillMenu(Point topLeft) = 0;
-    // Typed characters were refused by the target (e.g. a program running
-    // with higher rights): tell the user without a modal box.
-    virtual void ReportRefusedDelivery() = 0;
+    // A fill did not arrive whole (refused by the target, a program running
+    // with higher rights, a Tab that did not move on, the target gone): tell
+    // the user, without a modal box, the text given.
+    virtual void ReportRefusedDelivery(const std::string& text) = 0;
 };
 
 inline constexpr const char* kHotKeyEmptyText = "热键注册失败（热键不应为空）！\r请先到“选项”页中设置热键。";
@@ -53,7 +54,7 @@ public:
         HotKeyApi& hotKeys;
         CaretApi& caret;
         MessageBoxes& boxes;
-        MessagePosting& posting;
+        KeyPosting& posting;
     };
     // All references must outlive the object; `mainWindow` owns the hot key.
     HotKeyFill(Services services, EntryStore& store, const Settings& settings, ModeFlags& flags, Hwnd mainWindow,

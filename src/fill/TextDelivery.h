@@ -1,8 +1,10 @@
 #pragma once
-// Typing a text into another program's window: one WM_CHAR posted per byte,
-// either straight to a known window (direct delivery) or at the end of a drag
-// from one of the tool's drag sources (drop delivery: one synthetic click on
-// the window under the cursor, a pause, then the characters).
+// Typing a text into another program's window as a user's keys would arrive:
+// one WM_CHAR posted per byte, a line break as the Enter key, and (when the
+// user wants it) a Tab as the Tab key that moves on to the next field. Either
+// straight to a known window (direct delivery) or at the end of a drag from
+// one of the tool's drag sources (drop delivery: one synthetic click on the
+// window under the cursor, a pause, then the keys).
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -15,11 +17,6 @@ namespace pennora {
 // Cursor ids of the application-wide cursor.
 inline constexpr int kCrDefault = 0;
 inline constexpr int kCrDrag = -12;
-
-// The byte PostChars leaves out. A drop leaves out LF, so a CR LF line break
-// arrives as a single Enter; the direct delivery posts every byte.
-inline constexpr unsigned char kSkipLineFeed = 0x0A;
-inline constexpr unsigned char kSkipNothing = 0x00;
 
 // The time a dropped-on window gets to take the click and move its focus
 // before the first character arrives.
@@ -43,18 +40,41 @@ struct DragState {
 // absolute flag but no move flag, so the cursor does not move.
 void ClickAtCursor(PointerInput& input, int x, int y);
 
-// Posts one WM_CHAR (lParam 1) per byte of the text to the target itself,
-// leaving out every byte equal to skip. A refused post does not stop the
-// loop; the result says whether every post was accepted, so the caller can
-// tell the user that the target refused the text.
-bool PostChars(MessagePosting& input, Hwnd target, const std::string& text, unsigned char skip);
-
-// How a release ended.
-enum class DropResult {
-    NotDropped,  // the button test failed, or no target: nothing was clicked or typed
-    Delivered,   // clicked and typed
-    Refused,     // clicked, but the target refused some of the typed characters
+// How a typing (and a drop) ended.
+enum class Delivery {
+    NotDropped,       // a drop whose button test failed, or no target: nothing was clicked or typed
+    Delivered,        // every key arrived
+    Refused,          // the target refused some of the typed characters
+    RefusedElevated,  // the target runs with higher rights and refused the keys (access denied)
+    FocusStayed,      // a Tab did not move the focus on: the rest was not typed
+    Interrupted,      // the target closed or the focus left its program at a Tab: the rest was not typed
 };
+using DropResult = Delivery;
+
+struct TypingRules {
+    // A Tab arrives as the Tab key and the rest goes to the field that then
+    // has the focus; otherwise a Tab is typed as a character.
+    bool tabToNextField = false;
+};
+
+// How long a Tab waits for the target's focus to move on and settle, and how
+// often it looks.
+inline constexpr unsigned kTabFocusLimitMs = 2000;
+inline constexpr unsigned kTabFocusPollMs = 15;
+
+// Types the text into the target itself, byte by byte: a WM_CHAR per byte; a
+// line break (CR LF, a lone CR or a lone LF) as one press of Enter (key down,
+// the CR character, key up); a Tab as the rules say. A refused post does not
+// stop the characters, except an access-denied one: nothing more will arrive
+// there. After a Tab key the typing goes on in the field the target's thread
+// then focuses, or stops when that does not happen within the limit or the
+// focus leaves the target's program: nothing is ever typed into the old field
+// or into another program.
+Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, TypingRules rules);
+
+// What the user is told of a delivery that did not arrive whole; null for
+// one that did (or nothing was dropped).
+const char* DeliveryProblemText(Delivery result);
 
 // The drag of a text onto another program's field. One instance per process,
 // used by the press and release handlers of both drag sources.
@@ -62,7 +82,10 @@ class TextDelivery {
 public:
     using TextSource = std::function<std::string()>;
 
-    explicit TextDelivery(PointerInput& input) : input_(input) {}
+    // `tabToNextField`, when given, is read at each drop (the Options page
+    // changes it while the program runs); it must outlive the object.
+    explicit TextDelivery(PointerInput& input, const bool* tabToNextField = nullptr)
+        : input_(input), tabToNextField_(tabToNextField) {}
 
     bool DragActive() const { return state_.DragActive; }
     int SavedCursor() const { return state_.SavedCursor; }
@@ -93,6 +116,7 @@ private:
     void RestoreCursor() { input_.SetAppCursor(state_.SavedCursor); }
 
     PointerInput& input_;
+    const bool* tabToNextField_;
     DragState state_;
 };
 

@@ -15,6 +15,8 @@ struct Point {
 };
 
 // Message numbers and flag values the logic uses, with their Win32 values.
+inline constexpr unsigned kWmKeyDown = 0x0100;
+inline constexpr unsigned kWmKeyUp = 0x0101;
 inline constexpr unsigned kWmChar = 0x0102;
 inline constexpr unsigned kWmSysCommand = 0x0112;
 inline constexpr unsigned kWmHotKey = 0x0312;

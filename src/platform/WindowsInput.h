@@ -10,18 +10,39 @@
 
 namespace pennora {
 
-// Posting a message to a window of any process; false when it was refused.
+// Posting a message to a window of any process; false when it was refused,
+// GetLastError then telling why (5, access denied: the receiver runs with
+// higher rights).
 class MessagePosting {
 public:
     virtual ~MessagePosting() = default;
     virtual bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual unsigned GetLastError() = 0;
+};
+
+// The focus of another program's thread as GetGUIThreadInfo reports it.
+struct GuiThreadInfo {
+    Hwnd active = 0;
+    Hwnd focus = 0;
+};
+
+// Typing keys into another program's window: what a key press needs for its
+// lParam, and where that program's focus is after a key that moves it.
+class KeyPosting : public virtual MessagePosting {
+public:
+    virtual unsigned MapVirtualKeyA(unsigned code, unsigned mapType) = 0;
+    // The thread that made the window (0 when there is no such window) and
+    // its process.
+    virtual unsigned GetWindowThreadProcessId(Hwnd window, unsigned* processId) = 0;
+    virtual bool GetGUIThreadInfo(unsigned threadId, GuiThreadInfo& info) = 0;
+    virtual Hwnd GetForegroundWindow() = 0;
+    virtual void Sleep(unsigned milliseconds) = 0;
 };
 
 // The single-instance handshake.
 class InstanceHandshake : public virtual MessagePosting {
 public:
     virtual Handle CreateMutexA(bool initialOwner, const std::string& name) = 0;
-    virtual unsigned GetLastError() = 0;
     virtual void CloseHandle(Handle handle) = 0;
     virtual Hwnd GetDesktopWindow() = 0;
     virtual Hwnd GetWindow(Hwnd window, unsigned command) = 0;
@@ -38,7 +59,7 @@ public:
 };
 
 // The pointer, synthetic input and the drag cursor: what a drop needs.
-class PointerInput : public virtual MessagePosting {
+class PointerInput : public virtual KeyPosting {
 public:
     virtual Point GetCursorPos() = 0;
     virtual Hwnd WindowFromPoint(Point point) = 0;
@@ -48,7 +69,6 @@ public:
     virtual unsigned GetCurrentProcessId() = 0;
     virtual int GetSystemMetrics(int index) = 0;
     virtual void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) = 0;
-    virtual void Sleep(unsigned milliseconds) = 0;
     virtual Hwnd SetCapture(Hwnd window) = 0;
     virtual bool ReleaseCapture() = 0;
 

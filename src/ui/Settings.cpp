@@ -24,6 +24,7 @@ Settings LoadSettings(IniFile& file) {
     s.MinimizeWhenDrag = file.ReadBool(ini::kOptions, ini::kMinimizeWhenDrag, defaults.MinimizeWhenDrag);
     s.AutoStartDragFill = file.ReadBool(ini::kOptions, ini::kAutoStartDragFill, defaults.AutoStartDragFill);
     s.AutoStartHotKey = file.ReadBool(ini::kOptions, ini::kAutoStartHotKey, defaults.AutoStartHotKey);
+    s.TabToNextField = file.ReadBool(ini::kOptions, ini::kTabToNextField, defaults.TabToNextField);
     return s;
 }
 
@@ -33,6 +34,7 @@ void WriteOptions(IniFile& file, const Settings& s) {
     file.WriteBool(ini::kOptions, ini::kMinimizeWhenDrag, s.MinimizeWhenDrag);
     file.WriteBool(ini::kOptions, ini::kAutoStartDragFill, s.AutoStartDragFill);
     file.WriteBool(ini::kOptions, ini::kAutoStartHotKey, s.AutoStartHotKey);
+    file.WriteBool(ini::kOptions, ini::kTabToNextField, s.TabToNextField);
     file.WriteInteger(ini::kHotKey, ini::kShift, s.Shift);
     file.WriteInteger(ini::kHotKey, ini::kKey, s.Key);
 }

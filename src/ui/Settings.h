@@ -22,6 +22,7 @@ inline constexpr const char* kMinimizeWhenStartup = "MinimizeWhenStartup";
 inline constexpr const char* kMinimizeWhenDrag = "MinimizeWhenDrag";
 inline constexpr const char* kAutoStartDragFill = "AutoStartDragFill";
 inline constexpr const char* kAutoStartHotKey = "AutoStartHotKey";
+inline constexpr const char* kTabToNextField = "TabToNextField";
 inline constexpr const char* kChineseGroup = "ChineseGroup";
 inline constexpr const char* kFontIndex = "FontIndex";
 inline constexpr const char* kFrontText = "FrontText";
@@ -64,14 +65,16 @@ struct Settings {
     bool MinimizeWhenDrag = true;
     bool AutoStartDragFill = false;
     bool AutoStartHotKey = false;
+    bool TabToNextField = false;  // a Tab in a content moves on to the target's next field
     bool operator==(const Settings&) const = default;
 };
 
 // Reads the HotKey and Options keys in the order Shift, Key, MinimizeWhenHotKey,
-// MinimizeWhenStartup, MinimizeWhenDrag, AutoStartDragFill, AutoStartHotKey;
+// MinimizeWhenStartup, MinimizeWhenDrag, AutoStartDragFill, AutoStartHotKey,
+// TabToNextField;
 // Shift and Key keep the low 16 bits of the value read.
 Settings LoadSettings(IniFile& file);
-// Writes the five Options keys, then HotKey/Shift and HotKey/Key.
+// Writes the six Options keys, then HotKey/Shift and HotKey/Key.
 void WriteOptions(IniFile& file, const Settings& settings);
 
 // The text matrix page's fields as stored in the ChineseGroup section.

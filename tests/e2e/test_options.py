@@ -25,10 +25,11 @@ def option_keys(ini):
     }
 
 
-def stored(shift, key, hot_key, startup, drag, auto_drag, auto_hot_key):
+def stored(shift, key, hot_key, startup, drag, auto_drag, auto_hot_key, tab_to_next_field="0"):
     return {
         "Options": {"MinimizeWhenHotKey": hot_key, "MinimizeWhenStartup": startup, "MinimizeWhenDrag": drag,
-                    "AutoStartDragFill": auto_drag, "AutoStartHotKey": auto_hot_key},
+                    "AutoStartDragFill": auto_drag, "AutoStartHotKey": auto_hot_key,
+                    "TabToNextField": tab_to_next_field},
         "HotKey": {"Shift": shift, "Key": key},
     }
 

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "fakes/CallLog.h"
@@ -35,6 +36,16 @@ public:
     int swapButtons = 0;
     int appCursor = 0;
     bool postMessageResult = true;  // what every PostMessageA returns
+    // Scan codes MapVirtualKeyA answers (Enter and Tab as on a PC keyboard).
+    std::map<unsigned, unsigned> scanCodes{{0x0D, 0x1C}, {0x09, 0x0F}};
+    // Thread and process of each window GetWindowThreadProcessId knows.
+    std::map<Hwnd, std::pair<unsigned, unsigned>> windowThreads;
+    // What GetGUIThreadInfo reports as the focus, one answer a call, the
+    // last one repeated; nothing: the call fails (the thread is gone).
+    std::deque<std::optional<Hwnd>> threadFocus;
+    Hwnd foreground = 0;
+    // Runs after each PostMessageA, as the target taking a posted key would.
+    std::function<void(unsigned message, std::uintptr_t wParam)> afterPost;
 
     CallLog& calls;
 
@@ -65,8 +76,31 @@ public:
     bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
         calls.push_back("PostMessageA(" + Hex(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
                         std::to_string(lParam) + ")");
+        if (afterPost) afterPost(message, wParam);
         return postMessageResult;
     }
+    unsigned MapVirtualKeyA(unsigned code, unsigned mapType) override {
+        auto scan = scanCodes.find(code);
+        return mapType != 0 || scan == scanCodes.end() ? 0 : scan->second;
+    }
+    unsigned GetWindowThreadProcessId(Hwnd window, unsigned* processId) override {
+        auto owner = windowThreads.find(window);
+        if (owner == windowThreads.end()) {
+            if (processId) *processId = 0;
+            return 0;
+        }
+        if (processId) *processId = owner->second.second;
+        return owner->second.first;
+    }
+    bool GetGUIThreadInfo(unsigned threadId, GuiThreadInfo& info) override {
+        if (threadId == 0 || threadFocus.empty()) return false;
+        const std::optional<Hwnd> focus = threadFocus.front();
+        if (threadFocus.size() > 1) threadFocus.pop_front();
+        if (!focus) return false;
+        info.focus = *focus;
+        return true;
+    }
+    Hwnd GetForegroundWindow() override { return foreground; }
     int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) override {
         calls.push_back("MessageBoxA(" + Hex(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " +
                         Hex(flags) + ")");

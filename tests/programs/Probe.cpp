@@ -522,6 +522,28 @@ int ShowXWindows() {
     return 0;
 }
 
+// The first rich edit in a top-level window of the class given (WordPad's
+// is "WORDPADTYPE"): its line count, then its text.
+int ShowRichEdit(const char* windowClass) {
+    HWND window = FindWindowA(windowClass, nullptr);
+    if (!window) return 1;
+    HWND found = nullptr;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM result) -> BOOL {
+            char name[64] = {};
+            GetClassNameA(child, name, sizeof name);
+            if (_strnicmp(name, "RichEdit", 8) != 0) return TRUE;
+            *reinterpret_cast<HWND*>(result) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (!found) return 1;
+    Print(std::to_string(SendMessageW(found, EM_GETLINECOUNT, 0, 0)));
+    Print(WindowText(found));
+    return 0;
+}
+
 int ShowClientRect(const char* title) {
     HWND window = FindWindowA(nullptr, title);
     RECT rect;
@@ -846,6 +868,7 @@ int main(int argc, char** argv) {
     if (command == "x-windows") return ShowXWindows();
     if (command == "foreground") return ShowForeground();
     if (command == "client-rect" && argc > 2) return ShowClientRect(argv[2]);
+    if (command == "richedit" && argc > 2) return ShowRichEdit(argv[2]);
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"

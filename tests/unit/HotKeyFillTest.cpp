@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <deque>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "entries/DataFile.h"
+#include "fill/TextDelivery.h"
 #include "fakes/FakeCaretApi.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeHotKeyApi.h"
@@ -64,7 +66,9 @@ public:
         if (whileMenuOpen) whileMenuOpen();
         return choice;
     }
-    void ReportRefusedDelivery() override { calls_.push_back("ReportRefusedDelivery()"); }
+    void ReportRefusedDelivery(const std::string& text) override {
+        calls_.push_back("ReportRefusedDelivery(" + fakes::Quoted(text) + ")");
+    }
 
 private:
     CallLog& calls_;
@@ -264,23 +268,38 @@ TEST_F(HotKeyFillTest, HotKeyDetachesOnEveryPathAndOpensTheMenuBesideTheCaret) {
     }
 }
 
-TEST_F(HotKeyFillTest, ChoosingATitleTypesTheFirstEntrysContentWithCrAndLfAfterTheDetach) {
+TEST_F(HotKeyFillTest, ChoosingATitleTypesTheFirstEntrysContentWithItsLineBreakAsEnterAfterTheDetach) {
     view.choice = "地址";
     fill.wmhotkey(kShiftAltV);
 
-    // 北京 CR LF 海淀: the direct delivery posts every byte, after the detach.
+    // 北京 CR LF 海淀, after the detach: the line break is one press of Enter
+    // (scan code 0x1C; the down with the up-flag that keeps the target from
+    // translating it into a second CR), not the characters CR and LF.
     CallLog expected = {"PopupFillMenu(232, 106)", "AttachThreadInput(11, 77, FALSE)"};
-    for (unsigned byte : {0xB1, 0xB1, 0xBE, 0xA9, 0x0D, 0x0A, 0xBA, 0xA3, 0xB5, 0xED})
+    for (unsigned byte : {0xB1, 0xB1, 0xBE, 0xA9})
+        expected.push_back("PostMessageA(0x510, 0x102, " + fakes::Hex(byte) + ", 1)");
+    expected.push_back("PostMessageA(0x510, 0x100, 0xd, 2149318657)");
+    expected.push_back("PostMessageA(0x510, 0x102, 0xd, 1835009)");
+    expected.push_back("PostMessageA(0x510, 0x101, 0xd, 3223060481)");
+    for (unsigned byte : {0xBA, 0xA3, 0xB5, 0xED})
         expected.push_back("PostMessageA(0x510, 0x102, " + fakes::Hex(byte) + ", 1)");
     EXPECT_EQ(CallLog(calls.end() - long(expected.size()), calls.end()), expected);
 }
 
-TEST_F(HotKeyFillTest, TargetThatRefusesTheCharactersIsReported) {
-    input.postMessageResult = false;
-    view.choice = "Tel";
-    fill.wmhotkey(kShiftAltV);
+TEST_F(HotKeyFillTest, TargetThatRefusesTheCharactersIsReportedWithTheCause) {
+    struct Case {
+        unsigned lastError;
+        Delivery result;
+    };
+    for (const Case& c : {Case{1400, Delivery::Refused}, Case{5, Delivery::RefusedElevated}}) {
+        SCOPED_TRACE(c.lastError);
+        input.postMessageResult = false;
+        input.lastError = c.lastError;
+        view.choice = "Tel";
+        fill.wmhotkey(kShiftAltV);
 
-    EXPECT_EQ(calls.back(), "ReportRefusedDelivery()");
+        EXPECT_EQ(calls.back(), "ReportRefusedDelivery(" + fakes::Quoted(DeliveryProblemText(c.result)) + ")");
+    }
 }
 
 TEST_F(HotKeyFillTest, ChoiceWithPendingEditRebuildsTheMenuAndTypesTheEditedContent) {

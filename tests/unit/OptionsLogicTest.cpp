@@ -19,16 +19,17 @@ using fakes::Quoted;
 constexpr Hwnd kMain = 0x500;
 constexpr const char* kFile = "Pennora.Ini";
 
-// The seven keys as the commit and the reset write them, for a given content.
+// The eight keys as the commit and the reset write them, for a given content.
 CallLog OptionWrites(const char* minHotKey, const char* minStartup, const char* minDrag, const char* autoDrag,
-                     const char* autoHotKey, const char* shift, const char* key) {
+                     const char* autoHotKey, const char* shift, const char* key, const char* tabToNextField = "0") {
     auto write = [](const char* section, const char* name, const char* value) {
         return std::string("WritePrivateProfileStringA(\"") + section + "\", \"" + name + "\", \"" + value +
                "\", \"Pennora.Ini\")";
     };
     return {write("Options", "MinimizeWhenHotKey", minHotKey), write("Options", "MinimizeWhenStartup", minStartup),
             write("Options", "MinimizeWhenDrag", minDrag),     write("Options", "AutoStartDragFill", autoDrag),
-            write("Options", "AutoStartHotKey", autoHotKey),   write("HotKey", "Shift", shift),
+            write("Options", "AutoStartHotKey", autoHotKey),   write("Options", "TabToNextField", tabToNextField),
+            write("HotKey", "Shift", shift),
             write("HotKey", "Key", key)};
 }
 
@@ -121,13 +122,15 @@ TEST_F(OptionsLogicTest, BtnOKClickWritesTheSevenKeysThenReplacesTheLiveHotKey) 
     page.CheckClick(OptionsCheck::ChkMinimize, true);
     page.CheckClick(OptionsCheck::ChkDrag, false);
     page.CheckClick(OptionsCheck::ChkAutoDragFill, true);
+    page.CheckClick(OptionsCheck::ChkTabToNextField, true);
     page.HotKey1Change({0x70, {.shift = true, .ctrl = true}});
 
     EXPECT_EQ(page.BtnOKClick(), OptionsCommit::Committed);
 
-    EXPECT_EQ(input.calls, OptionWrites("1", "1", "0", "1", "0", "6", "112") + ReplaceHotKey("0x6", "0x70"));
+    EXPECT_EQ(input.calls, OptionWrites("1", "1", "0", "1", "0", "6", "112", "1") + ReplaceHotKey("0x6", "0x70"));
     EXPECT_EQ(settings, (Settings{.Shift = 6, .Key = 0x70, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = true,
-                                  .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = false}));
+                                  .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = false,
+                                  .TabToNextField = true}));
     EXPECT_TRUE(flags.hotKeyOn);
     EXPECT_FALSE(page.Controls().BtnOKEnabled);
 }
@@ -182,7 +185,8 @@ TEST_F(OptionsLogicTest, ResetWritesTheDefaultsAndLeavesTheOtherSectionsAndTheLi
     }
     flags.hotKeyOn = true;
     settings = {.Shift = 2, .Key = 0x41, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = true,
-                .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = true};
+                .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = true,
+                .TabToNextField = true};
     page.TabSheet1Show();
     page.BtnOKClick();
     input.calls.clear();

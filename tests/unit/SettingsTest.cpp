@@ -57,6 +57,7 @@ TEST(LoadSettings, GivesTheDefaultsForAnEmptyFileReadingTheKeysInTheFixedOrder) 
         R"(GetPrivateProfileStringA("Options", "MinimizeWhenDrag", "", "Pennora.Ini"))",
         R"(GetPrivateProfileStringA("Options", "AutoStartDragFill", "", "Pennora.Ini"))",
         R"(GetPrivateProfileStringA("Options", "AutoStartHotKey", "", "Pennora.Ini"))",
+        R"(GetPrivateProfileStringA("Options", "TabToNextField", "", "Pennora.Ini"))",
     };
     EXPECT_EQ(profile.calls, expectedReads);
 }
@@ -79,7 +80,8 @@ TEST(WriteOptions, RoundTripsThroughLoadSettings) {
     FakeProfile profile;
     IniFile ini(profile, kFile);
     const Settings written{.Shift = 2, .Key = 0x70, .MinimizeWhenHotKey = true, .MinimizeWhenStartup = true,
-                           .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = true};
+                           .MinimizeWhenDrag = false, .AutoStartDragFill = true, .AutoStartHotKey = true,
+                           .TabToNextField = true};
     WriteOptions(ini, written);
     EXPECT_EQ(LoadSettings(ini), written);
 }

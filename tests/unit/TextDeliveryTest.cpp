@@ -4,7 +4,11 @@
 
 #include <stdexcept>
 
+#include <deque>
 #include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "fakes/FakeWindowsInput.h"
 
@@ -31,6 +35,23 @@ CallLog Chars(Hwnd target, std::initializer_list<unsigned> bytes) {
     return calls;
 }
 
+// One press of a key: down (repeat count 1, the scan code, and the up-flag
+// that keeps the target's TranslateMessage from typing a second character),
+// the character it types (if any), up (previous-state and transition bits).
+CallLog Key(Hwnd target, unsigned key, unsigned scan, bool character) {
+    const std::string window = fakes::Hex(target);
+    const std::intptr_t press = 1 | std::intptr_t(scan) << 16;
+    const std::intptr_t down = press | std::intptr_t(1) << 31;
+    const std::intptr_t up = press | std::intptr_t(1) << 30 | std::intptr_t(1) << 31;
+    CallLog calls{"PostMessageA(" + window + ", 0x100, " + fakes::Hex(key) + ", " + std::to_string(down) + ")"};
+    if (character)
+        calls.push_back("PostMessageA(" + window + ", 0x102, " + fakes::Hex(key) + ", " + std::to_string(press) + ")");
+    calls.push_back("PostMessageA(" + window + ", 0x101, " + fakes::Hex(key) + ", " + std::to_string(up) + ")");
+    return calls;
+}
+CallLog Enter(Hwnd target) { return Key(target, 0x0D, 0x1C, true); }
+CallLog Tab(Hwnd target) { return Key(target, 0x09, 0x0F, false); }
+
 CallLog Join(std::initializer_list<CallLog> parts) {
     CallLog all;
     for (const CallLog& part : parts) all.insert(all.end(), part.begin(), part.end());
@@ -56,9 +77,9 @@ const CallLog kFinish = {"ReleaseCapture()", "SetAppCursor(-21)"};
 // An aborted drop: only the saved cursor comes back.
 const CallLog kAbort = Join({kFindTarget, {"SetAppCursor(-21)"}});
 
-// "ab" CR LF "cd" dropped: the LF is not posted.
-const CallLog kDropAbCrLfCd =
-    Join({kFindTarget, kLeftClick, kFetchAndPause, Chars(kTarget, {0x61, 0x62, 0x0D, 0x63, 0x64}), kFinish});
+// "ab" CR LF "cd" dropped: the line break is one press of Enter.
+const CallLog kDropAbCrLfCd = Join(
+    {kFindTarget, kLeftClick, kFetchAndPause, Chars(kTarget, {0x61, 0x62}), Enter(kTarget), Chars(kTarget, {0x63, 0x64}), kFinish});
 
 // An empty text dropped: the click and the pause still happen.
 const CallLog kDropEmpty = Join({kFindTarget, kLeftClick, kFetchAndPause, kFinish});
@@ -232,36 +253,160 @@ TEST_F(TextDeliveryTest, DisarmedDragIgnoresTheNextLeftRelease) {
     EXPECT_EQ(input.calls, CallLog{});
 }
 
-TEST(PostCharsTest, PostsEachByteZeroExtendedExceptTheSkipByte) {
+TEST(TypeTextTest, TypesEachByteAndEveryLineBreakAsOneEnter) {
     struct Case {
         const char* text;
-        unsigned char skip;
         CallLog expected;
     };
     const Case cases[] = {
-        {"ab\r\ncd", kSkipLineFeed, Chars(kTarget, {0x61, 0x62, 0x0D, 0x63, 0x64})},
-        {"ab\r\ncd", kSkipNothing, Chars(kTarget, {0x61, 0x62, 0x0D, 0x0A, 0x63, 0x64})},
-        {"灌水", kSkipNothing, Chars(kTarget, {0xB9, 0xE0, 0xCB, 0xAE})},
-        {"\xFF\n\n\x80", kSkipLineFeed, Chars(kTarget, {0xFF, 0x80})},
-        {"", kSkipNothing, {}},
+        {"ab\r\ncd", Join({Chars(kTarget, {0x61, 0x62}), Enter(kTarget), Chars(kTarget, {0x63, 0x64})})},
+        {"灌水", Chars(kTarget, {0xB9, 0xE0, 0xCB, 0xAE})},
+        // A lone CR or LF (text from other tools) is a line break too; CR CR
+        // LF is two.
+        {"\xFF\n\n\x80", Join({Chars(kTarget, {0xFF}), Enter(kTarget), Enter(kTarget), Chars(kTarget, {0x80})})},
+        {"a\r\r\nb", Join({Chars(kTarget, {0x61}), Enter(kTarget), Enter(kTarget), Chars(kTarget, {0x62})})},
+        {"\r\n", Enter(kTarget)},
+        // With the option off a Tab is a character.
+        {"a\tb", Chars(kTarget, {0x61, 0x09, 0x62})},
+        {"", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(fakes::Quoted(c.text));
         FakeWindowsInput input;
-        PostChars(input, kTarget, c.text, c.skip);
+        EXPECT_EQ(TypeText(input, kTarget, c.text, {}), Delivery::Delivered);
         EXPECT_EQ(input.calls, c.expected);
     }
 }
 
-TEST(PostCharsTest, FailedPostsDoNotStopTheLoopAndAreReported) {
+TEST(TypeTextTest, RefusedPostsDoNotStopTheTypingAndAreReported) {
     FakeWindowsInput input;
-    EXPECT_TRUE(PostChars(input, kTarget, "ab", kSkipNothing));
-    input.calls.clear();
     input.postMessageResult = false;
+    input.lastError = 1400;  // an invalid window handle
 
-    EXPECT_FALSE(PostChars(input, kTarget, "ab\r\ncd", kSkipNothing));
+    EXPECT_EQ(TypeText(input, kTarget, "ab\r\ncd", {}), Delivery::Refused);
 
-    EXPECT_EQ(input.calls, Chars(kTarget, {0x61, 0x62, 0x0D, 0x0A, 0x63, 0x64}));
+    EXPECT_EQ(input.calls, Join({Chars(kTarget, {0x61, 0x62}), Enter(kTarget), Chars(kTarget, {0x63, 0x64})}));
+    EXPECT_NE(DeliveryProblemText(Delivery::Refused), nullptr);
+}
+
+TEST(TypeTextTest, TargetWithHigherRightsStopsTheTypingAndIsNamed) {
+    FakeWindowsInput input;
+    int posts = 0;
+    input.afterPost = [&](unsigned, std::uintptr_t) {
+        // The first character goes through, then the target is found
+        // elevated (access denied) for everything after it.
+        if (++posts == 1) return;
+        input.postMessageResult = false;
+        input.lastError = 5;
+    };
+
+    EXPECT_EQ(TypeText(input, kTarget, "abc\r\nd", {.tabToNextField = true}), Delivery::RefusedElevated);
+
+    EXPECT_EQ(input.calls, Chars(kTarget, {0x61, 0x62}));
+    const std::string text = DeliveryProblemText(Delivery::RefusedElevated);
+    EXPECT_NE(text.find("管理员身份"), std::string::npos) << text;
+    EXPECT_NE(text, DeliveryProblemText(Delivery::Refused));
+}
+
+// A form of three fields of one dialog in another program.
+class TabToNextFieldTest : public ::testing::Test {
+protected:
+    static constexpr Hwnd kName = 0x41, kPhone = 0x42, kAddress = 0x43, kOther = 0x90;
+    static constexpr unsigned kThread = 7, kProcess = 70;
+
+    TabToNextFieldTest() {
+        for (Hwnd field : {kName, kPhone, kAddress}) input.windowThreads[field] = {kThread, kProcess};
+        input.windowThreads[kOther] = {9, 90};
+        input.foreground = kName;
+    }
+
+    Delivery Type(const std::string& text) { return TypeText(input, kName, text, {.tabToNextField = true}); }
+
+    std::vector<std::string> Posts() const {
+        std::vector<std::string> posts;
+        for (const std::string& call : input.calls)
+            if (call.rfind("PostMessageA", 0) == 0) posts.push_back(call);
+        return posts;
+    }
+
+    FakeWindowsInput input;
+};
+
+TEST_F(TabToNextFieldTest, EachTabMovesOnAndTheRestGoesToTheFieldThatThenHasTheFocus) {
+    // The focus stays on the old field for a while, moves, then settles.
+    input.threadFocus = {kName, kName, kPhone, kPhone, kAddress, kAddress};
+
+    EXPECT_EQ(Type("a\tb\tc"), Delivery::Delivered);
+
+    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62}), Tab(kPhone),
+                             Chars(kAddress, {0x63})}));
+}
+
+TEST_F(TabToNextFieldTest, FocusThatIsStillMovingIsFollowedUntilItSettles) {
+    // A program that passes the focus through a window on its way.
+    input.threadFocus = {kPhone, kAddress, kAddress};
+
+    EXPECT_EQ(Type("a\tb"), Delivery::Delivered);
+
+    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kAddress, {0x62})}));
+}
+
+TEST_F(TabToNextFieldTest, AnInterruptedFormStopsAtTheTabAndTypesNothingElsewhere) {
+    struct Case {
+        const char* what;
+        std::deque<std::optional<Hwnd>> focus;
+        Hwnd foreground;
+        Delivery expected;
+    };
+    const Case cases[] = {
+        {"the target closed", {std::nullopt}, kName, Delivery::Interrupted},
+        {"another program came to the front", {kPhone}, kOther, Delivery::Interrupted},
+        {"the focus never left the old field", {kName}, kName, Delivery::FocusStayed},
+        {"the thread lost its focus", {0}, kName, Delivery::FocusStayed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        input.calls.clear();
+        input.threadFocus = c.focus;
+        input.foreground = c.foreground;
+
+        EXPECT_EQ(Type("a\tb\r\nc"), c.expected);
+
+        EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName)}));
+        EXPECT_NE(DeliveryProblemText(c.expected), nullptr);
+    }
+}
+
+TEST_F(TabToNextFieldTest, TheWaitForTheFocusIsBounded) {
+    input.threadFocus = {kName};
+
+    Type("a\tb");
+
+    unsigned waited = 0;
+    for (const std::string& call : input.calls)
+        if (call.rfind("Sleep(", 0) == 0) waited += unsigned(std::stoul(call.substr(6)));
+    EXPECT_GE(waited, kTabFocusLimitMs);
+    EXPECT_LT(waited, kTabFocusLimitMs + 2 * kTabFocusPollMs);
+}
+
+TEST_F(TabToNextFieldTest, DropFollowsTheOptionAsItIsAtTheDrop) {
+    bool tabToNextField = false;
+    input.windowUnderCursor = kName;
+    TextDelivery delivery(input, &tabToNextField);
+    input.threadFocus = {kPhone};
+    auto drop = [&] {
+        input.calls.clear();
+        delivery.ArmDrag(kCaptureWindow);
+        return delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, {kList}, [] { return std::string("a\tb"); },
+                                 OnRefusedRelease::RestoreCursor);
+    };
+
+    EXPECT_EQ(drop(), Delivery::Delivered);
+    EXPECT_EQ(Posts(), Chars(kName, {0x61, 0x09, 0x62}));
+
+    tabToNextField = true;
+    EXPECT_EQ(drop(), Delivery::Delivered);
+    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62})}));
 }
 
 }  // namespace

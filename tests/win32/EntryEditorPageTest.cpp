@@ -155,7 +155,7 @@ TEST_F(EntryEditorPageTest, AFillTypedIntoTheContentBoxGoesToTheEntryShownThere)
     SendMessageW(content, WM_CHAR, L'x', 1);
 
     Win32WindowsInput windows;
-    ASSERT_TRUE(PostChars(windows, FromHwnd(content), store.GetContentByTitle("A"), kSkipNothing));
+    ASSERT_EQ(TypeText(windows, FromHwnd(content), store.GetContentByTitle("A"), {}), Delivery::Delivered);
     DispatchPending();
 
     EXPECT_EQ(TextOf(content), "3x1");

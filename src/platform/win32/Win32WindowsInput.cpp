@@ -42,6 +42,22 @@ bool Win32WindowsInput::SetForegroundWindow(Hwnd window) { return ::SetForegroun
 bool Win32WindowsInput::PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     return ::PostMessageA(ToHwnd(window), message, wParam, lParam);
 }
+unsigned Win32WindowsInput::MapVirtualKeyA(unsigned code, unsigned mapType) { return ::MapVirtualKeyA(code, mapType); }
+unsigned Win32WindowsInput::GetWindowThreadProcessId(Hwnd window, unsigned* processId) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), &process);
+    if (processId) *processId = process;
+    return thread;
+}
+bool Win32WindowsInput::GetGUIThreadInfo(unsigned threadId, GuiThreadInfo& info) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (!::GetGUIThreadInfo(threadId, &gui)) return false;
+    info.active = FromHwnd(gui.hwndActive);
+    info.focus = FromHwnd(gui.hwndFocus);
+    return true;
+}
+Hwnd Win32WindowsInput::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
 int Win32WindowsInput::MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) {
     return ::MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
 }

@@ -18,6 +18,10 @@ public:
     bool SetPropA(Hwnd window, const std::string& name, std::uintptr_t value) override;
     bool SetForegroundWindow(Hwnd window) override;
     bool PostMessageA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    unsigned MapVirtualKeyA(unsigned code, unsigned mapType) override;
+    unsigned GetWindowThreadProcessId(Hwnd window, unsigned* processId) override;
+    bool GetGUIThreadInfo(unsigned threadId, GuiThreadInfo& info) override;
+    Hwnd GetForegroundWindow() override;
     int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption, unsigned flags) override;
     Point GetCursorPos() override;
     Hwnd WindowFromPoint(Point point) override;

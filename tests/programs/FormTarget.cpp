@@ -1,0 +1,109 @@
+// A stand-in for another program's form: a Unicode window with three
+// single-line fields in tab order, run by the ordinary dialog message loop
+// (IsDialogMessage), so Tab moves the focus to the next field and Enter does
+// what it does in a dialog. Whenever a field's text changes, and when the
+// window closes, the three texts are written as UTF-8, one line each
+// (field 1, 2, 3), to the file named by the first argument.
+//   FormTarget.exe REPORT-FILE [X Y]
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+constexpr int kFieldCount = 3;
+constexpr int kFirstFieldId = 100;
+const wchar_t kClassName[] = L"PennoraFormTarget";
+
+std::wstring reportPath;
+HWND fields[kFieldCount] = {};
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FieldText(HWND field) {
+    std::wstring text(GetWindowTextLengthW(field) + 1, L'\0');
+    text.resize(GetWindowTextW(field, text.data(), int(text.size())));
+    return text;
+}
+
+// Written beside the file and moved over it, so a reader never sees half a report.
+void WriteReport() {
+    std::string bytes;
+    for (HWND field : fields) bytes += Utf8(field ? FieldText(field) : L"") + "\n";
+    const std::wstring partial = reportPath + L".partial";
+    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    const bool complete = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    if (complete) MoveFileExW(partial.c_str(), reportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        for (int i = 0; i < kFieldCount; ++i) {
+            fields[i] = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 10, 10 + 34 * i, 320, 24,
+                                        window, HMENU(INT_PTR(kFirstFieldId + i)), GetModuleHandleW(nullptr), nullptr);
+            if (!fields[i]) return -1;
+            SendMessageW(fields[i], WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        }
+        WriteReport();
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(fields[0]);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE) WriteReport();
+        return 0;
+    case WM_DESTROY:
+        WriteReport();
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc < 2) {
+        MessageBoxW(nullptr, L"usage: FormTarget.exe REPORT-FILE [X Y]", kClassName, MB_ICONERROR);
+        return 2;
+    }
+    reportPath = argv[1];
+    const int x = argc >= 4 ? _wtoi(argv[2]) : CW_USEDEFAULT;
+    const int y = argc >= 4 ? _wtoi(argv[3]) : CW_USEDEFAULT;
+    LocalFree(argv);
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassW(&windowClass)) return 1;
+
+    // WS_EX_CONTROLPARENT: the dialog manager walks the fields of this window.
+    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"PennoraFormTarget",
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, x, y, 360, 160, nullptr,
+                                  nullptr, instance, nullptr);
+    if (!window) return 1;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return int(message.wParam);
+}
