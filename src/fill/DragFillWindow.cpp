@@ -36,7 +36,7 @@ constexpr const char* kStatusText = "    拖动快填";
 constexpr const char* kQuitText = "确定要退出吗？";
 constexpr const char* kQuitCaption = "Pennora - 拖动快填";
 constexpr const wchar_t* kFindCue = L"查找标题或内容";
-constexpr const char* kFindHint = "只列出标题或内容含有所输文字的数据项（英文字母不分大小写）；Esc 清空";
+constexpr const char* kFindHint = "只列出标题或内容含有所输文字的数据项（英文字母不分大小写，汉字也可输入拼音或声母）；Esc 清空";
 // A change of more lines than this refills the list box at once: cheaper
 // than as many single inserts and deletes in the middle of a long list.
 constexpr std::size_t kMostSingleChanges = 256;

@@ -295,6 +295,7 @@ TEST_F(FillListsTest, TypingInTheFindBoxShowsTheTitlesWhoseTitleOrContentHoldsIt
         {"nothing holds it", [&] { Type(L"x"); }, {}},
         {"backspace widens again", [&] { Type(L"\b\b\b"); }, all},
         {"digits of a content", [&] { Type(L"62"); }, {"Tel"}},
+        {"pinyin initials of a title", [&] { Press(VK_ESCAPE); Type(L"dz"); }, {"地址"}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
