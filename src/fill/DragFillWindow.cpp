@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "fill/DragFillIds.h"
@@ -35,7 +36,7 @@ constexpr const char* kStatusText = "    拖动快填";
 constexpr const char* kQuitText = "确定要退出吗？";
 constexpr const char* kQuitCaption = "Pennora - 拖动快填";
 constexpr const wchar_t* kFindCue = L"查找标题或内容";
-constexpr const char* kFindHint = "只列出标题或内容含有所输文字的数据项（英文字母不分大小写）；Esc 清空";
+constexpr const char* kFindHint = "只列出标题或内容含有所输文字的数据项（英文字母不分大小写，汉字也可输入拼音或声母）；Esc 清空";
 // A change of more lines than this refills the list box at once: cheaper
 // than as many single inserts and deletes in the middle of a long list.
 constexpr std::size_t kMostSingleChanges = 256;
@@ -82,10 +83,21 @@ Self* SelfOf(HWND control) {
     return reinterpret_cast<Self*>(GetWindowLongPtrA(control, GWLP_USERDATA));
 }
 
-// The GBK text of a window, a Unicode one too.
-std::string WindowTextA(HWND window) {
-    std::string text(std::size_t(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(std::size_t(GetWindowTextA(window, text.data(), int(text.size()))));
+// The GBK text of a Unicode window, or nothing when it holds a character
+// the code page does not have: the ANSI call would make that a "?", which
+// would then find every text holding one.
+std::optional<std::string> WindowTextGbk(HWND window) {
+    std::wstring wide(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    wide.resize(std::size_t(GetWindowTextW(window, wide.data(), int(wide.size()))));
+    if (wide.empty()) return std::string();
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0,
+                                         nullptr, &usedDefault);
+    if (size <= 0 || usedDefault) return std::nullopt;
+    std::string text(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), text.data(), size, nullptr,
+                        &usedDefault);
+    if (usedDefault) return std::nullopt;
     return text;
 }
 
@@ -242,6 +254,7 @@ void DragFillWindow::FormShow() {
     // Every showing starts with the whole list, as it did before there was
     // a find box.
     findText_.clear();
+    findsNothing_ = false;
     SetWindowTextW(edtFind_, L"");
     FillList(context_.store.WalkDragList());
 }
@@ -254,6 +267,7 @@ void DragFillWindow::FormClose() {
 }
 
 void DragFillWindow::FillList(const std::vector<std::string>& titles) {
+    pressedTitle_.reset();  // a drag under way ends without typing
     listed_ = titles;
     listedContents_.reset();
     ShowFoundLines();
@@ -263,9 +277,12 @@ void DragFillWindow::FillList(const std::vector<std::string>& titles) {
 // the lines follow when it is finished.
 void DragFillWindow::EdtFindChange() {
     if (composing_) return;
-    std::string text = WindowTextA(edtFind_);
-    if (text == findText_) return;
-    findText_ = std::move(text);
+    std::optional<std::string> text = WindowTextGbk(edtFind_);
+    // A text the code page cannot hold stands in no title or content.
+    const bool findsNothing = !text;
+    if (findsNothing == findsNothing_ && text.value_or(std::string()) == findText_) return;
+    findsNothing_ = findsNothing;
+    findText_ = text.value_or(std::string());
     ShowFoundLines();
 }
 
@@ -276,6 +293,10 @@ void DragFillWindow::PrepareFind() {
 }
 
 void DragFillWindow::ShowFoundLines() {
+    if (findsNothing_) {
+        ShowLines({});
+        return;
+    }
     if (findText_.empty()) {
         ShowLines(listed_);
         return;
@@ -376,12 +397,25 @@ void DragFillWindow::MoveTo(Point position) {
     SetWindowPlacement(hwnd(), &placement);
 }
 
-// The press on a title arms the drag, with this window (not the list) taking
-// the capture.
-void DragFillWindow::ListBox1MouseDown(MouseButton button, POINT inList) {
-    if (button != MouseButton::Left) return;
+// The title of the line at `inList`, if a line is there.
+std::optional<std::string> DragFillWindow::TitleAt(POINT inList) const {
     const LRESULT hit = SendMessageA(listBox1_, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
-    if (HIWORD(hit) != 0 || int(LOWORD(hit)) >= SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) return;
+    if (HIWORD(hit) != 0 || std::size_t(LOWORD(hit)) >= shown_.size()) return std::nullopt;
+    return shown_[LOWORD(hit)];
+}
+
+// The press on a title arms the drag of `pressed`, the title that was under
+// the pointer when the press came, with this window (not the list) taking
+// the capture. The press may have ended a composition in the find box and so
+// refilled the list: the line the list selected may then hold another title,
+// so the pressed one is kept for the drop and selected again where it now is.
+void DragFillWindow::ListBox1MouseDown(MouseButton button, const std::optional<std::string>& pressed) {
+    if (button != MouseButton::Left || !pressed) return;
+    pressedTitle_ = pressed;
+    if (SelectedTitle() != *pressed) {
+        const auto line = std::find(shown_.begin(), shown_.end(), *pressed);
+        SendMessageA(listBox1_, LB_SETCURSEL, line == shown_.end() ? WPARAM(-1) : WPARAM(line - shown_.begin()), 0);
+    }
     context_.delivery.ArmDrag(FromHwnd(hwnd()));
     ShowStatus(kStatusText);  // a notice of the last drop is over
 }
@@ -392,12 +426,12 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     if (button == MouseButton::Left && GetCapture() == hwnd()) ReleaseCapture();
     // After an aborted drop the list may have been refilled and lost its
     // selection: with no title to type, the drag just ends.
-    if (button == MouseButton::Left && context_.delivery.DragActive() &&
-        SendMessageA(listBox1_, LB_GETCURSEL, 0, 0) < 0) {
+    if (button == MouseButton::Left && context_.delivery.DragActive() && !pressedTitle_) {
         context_.delivery.CancelDrag();
         return;
     }
-    const std::string title = SelectedTitle();
+    const std::string title = pressedTitle_ ? *pressedTitle_ : SelectedTitle();
+    if (button == MouseButton::Left) pressedTitle_.reset();
     DropResult result = context_.delivery.DropText(
         button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
@@ -425,12 +459,16 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
     message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
+    // The title under a press is taken before the list's own handling, whose
+    // taking of the keyboard may end a composition and refill the list.
+    std::optional<std::string> pressed;
+    if (IsButtonDown(message)) pressed = self->TitleAt(PointOf(lParam));
     // The list's own handling (selecting the item under a press) comes first.
     LRESULT result = listBox();
     ReportingErrors(
         [&] {
             if (IsButtonDown(message))
-                self->ListBox1MouseDown(ButtonOf(message), PointOf(lParam));
+                self->ListBox1MouseDown(ButtonOf(message), pressed);
             else
                 self->ListBox1MouseUp(ButtonOf(message), PointOf(lParam));
             return true;
@@ -486,7 +524,7 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     if (IsButtonDown(message)) {
         POINT inList = PointOf(lParam);
         MapWindowPoints(hwnd(), listBox1_, &inList, 1);
-        ListBox1MouseDown(ButtonOf(message), inList);
+        ListBox1MouseDown(ButtonOf(message), TitleAt(inList));
         return 0;
     }
     switch (message) {

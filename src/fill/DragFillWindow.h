@@ -75,7 +75,8 @@ private:
     void PrepareFind();
     void ShowFoundLines();
     void ShowLines(std::vector<std::string> lines);
-    void ListBox1MouseDown(MouseButton button, POINT inList);
+    std::optional<std::string> TitleAt(POINT inList) const;
+    void ListBox1MouseDown(MouseButton button, const std::optional<std::string>& pressed);
     void ListBox1MouseUp(MouseButton button, POINT position);
     void ToolButton1Click();
     void ToolButton2Click();
@@ -102,7 +103,9 @@ private:
     std::optional<std::vector<std::string>> listedContents_;
     std::vector<std::string> shown_;   // the lines of ListBox1: those found, or all
     std::string findText_;             // the text the shown lines were found by
+    bool findsNothing_ = false;        // EdtFind holds a character GBK does not have
     bool composing_ = false;           // an input method is composing in EdtFind
+    std::optional<std::string> pressedTitle_;  // the title the drag under way types
 };
 
 }  // namespace pennora

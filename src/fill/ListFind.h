@@ -3,6 +3,9 @@
 // types it into the window's find box. ASCII letters match in either case;
 // a GBK character matches only whole, so a typed ASCII letter never matches
 // the second byte of a Chinese character (many of those lie in 0x40..0x7E).
+// A Chinese character is also matched by the first one or more letters of any
+// of its toneless pinyin readings, so "dz", "dizhi", "dzhi" and "地z" all
+// find 地址: each character's letters start at its reading's first letter.
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -20,6 +20,9 @@ TEST(ListFindTest, APieceMatchesFromACharacterStartWithAsciiLettersInEitherCase)
         {"empty piece, empty text", "", "", true},
         {"same case", "Mail", "Mail", true},
         {"other case", "e-mail: a@b.c", "MAIL", true},
+        {"the edge letters, upper case typed", "az", "AZ", true},
+        {"the edge letters, lower case typed", "AZ", "az", true},
+        {"next to the edge letters nothing is folded", "@[`{", "`{@[", false},
         {"Chinese inside", "北京市海淀区", "海淀", true},
         {"ASCII and Chinese together", "Tel 电话", "l 电", true},
         {"longer than the text", "Tel", "Tell", false},
@@ -34,6 +37,43 @@ TEST(ListFindTest, APieceMatchesFromACharacterStartWithAsciiLettersInEitherCase)
         {"a lone lead byte at the end is a character", "ab\x82", "\x82", true},
     };
     for (const auto& c : cases) EXPECT_EQ(ContainsPiece(c.text, c.piece), c.contained) << c.name;
+}
+
+// A Chinese character is found by itself or by the first one or more
+// letters of any of its readings, so initials, whole syllables and a mix of
+// both and of characters all find it, while the user types.
+TEST(ListFindTest, ChineseCharactersAreFoundByTheStartOfAnyOfTheirReadings) {
+    const struct {
+        const char* text;
+        const char* piece;
+        bool contained;
+    } cases[] = {
+        {"地址", "dz", true},
+        {"地址", "dizhi", true},
+        {"地址", "DiZhi", true},
+        {"地址", "dizh", true},
+        {"地址", "dzhi", true},
+        {"地址", "地z", true},
+        {"地址", "d址", true},
+        {"北京市地址", "dz", true},
+        {"地址", "zd", false},
+        {"地址", "dzz", false},
+        {"地址", "dizhix", false},
+        {"地址", "dihi", false},
+        {"长度", "cd", true},
+        {"长度", "zhangdu", true},
+        {"长度", "changdu", true},
+        {"长度", "chdx", false},
+        {"绿色", "lvse", true},
+        {"绿色", "luse", true},
+        {"Tel 电话", "l dh", true},
+        {"电话 Tel", "dhTEL", false},
+        {"电话 Tel", "dh tel", true},
+        {"地址", "i", false},
+        {"，", "d", false},
+        {"a\xB5", "d", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ContainsPiece(c.text, c.piece), c.contained) << c.text << " / " << c.piece;
 }
 
 TEST(ListFindTest, LinesAreFoundByTitleOrContentInTheirOrder) {

@@ -295,6 +295,7 @@ TEST_F(FillListsTest, TypingInTheFindBoxShowsTheTitlesWhoseTitleOrContentHoldsIt
         {"nothing holds it", [&] { Type(L"x"); }, {}},
         {"backspace widens again", [&] { Type(L"\b\b\b"); }, all},
         {"digits of a content", [&] { Type(L"62"); }, {"Tel"}},
+        {"pinyin initials of a title", [&] { Press(VK_ESCAPE); Type(L"dz"); }, {"地址"}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
@@ -350,6 +351,46 @@ TEST_F(FillListsTest, AFoundTitleDropsTheContentOfTheFirstEntryWithThatTitle) {
     Type(L"first");
     ASSERT_EQ(window.ListedTitles(), Titles{"A"});
     EXPECT_EQ(DropTheFirstLine(), "first");
+}
+
+// Characters the GBK code page does not have would reach the find as "?"
+// and find every text holding one; they stand in no title or content.
+TEST_F(FillListsTest, CharactersOutsideGbkFindNothingNotTheTextsHoldingAQuestionMark) {
+    LoadRunning({{"Why?", "?", {}, {}}, {"地址", "北京?", {}, {}}, {"Tel", "010", {}, {}}});
+    const Titles all{"Why?", "地址", "Tel"};
+    const struct {
+        const char* name;
+        std::wstring typed;
+    } cases[] = {
+        {"a letter of another script", L"\u0E01"},
+        {"a character beyond the basic plane", L"\U0001F600"},
+        {"after text that is found", L"Why\u0E01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Type(c.typed);
+        EXPECT_EQ(window.ListedTitles(), Titles{});
+        Press(VK_ESCAPE);
+        EXPECT_EQ(window.ListedTitles(), all);
+    }
+    Type(L"?");  // a typed question mark finds them as before
+    EXPECT_EQ(window.ListedTitles(), (Titles{"Why?", "地址"}));
+}
+
+// The press that ends a composition refills the list under the pointer; the
+// line dragged is the one the user pressed, not the one at its place after.
+TEST_F(FillListsTest, APressThatEndsACompositionDragsTheTitleThatWasUnderThePointer) {
+    LoadRunning({{"Tel", "010", {}, {}}, {"Mail", "a@b.c", {}, {}}, {"mail 2", "x@y.z", {}, {}}});
+    window.Show();
+    SetFocus(FindBox());
+    ASSERT_EQ(GetFocus(), FindBox());
+    SendMessageW(FindBox(), WM_IME_STARTCOMPOSITION, 0, 0);
+    Type(L"ma");
+    ASSERT_EQ(window.ListedTitles(), (Titles{"Tel", "Mail", "mail 2"}));
+    EXPECT_EQ(DropTheFirstLine([&] { EXPECT_EQ(window.ListedTitles(), (Titles{"Mail", "mail 2"})); }), "010");
+    // Without a composition the list does not change under a press.
+    EXPECT_EQ(DropTheFirstLine(), "a@b.c");
+    window.Close();
 }
 
 TEST_F(FillListsTest, EveryShowingStartsWithAnEmptyFindBoxAndTheWholeList) {
