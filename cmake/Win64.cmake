@@ -26,6 +26,10 @@ target_link_libraries(pennora_ui PUBLIC pennora_logic ${win32_libs})
 add_executable(Pennora WIN32 ${CMAKE_SOURCE_DIR}/src/app/Main.cpp ${CMAKE_SOURCE_DIR}/res/Pennora.rc)
 target_link_libraries(Pennora PRIVATE pennora_ui)
 target_link_options(Pennora PRIVATE -static -s -Wl,--gc-sections)
+# The product's code is optimised for size: it waits on the user, not on the
+# processor, and a smaller exe loads faster from a cold disk.
+target_compile_options(pennora_logic PRIVATE -Os)
+target_compile_options(pennora_ui PRIVATE -Os)
 set_target_properties(Pennora PROPERTIES OUTPUT_NAME Pennora RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
 # The .rc files include the pictures and the manifest; a change to any of
 # them rebuilds the resources.
