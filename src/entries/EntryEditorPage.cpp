@@ -50,6 +50,9 @@ constexpr char kCsvFilter[] = "CSV 文件 (*.csv)\0*.csv\0所有文件 (*.*)\0*.
 constexpr const char* kExportTitle = "导出数据项";
 constexpr const char* kImportTitle = "导入数据项";
 constexpr const char* kExportFileName = "Pennora.csv";
+// The program's name, as its other message boxes have it: the dialog's own
+// title would give the box and the dialog asked again one name.
+constexpr const char* kRefusalCaption = "KestovaPennora";
 
 // The exe as the system started it (under whatever name it has been given).
 std::string RunningExePath() {
@@ -286,7 +289,7 @@ void EntryEditorPage::ExportClick() {
         if (!path) return;
         const std::string refusal = ExportTargetRefusal(*path, own, FileIdentityOf);
         if (refusal.empty()) break;
-        MessageBoxA(GetAncestor(hwnd(), GA_ROOT), refusal.c_str(), kExportTitle, MB_OK | MB_ICONWARNING);
+        MessageBoxA(GetAncestor(hwnd(), GA_ROOT), refusal.c_str(), kRefusalCaption, MB_OK | MB_ICONWARNING);
     }
     ExportEntries(store_, files_, codec_, *path);
     if (onHint) onHint("已将 " + std::to_string(store_.RowCount()) + " 个数据项导出到 " + *path);
