@@ -3,7 +3,6 @@
 // dialog offers every file of a folder, and an export written over the data
 // file (or the files that keep it safe) leaves the next start nothing it can
 // read.
-#include <functional>
 #include <string>
 
 namespace pennora {
@@ -17,12 +16,12 @@ struct OwnFiles {
 // A path to the one name the system knows its file by: full (a relative
 // path resolved), long (8.3 names expanded) as far as the file or its folders
 // exist. Two names of one file give equal strings but for letter case.
-using FileIdentity = std::function<std::string(const std::string& path)>;
+using FileIdentity = std::string (*)(const std::string& path);
 
 // Empty when an export may write `target`; otherwise a sentence naming the
 // file and why it is refused. Compares as the system does: identities, with
 // letter case ignored.
-std::string ExportTargetRefusal(const std::string& target, const OwnFiles& own, const FileIdentity& identify);
+std::string ExportTargetRefusal(const std::string& target, const OwnFiles& own, FileIdentity identify);
 
 // `a` and `b` as file names on the system: GBK text, letter case ignored
 // (ASCII, full-width Latin, Greek and Cyrillic letters); a two-byte character
