@@ -8,15 +8,18 @@
 
 #include "entries/EntryEditorIds.h"
 #include "entries/EntryTransfer.h"
+#include "entries/EntryTransferTarget.h"
 #include "platform/Error.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/FilePath.h"
 #include "platform/win32/LateBound.h"
 #include "ui/ByteLimitedEdit.h"
 #include "ui/DpiImages.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
 #include "ui/HelpTopic.h"
+#include "ui/Settings.h"
 #include "ui/resource.h"
 
 namespace pennora {
@@ -47,6 +50,21 @@ constexpr char kCsvFilter[] = "CSV 文件 (*.csv)\0*.csv\0所有文件 (*.*)\0*.
 constexpr const char* kExportTitle = "导出数据项";
 constexpr const char* kImportTitle = "导入数据项";
 constexpr const char* kExportFileName = "Pennora.csv";
+// The program's name, as its other message boxes have it: the dialog's own
+// title would give the box and the dialog asked again one name.
+constexpr const char* kRefusalCaption = "KestovaPennora";
+
+// The exe as the system started it (under whatever name it has been given).
+std::string RunningExePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) return ToAnsi(std::wstring_view(path.data(), length));
+        if (path.size() > 0x10000) return {};
+        path.resize(path.size() * 2);
+    }
+}
 
 RECT RectIn(HWND parent, HWND control) {
     RECT rect;
@@ -262,8 +280,17 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
 }
 
 void EntryEditorPage::ExportClick() {
-    const std::optional<std::string> path = AskForFile(true);
-    if (!path) return;
+    // The dialog offers every file; one of the program's own is refused and
+    // the dialog asked again, until a file that may be written or Cancel.
+    const OwnFiles own{store_.DataFilePath(), appPath_ + kSettingsFileName, RunningExePath()};
+    std::optional<std::string> path;
+    for (;;) {
+        path = AskForFile(true);
+        if (!path) return;
+        const std::string refusal = ExportTargetRefusal(*path, own, FileIdentityOf);
+        if (refusal.empty()) break;
+        MessageBoxA(GetAncestor(hwnd(), GA_ROOT), refusal.c_str(), kRefusalCaption, MB_OK | MB_ICONWARNING);
+    }
     ExportEntries(store_, files_, codec_, *path);
     if (onHint) onHint("已将 " + std::to_string(store_.RowCount()) + " 个数据项导出到 " + *path);
 }

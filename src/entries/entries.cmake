@@ -3,6 +3,7 @@ list(APPEND PENNORA_LOGIC_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DataFileBackups.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EntryCsv.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EntryTransfer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EntryTransferTarget.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VersionOffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EntryStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EntryEditorLogic.cpp)

@@ -103,7 +103,32 @@ def test_a_bad_file_is_refused_with_its_line_and_changes_nothing():
     assert read(app.path("Pennora.Dat")) == data_file(ENTRIES[:1])
 
 
+def test_an_export_over_the_programs_own_files_is_refused_and_asked_again():
+    app = Pennora("export_own_file")
+    with open(app.path("Pennora.Dat"), "wb") as file:
+        file.write(data_file(ENTRIES))
+    app.start().wait_for_main_window()
+    app.select_page(EDITOR_PAGE)
+    harness.click_tool_button(TOOLBAR1, EXPORT)
+    # The temporary file of a save: no file yet, so the dialog asks nothing.
+    choose_file("导出数据项", app.path("Pennora.Dat.saving"))
+    text = app.dialog_text("KestovaPennora")
+    harness.screenshot("entries_file_export_refused")
+    assert "不能导出" in text and "Pennora.Dat.saving" in text, text
+    app.answer("KestovaPennora", 1)
+    app.wait_for_dialog_closed("KestovaPennora")
+    # The dialog comes back; Cancel ends the export with nothing written.
+    wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^导出数据项$"), what="the dialog asked again")
+    xdotool("key", "Escape")
+    wait_for(lambda: not xdotool("search", "--onlyvisible", "--name", "^导出数据项$"), what="the dialog to close")
+    assert not os.path.exists(app.path("Pennora.Dat.saving"))
+    app.click_strip_image("close")
+    assert app.wait_for_exit() == 0
+    assert read(app.path("Pennora.Dat")) == data_file(ENTRIES)
+
+
 harness.run([
     test_export_then_import_into_a_fresh_copy_gives_the_same_data_file,
     test_a_bad_file_is_refused_with_its_line_and_changes_nothing,
+    test_an_export_over_the_programs_own_files_is_refused_and_asked_again,
 ])

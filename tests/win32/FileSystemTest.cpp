@@ -9,6 +9,7 @@
 #include "entries/DataFile.h"
 #include "entries/DataFileBackups.h"
 #include "entries/EntryStore.h"
+#include "entries/EntryTransferTarget.h"
 #include "platform/win32/FilePath.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "win32/LongFolder.h"
@@ -255,6 +256,41 @@ TEST(FilePathTest, PathsFromTheClassicLimitOnGetTheLongPathPrefix) {
     EXPECT_EQ(FilePathW(shortest), std::wstring(shortest.begin(), shortest.end()));
     const std::string longer = shortest + "q";
     EXPECT_EQ(FilePathW(longer), L"\\\\?\\" + std::wstring(longer.begin(), longer.end()));
+}
+
+// Every name of one file, short, relative or with a trailing dot, comes to
+// one identity; so an export cannot reach the data file by another name.
+TEST_F(FileSystemTest, EveryNameOfAFileHasOneIdentity) {
+    const std::string unsaved = UnsavedFileOf(path);
+    ASSERT_EQ(files.SaveWholeFile(unsaved, kOld), "");
+    char shortName[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(unsaved.c_str(), shortName, MAX_PATH), 0u) << GetLastError();
+    char shortFolder[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(folder.c_str(), shortFolder, MAX_PATH), 0u) << GetLastError();
+    ASSERT_NE(std::string(shortName), unsaved);  // the test shows something only if the system made 8.3 names
+    char current[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, current), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+
+    const std::string identity = FileIdentityOf(unsaved);
+    const std::string folderName = folder.substr(folder.find_last_of('\\', folder.size() - 2) + 1);
+    const std::string sameFile[] = {
+        shortName,
+        "Pennora.Dat.unsaved",
+        "..\\" + folderName + "Pennora.Dat.unsaved",
+        unsaved + ".",
+        unsaved + " ",
+    };
+    for (const std::string& name : sameFile)
+        EXPECT_TRUE(SameFileName(FileIdentityOf(name), identity)) << name << " -> " << FileIdentityOf(name);
+    // A file yet to be written, in a folder named short: the folder's long name.
+    EXPECT_TRUE(SameFileName(FileIdentityOf(std::string(shortFolder) + "new.csv"), folder + "new.csv"))
+        << FileIdentityOf(std::string(shortFolder) + "new.csv");
+
+    const OwnFiles own{path, folder + "Pennora.Ini", ""};
+    EXPECT_NE(ExportTargetRefusal(shortName, own, FileIdentityOf), "");
+    EXPECT_EQ(ExportTargetRefusal(std::string(shortFolder) + "Pennora.csv", own, FileIdentityOf), "");
+    SetCurrentDirectoryA(current);
 }
 
 class SteadyClock final : public Clock {

@@ -12,4 +12,12 @@ namespace pennora {
 // given the "\\?\" (or "\\?\UNC\") prefix.
 std::wstring FilePathW(const std::string& path);
 
+// The name the system knows the file at `path` by: the full path (relative
+// parts resolved, trailing dots and spaces dropped as the file functions drop
+// them) with each short 8.3 name of a file or folder that exists replaced by
+// its long name. A file that does not exist keeps its own name after the
+// long name of the deepest folder that does. Two paths to one file give the
+// same text but for letter case. No "\\?\" prefix.
+std::string FileIdentityOf(const std::string& path);
+
 }  // namespace pennora
