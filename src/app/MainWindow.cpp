@@ -325,6 +325,16 @@ void MainWindow::TabSheet1Show() {
     if (optionsPage_) optionsPage_->ShowControls();
 }
 
+// The main window came back (from the tray, a minimise, another program):
+// the Run value may have changed meanwhile, and the Options page, when it is
+// the one in view, shows it as it is now. The page's own show message does
+// not come then, as the page itself stayed visible.
+void MainWindow::RefreshOptionsPage() {
+    if (!optionsPage_ || activePage() != kOptionsPage) return;
+    optionsLogic_->OptionsPageShow();
+    optionsPage_->ShowControls();
+}
+
 void MainWindow::ResetOptions1Click() {
     if (optionsLogic_->ResetOptions1Click() && optionsPage_) optionsPage_->ShowControls();
 }
@@ -344,6 +354,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (panel11_) Layout();
         return 0;
+    case WM_SHOWWINDOW:
+        if (wParam) RefreshOptionsPage();
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) RefreshOptionsPage();
+        break;
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

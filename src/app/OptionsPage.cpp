@@ -42,8 +42,11 @@ WORD ToHotKeyControl(const HotKeyCombination& combination) {
 
 OptionsPage::OptionsPage(HWND parent, OptionsLogic& logic) : PageDialog(IDD_TABSHEET6, parent), logic_(logic) {
     AddHint(IDC_CHKAUTORUN, kAutoRunHint);
+    logic_.onControlsChanged = [this] { ShowControls(); };
     ShowControls();
 }
+
+OptionsPage::~OptionsPage() { logic_.onControlsChanged = nullptr; }
 
 // The start-with-Windows box shows the registry as it is each time the page
 // comes up: the value may have been removed or changed elsewhere meanwhile.
@@ -59,6 +62,7 @@ void OptionsPage::ShowControls() {
     for (const auto& check : kChecks) CheckButton(check.id, controls.*check.state);
     SendMessageA(Item(IDC_HOTKEY1), HKM_SETHOTKEY, ToHotKeyControl(controls.HotKey1), 0);
     SetWindowTextA(Item(IDC_LABELAUTORUN), controls.AutoRunNote.c_str());
+    EnableItem(IDC_CHKAUTORUN, controls.ChkAutoRunEnabled);
     EnableItem(IDC_BTNOK, controls.BtnOKEnabled);
     showing_ = false;
 }
