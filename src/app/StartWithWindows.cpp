@@ -109,7 +109,10 @@ std::string AutoRunNote(const AutoRunState& state) {
         return "现由另一处启动：" + state.path;
     case AutoRunOwner::Unreadable: break;
     }
-    return "无法读取启动项（" + ErrorCodeText(state.error) + "），实际状态不明";
+    // One line of about 21 characters at most: what matters (the state is
+    // unknown) comes first, the reason after it in its short form.
+    const std::string reason = state.error == kErrorAccessDenied ? "拒绝访问" : "错误 " + std::to_string(state.error);
+    return "状态不明：无法读取启动项（" + reason + "）";
 }
 
 }  // namespace pennora
