@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -55,6 +56,23 @@ std::string RunningExecutable() {
     return path;
 }
 
+// The %NAME% references of a command expanded from this process's
+// environment, as the shell expands an expandable Run value at log-on; the
+// command as written when it cannot be expanded.
+std::string ExpandEnvironment(const std::string& command) {
+    std::string text(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD needed = ExpandEnvironmentStringsA(command.c_str(), text.data(), DWORD(text.size()));
+        if (needed == 0) return command;
+        if (needed <= text.size()) {
+            text.resize(std::strlen(text.c_str()));  // the ANSI count may include more than the text
+            return text;
+        }
+        text.assign(needed, '\0');
+    }
+    return command;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Context context) : context_(std::move(context)) {
@@ -87,7 +105,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SettingsRead() {
-    startWithWindows_ = std::make_unique<StartWithWindows>(registry_, RunningExecutable());
+    startWithWindows_ = std::make_unique<StartWithWindows>(registry_, RunningExecutable(), ExpandEnvironment);
     optionsLogic_ = std::make_unique<OptionsLogic>(context_.settings, context_.iniFile, context_.flags,
                                                    context_.services.hotKeys, context_.services.windows, FromHwnd(hwnd()),
                                                    startWithWindows_.get());
