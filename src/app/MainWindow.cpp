@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -55,6 +56,23 @@ std::string RunningExecutable() {
     return path;
 }
 
+// The %NAME% references of a command expanded from this process's
+// environment, as the shell expands an expandable Run value at log-on; the
+// command as written when it cannot be expanded.
+std::string ExpandEnvironment(const std::string& command) {
+    std::string text(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD needed = ExpandEnvironmentStringsA(command.c_str(), text.data(), DWORD(text.size()));
+        if (needed == 0) return command;
+        if (needed <= text.size()) {
+            text.resize(std::strlen(text.c_str()));  // the ANSI count may include more than the text
+            return text;
+        }
+        text.assign(needed, '\0');
+    }
+    return command;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Context context) : context_(std::move(context)) {
@@ -87,7 +105,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SettingsRead() {
-    startWithWindows_ = std::make_unique<StartWithWindows>(registry_, RunningExecutable());
+    startWithWindows_ = std::make_unique<StartWithWindows>(registry_, RunningExecutable(), ExpandEnvironment);
     optionsLogic_ = std::make_unique<OptionsLogic>(context_.settings, context_.iniFile, context_.flags,
                                                    context_.services.hotKeys, context_.services.windows, FromHwnd(hwnd()),
                                                    startWithWindows_.get());
@@ -325,6 +343,16 @@ void MainWindow::TabSheet1Show() {
     if (optionsPage_) optionsPage_->ShowControls();
 }
 
+// The main window came back (from the tray, a minimise, another program):
+// the Run value may have changed meanwhile, and the Options page, when it is
+// the one in view, shows it as it is now. The page's own show message does
+// not come then, as the page itself stayed visible.
+void MainWindow::RefreshOptionsPage() {
+    if (!optionsPage_ || activePage() != kOptionsPage) return;
+    optionsLogic_->OptionsPageShow();
+    optionsPage_->ShowControls();
+}
+
 void MainWindow::ResetOptions1Click() {
     if (optionsLogic_->ResetOptions1Click() && optionsPage_) optionsPage_->ShowControls();
 }
@@ -344,6 +372,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (panel11_) Layout();
         return 0;
+    case WM_SHOWWINDOW:
+        if (wParam) RefreshOptionsPage();
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) RefreshOptionsPage();
+        break;
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

@@ -115,6 +115,7 @@ private:
     bool PageKey(const MSG& key);
     void OnHint(const std::string& hint);
     void TabSheet1Show();
+    void RefreshOptionsPage();
     void ResetOptions1Click();
     void OrvantaHelp1Click();
     void ToolButtonHelpClick();

@@ -66,22 +66,34 @@ void OptionsLogic::ShowSettings() {
 
 void OptionsLogic::TabSheet1Show() { ShowSettings(); }
 
-void OptionsLogic::OptionsPageShow() {
+void OptionsLogic::OptionsPageShow() { ShowAutoRun(true); }
+
+void OptionsLogic::ShowAutoRun(bool keepChoice) {
     if (!startWithWindows_) return;
     const AutoRunState state = startWithWindows_->Read();
-    controls_.ChkAutoRun = state.owner == AutoRunOwner::ThisCopy;
+    const bool touched = controls_.ChkAutoRun != autoRunShown_;
+    if (!keepChoice || !touched) {
+        controls_.ChkAutoRun = state.owner == AutoRunOwner::ThisCopy;
+        autoRunShown_ = controls_.ChkAutoRun;
+    }
     controls_.AutoRunNote = AutoRunNote(state);
+    controls_.ChkAutoRunEnabled = state.owner != AutoRunOwner::Unreadable;
 }
 
-// The Run value follows the box. The registry is read again first: the box
-// asks for "this copy starts" or "this copy does not start", and a value
-// changed since the page was shown is judged by what it holds now.
+// The Run value follows the box only when the user changed it: a box left
+// as shown asks for nothing, so another copy that took the value since (or
+// a value removed elsewhere) stays as it is. The registry is read again
+// first: the box asks for "this copy starts" or "this copy does not start",
+// and a value changed since the page was shown is judged by what it holds
+// now. The box shows the outcome before a refusal is told.
 void OptionsLogic::ApplyAutoRun() {
     if (!startWithWindows_) return;
     const bool on = controls_.ChkAutoRun;
-    const long code = startWithWindows_->Apply(on);
-    if (code != kErrorSuccess) input_.MessageBoxA(mainWindow_, AutoRunFailureText(on, code), "", kMbIconWarning);
-    OptionsPageShow();
+    const long code = on != autoRunShown_ ? startWithWindows_->Apply(on) : kErrorSuccess;
+    ShowAutoRun(false);
+    if (code == kErrorSuccess) return;
+    if (onControlsChanged) onControlsChanged();
+    input_.MessageBoxA(mainWindow_, AutoRunFailureText(on, code), "", kMbIconWarning);
 }
 
 // Unregisters the old hot key and registers the stored combination under the

@@ -5,6 +5,7 @@
 // between its controls and this model and calls the handlers below.
 #include <cstdint>
 
+#include <functional>
 #include <string>
 
 #include "app/StartWithWindows.h"
@@ -53,6 +54,8 @@ struct OptionsControls {
     // box about it (another copy's value, a registry that cannot be read).
     bool ChkAutoRun = false;
     std::string AutoRunNote = "";
+    // Off while the Run value cannot be read: the box could only guess.
+    bool ChkAutoRunEnabled = true;
     bool operator==(const OptionsControls&) const = default;
 };
 
@@ -96,10 +99,12 @@ public:
     // A check box whose state changes enables BtnOK, as a user's click would.
     void TabSheet1Show();
 
-    // The Options page was shown: the start-with-Windows box and its note show
-    // the Run value as the registry holds it now (it may have been changed
-    // elsewhere). Showing what is there is no change of the user's, so BtnOK
-    // keeps its state.
+    // The Options page was shown, or the main window came back with it: the
+    // start-with-Windows box and its note show the Run value as the registry
+    // holds it now (it may have been changed elsewhere). Showing what is there
+    // is no change of the user's, so BtnOK keeps its state; a box the user
+    // changed and has not committed keeps the user's choice, and only the note
+    // follows the registry.
     void OptionsPageShow();
 
     // A check box now has state `checked` (the user clicked it): BtnOK is
@@ -110,8 +115,10 @@ public:
     void HotKey1Change(HotKeyCombination combination);
 
     // Commits the page: copies the controls into the settings, writes the seven
-    // keys, makes the Run value follow the start-with-Windows box (a refusal
-    // is shown and the box then shows the registry's state), replaces the
+    // keys, makes the Run value follow the start-with-Windows box if the user
+    // changed the box since it last showed the registry (an untouched box
+    // leaves the value to whoever set it; a refusal is shown after the box
+    // shows the registry's state again), replaces the
     // live hot key when HotKeyOn is set. Throws Error when a
     // write is refused (the settings in memory are already updated then). A
     // combination that would swallow an ordinary key is refused first.
@@ -124,12 +131,17 @@ public:
     // the file still holds them.
     bool ResetOptions1Click();
 
+    // Runs when the logic changed the controls in the middle of a handler,
+    // before it tells the user something: the dialog shows the controls then.
+    std::function<void()> onControlsChanged;
+
 private:
     bool& CheckState(OptionsCheck box);
     void SetCheck(OptionsCheck box, bool checked);
     void ShowSettings();
     bool ReplaceLiveHotKey();
     void ApplyAutoRun();
+    void ShowAutoRun(bool keepChoice);
 
     Settings& settings_;
     IniFile& ini_;
@@ -139,6 +151,9 @@ private:
     Hwnd mainWindow_;
     StartWithWindows* startWithWindows_;
     OptionsControls controls_;
+    // The box's state when it last showed the registry: the user changed the
+    // box when it differs from this.
+    bool autoRunShown_ = false;
 };
 
 }  // namespace pennora

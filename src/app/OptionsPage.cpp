@@ -44,8 +44,11 @@ WORD ToHotKeyControl(const HotKeyCombination& combination) {
 OptionsPage::OptionsPage(HWND parent, OptionsLogic& logic) : PageDialog(IDD_TABSHEET6, parent), logic_(logic) {
     AddHint(IDC_CHKAUTORUN, kAutoRunHint);
     AddHint(IDC_CHKTABTONEXTFIELD, "填写时内容里的 Tab 像按下 Tab 键一样跳到下一个输入框，一条内容填满整张表单");
+    logic_.onControlsChanged = [this] { ShowControls(); };
     ShowControls();
 }
+
+OptionsPage::~OptionsPage() { logic_.onControlsChanged = nullptr; }
 
 // The start-with-Windows box shows the registry as it is each time the page
 // comes up: the value may have been removed or changed elsewhere meanwhile.
@@ -61,6 +64,7 @@ void OptionsPage::ShowControls() {
     for (const auto& check : kChecks) CheckButton(check.id, controls.*check.state);
     SendMessageA(Item(IDC_HOTKEY1), HKM_SETHOTKEY, ToHotKeyControl(controls.HotKey1), 0);
     SetWindowTextA(Item(IDC_LABELAUTORUN), controls.AutoRunNote.c_str());
+    EnableItem(IDC_CHKAUTORUN, controls.ChkAutoRunEnabled);
     EnableItem(IDC_BTNOK, controls.BtnOKEnabled);
     showing_ = false;
 }

@@ -11,6 +11,7 @@ namespace pennora {
 class OptionsPage final : public PageDialog {
 public:
     OptionsPage(HWND parent, OptionsLogic& logic);
+    ~OptionsPage() override;
 
     // Shows the logic's control states (after it changed them itself).
     void ShowControls();

@@ -43,8 +43,8 @@ std::string AutoRunTarget(const std::string& command) {
     return text;
 }
 
-StartWithWindows::StartWithWindows(Registry& registry, std::string executablePath)
-    : registry_(registry), executablePath_(std::move(executablePath)) {}
+StartWithWindows::StartWithWindows(Registry& registry, std::string executablePath, Expander expand)
+    : registry_(registry), executablePath_(std::move(executablePath)), expand_(std::move(expand)) {}
 
 AutoRunState StartWithWindows::Read() {
     OpenedKey key(registry_);
@@ -58,7 +58,8 @@ AutoRunState StartWithWindows::Read() {
     if (code != kErrorSuccess) return {AutoRunOwner::Unreadable, "", code};
     // A value of another type starts nothing this copy wrote: shown as another
     // program's, with its bytes as far as they are text.
-    std::string path = AutoRunTarget(data);
+    // An expandable value starts the path its variables stand for at log-on.
+    std::string path = AutoRunTarget(type == kRegExpandSz && expand_ ? expand_(AutoRunTarget(data)) : data);
     const bool text = type == kRegSz || type == kRegExpandSz;
     if (text && !path.empty() && registry_.CompareStringOrdinal(path, executablePath_) == 0) {
         return {AutoRunOwner::ThisCopy, path, kErrorSuccess};
@@ -88,7 +89,7 @@ std::string AutoRunFailureText(bool on, long code) {
     const std::string where = std::string("注册表项“HKEY_CURRENT_USER\\") + kRunKey + "”";
     if (code == kAutoRunPathNotAnsi) {
         return "无法设置 Windows 启动时自动运行：Pennora 所在文件夹的路径中有系统的 ANSI 代码页（GBK）表示不了的字符，"
-               "Windows 无法按这个路径启动它。请把 Pennora 放到只用 GBK 字符命名的文件夹中再试。";
+               "Pennora 无法把这个路径写入启动项。请把 Pennora 放到只用 GBK 字符命名的文件夹中再试。";
     }
     if (on) {
         return "无法设置 Windows 启动时自动运行：写入" + where + "失败（" + ErrorCodeText(code) +
@@ -109,7 +110,10 @@ std::string AutoRunNote(const AutoRunState& state) {
         return "现由另一处启动：" + state.path;
     case AutoRunOwner::Unreadable: break;
     }
-    return "无法读取启动项（" + ErrorCodeText(state.error) + "），实际状态不明";
+    // One line of about 21 characters at most: what matters (the state is
+    // unknown) comes first, the reason after it in its short form.
+    const std::string reason = state.error == kErrorAccessDenied ? "拒绝访问" : "错误 " + std::to_string(state.error);
+    return "状态不明：无法读取启动项（" + reason + "）";
 }
 
 }  // namespace pennora

@@ -5,6 +5,7 @@
 // other programs. The value may point at another copy of the program (another
 // folder): it is then shown as that copy's and left alone unless the user
 // asks for this copy.
+#include <functional>
 #include <string>
 
 #include "platform/Registry.h"
@@ -35,14 +36,19 @@ std::string AutoRunTarget(const std::string& command);
 
 // A code kept apart from the registry's: the executable's path is unknown or
 // holds a "?", which no file name can hold, so the ANSI name lost a character
-// outside the code page and Windows could not start the program from it.
+// outside the code page and the program cannot write its real path.
 inline constexpr long kAutoRunPathNotAnsi = -1;
 
 class StartWithWindows {
 public:
+    // Expands the %NAME% references of a command as Windows does when it
+    // starts an expandable (REG_EXPAND_SZ) value.
+    using Expander = std::function<std::string(const std::string&)>;
+
     // `executablePath`: the full path of this copy's executable, in the ANSI
-    // code page. `registry` must outlive the object.
-    StartWithWindows(Registry& registry, std::string executablePath);
+    // code page. `registry` must outlive the object. Without `expand`, an
+    // expandable value is compared as written.
+    StartWithWindows(Registry& registry, std::string executablePath, Expander expand = {});
 
     // The value as it is now in the registry.
     AutoRunState Read();
@@ -60,6 +66,7 @@ public:
 private:
     Registry& registry_;
     std::string executablePath_;
+    Expander expand_;
 };
 
 // What the user is told when Apply failed, for a given code.

@@ -9,6 +9,7 @@ from harness import Pennora
 
 FILL_PAGE, OPTIONS_PAGE = 0, 4
 CHK_AUTO_RUN, LABEL_AUTO_RUN, BTN_OK = 1220, 1221, 1209
+CHK_MINIMIZE, WM_LBUTTONDOWN = 1201, 0x0201
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 OTHER_COPY = r"D:\同步盘\Pennora\Pennora.exe"
 
@@ -72,6 +73,25 @@ def test_the_box_shows_and_sets_the_run_value_of_this_copy():
         harness.wait_for(lambda: checked() == 1, what="the box checked")
         commit(app)
         assert run_value() is not None
+
+        # Changed elsewhere while the window was in the tray: the page shows
+        # it when the window comes back, and BtnOK stays as it was.
+        app.minimize_to_tray()
+        set_run_value(f'"{OTHER_COPY}"')
+        app.tray_message(WM_LBUTTONDOWN)
+        app.wait_for_visibility("main=1 app=1")
+        harness.wait_for(lambda: checked() == 0, what="the box cleared after the window came back from the tray")
+        assert OTHER_COPY in harness.item_text(LABEL_AUTO_RUN), "the note names the copy that took the value"
+        assert app.options()["BtnOK"] == 0, "showing the registry's state enabled BtnOK"
+        # The box left alone: another option committed keeps the other copy's value.
+        app.click_control(CHK_MINIMIZE)
+        commit(app)
+        assert run_value() == f'"{OTHER_COPY}"', f"an untouched box changed the Run value: {run_value()!r}"
+        app.click_control(CHK_MINIMIZE)
+        app.click_control(CHK_AUTO_RUN)
+        harness.wait_for(lambda: checked() == 1, what="the box checked")
+        commit(app)
+        assert (run_value() or "").lower() == own.lower()
         app.click_control(CHK_AUTO_RUN)
         harness.wait_for(lambda: checked() == 0, what="the box cleared")
         commit(app)

@@ -390,5 +390,90 @@ TEST_F(OptionsAutoRunTest, AValueChangedAfterThePageWasShownIsJudgedAsItIsAtBtnO
     EXPECT_NE(autoRunPage.Controls().AutoRunNote.find(kOtherExe), std::string::npos);
 }
 
+// A box the user did not touch asks for nothing: another copy that took the
+// value after this page was shown keeps it, whichever way this page showed it.
+TEST_F(OptionsAutoRunTest, AnUntouchedBoxLeavesTheValueAloneAtBtnOK) {
+    for (bool shownChecked : {true, false}) {
+        SCOPED_TRACE(shownChecked);
+        if (shownChecked) SetRunValue(kExe);
+        else SetRunValue(kOtherExe);
+        autoRunPage.OptionsPageShow();
+        ASSERT_EQ(autoRunPage.Controls().ChkAutoRun, shownChecked);
+        SetRunValue(shownChecked ? kOtherExe : kExe);  // the other copy's own box, or this copy's elsewhere
+        autoRunPage.CheckClick(OptionsCheck::ChkMinimize, !autoRunPage.Controls().ChkMinimize);
+        EXPECT_EQ(autoRunPage.BtnOKClick(), OptionsCommit::Committed);
+        EXPECT_EQ(RunValue(), std::string("\"") + (shownChecked ? kOtherExe : kExe) + "\"" + '\0');
+        // Ticked and unticked again is no change either.
+        autoRunPage.OptionsPageShow();
+        const bool now = autoRunPage.Controls().ChkAutoRun;
+        SetRunValue(now ? kOtherExe : kExe);
+        autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, !now);
+        autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, now);
+        autoRunPage.BtnOKClick();
+        EXPECT_EQ(RunValue(), std::string("\"") + (now ? kOtherExe : kExe) + "\"" + '\0');
+    }
+}
+
+TEST_F(OptionsAutoRunTest, AnUnreadableRunKeyDisablesTheBoxAndOtherOptionsCommitWithoutAWarning) {
+    SetRunValue(kExe);
+    faults.every = "RegOpenKeyExA";
+    autoRunPage.OptionsPageShow();
+    EXPECT_FALSE(autoRunPage.Controls().ChkAutoRunEnabled);
+    EXPECT_NE(autoRunPage.Controls().AutoRunNote.find("状态不明"), std::string::npos);
+    input.calls.clear();
+    autoRunPage.CheckClick(OptionsCheck::ChkMinimize, true);
+    EXPECT_EQ(autoRunPage.BtnOKClick(), OptionsCommit::Committed);
+    EXPECT_TRUE(settings.MinimizeWhenStartup);
+    for (const std::string& call : input.calls) EXPECT_EQ(call.find("MessageBoxA"), std::string::npos) << call;
+    EXPECT_EQ(RunValue(), std::string("\"") + kExe + "\"" + '\0');
+
+    faults = {};
+    autoRunPage.OptionsPageShow();  // readable again: the box can be used again
+    EXPECT_TRUE(autoRunPage.Controls().ChkAutoRunEnabled);
+    EXPECT_TRUE(autoRunPage.Controls().ChkAutoRun);
+}
+
+// Showing the page again (the main window back from the tray, restored,
+// activated) shows the registry's state without enabling BtnOK, but keeps
+// a choice the user made in the box and has not committed.
+TEST_F(OptionsAutoRunTest, ShowingAgainKeepsAnUncommittedChoice) {
+    autoRunPage.BtnOKClick();
+    autoRunPage.OptionsPageShow();
+    SetRunValue(kExe);
+    autoRunPage.OptionsPageShow();
+    EXPECT_TRUE(autoRunPage.Controls().ChkAutoRun);
+    EXPECT_FALSE(autoRunPage.Controls().BtnOKEnabled);
+
+    autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, false);
+    SetRunValue(kOtherExe);
+    autoRunPage.OptionsPageShow();
+    EXPECT_FALSE(autoRunPage.Controls().ChkAutoRun);  // the user's choice
+    EXPECT_TRUE(autoRunPage.Controls().BtnOKEnabled);
+    EXPECT_NE(autoRunPage.Controls().AutoRunNote.find(kOtherExe), std::string::npos);  // what is there now
+    SetRunValue(kExe);
+    autoRunPage.OptionsPageShow();
+    EXPECT_FALSE(autoRunPage.Controls().ChkAutoRun);
+    autoRunPage.BtnOKClick();
+    EXPECT_EQ(RunValue(), "(none)");  // the choice was still carried out
+}
+
+// A refusal is told after the page shows the registry's state, so the box
+// behind the message does not still show what failed.
+TEST_F(OptionsAutoRunTest, TheBoxIsShownAgainBeforeARefusalIsTold) {
+    autoRunPage.onControlsChanged = [&] {
+        input.calls.push_back(std::string("shown ") + (autoRunPage.Controls().ChkAutoRun ? "checked" : "unchecked"));
+    };
+    autoRunPage.OptionsPageShow();
+    autoRunPage.CheckClick(OptionsCheck::ChkAutoRun, true);
+    faults.every = "RegSetValueExA";
+    input.calls.clear();
+    autoRunPage.BtnOKClick();
+    const auto shown = std::find(input.calls.begin(), input.calls.end(), "shown unchecked");
+    const auto told = std::find_if(input.calls.begin(), input.calls.end(),
+                                   [](const std::string& call) { return call.starts_with("MessageBoxA"); });
+    ASSERT_NE(told, input.calls.end());
+    EXPECT_LT(shown, told) << ::testing::PrintToString(input.calls);
+}
+
 }  // namespace
 }  // namespace pennora

@@ -15,7 +15,14 @@ class StartWithWindowsTest : public ::testing::Test {
 protected:
     fakes::FaultPlan faults;
     fakes::FakeRegistry registry{nullptr, &faults};
-    StartWithWindows autoRun{registry, kExe};
+    // Expands the one variable the tests use, as the system would.
+    static std::string Expand(const std::string& command) {
+        std::string text = command;
+        const std::string name = "%TOOLS%";
+        for (std::size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, name.size(), "C:\\工具");
+        return text;
+    }
+    StartWithWindows autoRun{registry, kExe, Expand};
 
     const fakes::FakeRegistry::Value* Value() const { return registry.FindValue(kRunKey, kRunValueName); }
     void SetValue(const std::string& text, unsigned type = kRegSz) {
@@ -52,6 +59,10 @@ TEST_F(StartWithWindowsTest, ReadTellsWhoseTheValueIs) {
         // The file system ignores case: so does the comparison.
         {"\"c:\\工具\\PENNORA\\pennora.EXE\"", kRegSz, {AutoRunOwner::ThisCopy, "c:\\工具\\PENNORA\\pennora.EXE"}},
         {"C:\\工具\\Pennora\\Pennora.exe", kRegExpandSz, {AutoRunOwner::ThisCopy, kExe}},
+        // An expandable value is judged by the path Windows starts; a plain
+        // one is taken as written.
+        {"\"%TOOLS%\\Pennora\\Pennora.exe\"", kRegExpandSz, {AutoRunOwner::ThisCopy, kExe}},
+        {"\"%TOOLS%\\Pennora\\Pennora.exe\"", kRegSz, {AutoRunOwner::OtherCopy, "%TOOLS%\\Pennora\\Pennora.exe"}},
         {"\"D:\\同步\\Pennora\\Pennora.exe\"", kRegSz, {AutoRunOwner::OtherCopy, "D:\\同步\\Pennora\\Pennora.exe"}},
         {"", kRegSz, {AutoRunOwner::OtherCopy, ""}},
         // Not text: never taken for this copy's, whatever its bytes.
@@ -140,6 +151,10 @@ TEST(AutoRunTextTest, NotesAndFailuresSayWhatHappened) {
     EXPECT_NE(AutoRunNote({AutoRunOwner::Unreadable, "", kErrorAccessDenied}).find("拒绝访问"), std::string::npos);
     EXPECT_NE(AutoRunFailureText(true, kErrorAccessDenied).find("拒绝访问"), std::string::npos);
     EXPECT_NE(AutoRunFailureText(false, 1234).find("1234"), std::string::npos);
+    // A path the program cannot write is its own limit, not the system's.
+    const std::string notAnsi = AutoRunFailureText(true, kAutoRunPathNotAnsi);
+    EXPECT_NE(notAnsi.find("Pennora 无法把这个路径写入"), std::string::npos) << notAnsi;
+    EXPECT_EQ(notAnsi.find("Windows 无法"), std::string::npos) << notAnsi;
 }
 
 }  // namespace

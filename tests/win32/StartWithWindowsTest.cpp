@@ -10,6 +10,8 @@
 #include <string>
 
 #include "app/StartWithWindows.h"
+#include "ui/PageDialog.h"
+#include "ui/resource.h"
 #include "platform/win32/Win32Registry.h"
 
 namespace pennora {
@@ -128,6 +130,46 @@ TEST_F(StartWithWindowsTest, AValueWrittenByHandInAnotherCaseOrUnquotedIsThisCop
     }
     ASSERT_EQ(autoRun.Apply(false), kErrorSuccess);
     EXPECT_FALSE(ReadRunValue(kRunValueName));
+}
+
+// The Options page as its template lays it out, to measure the note under
+// the box in the page's own font.
+class BareOptionsPage final : public PageDialog {
+public:
+    explicit BareOptionsPage(HWND parent) : PageDialog(IDD_TABSHEET6, parent) {}
+    using PageDialog::Item;
+};
+
+// Every note fits its one line whole, except a path, which the label
+// shortens in the middle and whose file name then still shows.
+TEST(StartWithWindowsNoteTest, EveryNoteFitsTheLineUnderTheBox) {
+    HWND parent = CreateWindowExA(0, "STATIC", "page host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(parent);
+    {
+        BareOptionsPage page(parent);
+        HWND label = page.Item(IDC_LABELAUTORUN);
+        ASSERT_TRUE(label);
+        RECT room{};
+        GetClientRect(label, &room);
+        HDC dc = GetDC(label);
+        HGDIOBJ before = SelectObject(dc, HFONT(SendMessageA(label, WM_GETFONT, 0, 0)));
+        auto width = [&](const std::string& text) {
+            SIZE size{};
+            GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
+            return size.cx;
+        };
+        const std::string otherCopy = AutoRunNote({AutoRunOwner::OtherCopy, "D:\\同步\\Pennora\\Pennora.exe"});
+        const std::string shortest = otherCopy.substr(0, otherCopy.find("D:\\")) + "...\\Pennora.exe";
+        for (const std::string& note : {AutoRunNote({AutoRunOwner::Unreadable, "", kErrorAccessDenied}),
+                                        AutoRunNote({AutoRunOwner::Unreadable, "", 12345}),
+                                        AutoRunNote({AutoRunOwner::OtherCopy, ""}), shortest}) {
+            EXPECT_LE(width(note), room.right) << note;
+        }
+        SelectObject(dc, before);
+        ReleaseDC(label, dc);
+    }
+    DestroyWindow(parent);
 }
 
 }  // namespace
