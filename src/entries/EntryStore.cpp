@@ -170,14 +170,22 @@ FileError EntryStore::SaveUnsavedChanges() {
 FileQuery EntryStore::UnsavedChanges() {
     FileQuery unsaved = files_.QueryFile(UnsavedFileOf(path_));
     if (unsaved.state != FileState::Present || !unsaved.writeTime) return unsaved;
-    // Changes written before the data file was last saved are older than
-    // it (a save that could not remove them): they are never offered.
     const FileQuery data = files_.QueryFile(path_);
     if (data.state == FileState::Present && data.writeTime && unsaved.writeTime < data.writeTime) {
-        files_.RemoveFile(UnsavedFileOf(path_));
+        SetAsideOlderUnsavedChanges();
         return {FileState::Absent, {}};
     }
     return unsaved;
+}
+
+// Changes that look older than the data file are not offered over it: most
+// often a save that could not remove them has stored them already. But a
+// clock set back between a save and a session end makes real changes look
+// older too, so they are never deleted: they become the newest kept version,
+// which the user can still pick. When they cannot be moved there, they stay
+// where they are (and are still not offered).
+void EntryStore::SetAsideOlderUnsavedChanges() {
+    if (backups_) backups_->KeepFileAsVersion(UnsavedFileOf(path_));
 }
 
 bool EntryStore::RestoreUnsavedChanges(std::string& error) {

@@ -68,8 +68,9 @@ public:
     FileError SaveUnsavedChanges();
     // Whether the last session left entries that were never saved: Present
     // when it did, Unknown (with the reason) when the file's folder cannot
-    // be looked into. A file older than the data file holds changes from
-    // before its last save: it counts as absent and is removed.
+    // be looked into. A file older than the data file counts as absent: it
+    // is moved among the kept versions (see KeepEarlierVersions), or stays
+    // where it is when it cannot be.
     FileQuery UnsavedChanges();
     // Puts the entries of the unsaved-changes file in the store (they are
     // changes now, still to be saved); false with `error` set when the file
@@ -168,6 +169,7 @@ private:
     std::optional<std::size_t> RowOf(EntryId id) const;
     std::unordered_map<std::string_view, std::string_view> FirstContentOfEachTitle() const;
     void MakeRoomForSave();
+    void SetAsideOlderUnsavedChanges();
 
     FileSystem& files_;
     std::string path_;

@@ -600,5 +600,48 @@ TEST_F(EntryStoreTest, UnsavedChangesOlderThanTheSavedDataFileAreNeverOfferedAga
     EXPECT_EQ(RowTitles(), (Strings{"newest"}));
 }
 
+
+// The clock set back between a save and a session end makes real unsaved
+// changes look older than the data file: they are never deleted, but kept
+// as the newest earlier version, where the user can still pick them; when
+// they cannot be moved there they stay where they are.
+TEST_F(EntryStoreTest, UnsavedChangesThatLookOlderThanTheDataFileBecomeAKeptVersion) {
+    const std::string unsaved = UnsavedFileOf(kPath);
+    const std::string folder = "C:\\Tools\\Pennora\\Backup";
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    const std::string changes = EncodeDataFile({Titled("typed before the clock went back")});
+
+    struct Case {
+        const char* name;
+        bool moveFails;
+    };
+    for (const Case c : {Case{"moved", false}, Case{"move refused", true}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        files.files[folder + "\\Pennora-000003-20261209-080000.Dat"] = EncodeDataFile({Titled("v3")});
+        files.files[unsaved] = changes;
+        files.writeTimes[unsaved] = 5;
+        files.files[kPath] = EncodeDataFile({Titled("A")});
+        files.writeTimes[kPath] = 9;
+        if (c.moveFails) files.renameError = "无法将文件改名：拒绝访问。";
+        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+
+        EXPECT_EQ(store.UnsavedChanges().state, FileState::Absent);  // not offered either way
+        const std::string kept = folder + "\\Pennora-000004-20261210-174512.Dat";
+        if (c.moveFails) {
+            EXPECT_EQ(files.files.at(unsaved), changes);
+            EXPECT_EQ(files.files.count(kept), 0u);
+        } else {
+            EXPECT_EQ(files.files.count(unsaved), 0u);
+            ASSERT_EQ(files.files.count(kept), 1u);
+            EXPECT_EQ(files.files.at(kept), changes);
+            EXPECT_EQ(backups.Versions().front().path, kept);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pennora
