@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/AppPath.h"
+#include "entries/EntryEditorLogic.h"
 #include "entries/VersionOffer.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -189,7 +190,9 @@ bool Program::FormClose() {
         int answer = services_.windows.MessageBoxA(FromHwnd(hwnd()), "保存对数据项的修改吗？", "退出 Pennora",
                                                    MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return false;
-        if (answer == IDYES) store_.Save();
+        // A No to the question about a data file changed elsewhere keeps
+        // the program open with the changes unsaved; a No here quits without them.
+        if (answer == IDYES && !SaveEntries(store_, services_.windows, FromHwnd(hwnd()))) return false;
     }
     SaveWindowSettings();
     ReleaseHotKeyAndTrayIcon();

@@ -154,6 +154,21 @@ FileError DataFileBackups::KeepFileAsVersion(const std::string& path) {
     return {};
 }
 
+FileError DataFileBackups::KeepBytesAsVersion(const std::string& bytes) {
+    FileError error;
+    const std::vector<Named> versions = ListVersions(error);
+    if (!error.empty()) return error;
+    std::string newest;
+    if (!versions.empty() && files_.ReadWholeFile(folder_ + "\\" + versions.front().name, newest).empty() &&
+        newest == bytes)
+        return {};
+    std::string keepAs;
+    if (error = NextVersionPath(versions, keepAs); !error.empty()) return error;
+    if (error = files_.SaveWholeFile(keepAs, bytes); !error.empty()) return error;
+    RemoveOldest();
+    return {};
+}
+
 void DataFileBackups::RemoveOldest() {
     FileError error;
     const std::vector<Named> versions = ListVersions(error);

@@ -48,6 +48,10 @@ public:
     // the name a save would give it, then removes the oldest beyond
     // kKeptVersions. Returns why it could not; the file then stays where it is.
     FileError KeepFileAsVersion(const std::string& path);
+    // Writes `bytes` (a data file about to be replaced) into the folder as
+    // the newest version, unless the newest holds them already, then removes
+    // the oldest beyond kKeptVersions. Returns why it could not.
+    FileError KeepBytesAsVersion(const std::string& bytes);
 
     struct Version {
         std::string path;

@@ -643,5 +643,95 @@ TEST_F(EntryStoreTest, UnsavedChangesThatLookOlderThanTheDataFileBecomeAKeptVers
     }
 }
 
+
+// The data file as it was loaded or last saved is what a save may replace
+// without asking. Another program's change to it (another copy of the
+// folder, a sync client, a restore by hand) is found by its bytes, not its
+// time: a save refuses until told to replace it, and then keeps it as a
+// version first.
+TEST_F(EntryStoreTest, ADataFileChangedElsewhereIsReplacedOnlyWhenToldAndThenKept) {
+    const std::string folder = "C:\\Tools\\Pennora\\Backup";
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    const std::string elsewhere = EncodeDataFile({Titled("from the other copy")});
+
+    struct Case {
+        const char* name;
+        std::optional<std::string> loaded;    // the data file at the load
+        std::optional<std::string> meanwhile; // what is on disk at the save
+        bool asks;
+    };
+    const std::string a = EncodeDataFile({Titled("A")});
+    for (const Case& c : {Case{"rewritten by another program", a, elsewhere, true},
+                          Case{"made where there was none", std::nullopt, elsewhere, true},
+                          Case{"same bytes written again", a, a, false},
+                          Case{"deleted", a, std::nullopt, false}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        if (c.loaded) files.files[kPath] = *c.loaded;
+        ASSERT_NE(store.Load().status, EntryStore::LoadStatus::NotRead);
+        store.SetTitle("mine");
+        files.files.erase(kPath);
+        if (c.meanwhile) {
+            files.files[kPath] = *c.meanwhile;
+            files.writeTimes[kPath] = ++files.ticks;
+        }
+
+        if (c.asks) {
+            try {
+                store.Save();
+                ADD_FAILURE() << "saved over the changed file";
+            } catch (const DataFileChangedError& error) {
+                EXPECT_NE(std::string(error.what()).find(kPath), std::string::npos) << error.what();
+            }
+            EXPECT_EQ(files.files.at(kPath), elsewhere);
+            EXPECT_EQ(RowTitles(), (Strings{"mine"}));
+            EXPECT_THROW(store.Save(), DataFileChangedError);  // still asks, until told
+
+            store.Save(EntryStore::IfChangedElsewhere::Replace);
+            const auto versions = backups.Versions();
+            ASSERT_FALSE(versions.empty());
+            EXPECT_EQ(files.files.at(versions.front().path), elsewhere);
+        } else {
+            store.Save();
+        }
+        EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("mine")}));
+        store.SetTitle("again");
+        EXPECT_NO_THROW(store.Save());  // what this run saved is no change of another's
+    }
+}
+
+// A file that cannot be read at the save cannot be told unchanged: nothing is
+// written, and the error names it. A replace whose copy of the other file
+// cannot be kept does not replace it either.
+TEST_F(EntryStoreTest, ASaveThatCannotSeeOrKeepTheFileOnDiskWritesNothing) {
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    Load({Titled("A")});
+    store.SetTitle("mine");
+    const std::string onDisk = files.files.at(kPath);
+
+    files.readErrors[kPath] = "无法读取文件 \"" + kPath + "\"：另一个程序正在使用此文件。";
+    try {
+        store.Save();
+        ADD_FAILURE() << "saved over a file it could not read";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("另一个程序正在使用此文件"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(files.files.at(kPath), onDisk);
+    files.readErrors.clear();
+
+    const std::string elsewhere = EncodeDataFile({Titled("from the other copy")});
+    files.files[kPath] = elsewhere;
+    folders.makeFolderError = "无法建立文件夹 \"C:\\Tools\\Pennora\\Backup\"：拒绝访问。";
+    EXPECT_THROW(store.Save(EntryStore::IfChangedElsewhere::Replace), Error);
+    EXPECT_EQ(files.files.at(kPath), elsewhere);
+    EXPECT_EQ(RowTitles(), (Strings{"mine"}));
+}
+
 }  // namespace
 }  // namespace pennora
