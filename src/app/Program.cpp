@@ -198,7 +198,9 @@ bool Program::FormClose() {
             if (focus && IsWindow(focus)) SetFocus(focus);
             return false;
         }
-        if (answer == IDYES) store_.Save();
+        // A No to the question about a data file changed elsewhere keeps
+        // the program open with the changes unsaved; a No here quits without them.
+        if (answer == IDYES && !SaveEntries(store_, services_.windows, FromHwnd(hwnd()))) return false;
     }
     SaveWindowSettings();
     ReleaseHotKeyAndTrayIcon();

@@ -132,9 +132,40 @@ FileError DataFileBackups::PrepareKeep(const std::string& newBytes, std::string&
         newest == current)
         return {};
 
-    if (error = folders_.MakeFolder(folder_); !error.empty()) return error;
+    return NextVersionPath(versions, keepAs);
+}
+
+FileError DataFileBackups::NextVersionPath(const std::vector<Named>& versions, std::string& path) {
+    path.clear();
+    if (FileError error = folders_.MakeFolder(folder_); !error.empty()) return error;
     const std::uint64_t number = (versions.empty() ? 0 : versions.front().number) + 1;
-    keepAs = folder_ + "\\" + VersionFileName(stem_, extension_, number, clock_.GetLocalTime());
+    path = folder_ + "\\" + VersionFileName(stem_, extension_, number, clock_.GetLocalTime());
+    return {};
+}
+
+FileError DataFileBackups::KeepFileAsVersion(const std::string& path) {
+    FileError error;
+    const std::vector<Named> versions = ListVersions(error);
+    if (!error.empty()) return error;
+    std::string keepAs;
+    if (error = NextVersionPath(versions, keepAs); !error.empty()) return error;
+    if (error = files_.RenameFile(path, keepAs); !error.empty()) return error;
+    RemoveOldest();
+    return {};
+}
+
+FileError DataFileBackups::KeepBytesAsVersion(const std::string& bytes) {
+    FileError error;
+    const std::vector<Named> versions = ListVersions(error);
+    if (!error.empty()) return error;
+    std::string newest;
+    if (!versions.empty() && files_.ReadWholeFile(folder_ + "\\" + versions.front().name, newest).empty() &&
+        newest == bytes)
+        return {};
+    std::string keepAs;
+    if (error = NextVersionPath(versions, keepAs); !error.empty()) return error;
+    if (error = files_.SaveWholeFile(keepAs, bytes); !error.empty()) return error;
+    RemoveOldest();
     return {};
 }
 

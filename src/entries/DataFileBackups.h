@@ -43,6 +43,15 @@ public:
     // After a save kept a version: removes the oldest beyond kKeptVersions
     // (one that cannot be removed now goes at a later save).
     void RemoveOldest();
+    // Moves `path`, a file of the tool's own that holds entries (changes a
+    // session end kept apart), into the folder as the newest version, under
+    // the name a save would give it, then removes the oldest beyond
+    // kKeptVersions. Returns why it could not; the file then stays where it is.
+    FileError KeepFileAsVersion(const std::string& path);
+    // Writes `bytes` (a data file about to be replaced) into the folder as
+    // the newest version, unless the newest holds them already, then removes
+    // the oldest beyond kKeptVersions. Returns why it could not.
+    FileError KeepBytesAsVersion(const std::string& bytes);
 
     struct Version {
         std::string path;
@@ -71,6 +80,9 @@ public:
 private:
     struct Named;
     std::vector<Named> ListVersions(FileError& error);
+    // The path for the next version after `versions` (newest first), making
+    // the folder; empty with the reason when the folder cannot be made.
+    FileError NextVersionPath(const std::vector<Named>& versions, std::string& path);
 
     FileSystem& files_;
     FolderFiles& folders_;

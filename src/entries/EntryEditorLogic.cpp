@@ -8,6 +8,7 @@ namespace {
 constexpr unsigned kMbYesNoQuestion = 0x24;  // MB_ICONQUESTION | MB_YESNO
 constexpr unsigned kMbIconInformation = 0x40;
 constexpr int kIdYesAnswer = 6;
+constexpr unsigned kMbYesNoWarningNoFirst = 0x134;  // MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2
 
 }  // namespace
 
@@ -30,9 +31,20 @@ void EntryEditorLogic::ToolButton2Click() {
     if (!store_.Delete(*asked)) boxes_.MessageBoxA(owner_, kDeletedEntryGoneText, kDeleteEntryCaption, kMbIconInformation);
 }
 
+bool SaveEntries(EntryStore& store, MessageBoxes& boxes, Hwnd owner) {
+    try {
+        store.Save();
+        return true;
+    } catch (const DataFileChangedError& question) {
+        // No is the default: a stray Enter must not overwrite another's file.
+        if (boxes.MessageBoxA(owner, question.what(), kSaveCaption, kMbYesNoWarningNoFirst) != kIdYesAnswer) return false;
+    }
+    store.Save(EntryStore::IfChangedElsewhere::Replace);
+    return true;
+}
+
 void EntryEditorLogic::ToolButton3Click() {
-    store_.Save();
-    flags_.dataModified = false;
+    if (SaveEntries(store_, boxes_, owner_)) flags_.dataModified = false;
 }
 
 void EntryEditorLogic::TitleChanged(const std::string& text) { store_.SetTitle(text); }

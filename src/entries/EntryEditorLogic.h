@@ -30,6 +30,13 @@ inline bool HasUnsavedEntryWork(const EntryStore& store, const ModeFlags& flags)
     return flags.dataModified || store.HasPendingChange();
 }
 
+inline constexpr const char* kSaveCaption = "保存";
+// Saves the entries. Over a data file another program changed since this run
+// loaded or saved it, asks `owner`'s user first: Yes replaces it (keeping it
+// as an earlier version), No saves nothing and returns false. Throws
+// pennora::Error when the save fails.
+bool SaveEntries(EntryStore& store, MessageBoxes& boxes, Hwnd owner);
+
 class EntryEditorLogic {
 public:
     // `owner` is the window that owns the delete question.
@@ -39,7 +46,9 @@ public:
     void ToolButton10Click();  // previous entry
     void ToolButton11Click();  // next entry
     void ToolButton2Click();   // delete after the question; throws on an empty store
-    void ToolButton3Click();   // save (throws naming the file on failure), then not modified
+    // Save (throws naming the file on failure), then not modified; over a
+    // data file changed elsewhere only after a Yes to SaveEntries' question.
+    void ToolButton3Click();
 
     void TitleChanged(const std::string& text);
     void ContentChanged(const std::string& text);

@@ -16,6 +16,16 @@ bool InDragList(const Entry& e) { return e.inDrag.value_or(true); }
 
 std::string_view TextOf(const std::optional<std::string>& text) { return text ? std::string_view(*text) : ""; }
 
+// FNV-1a: enough to tell another program's bytes from the tool's own.
+std::uint64_t HashOf(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 }  // namespace
 
 EntryStore::EntryStore(FileSystem& files, std::string dataFilePath) : files_(files), path_(std::move(dataFilePath)) {}
@@ -24,6 +34,7 @@ EntryStore::LoadResult EntryStore::Load() {
     Close();
     unreadableFileInPlace_ = false;
     saveRefusal_.clear();
+    dataFileSeen_.reset();
     const FileQuery data = files_.QueryFile(path_);
     if (data.state == FileState::Unknown) return LeaveUnread(data.error);
     const bool exists = data.state == FileState::Present;
@@ -34,6 +45,7 @@ EntryStore::LoadResult EntryStore::Load() {
         DecodedDataFile decoded = DecodeDataFile(bytes);
         if (decoded.ok()) {
             TakeEntries(std::move(decoded.entries));
+            RecordDataFileSeen(&bytes);
             return {LoadStatus::Loaded, {}};
         }
         if (decoded.newerVersion) {
@@ -47,6 +59,8 @@ EntryStore::LoadResult EntryStore::Load() {
         problem = "数据文件 \"" + path_ + "\" 无法读取：" + decoded.error;
     }
     if (auto recovered = RecoverCutShortSave(exists, problem)) return *recovered;
+    // No data file, or one moved out of the way (now or at the first save).
+    RecordDataFileSeen(nullptr);
     if (!exists) return {LoadStatus::NoFile, {}};
     return {LoadStatus::Unreadable, SetAsideUnreadableFile(problem)};
 }
@@ -97,9 +111,13 @@ std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataF
             message += AsSentence(error) + "在它被移走之前，保存不会覆盖它。";
         }
     }
+    // A data file that is still in the way is moved aside by the first save.
+    RecordDataFileSeen(nullptr);
     if (dataFileGone) {
         if (FileError error = files_.RenameFile(saving, path_); !error.empty())
             message += AsSentence(error) + "恢复的数据项在下次保存时写入数据文件。";
+        else
+            RecordDataFileSeen(&bytes);
     }
     TakeEntries(std::move(decoded.entries));
     return LoadResult{LoadStatus::Recovered, message};
@@ -130,10 +148,21 @@ void EntryStore::MakeRoomForSave() {
     unreadableFileInPlace_ = false;
 }
 
-void EntryStore::Save() {
+void EntryStore::Save(IfChangedElsewhere ifChanged) {
     Commit();
     MakeRoomForSave();
     const std::string bytes = EncodeDataFile(entries_);
+    if (const std::optional<std::string> other = DataFileChangedElsewhere()) {
+        if (ifChanged == IfChangedElsewhere::Ask) {
+            const std::string folder = backups_ ? backups_->Folder() : std::string(kBackupFolderName);
+            throw DataFileChangedError(
+                "数据文件 \"" + path_ +
+                "\" 在 Pennora 载入或上次保存它之后被其他程序改动过（例如另一份 Pennora、同步软件，或者手工恢复的文件）。\n\n"
+                "是否覆盖它？\n\n选“是”：用现在的数据项覆盖它，被改动的文件作为较早的版本保留在文件夹 \"" +
+                folder + "\" 中。\n选“否”：这次不保存，修改仍在 Pennora 中，尚未保存。");
+        }
+        KeepFileChangedElsewhere(*other);
+    }
     // The data file is written first; the file it replaces is then moved
     // into the versions' folder, so keeping it never costs the save its space.
     std::string keepAs;
@@ -141,6 +170,7 @@ void EntryStore::Save() {
     const FileError error =
         keepAs.empty() ? files_.SaveWholeFile(path_, bytes) : files_.SaveWholeFileKeepingOld(path_, bytes, keepAs, notKept);
     if (!error.empty()) throw Error(error);
+    RecordDataFileSeen(&bytes);
     if (!keepAs.empty() && notKept.empty()) backups_->RemoveOldest();
     const FileError unsavedLeft = DiscardUnsavedChanges();
     if (!unsavedLeft.empty() && tellAfterSave_)
@@ -151,6 +181,38 @@ void EntryStore::Save() {
         tellAfterSave_("数据项已经保存，但保存前的数据文件没有作为较早的版本保留在文件夹 \"" + backups_->Folder() +
                        "\" 中：" + AsSentence(notKept) + "本次运行中不再提示。");
     }
+}
+
+void EntryStore::RecordDataFileSeen(const std::string* bytes) {
+    dataFileSeen_ = bytes ? DiskStamp{true, bytes->size(), HashOf(*bytes)} : DiskStamp{};
+}
+
+// The bytes of the data file when they are not what this run last loaded or
+// saved, compared by content: a file written again with the same bytes loses
+// nothing when replaced. A file deleted meanwhile is no change that needs a
+// question either: there is nothing left to overwrite, and the save puts the
+// entries the user sees back in its place. A file that cannot be looked at
+// or read cannot be told unchanged: the save stops.
+std::optional<std::string> EntryStore::DataFileChangedElsewhere() {
+    if (!dataFileSeen_) return std::nullopt;
+    const FileQuery data = files_.QueryFile(path_);
+    const char* stop = "为免覆盖其他程序对它的改动，这次没有保存。";
+    if (data.state == FileState::Unknown) throw Error(AsSentence(data.error) + stop);
+    if (data.state == FileState::Absent) return std::nullopt;
+    std::string bytes;
+    if (FileError error = files_.ReadWholeFile(path_, bytes); !error.empty()) throw Error(AsSentence(error) + stop);
+    if (DiskStamp{true, bytes.size(), HashOf(bytes)} == *dataFileSeen_) return std::nullopt;
+    return bytes;
+}
+
+// Before a save replaces a data file another program changed, a copy of it
+// becomes the newest earlier version; the save then finds it kept already.
+// Without that copy nothing is replaced.
+void EntryStore::KeepFileChangedElsewhere(const std::string& bytes) {
+    const FileError error = backups_ ? backups_->KeepBytesAsVersion(bytes) : FileError("没有保留较早版本的文件夹。");
+    if (!error.empty())
+        throw Error(AsSentence(error) + "被其他程序改动过的数据文件 \"" + path_ +
+                    "\" 没能作为较早的版本保留下来，为免丢失它，这次没有保存。");
 }
 
 void EntryStore::KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell) {
@@ -170,14 +232,22 @@ FileError EntryStore::SaveUnsavedChanges() {
 FileQuery EntryStore::UnsavedChanges() {
     FileQuery unsaved = files_.QueryFile(UnsavedFileOf(path_));
     if (unsaved.state != FileState::Present || !unsaved.writeTime) return unsaved;
-    // Changes written before the data file was last saved are older than
-    // it (a save that could not remove them): they are never offered.
     const FileQuery data = files_.QueryFile(path_);
     if (data.state == FileState::Present && data.writeTime && unsaved.writeTime < data.writeTime) {
-        files_.RemoveFile(UnsavedFileOf(path_));
+        SetAsideOlderUnsavedChanges();
         return {FileState::Absent, {}};
     }
     return unsaved;
+}
+
+// Changes that look older than the data file are not offered over it: most
+// often a save that could not remove them has stored them already. But a
+// clock set back between a save and a session end makes real changes look
+// older too, so they are never deleted: they become the newest kept version,
+// which the user can still pick. When they cannot be moved there, they stay
+// where they are (and are still not offered).
+void EntryStore::SetAsideOlderUnsavedChanges() {
+    if (backups_) backups_->KeepFileAsVersion(UnsavedFileOf(path_));
 }
 
 bool EntryStore::RestoreUnsavedChanges(std::string& error) {

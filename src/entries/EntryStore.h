@@ -18,6 +18,7 @@
 #include "ui/ModeFlags.h"
 #include "entries/DataFileBackups.h"
 #include "entries/Entry.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 
 namespace pennora {
@@ -51,10 +52,19 @@ public:
         bool canRetry = false;  // NotRead by an error that may pass: another Load may succeed
     };
     LoadResult Load();
+    // What a save does with a data file that another program changed since
+    // this run loaded or last saved it (another copy of the folder, a sync
+    // client, a restore by hand).
+    enum class IfChangedElsewhere {
+        Ask,      // throws DataFileChangedError, writing nothing
+        Replace,  // keeps that file as the newest earlier version, then saves
+    };
     // Commits the pending change, then writes all entries; on failure throws
     // pennora::Error and leaves the entries and the old file as they were.
     // After a load that left the file NotRead it throws without writing.
-    void Save();
+    // A data file that cannot be looked at or read now throws too: it
+    // cannot be told unchanged.
+    void Save(IfChangedElsewhere ifChanged = IfChangedElsewhere::Ask);
 
     // From now on each save first keeps the data file it replaces as an
     // earlier version. A version that cannot be kept never stops the save;
@@ -68,8 +78,9 @@ public:
     FileError SaveUnsavedChanges();
     // Whether the last session left entries that were never saved: Present
     // when it did, Unknown (with the reason) when the file's folder cannot
-    // be looked into. A file older than the data file holds changes from
-    // before its last save: it counts as absent and is removed.
+    // be looked into. A file older than the data file counts as absent: it
+    // is moved among the kept versions (see KeepEarlierVersions), or stays
+    // where it is when it cannot be.
     FileQuery UnsavedChanges();
     // Puts the entries of the unsaved-changes file in the store (they are
     // changes now, still to be saved); false with `error` set when the file
@@ -171,6 +182,10 @@ private:
     std::optional<std::size_t> RowOf(EntryId id) const;
     std::unordered_map<std::string_view, std::string_view> FirstContentOfEachTitle() const;
     void MakeRoomForSave();
+    void RecordDataFileSeen(const std::string* bytes);
+    std::optional<std::string> DataFileChangedElsewhere();
+    void KeepFileChangedElsewhere(const std::string& bytes);
+    void SetAsideOlderUnsavedChanges();
 
     FileSystem& files_;
     std::string path_;
@@ -190,6 +205,22 @@ private:
     DataFileBackups* backups_ = nullptr;
     std::function<void(const std::string&)> tellAfterSave_;
     bool versionNotKeptTold_ = false;
+    // The data file as this run last loaded or saved it: absent, or its
+    // size and a hash of its bytes. Unset while nothing is known (a file
+    // not read), and then saves do not compare.
+    struct DiskStamp {
+        bool present = false;
+        std::uint64_t size = 0;
+        std::uint64_t hash = 0;
+        bool operator==(const DiskStamp&) const = default;
+    };
+    std::optional<DiskStamp> dataFileSeen_;
+};
+
+// What Save(IfChangedElsewhere::Ask) throws over a data file another program
+// changed; what() is the question for the user, naming the file.
+struct DataFileChangedError : Error {
+    using Error::Error;
 };
 
 // The file a session end writes unsaved changes to, beside the data file.

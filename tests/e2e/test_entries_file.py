@@ -1,7 +1,9 @@
 """Entries as a text file, moved as a user moves them: exported from one copy
 of the tool through the save dialog, imported into a fresh copy through the
 open dialog and saved there, the two data files are equal byte for byte; a
-bad file is refused with its line named and changes nothing."""
+bad file is refused with its line named and changes nothing; a data file
+another program changed under the running tool is replaced only after a Yes,
+and then kept in the Backup folder."""
 import os
 import struct
 import zlib
@@ -127,8 +129,49 @@ def test_an_export_over_the_programs_own_files_is_refused_and_asked_again():
     assert read(app.path("Pennora.Dat")) == data_file(ENTRIES)
 
 
+def test_a_data_file_changed_elsewhere_is_replaced_only_after_a_yes():
+    app = Pennora("changed_elsewhere")
+    with open(app.path("Pennora.Dat"), "wb") as file:
+        file.write(data_file(ENTRIES[:1]))
+    added = app.path("added.csv")
+    with open(added, "wb") as file:
+        file.write("\ufeffTitle,Content,InDrag,InHotKey\r\n新,内容,1,\r\n".encode("utf-8"))
+    app.start().wait_for_main_window()
+    app.select_page(EDITOR_PAGE)
+    harness.click_tool_button(TOOLBAR1, IMPORT)
+    choose_file("导入数据项", added)
+    # A sync client brings another machine's data file meanwhile.
+    other = data_file([("别处", "另一台电脑", None, None)])
+    with open(app.path("Pennora.Dat"), "wb") as file:
+        file.write(other)
+
+    harness.click_tool_button(TOOLBAR1, SAVE)
+    text = app.dialog_text("保存")
+    harness.screenshot("changed_elsewhere_question")
+    assert "Pennora.Dat" in text and "是否覆盖" in text and "Backup" in text, text
+    app.answer("保存", 7)  # IDNO
+    app.wait_for_dialog_closed("保存")
+    assert read(app.path("Pennora.Dat")) == other
+
+    harness.click_tool_button(TOOLBAR1, SAVE)
+    app.dialog_text("保存")
+    app.answer("保存", 6)  # IDYES
+    app.wait_for_dialog_closed("保存")
+    wait_for(lambda: read(app.path("Pennora.Dat")) != other, what="the data file replaced")
+    backup = app.path("Backup")
+    kept = [read(os.path.join(backup, name)) for name in os.listdir(backup)]
+    assert other in kept, os.listdir(backup)
+    # What was just saved is the tool's own: the next save asks nothing, and
+    # the close after it ends at once.
+    harness.click_tool_button(TOOLBAR1, SAVE)
+    app.click_strip_image("close")
+    assert app.wait_for_exit() == 0
+    assert "新".encode("gbk") in read(app.path("Pennora.Dat"))
+
+
 harness.run([
     test_export_then_import_into_a_fresh_copy_gives_the_same_data_file,
     test_a_bad_file_is_refused_with_its_line_and_changes_nothing,
     test_an_export_over_the_programs_own_files_is_refused_and_asked_again,
+    test_a_data_file_changed_elsewhere_is_replaced_only_after_a_yes,
 ])

@@ -18,7 +18,7 @@ READING_ORDER = {
     1: [1300, 1302, 1304, 1306, 1307, 1308],  # grid, tool bar, title, content, hot-key and drag flags
     2: [1401, 1402, 1403, 1404, 1405, 1406, 1407, 1409, 1411, 1412, 1413],  # record buttons, key, value, reset, apply
     3: [1501, 1503, 1505, 1507, 1509, 1515],  # font, front, fill and back texts, tool bar, memo
-    4: [1201, 1203, 1204, 1206, 1207, 1208, 1209],  # the options in their rows, then OK
+    4: [1201, 1203, 1204, 1206, 1207, 1208, 1219, 1220, 1209],  # the options in their rows, then OK
     5: [],  # the About page: a picture and a text
 }
 

@@ -5,7 +5,9 @@
 #include <functional>
 
 #include "entries/DataFile.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeFolderFiles.h"
 #include "fakes/FakeWindowsInput.h"
 #include "platform/Error.h"
 #include "ui/GbkText.h"
@@ -259,6 +261,35 @@ TEST(FitInsertionTest, TakesWholeCharactersUpToTheByteLimit) {
         SCOPED_TRACE(fakes::Quoted(c.insertion) + " into " + std::to_string(c.current));
         EXPECT_EQ(FitInsertion(c.current, c.selected, c.insertion, c.limit), c.taken);
     }
+}
+
+
+// The save button over a data file another program changed: the question
+// says what each answer does; No saves nothing and the changes stay unsaved,
+// Yes replaces the file.
+TEST_F(EntryEditorLogicTest, SaveOverAFileChangedElsewhereAsksAndOnlyYesReplacesIt) {
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    Load({{"A", "1", {}, {}}});
+    store.SetTitle("mine");
+    flags.dataModified = true;
+    const std::string elsewhere = EncodeDataFile({{"other", "2", {}, {}}});
+    files.files[kPath] = elsewhere;
+
+    boxes.messageBoxAnswers = {7 /* IDNO */};
+    logic.ToolButton3Click();
+    EXPECT_EQ(files.files.at(kPath), elsewhere);
+    EXPECT_TRUE(flags.dataModified);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    // No is the default button: a stray Enter replaces nothing.
+    EXPECT_TRUE(boxes.calls.back().ends_with(", " + fakes::Quoted(kSaveCaption) + ", 0x134)")) << boxes.calls.back();
+
+    boxes.messageBoxAnswers = {6 /* IDYES */};
+    logic.ToolButton3Click();
+    EXPECT_EQ(DecodeDataFile(files.files.at(kPath)).entries, (std::vector<Entry>{{"mine", "1", {}, {}}}));
+    EXPECT_FALSE(flags.dataModified);
 }
 
 }  // namespace

@@ -600,5 +600,138 @@ TEST_F(EntryStoreTest, UnsavedChangesOlderThanTheSavedDataFileAreNeverOfferedAga
     EXPECT_EQ(RowTitles(), (Strings{"newest"}));
 }
 
+
+// The clock set back between a save and a session end makes real unsaved
+// changes look older than the data file: they are never deleted, but kept
+// as the newest earlier version, where the user can still pick them; when
+// they cannot be moved there they stay where they are.
+TEST_F(EntryStoreTest, UnsavedChangesThatLookOlderThanTheDataFileBecomeAKeptVersion) {
+    const std::string unsaved = UnsavedFileOf(kPath);
+    const std::string folder = "C:\\Tools\\Pennora\\Backup";
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    const std::string changes = EncodeDataFile({Titled("typed before the clock went back")});
+
+    struct Case {
+        const char* name;
+        bool moveFails;
+    };
+    for (const Case c : {Case{"moved", false}, Case{"move refused", true}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        files.files[folder + "\\Pennora-000003-20261209-080000.Dat"] = EncodeDataFile({Titled("v3")});
+        files.files[unsaved] = changes;
+        files.writeTimes[unsaved] = 5;
+        files.files[kPath] = EncodeDataFile({Titled("A")});
+        files.writeTimes[kPath] = 9;
+        if (c.moveFails) files.renameError = "无法将文件改名：拒绝访问。";
+        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+
+        EXPECT_EQ(store.UnsavedChanges().state, FileState::Absent);  // not offered either way
+        const std::string kept = folder + "\\Pennora-000004-20261210-174512.Dat";
+        if (c.moveFails) {
+            EXPECT_EQ(files.files.at(unsaved), changes);
+            EXPECT_EQ(files.files.count(kept), 0u);
+        } else {
+            EXPECT_EQ(files.files.count(unsaved), 0u);
+            ASSERT_EQ(files.files.count(kept), 1u);
+            EXPECT_EQ(files.files.at(kept), changes);
+            EXPECT_EQ(backups.Versions().front().path, kept);
+        }
+    }
+}
+
+
+// The data file as it was loaded or last saved is what a save may replace
+// without asking. Another program's change to it (another copy of the
+// folder, a sync client, a restore by hand) is found by its bytes, not its
+// time: a save refuses until told to replace it, and then keeps it as a
+// version first.
+TEST_F(EntryStoreTest, ADataFileChangedElsewhereIsReplacedOnlyWhenToldAndThenKept) {
+    const std::string folder = "C:\\Tools\\Pennora\\Backup";
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    const std::string elsewhere = EncodeDataFile({Titled("from the other copy")});
+
+    struct Case {
+        const char* name;
+        std::optional<std::string> loaded;    // the data file at the load
+        std::optional<std::string> meanwhile; // what is on disk at the save
+        bool asks;
+    };
+    const std::string a = EncodeDataFile({Titled("A")});
+    for (const Case& c : {Case{"rewritten by another program", a, elsewhere, true},
+                          Case{"made where there was none", std::nullopt, elsewhere, true},
+                          Case{"same bytes written again", a, a, false},
+                          Case{"deleted", a, std::nullopt, false}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        if (c.loaded) files.files[kPath] = *c.loaded;
+        ASSERT_NE(store.Load().status, EntryStore::LoadStatus::NotRead);
+        store.SetTitle("mine");
+        files.files.erase(kPath);
+        if (c.meanwhile) {
+            files.files[kPath] = *c.meanwhile;
+            files.writeTimes[kPath] = ++files.ticks;
+        }
+
+        if (c.asks) {
+            try {
+                store.Save();
+                ADD_FAILURE() << "saved over the changed file";
+            } catch (const DataFileChangedError& error) {
+                EXPECT_NE(std::string(error.what()).find(kPath), std::string::npos) << error.what();
+            }
+            EXPECT_EQ(files.files.at(kPath), elsewhere);
+            EXPECT_EQ(RowTitles(), (Strings{"mine"}));
+            EXPECT_THROW(store.Save(), DataFileChangedError);  // still asks, until told
+
+            store.Save(EntryStore::IfChangedElsewhere::Replace);
+            const auto versions = backups.Versions();
+            ASSERT_FALSE(versions.empty());
+            EXPECT_EQ(files.files.at(versions.front().path), elsewhere);
+        } else {
+            store.Save();
+        }
+        EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("mine")}));
+        store.SetTitle("again");
+        EXPECT_NO_THROW(store.Save());  // what this run saved is no change of another's
+    }
+}
+
+// A file that cannot be read at the save cannot be told unchanged: nothing is
+// written, and the error names it. A replace whose copy of the other file
+// cannot be kept does not replace it either.
+TEST_F(EntryStoreTest, ASaveThatCannotSeeOrKeepTheFileOnDiskWritesNothing) {
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
+    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    Load({Titled("A")});
+    store.SetTitle("mine");
+    const std::string onDisk = files.files.at(kPath);
+
+    files.readErrors[kPath] = "无法读取文件 \"" + kPath + "\"：另一个程序正在使用此文件。";
+    try {
+        store.Save();
+        ADD_FAILURE() << "saved over a file it could not read";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("另一个程序正在使用此文件"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(files.files.at(kPath), onDisk);
+    files.readErrors.clear();
+
+    const std::string elsewhere = EncodeDataFile({Titled("from the other copy")});
+    files.files[kPath] = elsewhere;
+    folders.makeFolderError = "无法建立文件夹 \"C:\\Tools\\Pennora\\Backup\"：拒绝访问。";
+    EXPECT_THROW(store.Save(EntryStore::IfChangedElsewhere::Replace), Error);
+    EXPECT_EQ(files.files.at(kPath), elsewhere);
+    EXPECT_EQ(RowTitles(), (Strings{"mine"}));
+}
+
 }  // namespace
 }  // namespace pennora
