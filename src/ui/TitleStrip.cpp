@@ -176,17 +176,24 @@ LRESULT CALLBACK TitleStrip::GlyphProc(HWND window, UINT message, WPARAM wParam,
                                        DWORD_PTR self) {
     auto& strip = *reinterpret_cast<TitleStrip*>(self);
     switch (message) {
+    // The mouse messages go on down the chain before they are acted on: the
+    // hint window's own subclass lies below this one and shows the hint
+    // only when it hears of the mouse, and a release that closes the window
+    // must be the last thing done with the glyph. The static control's
+    // click notice goes to the strip, which ignores it.
     // A second press soon after the first arrives as a double click; it is
-    // a press like any other. The static control never sees the press, so
-    // it sends no click of its own.
+    // a press like any other.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        DefSubclassProc(window, message, wParam, lParam);
         strip.PressGlyph(window);
         return 0;
     case WM_MOUSEMOVE:
+        DefSubclassProc(window, message, wParam, lParam);
         strip.TrackGlyph(window, lParam);
         return 0;
     case WM_LBUTTONUP:
+        DefSubclassProc(window, message, wParam, lParam);
         strip.ReleaseGlyph(window, lParam);
         return 0;
     case WM_CAPTURECHANGED:
@@ -222,6 +229,12 @@ LRESULT TitleStrip::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetCursor(LoadCursorA(nullptr, IDC_HAND));
             return TRUE;
         }
+        break;
+    case WM_GETDLGCODE:
+        // The program's message loop gives every window dialog navigation,
+        // which would turn Esc into the window's Cancel: during a press the
+        // strip takes it to give the press up.
+        if (pressed_ && lParam && wParam == VK_ESCAPE) return DLGC_WANTMESSAGE;
         break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && pressed_) {

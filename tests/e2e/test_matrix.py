@@ -119,6 +119,15 @@ def test_dropping_the_icon_on_the_memo_types_nothing():
     time.sleep(2.5)  # well past the drop's pause before typing
     assert harness.item_text(MEMO1) == memo, f"Memo1 holds {harness.item_text(MEMO1)!r}"
     harness.screenshot("matrix_drop_on_memo")
+    # The same drag onto another program's field does type: the quiet above
+    # is the refusal, not a drag that never started.
+    target = harness.EditTarget("matrix_drop_after_memo_target", 10, 10)
+    try:
+        drop_on(target, harness.middle(target.rect))
+        harness.wait_for(lambda: target.text() == memo, what="the matrix in the target after the refused drop")
+        assert harness.item_text(MEMO1) == memo, f"Memo1 holds {harness.item_text(MEMO1)!r}"
+    finally:
+        target.close()
     app.kill()
 
 

@@ -195,32 +195,84 @@ TEST_F(ByteLimitedBoxesTest, WhatArrivesOverASelectionReplacesItOnlyAsFarAsItFit
     for (const Box& box : Boxes()) {
         // Full, with a one-byte "x" first: "x灌…" and an "x" last when odd.
         const std::wstring held = L"x" + TextOfBytes(box.limit - 1);
+        // Full, with one-byte "x" and "y" first: "xy灌…".
+        const std::wstring heldXY = L"xy" + TextOfBytes(box.limit - 2);
         const struct {
             const char* name;
+            const std::wstring& held;
             DWORD start, end;
             std::wstring expected;
         } cases[] = {
             // One byte freed: 水 does not fit, the "x" stays selected.
-            {"the x selected", 0, 1, held},
+            {"the x selected", held, 0, 1, held},
+            // The same after the first character: the "y" stays selected in
+            // its own place.
+            {"the y selected", heldXY, 1, 2, heldXY},
             // "x" and the next character freed: one 水 fits in their place.
-            {"the first two characters selected", 0, 2, std::wstring(1, kWater) + held.substr(2)},
-            {"everything selected", 0, DWORD(held.size()), arriving.substr(0, std::min<size_t>(2, box.limit / 2))},
+            {"the first two characters selected", held, 0, 2, std::wstring(1, kWater) + held.substr(2)},
+            {"everything selected", held, 0, DWORD(held.size()), arriving.substr(0, std::min<size_t>(2, box.limit / 2))},
         };
         for (const Route& route : kRoutes) {
             for (const auto& c : cases) {
                 SCOPED_TRACE(std::string(box.name) + ", " + route.name + ", " + c.name);
-                SetWindowTextW(box.window, held.c_str());
+                SetWindowTextW(box.window, c.held.c_str());
                 SetFocus(box.window);
                 SendMessageW(box.window, EM_SETSEL, c.start, c.end);
                 route.put(box.window, arriving);
                 DispatchPending();
                 EXPECT_EQ(TextOf(box.window), c.expected);
-                if (c.expected == held) {
+                if (c.expected == c.held) {
                     DWORD start = 0, end = 0;
                     SendMessageW(box.window, EM_GETSEL, WPARAM(&start), LPARAM(&end));
                     EXPECT_EQ(start, c.start);
                     EXPECT_EQ(end, c.end);
                 }
+            }
+        }
+    }
+}
+
+// A composition given up over a selection, or one that ends with nothing,
+// takes nothing in the selection's place: the box keeps its text and the
+// selection stays selected where it was.
+TEST_F(ByteLimitedBoxesTest, ACompositionEndedWithNothingOverASelectionLosesNothing) {
+    constexpr wchar_t kWater = L'\x6C34';  // 水
+    const struct {
+        const char* name;
+        std::function<void(HIMC)> end;
+    } endings[] = {
+        {"given up", [](HIMC context) { ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0); }},
+        {"emptied and completed",
+         [](HIMC context) {
+             ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(L""), 0, nullptr, 0);
+             ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+         }},
+    };
+    for (const Box& box : Boxes()) {
+        // "xy灌…", with room for a 水 more where the box has room for more
+        // than "xy": what ends the composition is not the limit.
+        const std::wstring held = L"xy" + TextOfBytes(box.limit > 4 ? box.limit - 4 : 0);
+        const std::pair<DWORD, DWORD> selections[] = {{1, 2}, {0, DWORD(held.size())}};
+        for (const auto& ending : endings) {
+            for (const auto& [start, end] : selections) {
+                SCOPED_TRACE(std::string(box.name) + ", " + ending.name + ", selection " + std::to_string(start) +
+                             "-" + std::to_string(end));
+                SetWindowTextW(box.window, held.c_str());
+                SetFocus(box.window);
+                SendMessageW(box.window, EM_SETSEL, start, end);
+                HIMC context = ImmGetContext(box.window);
+                ASSERT_NE(context, nullptr);
+                const std::wstring composing(1, kWater);
+                ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(composing.c_str()),
+                                         DWORD(composing.size() * sizeof(wchar_t)), nullptr, 0);
+                ending.end(context);
+                ImmReleaseContext(box.window, context);
+                DispatchPending();
+                EXPECT_EQ(TextOf(box.window), held);
+                DWORD selectedStart = 0, selectedEnd = 0;
+                SendMessageW(box.window, EM_GETSEL, WPARAM(&selectedStart), LPARAM(&selectedEnd));
+                EXPECT_EQ(selectedStart, start);
+                EXPECT_EQ(selectedEnd, end);
             }
         }
     }

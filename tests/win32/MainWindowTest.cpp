@@ -70,6 +70,58 @@ TEST_F(MainWindowTest, PointingAtTheSameButtonAfterAPageChangeShowsItsHintAgain)
     EXPECT_EQ(program_->window().statusText(), "拖动快填");
 }
 
+// The hint a tooltip of this thread shows for `tool` now, or "" when none does.
+std::string ShownHint(HWND tool) {
+    struct Search {
+        HWND tool;
+        std::string hint;
+    } search{tool, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            char className[32] = {};
+            GetClassNameA(window, className, sizeof className);
+            if (std::string(className) != TOOLTIPS_CLASSA || !IsWindowVisible(window)) return TRUE;
+            char text[80] = {};
+            TOOLINFOA current{};
+            current.cbSize = sizeof current;
+            current.lpszText = text;
+            if (SendMessageA(window, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&current)) &&
+                current.uId == reinterpret_cast<UINT_PTR>(search.tool))
+                search.hint = text;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hint;
+}
+
+// The pointer resting on a glyph of the title strip shows the glyph's hint.
+TEST_F(MainWindowTest, RestingThePointerOnAStripGlyphShowsItsHint) {
+    Start();
+    HWND strip = GetDlgItem(program_->window().hwnd(), IDC_PANEL11);
+    ASSERT_TRUE(strip);
+    for (const auto& [id, hint] : {std::pair{IDC_IMAGE7, "最小化"}, std::pair{IDC_IMAGE8, "关闭"}}) {
+        SCOPED_TRACE(hint);
+        HWND glyph = GetDlgItem(strip, id);
+        ASSERT_TRUE(glyph);
+        RECT client;
+        GetClientRect(glyph, &client);
+        POINT middle{client.right / 2, client.bottom / 2};
+        const LPARAM inGlyph = MAKELPARAM(middle.x, middle.y);
+        ClientToScreen(glyph, &middle);
+        SetCursorPos(middle.x, middle.y);
+        PostMessageA(glyph, WM_MOUSEMOVE, 0, inGlyph);
+        std::string shown;
+        for (int i = 0; i < 300 && shown.empty(); ++i) {
+            DispatchPending();
+            shown = ShownHint(glyph);
+            if (shown.empty()) Sleep(10);
+        }
+        EXPECT_EQ(shown, hint);
+    }
+}
+
 // The places of a window's child controls, relative to its client area.
 std::map<int, RECT> ChildPlaces(HWND window) {
     std::map<int, RECT> places;
