@@ -257,6 +257,28 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
             EXPECT_EQ(disk.files[kBackup + Numbered(1, "100000")], kept);
             std::string data = disk.files.count(kPath) ? disk.files[kPath] : "";
             if (killed) {
+                // Killed between the renames, the new bytes are only in the
+                // temporary file: a start that cannot look at it or read it
+                // must not open empty (and let a save overwrite it), but
+                // leave everything in place and offer to try again.
+                if (plan.hit.starts_with("Replace(")) {
+                    const std::string saving = SavingFileOf(kPath);
+                    ASSERT_EQ(disk.files[saving], newBytes);
+                    for (const char* failing : {"Query(", "Read("}) {
+                        SCOPED_TRACE(failing);
+                        const auto before = disk.files;
+                        plan.call = failing + fakes::Quoted(saving) + ")";
+                        EntryStore next{disk, kPath};
+                        const EntryStore::LoadResult result = next.Load();
+                        plan.call.clear();
+                        EXPECT_EQ(result.status, EntryStore::LoadStatus::NotRead);
+                        EXPECT_TRUE(result.canRetry);
+                        EXPECT_NE(result.message.find(saving), std::string::npos) << result.message;
+                        EXPECT_NE(result.message.find("拒绝访问"), std::string::npos) << result.message;
+                        EXPECT_THROW(next.Save(), Error);
+                        EXPECT_EQ(disk.files, before);
+                    }
+                }
                 // What the next start finds.
                 EntryStore next{disk, kPath};
                 const auto status = next.Load().status;
