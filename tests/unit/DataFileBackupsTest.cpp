@@ -310,6 +310,32 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
     }
 }
 
+// The new file cannot be put in place and the old one cannot be moved back
+// from the versions' folder: the new bytes stay under the temporary name,
+// the only copy of them, and the next start takes them.
+TEST_F(DataFileBackupsTest, ASaveThatCannotPutTheFileInPlaceNorMoveTheOldBackKeepsTheTemporaryFile) {
+    Load({Titled("old")});
+    const std::string saving = SavingFileOf(kPath);
+    const std::string version = kBackup + Numbered(1, "174501");
+    fakes::FaultPlan plan;
+    plan.calls = {"Replace(" + fakes::Quoted(saving) + ", " + fakes::Quoted(kPath) + ")",
+                  "Move(" + fakes::Quoted(version) + ", " + fakes::Quoted(kPath) + ")"};
+    files.faults = &plan;
+    EXPECT_THROW(SaveAt(1, "new"), Error);
+    files.faults = nullptr;
+
+    ASSERT_EQ(files.files.count(saving), 1u);
+    EXPECT_EQ(DecodeDataFile(files.files[saving]).entries, (std::vector<Entry>{Titled("new")}));
+    EXPECT_EQ(TitleIn(version), "old");
+    EXPECT_EQ(files.files.count(kPath), 0u);
+
+    EntryStore next{files, kPath};
+    EXPECT_EQ(next.Load().status, EntryStore::LoadStatus::Recovered);
+    EXPECT_EQ(next.Row(0).title, "new");
+    EXPECT_EQ(TitleIn(kPath), "new");
+    EXPECT_EQ(TitleIn(version), "old");
+}
+
 // ---- The offer at a start that found the data file unreadable ---------------------
 
 class VersionOfferTest : public DataFileBackupsTest {
