@@ -98,9 +98,18 @@ std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataF
     if (!decoded.ok()) return std::nullopt;
 
     const std::size_t count = decoded.entries.size();
-    std::string message = "上次保存数据项时被中断，数据文件 \"" + path_ + "\" " +
-                          (dataFileExists ? "不完整" : "不见了") + "。已从保存时的临时文件 \"" + saving + "\" 恢复了 " +
-                          std::to_string(count) + " 个数据项。";
+    std::string message;
+    if (dataFileExists) {
+        message = "上次保存数据项时被中断，数据文件 \"" + path_ + "\" 不完整。已从保存时的临时文件 \"" + saving +
+                  "\" 恢复了 " + std::to_string(count) + " 个数据项。";
+    } else {
+        // Killed between moving the old file away and putting the new one in
+        // its place: the new file was written whole, the old one was kept.
+        message = "上次保存数据项时，新的数据已完整写入临时文件 \"" + saving + "\"，但在它换成数据文件 \"" + path_ +
+                  "\" 之前被中断。已从中恢复了 " + std::to_string(count) + " 个数据项。";
+        if (backups_ && !backups_->Versions().empty())
+            message += "保存前的数据文件作为较早的版本保留在文件夹 \"" + backups_->Folder() + "\" 中。";
+    }
     bool dataFileGone = !dataFileExists;
     if (dataFileExists) {
         message += AsSentence(dataFileProblem);
