@@ -339,6 +339,17 @@ TEST_F(DataFileBackupsTest, ASaveThatCannotPutTheFileInPlaceNorMoveTheOldBackKee
     EXPECT_EQ(TitleIn(version), "old");
 }
 
+// Numbers past six digits are written and read back alike: a version after
+// 999999999 is listed, so it is counted and removed in its turn.
+TEST_F(DataFileBackupsTest, ANumberPastNineDigitsIsListed) {
+    files.files[kBackup + "Pennora-999999999-20261210-100000.Dat"] = EncodeDataFile({Titled("old")});
+    Load({Titled("v0")});
+    SaveAt(1, "v1");
+    const auto versions = backups.Versions();
+    ASSERT_EQ(versions.size(), 2u);
+    EXPECT_EQ(versions[0].path, kBackup + "Pennora-1000000000-20261210-174501.Dat");
+}
+
 // ---- The offer at a start that found the data file unreadable ---------------------
 
 class VersionOfferTest : public DataFileBackupsTest {
