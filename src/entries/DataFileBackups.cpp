@@ -93,7 +93,7 @@ std::vector<DataFileBackups::Named> DataFileBackups::ListVersions(FileError& err
         const std::vector<std::string_view> f = DashFields(rest);
         Named version;
         version.name = name;
-        if (f.size() == 3 && DigitsOfLength(f[0], 6, 9) && DigitsOfLength(f[1], 8, 8) && DigitsOfLength(f[2], 6, 6)) {
+        if (f.size() == 3 && DigitsOfLength(f[0], 6, 18) && DigitsOfLength(f[1], 8, 8) && DigitsOfLength(f[2], 6, 6)) {
             // <stem>-NNNNNN-YYYYMMDD-HHMMSS<extension>
             version.number = std::stoull(std::string(f[0]));
             if (version.number == 0) continue;

@@ -75,6 +75,17 @@ EntryStore::LoadResult EntryStore::LeaveUnread(const std::string& error) {
             true};
 }
 
+EntryStore::LoadResult EntryStore::LeaveSavingUnread(const std::string& error) {
+    const std::string saving = SavingFileOf(path_);
+    saveRefusal_ = "保存时的临时文件 \"" + saving +
+                   "\" 没有读取成功，为免覆盖其中可能保存着的数据项，现在不能保存。请在它能被读取后重新启动 Pennora。";
+    return {LoadStatus::NotRead,
+            "保存时的临时文件 \"" + saving + "\" 可能保存着上次保存的数据项。" + AsSentence(error) +
+                "文件可能正被其他程序（同步、备份或杀毒软件）占用，或者它所在的磁盘或网络位置暂时无法访问。"
+                "它和数据文件都保持原样；在它被读取之前，Pennora 不会保存数据项。",
+            true};
+}
+
 void EntryStore::TakeEntries(std::vector<Entry> entries) {
     entries_ = std::move(entries);
     ids_.clear();
@@ -89,16 +100,30 @@ void EntryStore::TakeEntries(std::vector<Entry> entries) {
 std::optional<EntryStore::LoadResult> EntryStore::RecoverCutShortSave(bool dataFileExists,
                                                                       const std::string& dataFileProblem) {
     const std::string saving = SavingFileOf(path_);
+    // The temporary file may hold the only copy of the last save: one that
+    // cannot be looked at or read is left where it is, as is the data file,
+    // and no save may overwrite it until a start has read it.
+    const FileQuery query = files_.QueryFile(saving);
+    if (query.state == FileState::Unknown) return LeaveSavingUnread(query.error);
+    if (query.state != FileState::Present) return std::nullopt;
     std::string bytes;
-    if (files_.QueryFile(saving).state != FileState::Present || !files_.ReadWholeFile(saving, bytes).empty())
-        return std::nullopt;
+    if (FileError error = files_.ReadWholeFile(saving, bytes); !error.empty()) return LeaveSavingUnread(error);
     DecodedDataFile decoded = DecodeDataFile(bytes);
     if (!decoded.ok()) return std::nullopt;
 
     const std::size_t count = decoded.entries.size();
-    std::string message = "上次保存数据项时被中断，数据文件 \"" + path_ + "\" " +
-                          (dataFileExists ? "不完整" : "不见了") + "。已从保存时的临时文件 \"" + saving + "\" 恢复了 " +
-                          std::to_string(count) + " 个数据项。";
+    std::string message;
+    if (dataFileExists) {
+        message = "上次保存数据项时被中断，数据文件 \"" + path_ + "\" 不完整。已从保存时的临时文件 \"" + saving +
+                  "\" 恢复了 " + std::to_string(count) + " 个数据项。";
+    } else {
+        // Killed between moving the old file away and putting the new one in
+        // its place: the new file was written whole, the old one was kept.
+        message = "上次保存数据项时，新的数据已完整写入临时文件 \"" + saving + "\"，但在它换成数据文件 \"" + path_ +
+                  "\" 之前被中断。已从中恢复了 " + std::to_string(count) + " 个数据项。";
+        if (backups_ && !backups_->Versions().empty())
+            message += "保存前的数据文件作为较早的版本保留在文件夹 \"" + backups_->Folder() + "\" 中。";
+    }
     bool dataFileGone = !dataFileExists;
     if (dataFileExists) {
         message += AsSentence(dataFileProblem);

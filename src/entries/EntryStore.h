@@ -176,6 +176,7 @@ private:
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
     LoadResult LeaveUnread(const std::string& error);
+    LoadResult LeaveSavingUnread(const std::string& error);
     std::string SetAsideUnreadableFile(const std::string& reason);
     std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
     void TakeEntries(std::vector<Entry> entries);

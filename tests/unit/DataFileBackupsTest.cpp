@@ -258,6 +258,28 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
             EXPECT_EQ(disk.files[kBackup + Numbered(1, "100000")], kept);
             std::string data = disk.files.count(kPath) ? disk.files[kPath] : "";
             if (killed) {
+                // Killed between the renames, the new bytes are only in the
+                // temporary file: a start that cannot look at it or read it
+                // must not open empty (and let a save overwrite it), but
+                // leave everything in place and offer to try again.
+                if (plan.hit.starts_with("Replace(")) {
+                    const std::string saving = SavingFileOf(kPath);
+                    ASSERT_EQ(disk.files[saving], newBytes);
+                    for (const char* failing : {"Query(", "Read("}) {
+                        SCOPED_TRACE(failing);
+                        const auto before = disk.files;
+                        plan.call = failing + fakes::Quoted(saving) + ")";
+                        EntryStore next{disk, kPath};
+                        const EntryStore::LoadResult result = next.Load();
+                        plan.call.clear();
+                        EXPECT_EQ(result.status, EntryStore::LoadStatus::NotRead);
+                        EXPECT_TRUE(result.canRetry);
+                        EXPECT_NE(result.message.find(saving), std::string::npos) << result.message;
+                        EXPECT_NE(result.message.find("拒绝访问"), std::string::npos) << result.message;
+                        EXPECT_THROW(next.Save(), Error);
+                        EXPECT_EQ(disk.files, before);
+                    }
+                }
                 // What the next start finds.
                 EntryStore next{disk, kPath};
                 const auto status = next.Load().status;
@@ -291,6 +313,46 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
             }
         }
     }
+}
+
+// The new file cannot be put in place and the old one cannot be moved back
+// from the versions' folder: the new bytes stay under the temporary name,
+// the only copy of them, and the next start takes them.
+TEST_F(DataFileBackupsTest, ASaveThatCannotPutTheFileInPlaceNorMoveTheOldBackKeepsTheTemporaryFile) {
+    Load({Titled("old")});
+    const std::string saving = SavingFileOf(kPath);
+    const std::string version = kBackup + Numbered(1, "174501");
+    fakes::FaultPlan plan;
+    plan.calls = {"Replace(" + fakes::Quoted(saving) + ", " + fakes::Quoted(kPath) + ")",
+                  "Move(" + fakes::Quoted(version) + ", " + fakes::Quoted(kPath) + ")"};
+    files.faults = &plan;
+    EXPECT_THROW(SaveAt(1, "new"), Error);
+    files.faults = nullptr;
+
+    ASSERT_EQ(files.files.count(saving), 1u);
+    EXPECT_EQ(DecodeDataFile(files.files[saving]).entries, (std::vector<Entry>{Titled("new")}));
+    EXPECT_EQ(TitleIn(version), "old");
+    EXPECT_EQ(files.files.count(kPath), 0u);
+
+    // The save had written everything; the message says where the old file is.
+    const EntryStore::LoadResult next = store.Load();
+    EXPECT_EQ(next.status, EntryStore::LoadStatus::Recovered);
+    EXPECT_EQ(store.Row(0).title, "new");
+    EXPECT_EQ(next.message.find("不见了"), std::string::npos) << next.message;
+    EXPECT_NE(next.message.find("\"" + backups.Folder() + "\""), std::string::npos) << next.message;
+    EXPECT_EQ(TitleIn(kPath), "new");
+    EXPECT_EQ(TitleIn(version), "old");
+}
+
+// Numbers past six digits are written and read back alike: a version after
+// 999999999 is listed, so it is counted and removed in its turn.
+TEST_F(DataFileBackupsTest, ANumberPastNineDigitsIsListed) {
+    files.files[kBackup + "Pennora-999999999-20261210-100000.Dat"] = EncodeDataFile({Titled("old")});
+    Load({Titled("v0")});
+    SaveAt(1, "v1");
+    const auto versions = backups.Versions();
+    ASSERT_EQ(versions.size(), 2u);
+    EXPECT_EQ(versions[0].path, kBackup + "Pennora-1000000000-20261210-174501.Dat");
 }
 
 // ---- The offer at a start that found the data file unreadable ---------------------

@@ -298,11 +298,11 @@ public:
     LocalTime GetLocalTime() override { return {2026, 12, 10, 17, 45, 12}; }
 };
 
-// Deep in a folder tree, past where the ANSI functions stop: the versions'
-// folder is made, a save keeps the file it replaces there, and the versions
-// are listed.
+// Deep in a folder tree, past where the ANSI functions stop (the versions'
+// folder's path is 261 characters long): the versions' folder is made, a
+// save keeps the file it replaces there, and the versions are listed.
 TEST(LongFolderFileSystemTest, VersionsAreKeptAndListedInAFolderPastTheClassicLimit) {
-    testing::LongFolder deep(252);
+    testing::LongFolder deep(254);
     Win32FileSystem files;
     Win32FolderFiles folders;
     SteadyClock clock;
@@ -349,6 +349,25 @@ TEST_F(FileSystemTest, SaveKeepingOldMovesTheReplacedFileAside) {
     EXPECT_EQ(Read(path), kOld);
     EXPECT_EQ(Read(keep), kOld);
     EXPECT_EQ(FilesInFolder(), 2);
+}
+
+// The old file held open by another program without delete sharing can be
+// neither moved aside nor replaced: the save fails, names the file, and the
+// old file stays whole in place with no temporary file left behind.
+TEST_F(FileSystemTest, SaveKeepingOldOverAFileHeldOpenKeepsItWholeInPlace) {
+    ASSERT_EQ(files.SaveWholeFile(path, kOld), "");
+    const std::string keep = folder + "kept.Dat";
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    FileError notKept;
+    const FileError error = files.SaveWholeFileKeepingOld(path, kNew, keep, notKept);
+    CloseHandle(held);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(notKept.find(keep), std::string::npos) << notKept;
+    EXPECT_EQ(Read(path), kOld);
+    EXPECT_EQ(files.QueryFile(keep).state, FileState::Absent);
+    EXPECT_EQ(files.QueryFile(SavingFileOf(path)).state, FileState::Absent);
 }
 
 }  // namespace
