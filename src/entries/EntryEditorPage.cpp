@@ -32,6 +32,20 @@ constexpr int kSplitterWidth = 5;
 constexpr int kMinimumPaneWidth = 40;
 constexpr int kColumnSlack = 4;  // the grid's borders beside its one column
 constexpr UINT_PTR kTitleBoxSubclass = 1;
+constexpr UINT_PTR kContentBoxSubclass = 2;
+
+// The content box inserts a Tab character (Ctrl+I) itself: a multi-line
+// edit inside a dialog drops every Tab character, as the Tab key's own one
+// comes with the move to the next control. That one (the Tab key is down)
+// is still left to the edit. The insertion can be undone, as a typed
+// character can.
+LRESULT CALLBACK ContentBoxProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_CHAR && wParam == '\t' && GetKeyState(VK_TAB) >= 0) {
+        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+        return 0;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
 
 // ToolBar1, left to right, with separators; images of ImgLstEditData.
 constexpr PageDialog::ToolButton kToolBar1[] = {
@@ -110,6 +124,7 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
 
     LimitEditToBytes(Item(IDC_DBEDIT1), kTitleBoxLimit);
     SetWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(Item(IDC_DBMEMO1), ContentBoxProcedure, kContentBoxSubclass, 0);
     AddHint(IDC_DBCHECKBOX2, "Show Record in Hotkey-filling List");
     AddHint(IDC_DBCHECKBOX1, "Show Record in Drag-filling List");
 
@@ -140,7 +155,10 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
 
 EntryEditorPage::~EntryEditorPage() {
     store_.SetRowsChanged(nullptr);
-    if (hwnd()) RemoveWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass);
+    if (hwnd()) {
+        RemoveWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass);
+        RemoveWindowSubclass(Item(IDC_DBMEMO1), ContentBoxProcedure, kContentBoxSubclass);
+    }
     // The controls go before the image list and the font they show.
     Destroy();
 }

@@ -38,6 +38,9 @@
 //                                     X window Wine made for it
 //   Probe client-rect <title>      -> "left top right bottom": the screen rectangle of the client area of the
 //                                     top-level window with that title, as Windows has it
+//   Probe edit-lines <window class> <control class> -> the line count, then the text, of the first edit
+//                                     control whose class begins with <control class> in the top-level
+//                                     window of class <window class> (another program's document)
 //   Probe layout <main|page|dragfill> <dpi> <font height> <face> <charset> [<strip font height> <face> <charset>]
 //                                  -> the visible controls of the main window's own bars, of its shown page or
 //                                     of the drag-fill window, each measured with the font given, the title
@@ -522,25 +525,31 @@ int ShowXWindows() {
     return 0;
 }
 
-// The first rich edit in a top-level window of the class given (WordPad's
-// is "WORDPADTYPE"): its line count, then its text.
-int ShowRichEdit(const char* windowClass) {
+// Another program's document: the first edit control whose class begins
+// with `controlClass` (case aside; "RichEdit" finds RichEdit20W and
+// RICHEDIT50W, "Edit" a plain edit) in the top-level window of class
+// `windowClass`; its line count, then its text.
+int ShowEditLines(const char* windowClass, const char* controlClass) {
     HWND window = FindWindowA(windowClass, nullptr);
     if (!window) return 1;
-    HWND found = nullptr;
+    struct Search {
+        const char* prefix;
+        HWND found;
+    } search{controlClass, nullptr};
     EnumChildWindows(
         window,
-        [](HWND child, LPARAM result) -> BOOL {
+        [](HWND child, LPARAM param) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(param);
             char name[64] = {};
             GetClassNameA(child, name, sizeof name);
-            if (_strnicmp(name, "RichEdit", 8) != 0) return TRUE;
-            *reinterpret_cast<HWND*>(result) = child;
+            if (_strnicmp(name, search.prefix, std::strlen(search.prefix)) != 0) return TRUE;
+            search.found = child;
             return FALSE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    if (!found) return 1;
-    Print(std::to_string(SendMessageW(found, EM_GETLINECOUNT, 0, 0)));
-    Print(WindowText(found));
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return 1;
+    Print(std::to_string(SendMessageW(search.found, EM_GETLINECOUNT, 0, 0)));
+    Print(WindowText(search.found));
     return 0;
 }
 
@@ -868,12 +877,13 @@ int main(int argc, char** argv) {
     if (command == "x-windows") return ShowXWindows();
     if (command == "foreground") return ShowForeground();
     if (command == "client-rect" && argc > 2) return ShowClientRect(argv[2]);
-    if (command == "richedit" && argc > 2) return ShowRichEdit(argv[2]);
+    if (command == "edit-lines" && argc > 3) return ShowEditLines(argv[2], argv[3]);
     std::fprintf(stderr,
                  "usage: Probe page|visible|dialog CAPTION|answer CAPTION ID|tray|tray-message MSG|options|item-rect ID|"
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
                  "read-data FILE|set-clipboard TEXT|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
                  "focus|item-text ID|item-shown ID|tool-button-rect TOOLBAR ID|clipboard|toolbutton TOOLBAR ID|"
-                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]|x-windows|client-rect TITLE|foreground\n");
+                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]|x-windows|client-rect TITLE|foreground|\n"
+                 "edit-lines WINDOWCLASS CONTROLCLASS\n");
     return 2;
 }

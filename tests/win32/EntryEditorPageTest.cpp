@@ -164,6 +164,51 @@ TEST_F(EntryEditorPageTest, AFillTypedIntoTheContentBoxGoesToTheEntryShownThere)
     EXPECT_EQ(store.Row(2).content, "3x1");
 }
 
+// A key pressed in a box of the page, through a loop like the program's:
+// the dialog navigation of the box's top-level window sees it first, then it
+// is translated with the keyboard state (Ctrl held or not, the key down
+// until its key-up) and dispatched.
+void Press(HWND box, UINT key, bool ctrl) {
+    BYTE keys[256], held[256];
+    GetKeyboardState(keys);
+    memcpy(held, keys, sizeof keys);
+    held[VK_CONTROL] = held[VK_LCONTROL] = ctrl ? 0x80 : 0;
+    const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    for (MSG message : {MSG{box, WM_KEYDOWN, key, 1 | scan, 0, {}}, MSG{box, WM_KEYUP, key, LPARAM(0xC0000001) | scan, 0, {}}}) {
+        held[key] = message.message == WM_KEYDOWN ? 0x80 : 0;
+        SetKeyboardState(held);
+        do {
+            HWND root = GetAncestor(message.hwnd, GA_ROOT);
+            if (IsDialogMessageW(root ? root : message.hwnd, &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        } while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+    }
+    SetKeyboardState(keys);
+}
+
+// Tab alone moves on to the next control; Ctrl+I types a Tab into the
+// content at the caret, and the entry keeps it.
+TEST_F(EntryEditorPageTest, CtrlIPutsATabIntoTheContentWhereTabAloneMovesOn) {
+    ShowWindow(parent_, SW_SHOW);
+    ShowWindow(page->hwnd(), SW_SHOW);
+    HWND content = Control(IDC_DBMEMO1);
+    SetWindowTextA(content, "ab");
+    SetFocus(content);
+    SendMessageW(content, EM_SETSEL, 1, 1);
+
+    Press(content, 'I', true);
+    EXPECT_EQ(TextOf(content), "a\tb");
+    EXPECT_EQ(GetFocus(), content);
+
+    Press(content, VK_TAB, false);
+    EXPECT_EQ(TextOf(content), "a\tb");
+    EXPECT_NE(GetFocus(), content);
+
+    store.Post();
+    EXPECT_EQ(store.Current()->content, "a\tb");
+}
+
 // Export and import close the tool bar, with their hints and the last two
 // pictures of its image list.
 TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportAndImport) {
