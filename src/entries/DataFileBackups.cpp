@@ -127,12 +127,18 @@ FileError DataFileBackups::PrepareKeep(const std::string& newBytes, std::string&
     FileError error;
     std::vector<Named> versions = ListVersions(error);
     if (!error.empty()) return error;
-    std::string newest;
-    if (!versions.empty() && files_.ReadWholeFile(folder_ + "\\" + versions.front().name, newest).empty() &&
-        newest == current)
-        return {};
+    if (NewestHolds(versions, current)) return {};
 
     return NextVersionPath(versions, keepAs);
+}
+
+// A save that would keep the same bytes as the newest version keeps nothing
+// new: saving again must not push real older versions out. A newest version
+// that cannot be read does not count as holding them.
+bool DataFileBackups::NewestHolds(const std::vector<Named>& versions, const std::string& bytes) {
+    std::string newest;
+    return !versions.empty() && files_.ReadWholeFile(folder_ + "\\" + versions.front().name, newest).empty() &&
+           newest == bytes;
 }
 
 FileError DataFileBackups::NextVersionPath(const std::vector<Named>& versions, std::string& path) {
@@ -158,10 +164,7 @@ FileError DataFileBackups::KeepBytesAsVersion(const std::string& bytes) {
     FileError error;
     const std::vector<Named> versions = ListVersions(error);
     if (!error.empty()) return error;
-    std::string newest;
-    if (!versions.empty() && files_.ReadWholeFile(folder_ + "\\" + versions.front().name, newest).empty() &&
-        newest == bytes)
-        return {};
+    if (NewestHolds(versions, bytes)) return {};
     std::string keepAs;
     if (error = NextVersionPath(versions, keepAs); !error.empty()) return error;
     if (error = files_.SaveWholeFile(keepAs, bytes); !error.empty()) return error;

@@ -83,6 +83,7 @@ private:
     // The path for the next version after `versions` (newest first), making
     // the folder; empty with the reason when the folder cannot be made.
     FileError NextVersionPath(const std::vector<Named>& versions, std::string& path);
+    bool NewestHolds(const std::vector<Named>& versions, const std::string& bytes);
 
     FileSystem& files_;
     FolderFiles& folders_;

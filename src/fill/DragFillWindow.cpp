@@ -12,6 +12,7 @@
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
 #include "ui/Version.h"
+#include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -89,16 +90,7 @@ Self* SelfOf(HWND control) {
 std::optional<std::string> WindowTextGbk(HWND window) {
     std::wstring wide(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
     wide.resize(std::size_t(GetWindowTextW(window, wide.data(), int(wide.size()))));
-    if (wide.empty()) return std::string();
-    BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0,
-                                         nullptr, &usedDefault);
-    if (size <= 0 || usedDefault) return std::nullopt;
-    std::string text(std::size_t(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), text.data(), size, nullptr,
-                        &usedDefault);
-    if (usedDefault) return std::nullopt;
-    return text;
+    return ToAnsiExactly(wide);
 }
 
 // The height of a one-line edit box for `font`: a line and the box's edges.

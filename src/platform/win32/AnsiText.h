@@ -3,6 +3,7 @@
 // Unicode controls and the clipboard hold.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,22 @@ inline std::string ToAnsi(std::wstring_view text) {
     const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(std::size_t(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+// The text in the code page, or nothing when it holds a character the code
+// page does not have: ToAnsi would make that a "?" or a look-alike letter,
+// which would then match or name something else.
+inline std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, &usedDefault);
+    if (size <= 0 || usedDefault) return std::nullopt;
+    std::string out(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), out.data(), size, nullptr,
+                        &usedDefault);
+    if (usedDefault) return std::nullopt;
     return out;
 }
 

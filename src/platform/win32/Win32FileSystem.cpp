@@ -196,8 +196,11 @@ FileError Win32FolderFiles::ListFiles(const std::string& folder, std::vector<std
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
         return Failure("无法列出文件夹", folder, code);
     }
+    // A name the code page cannot spell is left out: under a look-alike name
+    // it could be read or deleted as another file.
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(ToAnsi(found.cFileName));
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (std::optional<std::string> name = ToAnsiExactly(found.cFileName)) names.push_back(std::move(*name));
     } while (::FindNextFileW(search, &found));
     const DWORD code = ::GetLastError();
     ::FindClose(search);
