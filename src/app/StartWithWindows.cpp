@@ -5,21 +5,6 @@
 namespace pennora {
 namespace {
 
-// Closes a key handle when the scope ends.
-class OpenedKey {
-public:
-    explicit OpenedKey(Registry& registry) : registry_(registry) {}
-    OpenedKey(const OpenedKey&) = delete;
-    OpenedKey& operator=(const OpenedKey&) = delete;
-    ~OpenedKey() {
-        if (handle) registry_.RegCloseKey(handle);
-    }
-    HKey handle = 0;
-
-private:
-    Registry& registry_;
-};
-
 std::string Trimmed(const std::string& text) {
     const char* blanks = " \t";
     std::size_t first = text.find_first_not_of(blanks);
@@ -47,7 +32,7 @@ StartWithWindows::StartWithWindows(Registry& registry, std::string executablePat
     : registry_(registry), executablePath_(std::move(executablePath)), expand_(std::move(expand)) {}
 
 AutoRunState StartWithWindows::Read() {
-    OpenedKey key(registry_);
+    ScopedKey key(registry_);
     long code = registry_.RegOpenKeyExA(kHkeyCurrentUser, kRunKey, kKeyRead, key.handle);
     if (code == kErrorFileNotFound) return {};
     if (code != kErrorSuccess) return {AutoRunOwner::Unreadable, "", code};
@@ -72,14 +57,14 @@ long StartWithWindows::Apply(bool on) {
     if (now.owner == AutoRunOwner::Unreadable) return now.error;
     if (!on) {
         if (now.owner != AutoRunOwner::ThisCopy) return kErrorSuccess;
-        OpenedKey key(registry_);
+        ScopedKey key(registry_);
         long code = registry_.RegOpenKeyExA(kHkeyCurrentUser, kRunKey, kKeySetValue, key.handle);
         if (code == kErrorSuccess) code = registry_.RegDeleteValueA(key.handle, kRunValueName);
         return code == kErrorFileNotFound ? kErrorSuccess : code;  // gone already: as asked
     }
     if (now.owner == AutoRunOwner::ThisCopy) return kErrorSuccess;
     if (executablePath_.empty() || executablePath_.find('?') != std::string::npos) return kAutoRunPathNotAnsi;
-    OpenedKey key(registry_);
+    ScopedKey key(registry_);
     long code = registry_.RegCreateKeyExA(kHkeyCurrentUser, kRunKey, kKeySetValue, key.handle);
     if (code == kErrorSuccess) code = registry_.RegSetValueExA(key.handle, kRunValueName, kRegSz, Command());
     return code;

@@ -24,21 +24,6 @@ std::string DwordBytes(unsigned value) {
 // Text data as stored, without its terminating zero.
 std::string StringData(const std::string& data) { return data.substr(0, std::strlen(data.c_str())); }
 
-// A key opened through the seam, closed when it goes.
-class OpenKey {
-public:
-    explicit OpenKey(Registry& registry) : registry_(registry) {}
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    ~OpenKey() {
-        if (handle) registry_.RegCloseKey(handle);
-    }
-    HKey handle = 0;
-
-private:
-    Registry& registry_;
-};
-
 // A save step that failed: the reason, for the user.
 struct SaveFailure {
     std::string message;
@@ -99,7 +84,7 @@ MenuStore::MenuStore(Registry& registry, FileSystem& files, FolderApi& folders, 
 void MenuStore::LoadIEMenus(std::vector<std::string>& names, std::vector<std::string>& texts) {
     std::vector<std::string> keys;
     {
-        OpenKey parent(registry_);
+        ScopedKey parent(registry_);
         if (registry_.RegOpenKeyExA(kHkeyCurrentUser, kMenuExtKey, kKeyRead, parent.handle) != kErrorSuccess) return;
         long failure = kErrorSuccess;  // entries the page cannot show; a save keeps them as they are
         keys = SubkeyNames(registry_, parent.handle, failure);
@@ -126,7 +111,7 @@ bool MenuStore::IsOwnKey(HKey key) {
 
 MenuStore::KeyRead MenuStore::ReadEntryKey(const std::string& name, std::string& scriptPath) {
     scriptPath.clear();
-    OpenKey key(registry_);
+    ScopedKey key(registry_);
     if (registry_.RegOpenKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyRead, key.handle) != kErrorSuccess)
         return KeyRead::NotOpened;
     if (!IsOwnKey(key.handle)) return KeyRead::NotOwn;
@@ -268,7 +253,7 @@ private:
     // takes such a key over, as a save of any name does.)
     void KeepFilesOfOtherKeys() {
         spareNumber_ = names_.size();
-        OpenKey parent(registry_);
+        ScopedKey parent(registry_);
         long code = registry_.RegOpenKeyExA(kHkeyCurrentUser, kMenuExtKey, kKeyRead, parent.handle);
         if (code == kErrorFileNotFound) return;
         if (code != kErrorSuccess) throw SaveFailure{KeyFailure("无法打开注册表项", kMenuExtKey, code)};
@@ -321,7 +306,7 @@ private:
     // An empty key holds nothing of anyone (a save that failed right after
     // making it leaves one), so it may be taken.
     KeyState KeyExists(const std::string& name) {
-        OpenKey key(registry_);
+        ScopedKey key(registry_);
         long code = registry_.RegOpenKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyRead, key.handle);
         if (code == kErrorFileNotFound) return KeyState::Absent;
         if (code != kErrorSuccess) throw SaveFailure{RegistryFailure("无法打开注册表项", name, code)};
@@ -345,7 +330,7 @@ private:
     }
 
     void WriteKey(const std::string& name, const std::string& scriptPath) {
-        OpenKey key(registry_);
+        ScopedKey key(registry_);
         Check(registry_.RegCreateKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyAllAccess, key.handle),
               "无法创建注册表项", name);
         // The mark first: a key left without it by a failure would look like
@@ -356,7 +341,7 @@ private:
     }
 
     void SetDefault(const std::string& name, const std::string& scriptPath) {
-        OpenKey key(registry_);
+        ScopedKey key(registry_);
         Check(registry_.RegOpenKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyAllAccess, key.handle),
               "无法打开注册表项", name);
         Check(registry_.RegSetValueExA(key.handle, "", kRegSz, scriptPath), "无法写入注册表项", name);
@@ -367,14 +352,14 @@ private:
     // extra entry behind, never a lost one: it is not an error.
     void DeleteOwnKey(const std::string& name) {
         {
-            OpenKey key(registry_);
+            ScopedKey key(registry_);
             if (registry_.RegOpenKeyExA(kHkeyCurrentUser, EntryKey(name), kKeyAllAccess, key.handle) != kErrorSuccess ||
                 !store_.IsOwnKey(key.handle)) {
                 return;
             }
             DeleteSubkeys(key.handle);
         }
-        OpenKey parent(registry_);
+        ScopedKey parent(registry_);
         if (registry_.RegOpenKeyExA(kHkeyCurrentUser, kMenuExtKey, kKeyAllAccess, parent.handle) == kErrorSuccess) {
             registry_.RegDeleteKeyA(parent.handle, name);
         }
@@ -384,7 +369,7 @@ private:
         long failure = kErrorSuccess;  // a subkey left behind keeps its key, which is then not deleted
         for (const std::string& name : SubkeyNames(registry_, key, failure)) {
             {
-                OpenKey sub(registry_);
+                ScopedKey sub(registry_);
                 if (registry_.RegOpenKeyExA(key, name, kKeyAllAccess, sub.handle) != kErrorSuccess) continue;
                 DeleteSubkeys(sub.handle);
             }

@@ -59,4 +59,19 @@ public:
     virtual int CompareStringOrdinal(const std::string& a, const std::string& b) = 0;
 };
 
+// A key opened through the seam, closed when the scope ends.
+class ScopedKey {
+public:
+    explicit ScopedKey(Registry& registry) : registry_(registry) {}
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+    ~ScopedKey() {
+        if (handle) registry_.RegCloseKey(handle);
+    }
+    HKey handle = 0;
+
+private:
+    Registry& registry_;
+};
+
 }  // namespace pennora
