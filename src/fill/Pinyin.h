@@ -1,7 +1,9 @@
 #pragma once
 // The toneless pinyin readings of the Chinese characters of the GBK code
-// page, every reading of a character with several; u with diaeresis is
-// spelled v ("lv").
+// page as today's Mandarin reads them, every reading of a character with
+// several (readings only classical texts give are left out); u with
+// diaeresis is spelled v ("lv"). The table is made by
+// scripts/make-pinyin-table.
 #include <cstddef>
 #include <string_view>
 
