@@ -118,7 +118,9 @@ TEST(PinyinTest, EveryReadingIsAToneLessSyllableAndOnlyTheRoomGivenIsWritten) {
             }
             std::string_view one[2] = {{}, "untouched"};
             EXPECT_EQ(PinyinReadings(lead, trail, one, 1), count);
-            if (count > 0) EXPECT_EQ(one[0], all[0]);
+            if (count > 0) {
+                EXPECT_EQ(one[0], all[0]);
+            }
             EXPECT_EQ(one[1], "untouched");
             EXPECT_EQ(PinyinReadings(lead, trail, nullptr, 0), count);
         }
