@@ -67,6 +67,7 @@ public:
     // A title typed in place in the grid (up to the field's 100 bytes).
     void GridTitleEdited(std::size_t row, const std::string& text);
 
+    // The data file, which an export must not write over.
     const std::string& DataFilePath() const { return dataFile_.DataFilePath(); }
 
 private:
