@@ -13,6 +13,7 @@
 #include <random>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 
 namespace pennora {
@@ -175,12 +176,13 @@ void StoreLoad(benchmark::State& state) {
     const std::string path = (BenchFolder() / "Pennora.Dat").string();
     WriteFileBytes(path, file);
     StreamFileSystem files;
-    EntryStore store(files, path);
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, path};
     std::string target(file.size(), '\0');
     MeasureAgainst(
         state, file.size(),
         [&] {
-            if (store.Load().status != EntryStore::LoadStatus::Loaded) state.SkipWithError("load failed");
+            if (dataFile.Load().status != DataFileKeeper::LoadStatus::Loaded) state.SkipWithError("load failed");
         },
         [&] { ReadFileBytes(path, target); });
 }
@@ -191,10 +193,11 @@ void StoreSave(benchmark::State& state) {
     const std::string plainPath = (BenchFolder() / "plain.bin").string();
     WriteFileBytes(path, file);
     StreamFileSystem files;
-    EntryStore store(files, path);
-    store.Load();
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, path};
+    dataFile.Load();
     MeasureAgainst(
-        state, file.size(), [&] { store.Save(); }, [&] { WriteFileBytes(plainPath, file); });
+        state, file.size(), [&] { dataFile.Save(); }, [&] { WriteFileBytes(plainPath, file); });
 }
 
 void BaselineReadFile(benchmark::State& state) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
@@ -79,8 +80,9 @@ int main(int argc, char** argv) {
         entries.push_back({"地址" + std::to_string(i), "北京市海淀区中关村大街" + std::to_string(i) + "号", {}, {}});
     Win32FileSystem files;
     if (!files.SaveWholeFile(folder + "Pennora.Dat", EncodeDataFile(entries)).empty()) return 1;
-    EntryStore store(files, folder + "Pennora.Dat");
-    if (store.Load().status != EntryStore::LoadStatus::Loaded) return 1;
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, folder + "Pennora.Dat"};
+    if (dataFile.Load().status != DataFileKeeper::LoadStatus::Loaded) return 1;
 
     Win32Profile profile;
     IniFile ini(profile, folder + "Pennora.Ini");

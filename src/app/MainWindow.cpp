@@ -166,8 +166,8 @@ void MainWindow::CreatePages() {
     // the Options page waits for the settings. Both, like the pages below,
     // are made when first selected.
     pageMakers_[kEditorPage] = [this] {
-        editorLogic_ = std::make_unique<EntryEditorLogic>(context_.store, context_.flags, context_.services.windows,
-                                                          FromHwnd(hwnd()));
+        editorLogic_ = std::make_unique<EntryEditorLogic>(context_.store, context_.dataFile, context_.flags,
+                                                          context_.services.windows, FromHwnd(hwnd()));
         editorPage_ = std::make_unique<EntryEditorPage>(hwnd(), context_.store, *editorLogic_, context_.services.files,
                                                         context_.appPath);
         AddPage(kEditorPage, *editorPage_);

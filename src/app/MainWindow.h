@@ -20,6 +20,7 @@
 #include "app/OptionsPage.h"
 #include "app/StartWithWindows.h"
 #include "browser/BrowserIntegration.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorLogic.h"
 #include "entries/EntryEditorPage.h"
 #include "entries/EntryStore.h"
@@ -66,6 +67,7 @@ public:
         ShellServices services;
         std::string appPath;
         EntryStore& store;
+        DataFileKeeper& dataFile;
         IniFile& iniFile;
         Settings& settings;
         ModeFlags& flags;

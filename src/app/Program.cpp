@@ -40,11 +40,11 @@ Program::Program(Application& app, ShellServices services, const std::string& ex
       services_(services),
       appPath_(AppPathOf(executablePath.empty() ? ExecutablePath() : executablePath)),
       iniFile_(services.profile, appPath_ + kSettingsFileName),
-      store_(services.files, appPath_ + kDataFileName),
-      backups_(services.files, folderFiles_, clock_, store_.DataFilePath()),
+      dataFile_(store_, services.files, appPath_ + kDataFileName),
+      backups_(services.files, folderFiles_, clock_, dataFile_.DataFilePath()),
       delivery_(services.windows, &settings_.TabToNextField) {
     window_ = std::make_unique<MainWindow>(
-        MainWindow::Context{app, services, appPath_, store_, iniFile_, settings_, flags_, delivery_});
+        MainWindow::Context{app, services, appPath_, store_, dataFile_, iniFile_, settings_, flags_, delivery_});
     window_->AddMessageTaker([this](UINT message, WPARAM wParam, LPARAM lParam) {
         return TakeMessage(message, wParam, lParam);
     });
@@ -94,16 +94,16 @@ int Program::Tell(const std::string& text, UINT type) {
 // so a user without entries starts where entries are made.
 void Program::LoadEntryStore() {
     store_.SetAfterPost([this] { ClientDataSet1AfterPost(); });
-    store_.KeepEarlierVersions(backups_, [this](const std::string& text) {
+    dataFile_.KeepEarlierVersions(backups_, [this](const std::string& text) {
         services_.windows.MessageBoxA(FromHwnd(hwnd()), text, kAppTitle, MB_ICONWARNING);
     });
-    using Status = EntryStore::LoadStatus;
-    EntryStore::LoadResult result = store_.Load();
+    using Status = DataFileKeeper::LoadStatus;
+    DataFileKeeper::LoadResult result = dataFile_.Load();
     // A file held by another program may be free a moment later: the user can
     // try again, as long as they like, or go on without it.
     while (result.status == Status::NotRead && result.canRetry &&
            Tell(result.message + kRetryLoadHint, MB_RETRYCANCEL | MB_ICONERROR) == IDRETRY) {
-        result = store_.Load();
+        result = dataFile_.Load();
     }
     const bool loaded = result.status == Status::Loaded || result.status == Status::Recovered;
     window_->SelectPage(loaded ? kFillPage : kEditorPage);
@@ -126,18 +126,18 @@ void Program::ClientDataSet1AfterPost() {
 
 // Changes that an ending session kept apart are offered back at the next start.
 void Program::OfferUnsavedChanges() {
-    const FileQuery unsaved = store_.UnsavedChanges();
+    const FileQuery unsaved = dataFile_.UnsavedChanges();
     if (unsaved.state == FileState::Unknown) {
         Tell(ErrorReportText(unsaved.error) + kUnsavedChangesUnknown, MB_ICONWARNING);
         return;
     }
     if (unsaved.state != FileState::Present) return;
     if (Tell(kUnsavedChangesQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        store_.DiscardUnsavedChanges();
+        dataFile_.DiscardUnsavedChanges();
         return;
     }
     std::string error;
-    if (store_.RestoreUnsavedChanges(error)) {
+    if (dataFile_.RestoreUnsavedChanges(error)) {
         flags_.dataModified = true;
         window_->SelectPage(kEditorPage);
     } else {
@@ -200,7 +200,7 @@ bool Program::FormClose() {
         }
         // A No to the question about a data file changed elsewhere keeps
         // the program open with the changes unsaved; a No here quits without them.
-        if (answer == IDYES && !SaveEntries(store_, services_.windows, FromHwnd(hwnd()))) return false;
+        if (answer == IDYES && !SaveEntries(dataFile_, services_.windows, FromHwnd(hwnd()))) return false;
     }
     SaveWindowSettings();
     ReleaseHotKeyAndTrayIcon();
@@ -234,7 +234,7 @@ void Program::ReleaseHotKeyAndTrayIcon() {
 // system shows, so the user can go back and save.
 bool Program::QueryEndSession() {
     if (!created_ || !HasUnsavedWork()) return true;
-    if (store_.SaveUnsavedChanges().empty()) return true;
+    if (dataFile_.SaveUnsavedChanges().empty()) return true;
     ShutdownBlockReasonCreate(hwnd(), kEndSessionBlockReason);
     return false;
 }
@@ -247,13 +247,13 @@ void Program::EndSession(bool ending) {
     if (!ending) {
         // The session goes on: the close prompt deals with the changes again.
         ShutdownBlockReasonDestroy(hwnd());
-        store_.DiscardUnsavedChanges();
+        dataFile_.DiscardUnsavedChanges();
         return;
     }
     // The rest of the close sequence, without a question or an error box. A
     // forced end may come without the query: the changes are kept here too.
     closing_ = true;
-    if (HasUnsavedWork()) store_.SaveUnsavedChanges();
+    if (HasUnsavedWork()) dataFile_.SaveUnsavedChanges();
     SaveWindowSettings(false);
     ReleaseHotKeyAndTrayIcon();
     DestroyWindow(hwnd());

@@ -4,8 +4,9 @@
 // settings read, the main window with its tray and fill modes made in that
 // order, the automatic start once the window shows; then the close with its
 // save prompt, or the end of the Windows session, and the settings written
-// at the end. It owns what lives that long: the entry store and its kept
-// versions, the settings file and values, the mode flags, the text delivery.
+// at the end. It owns what lives that long: the entry store, its data file
+// and the file's kept versions, the settings file and values, the mode flags,
+// the text delivery.
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "app/MainWindow.h"
 #include "app/TrayMenu.h"
 #include "entries/DataFileBackups.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "fill/TextDelivery.h"
 #include "platform/win32/Win32Clock.h"
@@ -73,6 +75,7 @@ private:
     Win32FolderFiles folderFiles_;
     Win32Clock clock_;
     EntryStore store_;
+    DataFileKeeper dataFile_;  // loads the store at start-up and saves it
     DataFileBackups backups_;  // earlier versions of the data file, kept at each save
     TextDelivery delivery_;
     // The main window goes first: no message of its queue reaches a part

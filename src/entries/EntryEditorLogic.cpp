@@ -12,8 +12,9 @@ constexpr unsigned kMbYesNoWarningNoFirst = 0x134;  // MB_YESNO | MB_ICONWARNING
 
 }  // namespace
 
-EntryEditorLogic::EntryEditorLogic(EntryStore& store, ModeFlags& flags, MessageBoxes& boxes, Hwnd owner)
-    : store_(store), flags_(flags), boxes_(boxes), owner_(owner) {}
+EntryEditorLogic::EntryEditorLogic(EntryStore& store, DataFileKeeper& dataFile, ModeFlags& flags, MessageBoxes& boxes,
+                                   Hwnd owner)
+    : store_(store), dataFile_(dataFile), flags_(flags), boxes_(boxes), owner_(owner) {}
 
 void EntryEditorLogic::ToolButton1Click() { store_.Insert(); }
 
@@ -31,20 +32,20 @@ void EntryEditorLogic::ToolButton2Click() {
     if (!store_.Delete(*asked)) boxes_.MessageBoxA(owner_, kDeletedEntryGoneText, kDeleteEntryCaption, kMbIconInformation);
 }
 
-bool SaveEntries(EntryStore& store, MessageBoxes& boxes, Hwnd owner) {
+bool SaveEntries(DataFileKeeper& dataFile, MessageBoxes& boxes, Hwnd owner) {
     try {
-        store.Save();
+        dataFile.Save();
         return true;
     } catch (const DataFileChangedError& question) {
         // No is the default: a stray Enter must not overwrite another's file.
         if (boxes.MessageBoxA(owner, question.what(), kSaveCaption, kMbYesNoWarningNoFirst) != kIdYesAnswer) return false;
     }
-    store.Save(EntryStore::IfChangedElsewhere::Replace);
+    dataFile.Save(DataFileKeeper::IfChangedElsewhere::Replace);
     return true;
 }
 
 void EntryEditorLogic::ToolButton3Click() {
-    if (SaveEntries(store_, boxes_, owner_)) flags_.dataModified = false;
+    if (SaveEntries(dataFile_, boxes_, owner_)) flags_.dataModified = false;
 }
 
 void EntryEditorLogic::TitleChanged(const std::string& text) { store_.SetTitle(text); }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "platform/WindowsInput.h"
 #include "ui/ModeFlags.h"
@@ -35,12 +36,13 @@ inline constexpr const char* kSaveCaption = "保存";
 // loaded or saved it, asks `owner`'s user first: Yes replaces it (keeping it
 // as an earlier version), No saves nothing and returns false. Throws
 // pennora::Error when the save fails.
-bool SaveEntries(EntryStore& store, MessageBoxes& boxes, Hwnd owner);
+bool SaveEntries(DataFileKeeper& dataFile, MessageBoxes& boxes, Hwnd owner);
 
 class EntryEditorLogic {
 public:
-    // `owner` is the window that owns the delete question.
-    EntryEditorLogic(EntryStore& store, ModeFlags& flags, MessageBoxes& boxes, Hwnd owner);
+    // `owner` is the window that owns the delete question; `dataFile` is
+    // where the save button writes the store's entries.
+    EntryEditorLogic(EntryStore& store, DataFileKeeper& dataFile, ModeFlags& flags, MessageBoxes& boxes, Hwnd owner);
 
     void ToolButton1Click();   // new entry before the current one
     void ToolButton10Click();  // previous entry
@@ -65,8 +67,12 @@ public:
     // A title typed in place in the grid (up to the field's 100 bytes).
     void GridTitleEdited(std::size_t row, const std::string& text);
 
+    // The data file, which an export must not write over.
+    const std::string& DataFilePath() const { return dataFile_.DataFilePath(); }
+
 private:
     EntryStore& store_;
+    DataFileKeeper& dataFile_;
     ModeFlags& flags_;
     MessageBoxes& boxes_;
     Hwnd owner_;

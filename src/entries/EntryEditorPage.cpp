@@ -300,7 +300,7 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
 void EntryEditorPage::ExportClick() {
     // The dialog offers every file; one of the program's own is refused and
     // the dialog asked again, until a file that may be written or Cancel.
-    const OwnFiles own{store_.DataFilePath(), appPath_ + kSettingsFileName, RunningExePath()};
+    const OwnFiles own{logic_.DataFilePath(), appPath_ + kSettingsFileName, RunningExePath()};
     std::optional<std::string> path;
     for (;;) {
         path = AskForFile(true);

@@ -1,11 +1,11 @@
 #pragma once
-// The fill entries in memory: store order, one current entry, a pending change
-// on it, and the data file "Pennora.Dat" behind them.
+// The fill entries in memory: store order, one current entry and a pending
+// change on it, the commit rule, the lookups and the walks of the fill lists.
+// The data file behind them is DataFileKeeper's: it fills the store at
+// start-up and writes what is stored.
 //
-// Use: EntryStore store(files, appPath + "Pennora.Dat"); store.SetAfterPost(...);
-// Load() once at start-up, Save() from the save button and the close prompt
-// (it throws pennora::Error naming the file and the system's reason; clearing
-// DataModified stays with the caller), Close() at shutdown.
+// Use: EntryStore store; store.SetAfterPost(...); DataFileKeeper loads it;
+// Close() at shutdown.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,10 +16,8 @@
 #include <vector>
 
 #include "ui/ModeFlags.h"
-#include "entries/DataFileBackups.h"
 #include "entries/Entry.h"
 #include "platform/Error.h"
-#include "platform/FileSystem.h"
 
 namespace pennora {
 
@@ -32,64 +30,16 @@ inline constexpr const char* kEmptyStoreDeleteError = "Cannot perform this opera
 
 class EntryStore {
 public:
-    EntryStore(FileSystem& files, std::string dataFilePath);
-
-    enum class LoadStatus {
-        Loaded,      // the file's entries are in the store, the first one current
-        NoFile,      // no data file: the store is empty and the first save creates it
-        Recovered,   // the data file was missing or did not decode, and the temporary
-                     // file of a save that was cut short did: its entries are loaded
-                     // and it is the data file now; `message` says so
-        Unreadable,  // the file's bytes did not decode; `message` says why and where it was moved
-        NotRead,     // the file could not be looked up or read (held by another
-                     // program, a disk or share that is gone) or is of a newer
-                     // format: it stays in place untouched,
-                     // the store is empty and refuses to save until a load succeeds
-    };
-    struct LoadResult {
-        LoadStatus status;
-        std::string message;  // a sentence for the user naming the file, except for Loaded and NoFile
-        bool canRetry = false;  // NotRead by an error that may pass: another Load may succeed
-    };
-    LoadResult Load();
-    // What a save does with a data file that another program changed since
-    // this run loaded or last saved it (another copy of the folder, a sync
-    // client, a restore by hand).
-    enum class IfChangedElsewhere {
-        Ask,      // throws DataFileChangedError, writing nothing
-        Replace,  // keeps that file as the newest earlier version, then saves
-    };
-    // Commits the pending change, then writes all entries; on failure throws
-    // pennora::Error and leaves the entries and the old file as they were.
-    // After a load that left the file NotRead it throws without writing.
-    // A data file that cannot be looked at or read now throws too: it
-    // cannot be told unchanged.
-    void Save(IfChangedElsewhere ifChanged = IfChangedElsewhere::Ask);
-
-    // From now on each save first keeps the data file it replaces as an
-    // earlier version. A version that cannot be kept never stops the save;
-    // `tell` hears of it once per run, after the save. `tell` also hears of
-    // a save that could not remove the unsaved-changes file.
-    void KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell);
-
-    // The session is ending with changes not saved: commits the pending change
-    // and writes all entries to UnsavedFileOf(the data file), leaving the data
-    // file alone. A successful Save or DiscardUnsavedChanges removes it again.
-    FileError SaveUnsavedChanges();
-    // Whether the last session left entries that were never saved: Present
-    // when it did, Unknown (with the reason) when the file's folder cannot
-    // be looked into. A file older than the data file counts as absent: it
-    // is moved among the kept versions (see KeepEarlierVersions), or stays
-    // where it is when it cannot be.
-    FileQuery UnsavedChanges();
-    // Puts the entries of the unsaved-changes file in the store (they are
-    // changes now, still to be saved); false with `error` set when the file
-    // cannot be read, and then nothing changes.
-    bool RestoreUnsavedChanges(std::string& error);
-    // Removes the unsaved-changes file; why it could not, empty otherwise.
-    FileError DiscardUnsavedChanges();
     // Drops unsaved changes and empties the store.
     void Close();
+    // Drops all rows, a pending change included, and takes `entries` as the
+    // stored ones, the first current, as a read of a file gives them. Not a
+    // stored change: AfterPost does not run; the view of the rows hears of
+    // it only when `tellView` is set.
+    void TakeStoredEntries(std::vector<Entry> entries, bool tellView);
+    // The entries as stored, in store order: without a pending change or a
+    // new entry not committed yet (Post() first to include them).
+    const std::vector<Entry>& StoredEntries() const { return entries_; }
 
     // Runs after every stored change: a commit of a new or changed entry and a
     // delete of a stored entry.
@@ -160,8 +110,6 @@ public:
     // entries as they are stored: nothing is committed and nothing moves.
     std::vector<std::string> ContentsByTitle(const std::vector<std::string>& titles) const;
 
-    const std::string& DataFilePath() const { return path_; }
-
 private:
     enum class State { Browse, Edit, Insert };
 
@@ -175,21 +123,9 @@ private:
     void CommitForLookup();
     void ClampCurrent(std::size_t wanted);
     std::vector<std::string> Walk(bool (*inList)(const Entry&));
-    LoadResult LeaveUnread(const std::string& error);
-    LoadResult LeaveSavingUnread(const std::string& error);
-    std::string SetAsideUnreadableFile(const std::string& reason);
-    std::optional<LoadResult> RecoverCutShortSave(bool dataFileExists, const std::string& dataFileProblem);
-    void TakeEntries(std::vector<Entry> entries);
     std::optional<std::size_t> RowOf(EntryId id) const;
     std::unordered_map<std::string_view, std::string_view> FirstContentOfEachTitle() const;
-    void MakeRoomForSave();
-    void RecordDataFileSeen(const std::string* bytes);
-    std::optional<std::string> DataFileChangedElsewhere();
-    void KeepFileChangedElsewhere(const std::string& bytes);
-    void SetAsideOlderUnsavedChanges();
 
-    FileSystem& files_;
-    std::string path_;
     std::vector<Entry> entries_;
     std::vector<EntryId> ids_;  // parallel to entries_
     EntryId newEntryId_ = 0;    // the id of the entry being inserted
@@ -199,33 +135,9 @@ private:
     Entry pending_;         // the current entry's values while editing or inserting
     bool changed_ = false;  // a field of a new entry was changed
     bool rowsHeld_ = false;  // a lookup's commit tells rowsChanged_ once, at its end
-    bool unreadableFileInPlace_ = false;
-    std::string saveRefusal_;  // set while the data file stays unread: why saves are refused
     std::function<void()> afterPost_;
     std::function<void()> rowsChanged_;
-    DataFileBackups* backups_ = nullptr;
-    std::function<void(const std::string&)> tellAfterSave_;
-    bool versionNotKeptTold_ = false;
-    // The data file as this run last loaded or saved it: absent, or its
-    // size and a hash of its bytes. Unset while nothing is known (a file
-    // not read), and then saves do not compare.
-    struct DiskStamp {
-        bool present = false;
-        std::uint64_t size = 0;
-        std::uint64_t hash = 0;
-        bool operator==(const DiskStamp&) const = default;
-    };
-    std::optional<DiskStamp> dataFileSeen_;
 };
-
-// What Save(IfChangedElsewhere::Ask) throws over a data file another program
-// changed; what() is the question for the user, naming the file.
-struct DataFileChangedError : Error {
-    using Error::Error;
-};
-
-// The file a session end writes unsaved changes to, beside the data file.
-inline std::string UnsavedFileOf(const std::string& dataFilePath) { return dataFilePath + ".unsaved"; }
 
 // Where the rebuilt entry lists go: the hot-key fill menu and the drag-fill
 // window's title list.

@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "entries/DataFileBackups.h"
-#include "entries/EntryStore.h"
+#include "entries/DataFileKeeper.h"
 #include "platform/FileSystem.h"
 
 namespace pennora {

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "entries/VersionOffer.h"
 #include "fakes/FakeClock.h"
@@ -39,18 +40,18 @@ class DataFileBackupsTest : public ::testing::Test {
 protected:
     DataFileBackupsTest() {
         store.SetAfterPost([this] { ++afterPosts; });
-        store.KeepEarlierVersions(backups, [this](const std::string& text) { told.push_back(text); });
+        dataFile.KeepEarlierVersions(backups, [this](const std::string& text) { told.push_back(text); });
     }
 
     void Load(const std::vector<Entry>& entries) {
         files.files[kPath] = EncodeDataFile(entries);
-        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+        ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     }
     // A save at `second` past 17:45 that changes the first entry's title to `title`.
     void SaveAt(int second, const std::string& title) {
         clock.now.second = second;
         store.SetTitle(title);
-        store.Save();
+        dataFile.Save();
     }
     Strings BackupNames() {
         Strings names;
@@ -67,7 +68,8 @@ protected:
     fakes::FakeFolderFiles folders{files};
     fakes::FakeClock clock;
     DataFileBackups backups{files, folders, clock, kPath};
-    EntryStore store{files, kPath};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kPath};
     int afterPosts = 0;
     Strings told;
 };
@@ -118,7 +120,7 @@ TEST_F(DataFileBackupsTest, AClockThatGoesBackNeitherReordersNorDropsTheNewestVe
     for (int save = 1; save <= 12; ++save) {
         clock.now.hour = 23 - save;  // every save an hour earlier than the one before
         store.SetTitle("v" + std::to_string(save));
-        store.Save();
+        dataFile.Save();
     }
 
     const std::vector<DataFileBackups::Version> versions = backups.Versions();
@@ -138,12 +140,12 @@ TEST_F(DataFileBackupsTest, SavesThatWriteNoNewBytesKeepNoVersion) {
     // The first save has no file to keep; saving without a change, or again
     // after a save that failed, would only push real versions out.
     files.files.erase(kPath);
-    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::NoFile);
+    ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::NoFile);
     SaveAt(1, "v1");
     EXPECT_TRUE(BackupNames().empty());
 
     clock.now.second = 2;
-    store.Save();
+    dataFile.Save();
     EXPECT_TRUE(BackupNames().empty());
 
     files.saveErrors[kPath] = "无法保存文件 \"" + kPath + "\"：磁盘已满。";
@@ -231,12 +233,13 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
             fakes::FakeFileSystem disk(&plan);
             fakes::FakeFolderFiles folders{disk};
             DataFileBackups backups{disk, folders, clock, kPath};
-            EntryStore store{disk, kPath};
+            EntryStore store;
+            DataFileKeeper dataFile{store, disk, kPath};
             bool toldNotKept = false;
-            store.KeepEarlierVersions(backups, [&](const std::string&) { toldNotKept = true; });
+            dataFile.KeepEarlierVersions(backups, [&](const std::string&) { toldNotKept = true; });
             disk.files[kPath] = oldBytes;
             disk.files[kBackup + Numbered(1, "100000")] = kept;
-            ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+            ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
             store.SetTitle("new");
 
             plan.steps = 0;
@@ -244,7 +247,7 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
             plan.kill = kill;
             bool saved = false, killed = false;
             try {
-                store.Save();
+                dataFile.Save();
                 saved = true;
             } catch (const Error&) {
             } catch (const fakes::Killed&) {
@@ -269,21 +272,24 @@ TEST_F(DataFileBackupsTest, AFaultAtAnyFileCallOfASaveLeavesTheDataFileWhole) {
                         SCOPED_TRACE(failing);
                         const auto before = disk.files;
                         plan.call = failing + fakes::Quoted(saving) + ")";
-                        EntryStore next{disk, kPath};
-                        const EntryStore::LoadResult result = next.Load();
+                        EntryStore next;
+                        DataFileKeeper nextFile{next, disk, kPath};
+                        const DataFileKeeper::LoadResult result = nextFile.Load();
                         plan.call.clear();
-                        EXPECT_EQ(result.status, EntryStore::LoadStatus::NotRead);
+                        EXPECT_EQ(result.status, DataFileKeeper::LoadStatus::NotRead);
                         EXPECT_TRUE(result.canRetry);
                         EXPECT_NE(result.message.find(saving), std::string::npos) << result.message;
                         EXPECT_NE(result.message.find("拒绝访问"), std::string::npos) << result.message;
-                        EXPECT_THROW(next.Save(), Error);
+                        EXPECT_THROW(nextFile.Save(), Error);
                         EXPECT_EQ(disk.files, before);
                     }
                 }
                 // What the next start finds.
-                EntryStore next{disk, kPath};
-                const auto status = next.Load().status;
-                ASSERT_TRUE(status == EntryStore::LoadStatus::Loaded || status == EntryStore::LoadStatus::Recovered)
+                EntryStore next;
+                DataFileKeeper nextFile{next, disk, kPath};
+                const auto status = nextFile.Load().status;
+                ASSERT_TRUE(status == DataFileKeeper::LoadStatus::Loaded ||
+                            status == DataFileKeeper::LoadStatus::Recovered)
                     << plan.hit;
                 data = EncodeDataFile({next.Row(0)});
             } else if (saved) {
@@ -335,8 +341,8 @@ TEST_F(DataFileBackupsTest, ASaveThatCannotPutTheFileInPlaceNorMoveTheOldBackKee
     EXPECT_EQ(files.files.count(kPath), 0u);
 
     // The save had written everything; the message says where the old file is.
-    const EntryStore::LoadResult next = store.Load();
-    EXPECT_EQ(next.status, EntryStore::LoadStatus::Recovered);
+    const DataFileKeeper::LoadResult next = dataFile.Load();
+    EXPECT_EQ(next.status, DataFileKeeper::LoadStatus::Recovered);
     EXPECT_EQ(store.Row(0).title, "new");
     EXPECT_EQ(next.message.find("不见了"), std::string::npos) << next.message;
     EXPECT_NE(next.message.find("\"" + backups.Folder() + "\""), std::string::npos) << next.message;
@@ -361,8 +367,8 @@ class VersionOfferTest : public DataFileBackupsTest {
 protected:
     bool StartWithUnreadableFile() {
         files.files[kPath] = "not a data file";
-        const EntryStore::LoadResult result = store.Load();
-        EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
+        const DataFileKeeper::LoadResult result = dataFile.Load();
+        EXPECT_EQ(result.status, DataFileKeeper::LoadStatus::Unreadable);
         unreadableMessage = result.message;
         return OfferNewestVersion(store, backups, boxes, kOwner, "KestovaPennora", result.message);
     }

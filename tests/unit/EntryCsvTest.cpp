@@ -2,6 +2,7 @@
 // takes and refuses (with the line it names), and export and import on the
 // store. Texts in the store are GBK (this file's literals are compiled to
 // GBK); the file's texts are UTF-8 (the u8 literals).
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryCsv.h"
 
 #include <gtest/gtest.h>
@@ -195,7 +196,7 @@ protected:
     }
     void Load(const std::vector<Entry>& entries) {
         files.files[kDataPath] = EncodeDataFile(entries);
-        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+        ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     }
     std::vector<Entry> Rows() const {
         std::vector<Entry> rows;
@@ -205,7 +206,8 @@ protected:
 
     fakes::FakeFileSystem files;
     fakes::IconvCodec codec;
-    EntryStore store{files, kDataPath};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kDataPath};
     int afterPosts = 0;
 };
 
@@ -276,10 +278,11 @@ TEST_F(EntryTransferTest, ExportThenImportIntoAnEmptyStoreSavesTheSameDataFile) 
     ExportEntries(store, files, codec, kCsvPath);
 
     const std::string freshPath = "D:\\Fresh\\Pennora.Dat";
-    EntryStore fresh(files, freshPath);
-    ASSERT_EQ(fresh.Load().status, EntryStore::LoadStatus::NoFile);
+    EntryStore fresh;
+    DataFileKeeper freshFile{fresh, files, freshPath};
+    ASSERT_EQ(freshFile.Load().status, DataFileKeeper::LoadStatus::NoFile);
     ImportEntries(fresh, files, codec, kCsvPath);
-    fresh.Save();
+    freshFile.Save();
 
     EXPECT_EQ(files.files.at(freshPath), original);
 }

@@ -22,16 +22,17 @@ class EntryEditorLogicTest : public ::testing::Test {
 protected:
     void Load(const std::vector<Entry>& entries) {
         files.files[kPath] = EncodeDataFile(entries);
-        ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+        ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
         store.SetAfterPost([this] { flags.dataModified = true; });
     }
     std::string CurrentTitle() const { return store.Current() ? store.Current()->title.value_or("<null>") : "<none>"; }
 
     fakes::FakeFileSystem files;
     fakes::FakeWindowsInput boxes;
-    EntryStore store{files, kPath};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kPath};
     ModeFlags flags;
-    EntryEditorLogic logic{store, flags, boxes, kMainWindow};
+    EntryEditorLogic logic{store, dataFile, flags, boxes, kMainWindow};
 };
 
 TEST(NextFlagStateTest, IndeterminateBecomesTrueThenTheBoxToggles) {
@@ -61,11 +62,12 @@ TEST_F(EntryEditorLogicTest, UnsavedWorkIsAStoredChangeOrAChangeTypedAndNotCommi
         SCOPED_TRACE(c.what);
         fakes::FakeFileSystem caseFiles;
         if (c.withEntries) caseFiles.files[kPath] = EncodeDataFile({{"A", "1", {}, {}}, {"B", "2", {}, {}}});
-        EntryStore caseStore{caseFiles, kPath};
-        caseStore.Load();
+        EntryStore caseStore;
+        DataFileKeeper caseDataFile{caseStore, caseFiles, kPath};
+        caseDataFile.Load();
         ModeFlags caseFlags;
         caseStore.SetAfterPost([&] { caseFlags.dataModified = true; });
-        EntryEditorLogic caseLogic{caseStore, caseFlags, boxes, kMainWindow};
+        EntryEditorLogic caseLogic{caseStore, caseDataFile, caseFlags, boxes, kMainWindow};
         EXPECT_FALSE(HasUnsavedEntryWork(caseStore, caseFlags));
         c.act(caseLogic);
         EXPECT_EQ(HasUnsavedEntryWork(caseStore, caseFlags), c.unsaved);
@@ -143,7 +145,7 @@ TEST_F(EntryEditorLogicTest, YesDeletesTheEntryTheQuestionWasAboutWhateverBecame
 }
 
 TEST_F(EntryEditorLogicTest, DeleteOnAnEmptyStoreIsRefusedWithTheStoresError) {
-    store.Load();
+    dataFile.Load();
     boxes.messageBoxAnswers = {6};
     EXPECT_THROW(logic.ToolButton2Click(), Error);
     EXPECT_THROW(logic.GridCtrlDelete(), Error);
@@ -271,7 +273,7 @@ TEST_F(EntryEditorLogicTest, SaveOverAFileChangedElsewhereAsksAndOnlyYesReplaces
     fakes::FakeFolderFiles folders{files};
     fakes::FakeClock clock;
     DataFileBackups backups{files, folders, clock, kPath};
-    store.KeepEarlierVersions(backups, [](const std::string&) {});
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
     Load({{"A", "1", {}, {}}});
     store.SetTitle("mine");
     flags.dataModified = true;

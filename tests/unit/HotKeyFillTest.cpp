@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "fill/TextDelivery.h"
 #include "fakes/FakeCaretApi.h"
 #include "fakes/FakeFileSystem.h"
@@ -94,7 +95,7 @@ protected:
         files.files[kDataFile] = EncodeDataFile({{"地址", "北京\r\n海淀", std::nullopt, std::nullopt},
                                                  {"Mail", "a@b.c", std::nullopt, false},
                                                  {"Tel", "123", std::nullopt, true}});
-        store.Load();
+        dataFile.Load();
         store.SetAfterPost([this] {
             ClientDataSet1AfterPost(store, flags, {[this](const Strings& titles) { fill.BuildFillMenu(titles); }, {}});
         });
@@ -111,7 +112,8 @@ protected:
     fakes::FakeWindowsInput input{&calls};
     RecordingView view{calls};
     fakes::FakeFileSystem files;
-    EntryStore store{files, kDataFile};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kDataFile};
     Settings settings;
     ModeFlags flags;
     HotKeyFill fill{{hotKeys, caret, input, input}, store, settings, flags, kMainWindow, view};

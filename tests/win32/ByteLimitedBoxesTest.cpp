@@ -17,6 +17,7 @@
 #include "browser/BrowserIntegration.h"
 #include "browser/BrowserPageIds.h"
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorIds.h"
 #include "entries/EntryEditorPage.h"
 #include "fakes/FakeFileSystem.h"
@@ -112,7 +113,7 @@ protected:
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         files.files[kDataPath] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
-        store.Load();
+        dataFile.Load();
         parent = CreateWindowExW(0, L"STATIC", L"limited boxes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400,
                                  nullptr, nullptr, nullptr, nullptr);
         editor = std::make_unique<EntryEditorPage>(parent, store, logic, files, "Z:\\tmp\\");
@@ -148,9 +149,10 @@ protected:
     static constexpr const char* kDataPath = "C:\\Pennora\\Pennora.Dat";
     fakes::FakeFileSystem files;
     fakes::FakeWindowsInput boxes;
-    EntryStore store{files, kDataPath};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kDataPath};
     ModeFlags flags;
-    EntryEditorLogic logic{store, flags, boxes, 0};
+    EntryEditorLogic logic{store, dataFile, flags, boxes, 0};
     Win32FileSystem realFiles;
     fakes::FakeWindowsInput pointer;
     TextDelivery delivery{pointer};

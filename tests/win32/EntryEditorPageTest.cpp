@@ -10,6 +10,7 @@
 #include <string>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorIds.h"
 #include "entries/EntryEditorPage.h"
 #include "fakes/FakeFileSystem.h"
@@ -54,7 +55,7 @@ protected:
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
         files.files[kPath] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
-        store.Load();
+        dataFile.Load();
         parent_ = CreateWindowExA(0, "STATIC", "editor host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 320, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
         page = std::make_unique<EntryEditorPage>(parent_, store, logic, files, "Z:\\tmp\\");
@@ -67,9 +68,10 @@ protected:
 
     fakes::FakeFileSystem files;
     fakes::FakeWindowsInput boxes;
-    EntryStore store{files, kPath};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kPath};
     ModeFlags flags;
-    EntryEditorLogic logic{store, flags, boxes, 0};
+    EntryEditorLogic logic{store, dataFile, flags, boxes, 0};
     HWND parent_ = nullptr;
     std::unique_ptr<EntryEditorPage> page;
 };
@@ -148,7 +150,7 @@ TEST_F(EntryEditorPageTest, AFillTypedIntoTheContentBoxGoesToTheEntryShownThere)
     flags.hotKeyOn = true;
     store.SetAfterPost([this] { ClientDataSet1AfterPost(store, flags, {}); });
     files.files[kPath] = EncodeDataFile({{"A", "1", {}, {}}, {"B", "2", {}, {}}, {"C", "3", {}, {}}});
-    store.Load();
+    dataFile.Load();
     logic.GridRowSelected(2);
     HWND content = Control(IDC_DBMEMO1);
     SendMessageW(content, EM_SETSEL, 1, 1);

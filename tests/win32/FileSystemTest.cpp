@@ -8,6 +8,7 @@
 
 #include "entries/DataFile.h"
 #include "entries/DataFileBackups.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "entries/EntryTransferTarget.h"
 #include "platform/win32/FilePath.h"
@@ -206,19 +207,22 @@ TEST_F(FileSystemTest, MoveAsideTakesTheFirstFreeName) {
 }
 
 TEST_F(FileSystemTest, StoreSavesANewFileAndSetsAnUnreadableOneAside) {
-    EntryStore first(files, path);
-    EXPECT_EQ(first.Load().status, EntryStore::LoadStatus::NoFile);
+    EntryStore first;
+    DataFileKeeper firstFile{first, files, path};
+    EXPECT_EQ(firstFile.Load().status, DataFileKeeper::LoadStatus::NoFile);
     first.SetTitle("灌水");
-    first.Save();
+    firstFile.Save();
 
-    EntryStore second(files, path);
-    ASSERT_EQ(second.Load().status, EntryStore::LoadStatus::Loaded);
+    EntryStore second;
+    DataFileKeeper secondFile{second, files, path};
+    ASSERT_EQ(secondFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     EXPECT_EQ(second.Current()->title, "灌水");
 
     ASSERT_EQ(files.SaveWholeFile(path, "garbage"), "");
-    EntryStore third(files, path);
-    EntryStore::LoadResult result = third.Load();
-    EXPECT_EQ(result.status, EntryStore::LoadStatus::Unreadable);
+    EntryStore third;
+    DataFileKeeper thirdFile{third, files, path};
+    DataFileKeeper::LoadResult result = thirdFile.Load();
+    EXPECT_EQ(result.status, DataFileKeeper::LoadStatus::Unreadable);
     EXPECT_NE(result.message.find(path + ".unreadable-1"), std::string::npos) << result.message;
     EXPECT_EQ(Read(path + ".unreadable-1"), "garbage");
 }
@@ -308,15 +312,16 @@ TEST(LongFolderFileSystemTest, VersionsAreKeptAndListedInAFolderPastTheClassicLi
     SteadyClock clock;
     const std::string path = deep.path() + "Pennora.Dat";
     DataFileBackups backups(files, folders, clock, path);
-    EntryStore store(files, path);
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, path};
     std::vector<std::string> told;
-    store.KeepEarlierVersions(backups, [&](const std::string& text) { told.push_back(text); });
+    dataFile.KeepEarlierVersions(backups, [&](const std::string& text) { told.push_back(text); });
     ASSERT_EQ(files.SaveWholeFile(path, EncodeDataFile({Entry{"first", {}, {}, {}}})), "");
-    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     store.SetTitle("second");
-    store.Save();
+    dataFile.Save();
     store.SetTitle("third");
-    store.Save();
+    dataFile.Save();
 
     EXPECT_EQ(told, std::vector<std::string>{});
     const std::vector<DataFileBackups::Version> versions = backups.Versions();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
@@ -62,7 +63,8 @@ protected:
     fakes::FakeProfile profile;
     IniFile ini{profile, "C:\\Pennora\\Pennora.Ini"};
     fakes::FakeFileSystem files;
-    EntryStore store{files, kDataFile};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kDataFile};
     fakes::FakeWindowsInput input;
     TextDelivery delivery{input};
     DragFillWindow window{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
@@ -110,7 +112,7 @@ protected:
     // store's after-post handler keeps it while drag fill is on.
     void LoadRunning(const std::vector<Entry>& entries) {
         files.files[kDataFile] = EncodeDataFile(entries);
-        store.Load();
+        dataFile.Load();
         flags.dragFillOn = true;
         store.SetAfterPost([&] {
             ClientDataSet1AfterPost(store, flags, {{}, [&](const Titles& titles) { window.FillList(titles); }});
@@ -125,7 +127,7 @@ protected:
 // Every entry is in both lists, so both show the titles of all rows.
 TEST_F(FillListsTest, ListBoxAndMenuFollowInsertsDeletesAndRenamesAmongRepeatedTitles) {
     files.files[kDataFile] = EncodeDataFile({{"a", "1", {}, {}}, {"b", "2", {}, {}}, {"a", "3", {}, {}}, {"c", "4", {}, {}}});
-    store.Load();
+    dataFile.Load();
     ModeFlags flags;
     flags.hotKeyOn = flags.dragFillOn = true;
     store.SetAfterPost([&] {
@@ -255,7 +257,7 @@ std::string StatusText(HWND window) {
 // the user looks then, and what it tells stays until the next drag starts.
 TEST_F(FillListsTest, ADropTheTargetRefusedIsToldOnTheDragFillWindowUntilTheNextDrag) {
     files.files[kDataFile] = EncodeDataFile({{"a", "text", {}, {}}});
-    store.Load();
+    dataFile.Load();
     window.FillList(store.WalkDragList());
     const auto drop = [&] {
         std::string whileDragging;

@@ -12,6 +12,7 @@
 #include "ui/HelpTopic.h"
 #include "app/AppPath.h"
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorIds.h"
 #include "entries/EntryEditorLogic.h"
 #include "entries/EntryEditorPage.h"
@@ -128,13 +129,14 @@ TEST_F(HelpTopic, TheEditorPagesHelpIsOwnedByTheMainWindow) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     fakes::FakeFileSystem files;
-    const std::string dataFile = "C:\\Pennora\\Pennora.Dat";
-    files.files[dataFile] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
-    EntryStore store(files, dataFile);
-    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    const std::string dataPath = "C:\\Pennora\\Pennora.Dat";
+    files.files[dataPath] = EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}});
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, dataPath};
+    ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     fakes::FakeWindowsInput boxes;
     ModeFlags flags;
-    EntryEditorLogic logic(store, flags, boxes, 0);
+    EntryEditorLogic logic(store, dataFile, flags, boxes, 0);
     EntryEditorPage page(owner_, store, logic, files, appPath_);
 
     g_viewerCreatedFor = nullptr;

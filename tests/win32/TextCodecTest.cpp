@@ -13,6 +13,7 @@
 
 #include "entries/DataFile.h"
 #include "entries/DataFileBackups.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Win32Clock.h"
@@ -97,11 +98,12 @@ TEST_F(FolderFilesTest, ASaveKeepsThePreviousFileUnderTheTimeOfTheSave) {
     const std::string previous = EncodeDataFile({Entry{"old", {}, {}, {}}});
     ASSERT_EQ(files.SaveWholeFile(data, previous), "");
     DataFileBackups backups(files, folders, clock, data);
-    EntryStore store(files, data);
-    store.KeepEarlierVersions(backups, {});
-    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, data};
+    dataFile.KeepEarlierVersions(backups, {});
+    ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     store.SetTitle("new");
-    store.Save();
+    dataFile.Save();
 
     const std::vector<DataFileBackups::Version> versions = backups.Versions();
     ASSERT_EQ(versions.size(), 1u);

@@ -13,6 +13,7 @@
 #include "app/Application.h"
 #include "app/OptionsPage.h"
 #include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeProfile.h"
@@ -125,8 +126,7 @@ TEST(WindowTest, TheDragFillPlaceIsInScreenCoordinatesAlsoWhenMinimised) {
 
     fakes::FakeProfile profile;
     IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
-    fakes::FakeFileSystem files;
-    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    EntryStore store;
     fakes::FakeWindowsInput input;
     TextDelivery delivery(input);
     {
@@ -151,8 +151,7 @@ TEST(WindowTest, EveryShowingPutsTheDragFillWindowAtItsStartPosition) {
     IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
     profile.Put("C:\\Pennora\\Pennora.Ini", "StartPosition", "X", "120");
     profile.Put("C:\\Pennora\\Pennora.Ini", "StartPosition", "Y", "90");
-    fakes::FakeFileSystem files;
-    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
+    EntryStore store;
     fakes::FakeWindowsInput input;
     TextDelivery delivery(input);
     DragFillWindow window(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
@@ -182,8 +181,9 @@ TEST(WindowTest, ASecondQuickPressOnATitleDragsLikeTheFirst) {
     IniFile ini(profile, "C:\\Pennora\\Pennora.Ini");
     fakes::FakeFileSystem files;
     files.files["C:\\Pennora\\Pennora.Dat"] = EncodeDataFile({{"Mail", "ab", std::nullopt, std::nullopt}});
-    EntryStore store(files, "C:\\Pennora\\Pennora.Dat");
-    ASSERT_EQ(store.Load().status, EntryStore::LoadStatus::Loaded);
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, "C:\\Pennora\\Pennora.Dat"};
+    ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     fakes::FakeWindowsInput input;
     input.windowUnderCursor = 0x999;  // the field the title is dropped on
     TextDelivery delivery(input);
