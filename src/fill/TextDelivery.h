@@ -47,7 +47,9 @@ enum class Delivery {
     Refused,          // the target refused some of the typed characters
     RefusedElevated,  // the target runs with higher rights and refused the keys (access denied)
     FocusStayed,      // a Tab did not move the focus on: the rest was not typed
-    Interrupted,      // the target closed or the focus left its program at a Tab: the rest was not typed
+    Interrupted,      // another window came to the front or took the focus at a Tab: the rest was not typed
+    Closed,           // the target window closed during the typing: the rest was not typed
+    TooSlow,          // the target took so long over its Tabs that the fill stopped: the rest was not typed
 };
 using DropResult = Delivery;
 
@@ -57,10 +59,18 @@ struct TypingRules {
     bool tabToNextField = false;
 };
 
-// How long a Tab waits for the target's focus to move on and settle, and how
-// often it looks.
+// How long a Tab waits for the target to take the key and for its focus to
+// move on and settle, and how often it looks once the key is taken.
 inline constexpr unsigned kTabFocusLimitMs = 2000;
 inline constexpr unsigned kTabFocusPollMs = 15;
+// How long one look waits for the target's thread to answer.
+inline constexpr unsigned kRoundTripLimitMs = 250;
+// How long a whole fill may wait on the target's Tabs before it stops.
+inline constexpr unsigned kFillWaitLimitMs = 15000;
+
+// True while a typing runs. Its waits keep the tool's windows drawn but take
+// no input, and a drop or hot-key fill asked for meanwhile does not start.
+bool FillRunning();
 
 // Types the text into the target itself, byte by byte: a WM_CHAR per byte; a
 // line break (CR LF, a lone CR or a lone LF) as one press of Enter (key down,
