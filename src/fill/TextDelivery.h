@@ -75,11 +75,15 @@ bool FillRunning();
 // Types the text into the target itself, byte by byte: a WM_CHAR per byte; a
 // line break (CR LF, a lone CR or a lone LF) as one press of Enter (key down,
 // the CR character, key up); a Tab as the rules say. A refused post does not
-// stop the characters, except an access-denied one: nothing more will arrive
-// there. After a Tab key the typing goes on in the field the target's thread
-// then focuses, or stops when that does not happen within the limit or the
-// focus leaves the target's program: nothing is ever typed into the old field
-// or into another program.
+// stop the characters, except an access-denied one or one to a window that
+// is gone: nothing more will arrive there. After a Tab key the typing waits
+// until the target has taken the key, then goes on where the focus of the
+// target's thread went: another window of the same top-level window, or the
+// same window when that window moves among fields it draws itself (a
+// browser's page). It stops when the focus stays on a standard control, when
+// another window comes to the front or takes the focus, when the target
+// closes, or when the waits pass their limits: nothing is ever typed into the
+// old field or into another program. The waits keep the tool's windows drawn.
 Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, TypingRules rules);
 
 // What the user is told of a delivery that did not arrive whole; null for
