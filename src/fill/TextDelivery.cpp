@@ -164,8 +164,10 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
         } else {
             input.WaitDrawing(kTabFocusPollMs);  // busy or hung: look again later
         }
+        if (!input.IsWindow(typing.Target())) return Delivery::Closed;
+        // A thread whose focus cannot be read cannot be followed.
         GuiThreadInfo info;
-        if (!input.GetGUIThreadInfo(wait.thread, info) || !input.IsWindow(typing.Target())) return Delivery::Closed;
+        if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
         const Hwnd foreground = input.GetForegroundWindow();
         if (foreground != 0 && foreground != wait.form) return Delivery::Interrupted;
         const Hwnd focus = info.focus;
@@ -190,8 +192,9 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
 Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStarted) {
     unsigned process = 0;
     TabWait wait{input.GetWindowThreadProcessId(typing.Target(), &process), 0, 0, fillStarted};
+    if (wait.thread == 0) return Delivery::Closed;
     GuiThreadInfo info;
-    if (wait.thread == 0 || !input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Closed;
+    if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
     wait.before = info.focus != 0 ? info.focus : typing.Target();
     wait.form = input.GetAncestor(typing.Target(), kGaRoot);
     if (!typing.Key(kVkTab, 0)) {

@@ -467,8 +467,14 @@ TEST_F(TabToNextFieldTest, AnInterruptedFormStopsAtTheTabAndTypesNothingElsewher
         Delivery expected;
     };
     const Case cases[] = {
-        {"the form's thread ended", [&] { form.gone = true; }, Delivery::Closed},
+        {"the form's thread ended, its windows with it",
+         [&] {
+             form.gone = true;
+             input.goneWindows.insert({kName, kPhone, kAddress});
+         },
+         Delivery::Closed},
         {"the field closed", [&] { input.goneWindows.insert(kName); }, Delivery::Closed},
+        {"the form's focus can no longer be read", [&] { form.gone = true; }, Delivery::Interrupted},
         {"another program came to the front", [&] { input.foreground = kOther; }, Delivery::Interrupted},
         {"the form's program opened a box that took the focus",
          [&] {
