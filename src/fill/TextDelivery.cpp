@@ -47,10 +47,13 @@ bool fillRunning = false;
 // Marks a typing as running for as long as it lives.
 class RunningFill {
 public:
-    RunningFill() { fillRunning = true; }
-    ~RunningFill() { fillRunning = false; }
+    RunningFill() : was_(std::exchange(fillRunning, true)) {}
+    ~RunningFill() { fillRunning = was_; }
     RunningFill(const RunningFill&) = delete;
     RunningFill& operator=(const RunningFill&) = delete;
+
+private:
+    bool was_;
 };
 
 // Posts to one target window, keeps count of what it refused, and of how
@@ -190,8 +193,7 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
 
 // The Tab key into the target, then the typing goes on where the focus went.
 Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStarted) {
-    unsigned process = 0;
-    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), &process), 0, 0, fillStarted};
+    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted};
     if (wait.thread == 0) return Delivery::Closed;
     GuiThreadInfo info;
     if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
