@@ -25,6 +25,7 @@ FillModes::FillModes(Context context)
     context_.tray.onHotKeyClick = [this] { ToolButtonHotKeyClick(); };
     context_.tray.onHideIEClick = [this](bool hide) { HideIEWindow(hide); };
     context_.mainWindow.onHotKeyStopped = [this] { HotKeyStoppedAfterCommit(); };
+    context_.mainWindow.onDeliveryProblem = [this](const std::string& text) { ReportRefusedDelivery(text); };
     context_.mainWindow.AddMessageTaker([this](UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
         if (message != WM_HOTKEY) return std::nullopt;
         hotKeyFill_.wmhotkey(lParam);
@@ -103,9 +104,10 @@ std::optional<std::string> FillModes::PopupFillMenu(Point topLeft) {
     return popupMenuFill_.Popup({topLeft.x, topLeft.y});
 }
 
-// A hot-key fill's characters were refused: told beside the tray icon when
-// the program sits in the tray, otherwise on the status line; no modal box
-// gets in the way of the filling. (A drop's are told by the drag-fill window.)
+// A hot-key fill's or a matrix icon drop's characters were refused: told
+// beside the tray icon when the program sits in the tray, otherwise on the
+// status line; no modal box gets in the way of the filling. (A drag-fill
+// window drop's are told on that window's status line.)
 void FillModes::ReportRefusedDelivery(const std::string& text) {
     if (!context_.tray.icon().ShowBalloon(kAppTitle, text.c_str())) context_.mainWindow.SetStatusText(text);
 }

@@ -179,6 +179,9 @@ void MainWindow::CreatePages() {
         matrixPage_ = std::make_unique<MatrixPage>(hwnd(), context_.delivery);
         matrixPage_->Restore(matrixFields_);
         matrixPage_->onHelpClick = [this] { ShowHelpEntry(hwnd(), context_.appPath, HelpEntry::TextMatrix); };
+        matrixPage_->onDeliveryProblem = [this](const std::string& text) {
+            if (onDeliveryProblem) onDeliveryProblem(text);
+        };
         AddPage(kMatrixPage, *matrixPage_);
     };
     pageMakers_[kAboutPage] = [this] {

@@ -90,6 +90,8 @@ public:
     void AddMessageTaker(MessageTaker taker) { messageTakers_.push_back(std::move(taker)); }
     std::function<void(int dpi)> onDpiChanged;  // after the window followed the new DPI
     std::function<void()> onHotKeyStopped;      // an options commit left no hot key registered
+    // A drop of the matrix page's icon did not arrive whole: the notice.
+    std::function<void(const std::string& text)> onDeliveryProblem;
 
     int dpi() const { return dpi_; }
     int activePage() const;

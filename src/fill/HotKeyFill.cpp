@@ -132,6 +132,9 @@ void HotKeyFill::wmhotkey(std::intptr_t lParam) {
     // A press while the menu is open leaves that menu alone: it already
     // belongs to the field the user is filling.
     if (menuOpen_) return;
+    // Nor does a press while a fill is still typing: its menu and choice
+    // would land in the middle of that fill.
+    if (FillRunning()) return;
     std::optional<std::string> chosen = ShowMenuAtCaret(lParam);
     if (chosen) FillMenuItemClick(*chosen);
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cctype>
 #include <cstdint>
+#include <utility>
 
 namespace pennora {
 namespace {
@@ -29,14 +31,33 @@ namespace {
 constexpr unsigned char kCr = 0x0D;
 constexpr unsigned char kLf = 0x0A;
 constexpr unsigned char kTab = 0x09;
-constexpr unsigned kPostAccessDenied = 5;  // ERROR_ACCESS_DENIED
+constexpr unsigned kErrorAccessDenied = 5;
+constexpr unsigned kErrorInvalidWindowHandle = 1400;
 constexpr unsigned kVkTab = 0x09;
 constexpr unsigned kVkReturn = 0x0D;
 constexpr unsigned kMapVkToVsc = 0;
+constexpr unsigned kWmNull = 0x0000;
+constexpr unsigned kSmtoAbortIfHung = 0x0002;
+constexpr unsigned kGaRoot = 2;
 constexpr std::intptr_t kPreviousStateBit = std::intptr_t(1) << 30;
 constexpr std::intptr_t kTransitionBit = std::intptr_t(1) << 31;
 
-// Posts to one target window and keeps count of what it refused.
+bool fillRunning = false;
+
+// Marks a typing as running for as long as it lives.
+class RunningFill {
+public:
+    RunningFill() : was_(std::exchange(fillRunning, true)) {}
+    ~RunningFill() { fillRunning = was_; }
+    RunningFill(const RunningFill&) = delete;
+    RunningFill& operator=(const RunningFill&) = delete;
+
+private:
+    bool was_;
+};
+
+// Posts to one target window, keeps count of what it refused, and of how
+// many messages went into the target's queue since the last wait for it.
 class KeyTyping {
 public:
     KeyTyping(KeyPosting& input, Hwnd target) : input_(input), target_(target) {}
@@ -62,89 +83,156 @@ public:
         Post(kWmKeyDown, virtualKey, down);
         if (character) Post(kWmChar, character, press);
         Post(kWmKeyUp, virtualKey, press | kPreviousStateBit | kTransitionBit);
-        const bool accepted = !refused_ && !elevated_;
+        const bool accepted = !refused_ && !Stopped();
         refused_ = refused_ || refusedBefore;
         return accepted;
     }
 
-    bool Elevated() const { return elevated_; }
-    bool AnyRefused() const { return refused_; }
+    // Nothing more can arrive: the target has higher rights, or is gone.
+    bool Stopped() const { return elevated_ || closed_; }
+    Delivery Result() const {
+        if (elevated_) return Delivery::RefusedElevated;
+        if (closed_) return Delivery::Closed;
+        return refused_ ? Delivery::Refused : Delivery::Delivered;
+    }
     Hwnd Target() const { return target_; }
     void MoveTo(Hwnd target) { target_ = target; }
+    // The messages posted since the last call.
+    unsigned TakeQueued() { return std::exchange(queued_, 0u); }
 
 private:
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-        if (elevated_) return;
-        if (input_.PostMessageA(target_, message, wParam, lParam)) return;
+        if (Stopped()) return;
+        if (input_.PostMessageA(target_, message, wParam, lParam)) {
+            ++queued_;
+            return;
+        }
         refused_ = true;
-        if (input_.GetLastError() == kPostAccessDenied) elevated_ = true;
+        const unsigned error = input_.GetLastError();
+        if (error == kErrorAccessDenied)
+            elevated_ = true;
+        else if (error == kErrorInvalidWindowHandle || !input_.IsWindow(target_))
+            closed_ = true;
     }
 
     KeyPosting& input_;
     Hwnd target_;
+    unsigned queued_ = 0;
     bool refused_ = false;
     bool elevated_ = false;
+    bool closed_ = false;
 };
 
-unsigned ProcessOf(KeyPosting& input, Hwnd window) {
-    unsigned process = 0;
-    if (!input.GetWindowThreadProcessId(window, &process)) return 0;
-    return process;
+// The standard controls: each is one field, so a Tab that leaves the focus
+// on one of them did not move on. Other windows (a browser's page) may move
+// among fields they draw themselves while keeping the focus.
+bool IsSingleFieldControl(const std::string& className) {
+    std::string name = className;
+    for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (name.rfind("richedit", 0) == 0) return true;
+    for (const char* control : {"edit", "combobox", "listbox", "button"})
+        if (name == control) return true;
+    return false;
 }
 
-// Waits, after a Tab key posted to `field`, until the focus of the target's
-// thread has moved to another window and stayed there for one more look.
-// Gives up when the thread is gone, when the focus or the foreground window
-// is no longer the target program's, or when the limit passes.
-Delivery FollowFocus(KeyPosting& input, Hwnd field, unsigned thread, unsigned process, Hwnd& next) {
+struct TabWait {
+    unsigned thread;   // the target's thread, whose focus is followed
+    Hwnd before;       // its focus just before the Tab
+    Hwnd form;         // the top-level window holding the target
+    std::uint64_t fillStarted;
+};
+
+// Waits, after a Tab key, until the target's thread has taken it and its
+// focus has settled: on another window of the same top-level window (seen
+// on two looks running), or, for a window that moves among fields of its
+// own, on the same window once the key is taken. Each look first lets the
+// thread answer a sent message: its message loop answers one before it takes
+// each posted message, so as many answers as messages were queued mean the
+// Tab has been taken. The target's top-level window must stay in front and
+// hold the focus: otherwise nothing more is typed.
+Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, Hwnd& next) {
+    unsigned answersDue = typing.TakeQueued() + 1;
+    const std::uint64_t tabPosted = input.GetTickCount64();
     Hwnd seen = 0;
-    for (unsigned waited = 0; waited < kTabFocusLimitMs; waited += kTabFocusPollMs) {
-        input.Sleep(kTabFocusPollMs);
+    for (;;) {
+        const std::uint64_t now = input.GetTickCount64();
+        if (now - wait.fillStarted >= kFillWaitLimitMs) return Delivery::TooSlow;
+        if (now - tabPosted >= kTabFocusLimitMs) return Delivery::FocusStayed;
+        if (answersDue == 0) {
+            input.WaitDrawing(kTabFocusPollMs);
+        } else if (input.SendMessageTimeoutA(typing.Target(), kWmNull, 0, 0, kSmtoAbortIfHung, kRoundTripLimitMs)) {
+            --answersDue;
+        } else if (!input.IsWindow(typing.Target())) {
+            return Delivery::Closed;
+        } else {
+            input.WaitDrawing(kTabFocusPollMs);  // busy or hung: look again later
+        }
+        if (!input.IsWindow(typing.Target())) return Delivery::Closed;
+        // A thread whose focus cannot be read cannot be followed.
         GuiThreadInfo info;
-        if (!input.GetGUIThreadInfo(thread, info)) return Delivery::Interrupted;
-        if (ProcessOf(input, input.GetForegroundWindow()) != process) return Delivery::Interrupted;
-        if (info.focus == 0 || info.focus == field) {
-            seen = 0;
+        if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
+        const Hwnd foreground = input.GetForegroundWindow();
+        if (foreground != 0 && foreground != wait.form) return Delivery::Interrupted;
+        const Hwnd focus = info.focus;
+        if (focus != 0 && focus != wait.before) {
+            if (input.GetAncestor(focus, kGaRoot) != wait.form) return Delivery::Interrupted;
+            if (focus == seen) {
+                next = focus;
+                return Delivery::Delivered;
+            }
+            seen = focus;
             continue;
         }
-        if (ProcessOf(input, info.focus) != process) return Delivery::Interrupted;
-        if (info.focus == seen) {
-            next = seen;
+        seen = 0;
+        if (focus == wait.before && answersDue == 0 && !IsSingleFieldControl(input.GetClassNameA(focus))) {
+            next = focus;
             return Delivery::Delivered;
         }
-        seen = info.focus;
     }
-    return Delivery::FocusStayed;
+}
+
+// The Tab key into the target, then the typing goes on where the focus went.
+Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStarted) {
+    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted};
+    if (wait.thread == 0) return Delivery::Closed;
+    GuiThreadInfo info;
+    if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
+    wait.before = info.focus != 0 ? info.focus : typing.Target();
+    wait.form = input.GetAncestor(typing.Target(), kGaRoot);
+    if (!typing.Key(kVkTab, 0)) {
+        // The focus cannot move on: nothing more goes anywhere.
+        return typing.Stopped() ? typing.Result() : Delivery::Refused;
+    }
+    Hwnd next = 0;
+    const Delivery followed = FollowFocus(input, typing, wait, next);
+    if (followed == Delivery::Delivered) typing.MoveTo(next);
+    return followed;
 }
 
 }  // namespace
 
+bool FillRunning() { return fillRunning; }
+
 Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, TypingRules rules) {
+    RunningFill running;
     KeyTyping typing(input, target);
-    unsigned process = 0;
-    const unsigned thread = input.GetWindowThreadProcessId(target, &process);
-    for (std::size_t at = 0; at < text.size() && !typing.Elevated(); ++at) {
+    std::uint64_t started = 0;
+    bool anyTab = false;
+    for (std::size_t at = 0; at < text.size() && !typing.Stopped(); ++at) {
         const auto byte = static_cast<unsigned char>(text[at]);
         if (byte == kCr || byte == kLf) {
             // CR LF is one line break; so is a CR or an LF on its own.
             if (byte == kCr && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) == kLf) ++at;
             typing.Key(kVkReturn, kCr);
         } else if (byte == kTab && rules.tabToNextField) {
-            if (!typing.Key(kVkTab, 0)) {
-                if (typing.Elevated()) break;
-                return Delivery::Refused;  // the focus cannot move on: nothing more goes anywhere
-            }
-            if (thread == 0) return Delivery::Interrupted;
-            Hwnd next = 0;
-            const Delivery followed = FollowFocus(input, typing.Target(), thread, process, next);
-            if (followed != Delivery::Delivered) return followed;
-            typing.MoveTo(next);
+            if (!std::exchange(anyTab, true)) started = input.GetTickCount64();
+            const Delivery moved = NextField(input, typing, started);
+            if (moved != Delivery::Delivered) return moved;
         } else {
             typing.Char(byte);
         }
     }
-    if (typing.Elevated()) return Delivery::RefusedElevated;
-    return typing.AnyRefused() ? Delivery::Refused : Delivery::Delivered;
+    return typing.Result();
 }
 
 const char* DeliveryProblemText(Delivery result) {
@@ -157,7 +245,11 @@ const char* DeliveryProblemText(Delivery result) {
     case Delivery::FocusStayed:
         return "按 Tab 后焦点没有移到下一个输入框，其余的文字没有输入。";
     case Delivery::Interrupted:
-        return "填写中途目标程序已关闭或不在前台，其余的文字没有输入。";
+        return "填写中途另一个窗口到了前台或得到了焦点，其余的文字没有输入。";
+    case Delivery::Closed:
+        return "填写中途目标窗口已关闭，其余的文字没有输入。";
+    case Delivery::TooSlow:
+        return "目标程序对 Tab 键的响应太慢，填写已停止，其余的文字没有输入。";
     case Delivery::NotDropped:
     case Delivery::Delivered:
         break;
@@ -176,6 +268,12 @@ DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, std:
                                   const TextSource& textSource, OnRefusedRelease onRefused) {
     if (!state_.DragActive || releasedButton != MouseButton::Left) {
         if (onRefused == OnRefusedRelease::RestoreCursor) RestoreCursor();
+        return DropResult::NotDropped;
+    }
+    // A drop while another fill is still typing would click into the middle
+    // of that fill: the drag ends with nothing clicked or typed.
+    if (FillRunning()) {
+        CancelDrag();
         return DropResult::NotDropped;
     }
     const Hwnd target = input_.WindowFromPoint(input_.GetCursorPos());

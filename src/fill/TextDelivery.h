@@ -47,7 +47,9 @@ enum class Delivery {
     Refused,          // the target refused some of the typed characters
     RefusedElevated,  // the target runs with higher rights and refused the keys (access denied)
     FocusStayed,      // a Tab did not move the focus on: the rest was not typed
-    Interrupted,      // the target closed or the focus left its program at a Tab: the rest was not typed
+    Interrupted,      // another window came to the front or took the focus at a Tab: the rest was not typed
+    Closed,           // the target window closed during the typing: the rest was not typed
+    TooSlow,          // the target took so long over its Tabs that the fill stopped: the rest was not typed
 };
 using DropResult = Delivery;
 
@@ -57,19 +59,31 @@ struct TypingRules {
     bool tabToNextField = false;
 };
 
-// How long a Tab waits for the target's focus to move on and settle, and how
-// often it looks.
+// How long a Tab waits for the target to take the key and for its focus to
+// move on and settle, and how often it looks once the key is taken.
 inline constexpr unsigned kTabFocusLimitMs = 2000;
 inline constexpr unsigned kTabFocusPollMs = 15;
+// How long one look waits for the target's thread to answer.
+inline constexpr unsigned kRoundTripLimitMs = 250;
+// How long a whole fill may wait on the target's Tabs before it stops.
+inline constexpr unsigned kFillWaitLimitMs = 15000;
+
+// True while a typing runs. Its waits keep the tool's windows drawn but take
+// no input, and a drop or hot-key fill asked for meanwhile does not start.
+bool FillRunning();
 
 // Types the text into the target itself, byte by byte: a WM_CHAR per byte; a
 // line break (CR LF, a lone CR or a lone LF) as one press of Enter (key down,
 // the CR character, key up); a Tab as the rules say. A refused post does not
-// stop the characters, except an access-denied one: nothing more will arrive
-// there. After a Tab key the typing goes on in the field the target's thread
-// then focuses, or stops when that does not happen within the limit or the
-// focus leaves the target's program: nothing is ever typed into the old field
-// or into another program.
+// stop the characters, except an access-denied one or one to a window that
+// is gone: nothing more will arrive there. After a Tab key the typing waits
+// until the target has taken the key, then goes on where the focus of the
+// target's thread went: another window of the same top-level window, or the
+// same window when that window moves among fields it draws itself (a
+// browser's page). It stops when the focus stays on a standard control, when
+// another window comes to the front or takes the focus, when the target
+// closes, or when the waits pass their limits: nothing is ever typed into the
+// old field or into another program. The waits keep the tool's windows drawn.
 Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, TypingRules rules);
 
 // What the user is told of a delivery that did not arrive whole; null for

@@ -206,8 +206,10 @@ void MatrixPage::Image6MouseUp(MouseButton button, int x, int y) {
     if (button == MouseButton::Left && GetCapture() == mainWindow_) ReleaseCapture();
     // A release on the icon itself is a drag given up, as one on the main
     // window is.
-    delivery_.DropText(button, x, y, {FromHwnd(mainWindow_), FromHwnd(Item(IDC_IMAGE6))},
-                       [this] { return ItemText(IDC_MEMO1); }, OnRefusedRelease::Ignore);
+    const DropResult result =
+        delivery_.DropText(button, x, y, {FromHwnd(mainWindow_), FromHwnd(Item(IDC_IMAGE6))},
+                           [this] { return ItemText(IDC_MEMO1); }, OnRefusedRelease::Ignore);
+    if (const char* problem = DeliveryProblemText(result); problem && onDeliveryProblem) onDeliveryProblem(problem);
 }
 
 void MatrixPage::DrawImage6(const DRAWITEMSTRUCT& item) const {

@@ -4,6 +4,7 @@
 // source of a drag onto another program's field), the tool bar and Memo1.
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "fill/TextDelivery.h"
 #include "matrix/MatrixFields.h"
@@ -23,6 +24,9 @@ public:
     ~MatrixPage() override;
 
     std::function<void()> onHelpClick;  // ToolButton30Click
+    // A drop of the icon did not arrive whole: the notice to show, in the
+    // words every fill uses.
+    std::function<void(const std::string& text)> onDeliveryProblem;
 
     // The stored texts go into their fields; the font box is filled, and the
     // stored index selected, when the page is first shown.

@@ -37,6 +37,20 @@ public:
     virtual bool GetGUIThreadInfo(unsigned threadId, GuiThreadInfo& info) = 0;
     virtual Hwnd GetForegroundWindow() = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+    // Sends a message and waits, at most timeoutMs, until the receiver's
+    // thread has taken it; false when it did not, GetLastError then telling
+    // why (1400: the window is gone; 1460: the time passed or the thread hangs).
+    virtual bool SendMessageTimeoutA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                     unsigned flags, unsigned timeoutMs) = 0;
+    virtual bool IsWindow(Hwnd window) = 0;
+    virtual Hwnd GetAncestor(Hwnd window, unsigned flags) = 0;
+    virtual std::string GetClassNameA(Hwnd window) = 0;
+    virtual std::uint64_t GetTickCount64() = 0;
+    // Waits the time given while this thread's windows are still drawn and
+    // messages other threads send them are still answered; no input and no
+    // posted message is taken meanwhile (those wait until the caller is done),
+    // so nothing the user does can start another action inside the wait.
+    virtual void WaitDrawing(unsigned milliseconds) = 0;
 };
 
 // The single-instance handshake.

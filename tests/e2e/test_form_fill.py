@@ -1,7 +1,8 @@
 """Text arrives as a user's keys would: with TabToNextField on, the Tabs of a
-content move on to the next field of another program's dialog, by hot key and
-by drop (with it off, a Tab is typed as a character into the one field); a
-line break is one new line in Wine's WordPad (a rich edit) and notepad."""
+content move on to the next field of another program's dialog, or of a page
+that keeps the focus in one window, by hot key and by drop (with it off, a
+Tab is typed as a character into the one field); a line break is one new
+line in Wine's WordPad (a rich edit) and notepad."""
 import os
 import subprocess
 
@@ -18,13 +19,14 @@ class FormTarget:
     """Another program's form: FormTarget.exe, three single-line fields in a
     dialog loop, reporting their texts one line each."""
 
-    def __init__(self, name, x=880, y=450):
+    def __init__(self, name, x=880, y=450, page=False):
         self.report = os.path.join(RUN_DIR, "e2e", name + ".txt")
         os.makedirs(os.path.dirname(self.report), exist_ok=True)
         if os.path.exists(self.report):
             os.remove(self.report)
         self.process = subprocess.Popen(
-            ["wine", os.path.join(PROGRAMS_DIR, "FormTarget.exe"), harness.windows_path(self.report), str(x), str(y)],
+            ["wine", os.path.join(PROGRAMS_DIR, "FormTarget.exe"), harness.windows_path(self.report), str(x), str(y)]
+            + (["page"] if page else []),
             cwd="/", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^PennoraFormTarget$").split(),
                                what="the FormTarget window")[0]
@@ -194,6 +196,22 @@ def test_with_the_option_on_one_entry_fills_the_three_fields_by_hot_key_and_by_d
             harness.end_wine_session()
 
 
+def test_a_page_that_keeps_the_focus_in_one_window_gets_its_three_fields_filled():
+    """As a browser's page: one window keeps the focus and moves among the
+    fields it draws itself on Tab."""
+    for way, fill in (("hot_key", fill_by_hot_key), ("drop", fill_by_drop)):
+        app = start(f"page_{way}", True)
+        form = FormTarget(f"page_{way}_target", page=True)
+        try:
+            fill(app, form)
+            form.wait_for_fields(FILLED)
+            harness.screenshot(f"page_filled_by_{way}")
+        finally:
+            form.kill()
+            app.kill()
+            harness.end_wine_session()
+
+
 def test_with_the_option_off_the_first_field_gets_the_whole_text():
     app = start("form_tab_as_character", False)
     form = FormTarget("form_tab_as_character_target")
@@ -210,6 +228,7 @@ def test_with_the_option_off_the_first_field_gets_the_whole_text():
 if __name__ == "__main__":
     harness.run([
         test_with_the_option_on_one_entry_fills_the_three_fields_by_hot_key_and_by_drop,
+        test_a_page_that_keeps_the_focus_in_one_window_gets_its_three_fields_filled,
         test_with_the_option_off_the_first_field_gets_the_whole_text,
         test_a_line_break_is_one_new_line_in_wordpad_and_notepad_by_hot_key_and_by_drop,
     ])

@@ -5,6 +5,8 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
+#include <string>
 #include <utility>
 
 #include "fakes/CallLog.h"
@@ -43,9 +45,27 @@ public:
     // What GetGUIThreadInfo reports as the focus, one answer a call, the
     // last one repeated; nothing: the call fails (the thread is gone).
     std::deque<std::optional<Hwnd>> threadFocus;
+    // When set, answers GetGUIThreadInfo in place of threadFocus (a model
+    // of the target's thread); nothing: the call fails.
+    std::function<std::optional<Hwnd>(unsigned thread)> focusOfThread;
     Hwnd foreground = 0;
     // Runs after each PostMessageA, as the target taking a posted key would.
     std::function<void(unsigned message, std::uintptr_t wParam)> afterPost;
+    // Runs for each SendMessageTimeoutA and gives its result (true when not
+    // set): a model of the target's thread taking the sent message, and the
+    // posted ones queued before it, from its message loop.
+    std::function<bool(Hwnd window, unsigned message)> onSend;
+    // Windows IsWindow denies (every other window exists).
+    std::set<Hwnd> goneWindows;
+    // GetAncestor(window, GA_ROOT) answers; a window not listed is its own.
+    std::map<Hwnd, Hwnd> rootWindows;
+    std::map<Hwnd, std::string> classNames;  // GetClassNameA answers ("" when not listed)
+    // The tick count: Sleep, WaitDrawing and a SendMessageTimeoutA that
+    // fails advance it by the time they would take.
+    std::uint64_t ticks = 1000;
+    // Runs inside each WaitDrawing, as a message sent to the tool's windows
+    // would be answered there.
+    std::function<void()> whileWaiting;
 
     CallLog& calls;
 
@@ -93,6 +113,12 @@ public:
         return owner->second.first;
     }
     bool GetGUIThreadInfo(unsigned threadId, GuiThreadInfo& info) override {
+        if (focusOfThread) {
+            const std::optional<Hwnd> focus = threadId == 0 ? std::nullopt : focusOfThread(threadId);
+            if (!focus) return false;
+            info.focus = *focus;
+            return true;
+        }
         if (threadId == 0 || threadFocus.empty()) return false;
         const std::optional<Hwnd> focus = threadFocus.front();
         if (threadFocus.size() > 1) threadFocus.pop_front();
@@ -129,7 +155,38 @@ public:
         calls.push_back("mouse_event(" + Hex(flags) + ", " + std::to_string(x) + ", " + std::to_string(y) + ", " +
                         std::to_string(data) + ", " + std::to_string(extraInfo) + ")");
     }
-    void Sleep(unsigned milliseconds) override { calls.push_back("Sleep(" + std::to_string(milliseconds) + ")"); }
+    void Sleep(unsigned milliseconds) override {
+        calls.push_back("Sleep(" + std::to_string(milliseconds) + ")");
+        ticks += milliseconds;
+    }
+    bool SendMessageTimeoutA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, unsigned flags,
+                             unsigned timeoutMs) override {
+        calls.push_back("SendMessageTimeoutA(" + Hex(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
+                        std::to_string(lParam) + ", " + Hex(flags) + ", " + std::to_string(timeoutMs) + ")");
+        if (goneWindows.count(window)) {
+            lastError = 1400;  // ERROR_INVALID_WINDOW_HANDLE
+            return false;
+        }
+        if (!onSend || onSend(window, message)) return true;
+        lastError = 1460;  // ERROR_TIMEOUT
+        ticks += timeoutMs;
+        return false;
+    }
+    bool IsWindow(Hwnd window) override { return window != 0 && !goneWindows.count(window); }
+    Hwnd GetAncestor(Hwnd window, unsigned) override {
+        auto root = rootWindows.find(window);
+        return root == rootWindows.end() ? window : root->second;
+    }
+    std::string GetClassNameA(Hwnd window) override {
+        auto name = classNames.find(window);
+        return name == classNames.end() ? std::string() : name->second;
+    }
+    std::uint64_t GetTickCount64() override { return ticks; }
+    void WaitDrawing(unsigned milliseconds) override {
+        calls.push_back("WaitDrawing(" + std::to_string(milliseconds) + ")");
+        if (whileWaiting) whileWaiting();
+        ticks += milliseconds;
+    }
     Hwnd SetCapture(Hwnd window) override {
         calls.push_back("SetCapture(" + Hex(window) + ")");
         return 0;

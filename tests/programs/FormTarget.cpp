@@ -4,7 +4,11 @@
 // what it does in a dialog. Whenever a field's text changes, and when the
 // window closes, the three texts are written as UTF-8, one line each
 // (field 1, 2, 3), to the file named by the first argument.
-//   FormTarget.exe REPORT-FILE [X Y]
+// With "page" after the position it stands in for a browser's page instead:
+// the window itself keeps the keyboard focus and draws its three fields,
+// Tab moves its own current field on (the last one keeps it), and the
+// characters it is given go into the current field.
+//   FormTarget.exe REPORT-FILE [X Y [page]]
 #include <windows.h>
 
 #include <string>
@@ -17,6 +21,9 @@ const wchar_t kClassName[] = L"PennoraFormTarget";
 
 std::wstring reportPath;
 HWND fields[kFieldCount] = {};
+bool pageMode = false;
+std::wstring pageFields[kFieldCount];
+int pageField = 0;
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
@@ -35,7 +42,8 @@ std::wstring FieldText(HWND field) {
 // Written beside the file and moved over it, so a reader never sees half a report.
 void WriteReport() {
     std::string bytes;
-    for (HWND field : fields) bytes += Utf8(field ? FieldText(field) : L"") + "\n";
+    for (int i = 0; i < kFieldCount; ++i)
+        bytes += Utf8(pageMode ? pageFields[i] : fields[i] ? FieldText(fields[i]) : L"") + "\n";
     const std::wstring partial = reportPath + L".partial";
     HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -43,6 +51,57 @@ void WriteReport() {
     const bool complete = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(file);
     if (complete) MoveFileExW(partial.c_str(), reportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+RECT PageFieldRect(int i) { return RECT{10, 10 + 34 * i, 330, 34 + 34 * i}; }
+
+// The page: one window with the focus, three fields it draws itself.
+LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        WriteReport();
+        return 0;
+    case WM_SETFOCUS:
+        CreateCaret(window, nullptr, 1, 18);
+        SetCaretPos(14, 13 + 34 * pageField);
+        ShowCaret(window);
+        return 0;
+    case WM_KILLFOCUS:
+        DestroyCaret();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB && pageField + 1 < kFieldCount) {
+            ++pageField;
+            SetCaretPos(14, 13 + 34 * pageField);
+            InvalidateRect(window, nullptr, TRUE);
+        }
+        return 0;
+    case WM_CHAR:
+        if (wParam >= 0x20) {
+            pageFields[pageField] += wchar_t(wParam);
+            InvalidateRect(window, nullptr, TRUE);
+            WriteReport();
+        }
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        for (int i = 0; i < kFieldCount; ++i) {
+            RECT box = PageFieldRect(i);
+            Rectangle(dc, box.left, box.top, box.right, box.bottom);
+            InflateRect(&box, -4, -3);
+            DrawTextW(dc, pageFields[i].c_str(), int(pageFields[i].size()), &box, DT_SINGLELINE | DT_VCENTER);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_DESTROY:
+        WriteReport();
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,10 +142,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     reportPath = argv[1];
     const int x = argc >= 4 ? _wtoi(argv[2]) : CW_USEDEFAULT;
     const int y = argc >= 4 ? _wtoi(argv[3]) : CW_USEDEFAULT;
+    pageMode = argc >= 5 && lstrcmpW(argv[4], L"page") == 0;
     LocalFree(argv);
 
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = pageMode ? PageProc : WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
@@ -94,14 +154,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!RegisterClassW(&windowClass)) return 1;
 
     // WS_EX_CONTROLPARENT: the dialog manager walks the fields of this window.
-    HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"PennoraFormTarget",
+    HWND window = CreateWindowExW(pageMode ? 0 : WS_EX_CONTROLPARENT, kClassName, L"PennoraFormTarget",
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, x, y, 360, 160, nullptr,
                                   nullptr, instance, nullptr);
     if (!window) return 1;
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(window, &message)) continue;
+        if (!pageMode && IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

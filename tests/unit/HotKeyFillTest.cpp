@@ -293,7 +293,8 @@ TEST_F(HotKeyFillTest, TargetThatRefusesTheCharactersIsReportedWithTheCause) {
         unsigned lastError;
         Delivery result;
     };
-    for (const Case& c : {Case{1400, Delivery::Refused}, Case{5, Delivery::RefusedElevated}}) {
+    // 1816: the target's queue is full; 5: access denied; 1400: the window is gone.
+    for (const Case& c : {Case{1816, Delivery::Refused}, Case{5, Delivery::RefusedElevated}, Case{1400, Delivery::Closed}}) {
         SCOPED_TRACE(c.lastError);
         input.postMessageResult = false;
         input.lastError = c.lastError;
@@ -316,6 +317,33 @@ TEST_F(HotKeyFillTest, ChoiceWithPendingEditRebuildsTheMenuAndTypesTheEditedCont
     EXPECT_EQ(tail, (CallLog{"AttachThreadInput(11, 77, FALSE)", "RebuildFillMenu(\"\\xB5\\xD8\\xD6\\xB7\", \"Tel\")",
                              "PostMessageA(0x510, 0x102, 0x34, 1)", "PostMessageA(0x510, 0x102, 0x35, 1)",
                              "PostMessageA(0x510, 0x102, 0x36, 1)"}));
+}
+
+TEST_F(HotKeyFillTest, PressWhileAFillWaitsForItsTabStartsNothing) {
+    constexpr Hwnd kNextField = 0x511;
+    settings.TabToNextField = true;
+    input.windowThreads[0x510] = input.windowThreads[kNextField] = {7, 70};
+    input.rootWindows[kNextField] = 0x510;
+    input.foreground = 0x510;
+    input.classNames[0x510] = "Edit";
+    // Before the Tab, then as the thread takes the queued keys, then while
+    // the fill waits for the focus to move.
+    input.threadFocus = {0x510, 0x510, 0x510, 0x510, 0x510, 0x510, kNextField};
+    input.whileWaiting = [this] {
+        calls.push_back("-- press");
+        fill.wmhotkey(kShiftAltV);
+    };
+    SwitchedOn();
+    store.Next();
+    store.Next();
+    store.SetContent("4\t5");  // pending on "Tel"
+    view.choice = "Tel";
+    fill.wmhotkey(kShiftAltV);
+
+    const auto press = std::find(calls.begin(), calls.end(), "-- press");
+    ASSERT_NE(press, calls.end());
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "PopupFillMenu(232, 106)"), 1);
+    EXPECT_EQ(calls.back(), "PostMessageA(0x511, 0x102, 0x35, 1)");
 }
 
 TEST_F(HotKeyFillTest, SecondPressWhileTheMenuIsOpenLeavesThatMenuAlone) {

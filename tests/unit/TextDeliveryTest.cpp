@@ -4,10 +4,13 @@
 
 #include <stdexcept>
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/FakeWindowsInput.h"
@@ -281,12 +284,41 @@ TEST(TypeTextTest, TypesEachByteAndEveryLineBreakAsOneEnter) {
 TEST(TypeTextTest, RefusedPostsDoNotStopTheTypingAndAreReported) {
     FakeWindowsInput input;
     input.postMessageResult = false;
-    input.lastError = 1400;  // an invalid window handle
+    input.lastError = 1816;  // not enough quota: the target's queue is full
 
     EXPECT_EQ(TypeText(input, kTarget, "ab\r\ncd", {}), Delivery::Refused);
 
     EXPECT_EQ(input.calls, Join({Chars(kTarget, {0x61, 0x62}), Enter(kTarget), Chars(kTarget, {0x63, 0x64})}));
     EXPECT_NE(DeliveryProblemText(Delivery::Refused), nullptr);
+}
+
+TEST(TypeTextTest, ATargetThatClosesDuringTheTypingStopsItAndReadsAsClosed) {
+    struct Case {
+        const char* what;
+        unsigned error;     // GetLastError after the refused post
+        bool windowExists;  // IsWindow after it
+    };
+    const Case cases[] = {
+        {"invalid window handle", 1400, false},
+        {"another error, but the window is gone", 1816, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeWindowsInput input;
+        int posts = 0;
+        input.afterPost = [&](unsigned, std::uintptr_t) {
+            if (++posts < 2) return;  // the target closes after the first character
+            input.postMessageResult = false;
+            input.lastError = c.error;
+            if (!c.windowExists) input.goneWindows.insert(kTarget);
+        };
+
+        EXPECT_EQ(TypeText(input, kTarget, "abc\r\nd", {}), Delivery::Closed);
+
+        EXPECT_EQ(input.calls, Chars(kTarget, {0x61, 0x62}));
+        ASSERT_NE(DeliveryProblemText(Delivery::Closed), nullptr);
+        EXPECT_STRNE(DeliveryProblemText(Delivery::Closed), DeliveryProblemText(Delivery::Refused));
+    }
 }
 
 TEST(TypeTextTest, TargetWithHigherRightsStopsTheTypingAndIsNamed) {
@@ -308,19 +340,77 @@ TEST(TypeTextTest, TargetWithHigherRightsStopsTheTypingAndIsNamed) {
     EXPECT_NE(text, DeliveryProblemText(Delivery::Refused));
 }
 
+// Another program's thread with a form. Posted messages wait in its queue;
+// its message loop answers each sent message before it takes the next posted
+// one, as GetMessage does; a Tab key-down it takes moves its focus to the
+// next window of `tabOrder` (the last one keeps it, as a dialog of one field
+// does, or a page that moves among fields it draws itself).
+class FormThread {
+public:
+    explicit FormThread(FakeWindowsInput& input) : input_(input) { Attach(); }
+
+    // A fresh thread with this tab order, its focus on the first window.
+    void Reset(std::vector<Hwnd> order) {
+        tabOrder = std::move(order);
+        focus = tabOrder.front();
+        hung = gone = answered_ = false;
+        onTab = nullptr;
+        queue_.clear();
+        Attach();
+    }
+
+    std::vector<Hwnd> tabOrder;
+    Hwnd focus = 0;
+    bool hung = false;  // takes nothing and answers nothing
+    bool gone = false;  // the thread has ended
+    std::function<void()> onTab;  // runs when a Tab is taken, after the focus moved
+
+private:
+    void Attach() {
+        input_.afterPost = [this](unsigned message, std::uintptr_t wParam) { queue_.push_back({message, wParam}); };
+        input_.onSend = [this](Hwnd, unsigned) {
+            if (hung) return false;
+            if (std::exchange(answered_, true)) TakeOne();
+            return true;
+        };
+        input_.focusOfThread = [this](unsigned) { return gone ? std::nullopt : std::optional<Hwnd>(focus); };
+    }
+
+    void TakeOne() {
+        if (queue_.empty()) return;
+        const auto [message, wParam] = queue_.front();
+        queue_.pop_front();
+        if (message != kWmKeyDown || wParam != 0x09) return;
+        const auto at = std::find(tabOrder.begin(), tabOrder.end(), focus);
+        if (at != tabOrder.end() && at + 1 != tabOrder.end()) focus = *(at + 1);
+        if (onTab) onTab();
+    }
+
+    FakeWindowsInput& input_;
+    std::deque<std::pair<unsigned, std::uintptr_t>> queue_;
+    bool answered_ = false;
+};
+
 // A form of three fields of one dialog in another program.
 class TabToNextFieldTest : public ::testing::Test {
 protected:
-    static constexpr Hwnd kName = 0x41, kPhone = 0x42, kAddress = 0x43, kOther = 0x90;
+    static constexpr Hwnd kDialog = 0x3F, kName = 0x41, kPhone = 0x42, kAddress = 0x43, kOther = 0x90;
     static constexpr unsigned kThread = 7, kProcess = 70;
 
     TabToNextFieldTest() {
-        for (Hwnd field : {kName, kPhone, kAddress}) input.windowThreads[field] = {kThread, kProcess};
+        for (Hwnd field : {kName, kPhone, kAddress}) {
+            input.windowThreads[field] = {kThread, kProcess};
+            input.rootWindows[field] = kDialog;
+            input.classNames[field] = "Edit";
+        }
         input.windowThreads[kOther] = {9, 90};
-        input.foreground = kName;
+        input.foreground = kDialog;
+        form.Reset({kName, kPhone, kAddress});
     }
 
-    Delivery Type(const std::string& text) { return TypeText(input, kName, text, {.tabToNextField = true}); }
+    Delivery Type(const std::string& text, Hwnd target = kName) {
+        return TypeText(input, target, text, {.tabToNextField = true});
+    }
 
     std::vector<std::string> Posts() const {
         std::vector<std::string> posts;
@@ -330,12 +420,10 @@ protected:
     }
 
     FakeWindowsInput input;
+    FormThread form{input};
 };
 
 TEST_F(TabToNextFieldTest, EachTabMovesOnAndTheRestGoesToTheFieldThatThenHasTheFocus) {
-    // The focus stays on the old field for a while, moves, then settles.
-    input.threadFocus = {kName, kName, kPhone, kPhone, kAddress, kAddress};
-
     EXPECT_EQ(Type("a\tb\tc"), Delivery::Delivered);
 
     EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62}), Tab(kPhone),
@@ -344,31 +432,66 @@ TEST_F(TabToNextFieldTest, EachTabMovesOnAndTheRestGoesToTheFieldThatThenHasTheF
 
 TEST_F(TabToNextFieldTest, FocusThatIsStillMovingIsFollowedUntilItSettles) {
     // A program that passes the focus through a window on its way.
-    input.threadFocus = {kPhone, kAddress, kAddress};
+    input.threadFocus = {kName, kPhone, kAddress, kAddress};
+    input.focusOfThread = nullptr;
 
     EXPECT_EQ(Type("a\tb"), Delivery::Delivered);
 
     EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kAddress, {0x62})}));
 }
 
+TEST_F(TabToNextFieldTest, APageThatMovesAmongItsOwnFieldsKeepsTheFocusAndGetsTheRest) {
+    // A browser's page: one window holds the keyboard focus and moves among
+    // the fields it draws itself; its frame may belong to another process.
+    constexpr Hwnd kFrame = 0x70, kPage = 0x71;
+    input.windowThreads[kPage] = {8, 80};
+    input.windowThreads[kFrame] = {kThread, kProcess};
+    input.rootWindows[kPage] = kFrame;
+    input.classNames[kPage] = "PageView";
+    input.foreground = kFrame;
+    form.Reset({kPage});
+
+    EXPECT_EQ(Type("a\tb\tc", kPage), Delivery::Delivered);
+
+    EXPECT_EQ(Posts(), Join({Chars(kPage, {0x61}), Tab(kPage), Chars(kPage, {0x62}), Tab(kPage),
+                             Chars(kPage, {0x63})}));
+}
+
 TEST_F(TabToNextFieldTest, AnInterruptedFormStopsAtTheTabAndTypesNothingElsewhere) {
+    constexpr Hwnd kBox = 0x80, kBoxButton = 0x81;  // a message box of the form's own program
+    input.rootWindows[kBoxButton] = kBox;
+    input.classNames[kBoxButton] = "Button";
     struct Case {
         const char* what;
-        std::deque<std::optional<Hwnd>> focus;
-        Hwnd foreground;
+        std::function<void()> atTab;  // what happens as the form takes the Tab
         Delivery expected;
     };
     const Case cases[] = {
-        {"the target closed", {std::nullopt}, kName, Delivery::Interrupted},
-        {"another program came to the front", {kPhone}, kOther, Delivery::Interrupted},
-        {"the focus never left the old field", {kName}, kName, Delivery::FocusStayed},
-        {"the thread lost its focus", {0}, kName, Delivery::FocusStayed},
+        {"the form's thread ended, its windows with it",
+         [&] {
+             form.gone = true;
+             input.goneWindows.insert({kName, kPhone, kAddress});
+         },
+         Delivery::Closed},
+        {"the field closed", [&] { input.goneWindows.insert(kName); }, Delivery::Closed},
+        {"the form's focus can no longer be read", [&] { form.gone = true; }, Delivery::Interrupted},
+        {"another program came to the front", [&] { input.foreground = kOther; }, Delivery::Interrupted},
+        {"the form's program opened a box that took the focus",
+         [&] {
+             input.foreground = kBox;
+             form.focus = kBoxButton;
+         },
+         Delivery::Interrupted},
+        {"the field is the form's last", [&] { form.focus = kName; }, Delivery::FocusStayed},
+        {"the thread lost its focus", [&] { form.focus = 0; }, Delivery::FocusStayed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         input.calls.clear();
-        input.threadFocus = c.focus;
-        input.foreground = c.foreground;
+        input.goneWindows.clear();
+        input.foreground = kDialog;
+        form.Reset({kName, kPhone, kAddress});
+        form.onTab = c.atTab;
 
         EXPECT_EQ(Type("a\tb\r\nc"), c.expected);
 
@@ -377,24 +500,85 @@ TEST_F(TabToNextFieldTest, AnInterruptedFormStopsAtTheTabAndTypesNothingElsewher
     }
 }
 
-TEST_F(TabToNextFieldTest, TheWaitForTheFocusIsBounded) {
-    input.threadFocus = {kName};
+TEST_F(TabToNextFieldTest, TheFocusIsComparedWithWhereItWasBeforeTheTab) {
+    // The characters went to the name field, but the form's focus was on
+    // the phone field and the Tab left it there.
+    form.Reset({kPhone});
 
-    Type("a\tb");
+    EXPECT_EQ(Type("a\tb"), Delivery::FocusStayed);
 
-    unsigned waited = 0;
-    for (const std::string& call : input.calls)
-        if (call.rfind("Sleep(", 0) == 0) waited += unsigned(std::stoul(call.substr(6)));
-    EXPECT_GE(waited, kTabFocusLimitMs);
-    EXPECT_LT(waited, kTabFocusLimitMs + 2 * kTabFocusPollMs);
+    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName)}));
+}
+
+TEST_F(TabToNextFieldTest, TheWaitsAreBoundedForEachTabAndForTheWholeFill) {
+    // A form that hangs: each Tab gives up after its limit.
+    form.hung = true;
+    const std::uint64_t started = input.ticks;
+    EXPECT_EQ(Type("a\tb"), Delivery::FocusStayed);
+    EXPECT_GE(input.ticks - started, kTabFocusLimitMs);
+    EXPECT_LE(input.ticks - started, kTabFocusLimitMs + kRoundTripLimitMs + kTabFocusPollMs);
+
+    // A form that moves on after most of a Tab's limit each time: the fill
+    // stops once it has waited its whole limit, in the field it reached.
+    std::vector<Hwnd> fields;
+    for (Hwnd field = 0x100; field < 0x140; ++field) {
+        fields.push_back(field);
+        input.windowThreads[field] = {kThread, kProcess};
+        input.rootWindows[field] = kDialog;
+    }
+    fields.insert(fields.begin(), kName);
+    form.Reset(fields);
+    form.onTab = [&] { input.ticks += kTabFocusLimitMs - 200; };
+    std::string text = "a";
+    for (std::size_t i = 1; i < fields.size(); ++i) text += "\ta";
+    input.calls.clear();
+    const std::uint64_t filling = input.ticks;
+
+    EXPECT_EQ(Type(text), Delivery::TooSlow);
+
+    EXPECT_LE(input.ticks - filling, kFillWaitLimitMs + kTabFocusLimitMs);
+    const auto tabs = std::count_if(input.calls.begin(), input.calls.end(), [](const std::string& call) {
+        return call.rfind("PostMessageA(", 0) == 0 && call.find(", 0x100, 0x9, ") != std::string::npos;
+    });
+    EXPECT_LE(tabs, kFillWaitLimitMs / (kTabFocusLimitMs - 200) + 1);
+    EXPECT_NE(DeliveryProblemText(Delivery::TooSlow), nullptr);
+}
+
+TEST_F(TabToNextFieldTest, NoSecondDropStartsWhileAFillWaitsForItsTab) {
+    input.windowUnderCursor = kName;
+    TextDelivery second(input);
+    second.ArmDrag(kCaptureWindow);
+    std::optional<Delivery> inner;
+    bool runningInside = false;
+    input.whileWaiting = [&] {
+        if (inner) return;
+        runningInside = FillRunning();
+        inner = second.DropText(MouseButton::Left, kReleaseX, kReleaseY, {kList}, [] { return std::string("x"); },
+                                OnRefusedRelease::RestoreCursor);
+    };
+    // Before the Tab, as the thread takes the queued keys, then while the
+    // fill waits for the focus to move.
+    input.threadFocus = {kName, kName, kName, kName, kName, kName, kPhone};
+    input.focusOfThread = nullptr;
+    input.onSend = [](Hwnd, unsigned) { return true; };
+
+    EXPECT_EQ(Type("a\tb"), Delivery::Delivered);
+
+    ASSERT_TRUE(inner.has_value());
+    EXPECT_EQ(*inner, Delivery::NotDropped);
+    EXPECT_TRUE(runningInside);
+    EXPECT_FALSE(FillRunning());
+    EXPECT_FALSE(second.DragActive());
+    for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("mouse_event", 0), std::string::npos) << call;
+    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62})}));
 }
 
 TEST_F(TabToNextFieldTest, DropFollowsTheOptionAsItIsAtTheDrop) {
     bool tabToNextField = false;
     input.windowUnderCursor = kName;
     TextDelivery delivery(input, &tabToNextField);
-    input.threadFocus = {kPhone};
     auto drop = [&] {
+        form.Reset({kName, kPhone});
         input.calls.clear();
         delivery.ArmDrag(kCaptureWindow);
         return delivery.DropText(MouseButton::Left, kReleaseX, kReleaseY, {kList}, [] { return std::string("a\tb"); },

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fakes/FakeProfile.h"
 #include "fakes/FakeWindowsInput.h"
@@ -151,6 +152,41 @@ TEST_F(MatrixPageTest, ASecondQuickPressOnTheIconDragsLikeTheFirst) {
             if (call.rfind("PostMessageA(", 0) == 0) posted.push_back(call);
         EXPECT_EQ(posted, typed);
         EXPECT_FALSE(delivery.DragActive());
+    }
+}
+
+// A drop of the icon that does not arrive whole is told as every fill tells
+// it; one that arrives says nothing.
+TEST_F(MatrixPageTest, ADropThatDoesNotArriveWholeShowsTheFillNotice) {
+    struct Case {
+        bool posted;
+        unsigned lastError;
+        Delivery result;
+    };
+    const Case cases[] = {
+        {true, 0, Delivery::Delivered},
+        {false, 1816, Delivery::Refused},          // the target's queue is full
+        {false, 5, Delivery::RefusedElevated},     // the target has higher rights
+        {false, 1400, Delivery::Closed},           // the target is gone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lastError);
+        fakes::FakeWindowsInput input;
+        input.cursor = {40, 30};
+        input.windowUnderCursor = 0x999;  // another program's field
+        input.postMessageResult = c.posted;
+        input.lastError = c.lastError;
+        TextDelivery delivery{input};
+        MatrixPage page(parent_, delivery);
+        std::vector<std::string> notices;
+        page.onDeliveryProblem = [&](const std::string& text) { notices.push_back(text); };
+        SetDlgItemTextA(page.hwnd(), IDC_MEMO1, "ab");
+        HWND icon = page.Item(IDC_IMAGE6);
+        SendMessageW(icon, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(icon, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+
+        const char* expected = DeliveryProblemText(c.result);
+        EXPECT_EQ(notices, expected ? std::vector<std::string>{expected} : std::vector<std::string>{});
     }
 }
 

@@ -78,6 +78,36 @@ void Win32WindowsInput::mouse_event(unsigned flags, int x, int y, unsigned data,
     ::mouse_event(flags, x, y, data, extraInfo);
 }
 void Win32WindowsInput::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+bool Win32WindowsInput::SendMessageTimeoutA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam,
+                                            unsigned flags, unsigned timeoutMs) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutA(ToHwnd(window), message, wParam, lParam, flags, timeoutMs, &result) != 0;
+}
+bool Win32WindowsInput::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)); }
+Hwnd Win32WindowsInput::GetAncestor(Hwnd window, unsigned flags) { return FromHwnd(::GetAncestor(ToHwnd(window), flags)); }
+std::string Win32WindowsInput::GetClassNameA(Hwnd window) {
+    char name[256];
+    const int length = ::GetClassNameA(ToHwnd(window), name, sizeof name);
+    return std::string(name, length > 0 ? std::size_t(length) : 0);
+}
+std::uint64_t Win32WindowsInput::GetTickCount64() { return ::GetTickCount64(); }
+
+void Win32WindowsInput::WaitDrawing(unsigned milliseconds) {
+    // Only paint messages are taken from the queue; sent messages are
+    // answered inside PeekMessage and MsgWaitForMultipleObjects. A window
+    // that does not validate its paint gets a bounded number of turns.
+    constexpr int kPaintTurns = 64;
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        MSG message;
+        for (int turn = 0; turn < kPaintTurns && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE);
+             ++turn)
+            ::DispatchMessageA(&message);
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (waited >= milliseconds) return;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(milliseconds - waited), QS_PAINT | QS_SENDMESSAGE);
+    }
+}
 Hwnd Win32WindowsInput::SetCapture(Hwnd window) { return FromHwnd(::SetCapture(ToHwnd(window))); }
 bool Win32WindowsInput::ReleaseCapture() { return ::ReleaseCapture(); }
 int Win32WindowsInput::GetAppCursor() { return appCursor; }

@@ -30,6 +30,13 @@ public:
     int GetSystemMetrics(int index) override;
     void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) override;
     void Sleep(unsigned milliseconds) override;
+    bool SendMessageTimeoutA(Hwnd window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam, unsigned flags,
+                             unsigned timeoutMs) override;
+    bool IsWindow(Hwnd window) override;
+    Hwnd GetAncestor(Hwnd window, unsigned flags) override;
+    std::string GetClassNameA(Hwnd window) override;
+    std::uint64_t GetTickCount64() override;
+    void WaitDrawing(unsigned milliseconds) override;
     Hwnd SetCapture(Hwnd window) override;
     bool ReleaseCapture() override;
     int GetAppCursor() override;
