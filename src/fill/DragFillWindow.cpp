@@ -12,7 +12,9 @@
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
+#include "ui/GbkText.h"
 #include "ui/Version.h"
+#include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -217,6 +219,8 @@ void DragFillWindow::FormShow() {
     // a find box.
     findBox_->Clear();
     FillList(context_.store.WalkDragList());
+    // The keyboard is in the find box when the window comes back.
+    findBox_->Prepare();
 }
 
 void DragFillWindow::Close() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
@@ -264,6 +268,12 @@ std::vector<std::string> DragFillWindow::ListedTitles() const {
         titles.push_back(title ? title->c_str() : "");
     }
     return titles;
+}
+
+std::string DragFillWindow::ListedLines() const {
+    std::string lines;
+    for (const std::string& title : ListedTitles()) lines += title + "\r\n";
+    return lines;
 }
 
 std::string DragFillWindow::SelectedTitle() const {
@@ -395,13 +405,34 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     auto* self = SelfOf<DragFillWindow>(list);
     const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
-    // The list holds no text; a reader of it gets the title of the line.
+    // The list holds no text; a reader of a line gets its title, and the
+    // list's window text is its lines, one a line, which another process (a
+    // test, an automation tool) can read where a line's text would not cross.
     if (message == LB_GETTEXTLEN || message == LB_GETTEXT) {
         const std::string* title = self->TitleOfLine(wParam);
         if (!title) return LB_ERR;
         const std::size_t length = std::strlen(title->c_str());
         if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), title->c_str(), length + 1);
         return LRESULT(length);
+    }
+    if (message == WM_GETTEXTLENGTH || message == WM_GETTEXT) {
+        const std::string lines = self->ListedLines();
+        // The procedure is called as the list's own is: with UTF-16 text
+        // where the system made the list a Unicode window.
+        if (IsWindowUnicode(list)) {
+            const std::wstring wide = ToWide(lines);
+            if (message == WM_GETTEXTLENGTH) return LRESULT(wide.size());
+            if (wParam == 0) return 0;
+            const std::size_t length = std::min<std::size_t>(wide.size(), wParam - 1);
+            std::memcpy(reinterpret_cast<wchar_t*>(lParam), wide.c_str(), length * sizeof(wchar_t));
+            reinterpret_cast<wchar_t*>(lParam)[length] = L'\0';
+            return LRESULT(length);
+        }
+        if (message == WM_GETTEXTLENGTH) return LRESULT(lines.size());
+        if (wParam == 0) return 0;
+        const std::string fits = CutToWidth(lines, wParam - 1);
+        std::memcpy(reinterpret_cast<char*>(lParam), fits.c_str(), fits.size() + 1);
+        return LRESULT(fits.size());
     }
     message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();

@@ -74,6 +74,7 @@ private:
     void Layout();
     void ShowFoundLines();
     const std::string* TitleOfLine(std::size_t line) const;
+    std::string ListedLines() const;
     void SelectLineOf(const std::string& title);
     void DrawLine(const DRAWITEMSTRUCT& item) const;
     std::optional<std::string> TitleAt(POINT inList) const;

@@ -42,6 +42,7 @@ FindBox::FindBox(HWND parent, int id, HFONT font, HWND hints, ContentsOf content
 void FindBox::SetLines(const std::vector<std::string>& titles) {
     titles_ = titles;
     index_.reset();
+    typedOnTheWay_.clear();
     Find();
 }
 
@@ -84,7 +85,15 @@ void FindBox::Find() {
         std::iota(found_.begin(), found_.end(), std::size_t(0));
     } else {
         Prepare();
-        found_ = index_->LinesContaining(text_);
+        while (!typedOnTheWay_.empty() && text_.compare(0, typedOnTheWay_.back().first.size(),
+                                                        typedOnTheWay_.back().first) != 0)
+            typedOnTheWay_.pop_back();
+        if (!typedOnTheWay_.empty() && typedOnTheWay_.back().first == text_) {
+            found_ = typedOnTheWay_.back().second;
+        } else {
+            found_ = index_->LinesContaining(text_, typedOnTheWay_.empty() ? nullptr : &typedOnTheWay_.back().second);
+            typedOnTheWay_.emplace_back(text_, found_);
+        }
     }
     if (onFound) onFound();
 }

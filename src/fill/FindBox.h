@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fill/ListFind.h"
@@ -32,6 +33,8 @@ public:
     void SetLines(const std::vector<std::string>& titles);
     // Empties the box and finds again (every line).
     void Clear();
+    // Makes what a find needs now rather than at the first keystroke.
+    void Prepare();
     const std::vector<std::string>& Titles() const { return titles_; }
     // The lines found, by index into the titles, in order: every line while
     // the box is empty, none while it holds a character GBK does not have.
@@ -45,7 +48,6 @@ public:
 
 private:
     void Change();
-    void Prepare();
     void Find();
     static LRESULT CALLBACK Procedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -55,6 +57,10 @@ private:
     std::vector<std::string> titles_;
     std::optional<FindIndex> index_;  // made from titles and contents when first needed after SetLines
     std::vector<std::size_t> found_;
+    // The lines found by each text typed on the way to the one in the box,
+    // shortest first: a longer text looks only among the lines of the text
+    // it starts with, and a backspace finds its lines here.
+    std::vector<std::pair<std::string, std::vector<std::size_t>>> typedOnTheWay_;
     std::string text_;           // the text the lines were found by
     bool findsNothing_ = false;  // the box holds a character GBK does not have
     bool composing_ = false;     // an input method is composing in the box

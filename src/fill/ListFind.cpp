@@ -172,6 +172,7 @@ private:
 }  // namespace
 
 FindIndex::FindIndex(const std::vector<std::string>& titles, const std::vector<std::string>& contents) {
+    Readings();  // made here, with the rest a find needs, not at the first keystroke
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < titles.size(); ++i)
         bytes += titles[i].size() + (i < contents.size() ? contents[i].size() : 0) + 2;
@@ -187,12 +188,20 @@ FindIndex::FindIndex(const std::vector<std::string>& titles, const std::vector<s
     starts_.push_back(std::uint32_t(codes_.size()));
 }
 
-std::vector<std::size_t> FindIndex::LinesContaining(std::string_view piece) const {
+std::vector<std::size_t> FindIndex::LinesContaining(std::string_view piece,
+                                                    const std::vector<std::size_t>* among) const {
     std::vector<std::size_t> lines;
-    lines.reserve(size());
     Piece found(piece);
-    for (std::size_t i = 0; i < size(); ++i)
+    const auto look = [&](std::size_t i) {
         if (found.Empty() || found.In(codes_.data() + starts_[i], starts_[i + 1] - starts_[i])) lines.push_back(i);
+    };
+    if (among) {
+        for (std::size_t i : *among)
+            if (i < size()) look(i);
+    } else {
+        lines.reserve(size());
+        for (std::size_t i = 0; i < size(); ++i) look(i);
+    }
     return lines;
 }
 

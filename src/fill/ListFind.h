@@ -28,8 +28,11 @@ public:
     std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
 
     // The lines, by index in order, whose title or content contains `piece`:
-    // every line when it is empty.
-    std::vector<std::size_t> LinesContaining(std::string_view piece) const;
+    // every line when it is empty. With `among` (lines in order), only those
+    // are looked at: a text holding a piece holds every piece it starts with,
+    // so the lines a longer piece finds are among those its start found.
+    std::vector<std::size_t> LinesContaining(std::string_view piece,
+                                             const std::vector<std::size_t>* among = nullptr) const;
 
 private:
     std::vector<std::uint16_t> codes_;   // every line's title, a gap, its content, a gap
