@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 #include "fill/DragFillIds.h"
-#include "fill/FindBox.h"
 #include "fill/Subclass.h"
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
