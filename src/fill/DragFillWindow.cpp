@@ -3,14 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <iterator>
+#include <cstring>
 
 #include "fill/DragFillIds.h"
-#include "fill/ListDiff.h"
-#include "fill/ListFind.h"
+#include "fill/Subclass.h"
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
+#include "ui/GbkText.h"
 #include "ui/Version.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
@@ -36,11 +36,6 @@ constexpr DWORD kDragFillStyle = 0x80840000;  // WS_POPUP | WS_BORDER | WS_THICK
 constexpr const char* kStatusText = "    拖动快填";
 constexpr const char* kQuitText = "确定要退出吗？";
 constexpr const char* kQuitCaption = "Pennora - 拖动快填";
-constexpr const wchar_t* kFindCue = L"查找标题或内容";
-constexpr const char* kFindHint = "只列出标题或内容含有所输文字的数据项（英文字母不分大小写，汉字也可输入拼音或声母）；Esc 清空";
-// A change of more lines than this refills the list box at once: cheaper
-// than as many single inserts and deletes in the middle of a long list.
-constexpr std::size_t kMostSingleChanges = 256;
 
 struct TextButton {
     int id;
@@ -65,33 +60,6 @@ bool IsButtonDown(UINT message) {
 bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
 
 POINT PointOf(LPARAM lParam) { return {short(LOWORD(lParam)), short(HIWORD(lParam))}; }
-
-// Puts `procedure` in front of a control's own window procedure, which it
-// returns (for CallWindowProcA or, for a Unicode control, CallWindowProcW);
-// `self` is kept in the control's GWLP_USERDATA. Not SetWindowSubclass:
-// comctl32 looks the subclass chain up in a window property at every
-// message, which under Wine is a round trip to the wineserver, and a refill
-// sends the list box thousands of messages.
-WNDPROC Subclass(HWND control, WNDPROC procedure, void* self) {
-    const bool unicode = IsWindowUnicode(control);
-    (unicode ? SetWindowLongPtrW : SetWindowLongPtrA)(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    return reinterpret_cast<WNDPROC>(
-        (unicode ? SetWindowLongPtrW : SetWindowLongPtrA)(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-}
-
-template <class Self>
-Self* SelfOf(HWND control) {
-    return reinterpret_cast<Self*>(GetWindowLongPtrA(control, GWLP_USERDATA));
-}
-
-// The GBK text of a Unicode window, or nothing when it holds a character
-// the code page does not have: the ANSI call would make that a "?", which
-// would then find every text holding one.
-std::optional<std::string> WindowTextGbk(HWND window) {
-    std::wstring wide(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-    wide.resize(std::size_t(GetWindowTextW(window, wide.data(), int(wide.size()))));
-    return ToAnsiExactly(wide);
-}
 
 // The height of a one-line edit box for `font`: a line and the box's edges.
 int EditHeight(HWND edit, HFONT font, int dpi) {
@@ -160,19 +128,20 @@ void DragFillWindow::CreateChildren() {
         SendMessageA(toolBar1_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
     }
 
-    // A Unicode box: Wine's ANSI edit control does not join the two bytes of
-    // a typed Chinese character.
-    edtFind_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
-                               0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_EDTFIND), instance, nullptr);
-    SendMessageA(edtFind_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
-    SendMessageW(edtFind_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(kFindCue));
-    findBoxProcedure_ = Subclass(edtFind_, &DragFillWindow::FindProcedure, this);
     hints_ = CreateHintWindow(hwnd());
-    AddHint(hints_, hwnd(), edtFind_, kFindHint);
+    findBox_ = std::make_unique<FindBox>(hwnd(), IDC_DF_EDTFIND, listFont_.get(), hints_,
+                                         [this](const std::vector<std::string>& titles) {
+                                             return context_.store.ContentsByTitle(titles);
+                                         });
+    findBox_->onFound = [this] { ShowFoundLines(); };
 
+    // The list holds no copies of the titles: it knows how many lines it
+    // shows, and each line is drawn from the titles the find box found, so a
+    // keystroke that brings back thousands of lines only sets the count.
     listBox1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
-                                hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                                    LBS_OWNERDRAWFIXED | LBS_NODATA,
+                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
     SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
     listBoxProcedure_ = Subclass(listBox1_, &DragFillWindow::ListProcedure, this);
 
@@ -204,7 +173,7 @@ void DragFillWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     const OwnedFont oldStripFont = std::move(stripFont_), oldListFont = std::move(listFont_);
     MakeFonts();
     panel1_->OnDpiChanged(dpi_, stripFont_.get());
-    for (HWND control : {toolBar1_, edtFind_, listBox1_})
+    for (HWND control : {toolBar1_, findBox_->hwnd(), listBox1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
     ApplyMetrics();
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -220,8 +189,8 @@ void DragFillWindow::Layout() {
     const int toolBarHeight = ToolBarHeight(toolBar1_);
     MoveWindow(toolBar1_, 0, panel1_->Height(), width, toolBarHeight, TRUE);
     const int findTop = panel1_->Height() + toolBarHeight;
-    const int findHeight = EditHeight(edtFind_, listFont_.get(), dpi_);
-    MoveWindow(edtFind_, 0, findTop, width, findHeight, TRUE);
+    const int findHeight = EditHeight(findBox_->hwnd(), listFont_.get(), dpi_);
+    MoveWindow(findBox_->hwnd(), 0, findTop, width, findHeight, TRUE);
     const int listTop = findTop + findHeight;
     MoveWindow(listBox1_, 0, listTop, width, client.bottom - StatusBarHeight(statusBar1_) - listTop, TRUE);
 }
@@ -241,14 +210,15 @@ void DragFillWindow::Show() {
 
 void DragFillWindow::FormShow() {
     context_.delivery.Disarm();
+    pressedTitle_.reset();
     ShowStatus(kStatusText);
     MoveTo(ReadStartPosition(context_.iniFile, CurrentPosition()));
     // Every showing starts with the whole list, as it did before there was
     // a find box.
-    findText_.clear();
-    findsNothing_ = false;
-    SetWindowTextW(edtFind_, L"");
+    findBox_->Clear();
     FillList(context_.store.WalkDragList());
+    // The keyboard is in the find box when the window comes back.
+    findBox_->Prepare();
 }
 
 void DragFillWindow::Close() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
@@ -258,95 +228,75 @@ void DragFillWindow::FormClose() {
     if (onClosed) onClosed();
 }
 
-void DragFillWindow::FillList(const std::vector<std::string>& titles) {
-    pressedTitle_.reset();  // a drag under way ends without typing
-    listed_ = titles;
-    listedContents_.reset();
-    ShowFoundLines();
-}
+// A drag under way goes on: what it types is the title that was pressed,
+// wherever its line is now, or nothing when no entry has it any more.
+void DragFillWindow::FillList(const std::vector<std::string>& titles) { findBox_->SetLines(titles); }
 
-// EN_CHANGE of EdtFind. A composition of an input method is not text yet:
-// the lines follow when it is finished.
-void DragFillWindow::EdtFindChange() {
-    if (composing_) return;
-    std::optional<std::string> text = WindowTextGbk(edtFind_);
-    // A text the code page cannot hold stands in no title or content.
-    const bool findsNothing = !text;
-    if (findsNothing == findsNothing_ && text.value_or(std::string()) == findText_) return;
-    findsNothing_ = findsNothing;
-    findText_ = text.value_or(std::string());
-    ShowFoundLines();
-}
-
-// The contents the find looks at, looked up once per filling of the list:
-// when the find box gets the keyboard, before the user types into it.
-void DragFillWindow::PrepareFind() {
-    if (!listedContents_) listedContents_ = context_.store.ContentsByTitle(listed_);
-}
-
+// Shows the lines the find box found: the list only learns their number and
+// is drawn again. No line stays selected, but the one a drag under way
+// carries, where it now is.
 void DragFillWindow::ShowFoundLines() {
-    if (findsNothing_) {
-        ShowLines({});
-        return;
-    }
-    if (findText_.empty()) {
-        ShowLines(listed_);
-        return;
-    }
-    PrepareFind();
-    std::vector<std::string> lines;
-    for (std::size_t line : LinesContaining(listed_, *listedContents_, findText_)) lines.push_back(listed_[line]);
-    ShowLines(std::move(lines));
+    const std::size_t count = findBox_->Found().size();
+    SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
+    if (std::size_t(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) != count)
+        SendMessageA(listBox1_, LB_SETCOUNT, count, 0);
+    if (pressedTitle_) SelectLineOf(*pressedTitle_);
+    InvalidateRect(listBox1_, nullptr, TRUE);
 }
 
-// Makes the lines of ListBox1 `lines`. Only the run of lines that differs is
-// replaced, unless that is most of a long list; the list keeps its scroll
-// place, and no line stays selected. Under Wine every update of a list's
-// scroll bar repaints it at once, the dearest part of a change: a change of
-// one line updates it once by itself, a larger one once for all its lines,
-// and no change not at all.
-void DragFillWindow::ShowLines(std::vector<std::string> lines) {
-    SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
-    const ListChange change = DiffLists(shown_, lines);
-    const std::size_t changes = change.removed + change.inserted;
-    if (changes > 1) SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
-    if (changes > kMostSingleChanges) {
-        const LRESULT top = SendMessageA(listBox1_, LB_GETTOPINDEX, 0, 0);
-        std::size_t bytes = 0;
-        for (const std::string& line : lines) bytes += line.size() + 1;
-        SendMessageA(listBox1_, LB_RESETCONTENT, 0, 0);
-        SendMessageA(listBox1_, LB_INITSTORAGE, lines.size(), LPARAM(bytes));
-        for (const std::string& line : lines) SendMessageA(listBox1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        SendMessageA(listBox1_, LB_SETTOPINDEX, WPARAM(top), 0);
-    } else {
-        for (std::size_t i = 0; i < change.removed; ++i) SendMessageA(listBox1_, LB_DELETESTRING, change.first, 0);
-        for (std::size_t i = change.first; i < change.first + change.inserted; ++i)
-            SendMessageA(listBox1_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(lines[i].c_str()));
-    }
-    shown_ = std::move(lines);
-    if (changes > 1) {
-        SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(listBox1_, nullptr, TRUE);
-    }
+// The title line `line` of the list shows; nothing for a line past the
+// lines found.
+const std::string* DragFillWindow::TitleOfLine(std::size_t line) const {
+    const std::vector<std::size_t>& found = findBox_->Found();
+    return line < found.size() ? &findBox_->Titles()[found[line]] : nullptr;
+}
+
+void DragFillWindow::SelectLineOf(const std::string& title) {
+    const std::size_t count = findBox_->Found().size();
+    std::size_t line = 0;
+    while (line < count && *TitleOfLine(line) != title) ++line;
+    SendMessageA(listBox1_, LB_SETCURSEL, line < count ? WPARAM(line) : WPARAM(-1), 0);
 }
 
 std::vector<std::string> DragFillWindow::ListedTitles() const {
     std::vector<std::string> titles;
     const int count = int(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        std::string title(size_t(SendMessageA(listBox1_, LB_GETTEXTLEN, i, 0)), '\0');
-        SendMessageA(listBox1_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(title.data()));
-        titles.push_back(title.c_str());
+        const std::string* title = TitleOfLine(std::size_t(i));
+        titles.push_back(title ? title->c_str() : "");
     }
     return titles;
 }
 
+std::string DragFillWindow::ListedLines() const {
+    std::string lines;
+    for (const std::string& title : ListedTitles()) lines += title + "\r\n";
+    return lines;
+}
+
 std::string DragFillWindow::SelectedTitle() const {
-    const int selected = int(SendMessageA(listBox1_, LB_GETCURSEL, 0, 0));
-    if (selected < 0) return {};
-    std::string title(size_t(SendMessageA(listBox1_, LB_GETTEXTLEN, selected, 0)) + 1, '\0');
-    SendMessageA(listBox1_, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(title.data()));
-    return title.c_str();
+    const LRESULT selected = SendMessageA(listBox1_, LB_GETCURSEL, 0, 0);
+    const std::string* title = selected < 0 ? nullptr : TitleOfLine(std::size_t(selected));
+    return title ? title->c_str() : std::string();
+}
+
+// A line of the list, in the list's font and colours. A title is drawn up
+// to a NUL it may hold, as a list box that held it as text would.
+void DragFillWindow::DrawLine(const DRAWITEMSTRUCT& item) const {
+    const RECT rect = item.rcItem;
+    if (item.itemAction == ODA_FOCUS) {
+        DrawFocusRect(item.hDC, &rect);
+        return;
+    }
+    const bool selected = item.itemState & ODS_SELECTED;
+    const std::string* title = item.itemID == UINT(-1) ? nullptr : TitleOfLine(item.itemID);
+    ScopedSelection font(item.hDC, listFont_.get());
+    SetBkColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const char* text = title ? title->c_str() : "";
+    ExtTextOutA(item.hDC, rect.left + 1, rect.top, ETO_OPAQUE | ETO_CLIPPED, &rect, text, UINT(std::strlen(text)),
+                nullptr);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &rect);
 }
 
 // A minimised window's restored place is given in work-area coordinates:
@@ -392,8 +342,9 @@ void DragFillWindow::MoveTo(Point position) {
 // The title of the line at `inList`, if a line is there.
 std::optional<std::string> DragFillWindow::TitleAt(POINT inList) const {
     const LRESULT hit = SendMessageA(listBox1_, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
-    if (HIWORD(hit) != 0 || std::size_t(LOWORD(hit)) >= shown_.size()) return std::nullopt;
-    return shown_[LOWORD(hit)];
+    const std::string* title = HIWORD(hit) != 0 ? nullptr : TitleOfLine(LOWORD(hit));
+    if (!title) return std::nullopt;
+    return *title;
 }
 
 // The press on a title arms the drag of `pressed`, the title that was under
@@ -404,10 +355,7 @@ std::optional<std::string> DragFillWindow::TitleAt(POINT inList) const {
 void DragFillWindow::ListBox1MouseDown(MouseButton button, const std::optional<std::string>& pressed) {
     if (button != MouseButton::Left || !pressed) return;
     pressedTitle_ = pressed;
-    if (SelectedTitle() != *pressed) {
-        const auto line = std::find(shown_.begin(), shown_.end(), *pressed);
-        SendMessageA(listBox1_, LB_SETCURSEL, line == shown_.end() ? WPARAM(-1) : WPARAM(line - shown_.begin()), 0);
-    }
+    if (SelectedTitle() != *pressed) SelectLineOf(*pressed);
     context_.delivery.ArmDrag(FromHwnd(hwnd()));
     ShowStatus(kStatusText);  // a notice of the last drop is over
 }
@@ -416,17 +364,23 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     // The capture window gives the capture up on the left release, before the
     // drop, so that the synthetic click reaches the target.
     if (button == MouseButton::Left && GetCapture() == hwnd()) ReleaseCapture();
-    // After an aborted drop the list may have been refilled and lost its
-    // selection: with no title to type, the drag just ends.
-    if (button == MouseButton::Left && context_.delivery.DragActive() && !pressedTitle_) {
+    // A drag with no title to type ends without a click: it was armed
+    // before the window was shown again, or the entry of the pressed title
+    // has gone from the drag list while it was dragged.
+    const std::vector<std::string>& listed = findBox_->Titles();
+    if (button == MouseButton::Left && context_.delivery.DragActive() &&
+        (!pressedTitle_ || std::find(listed.begin(), listed.end(), *pressedTitle_) == listed.end())) {
+        pressedTitle_.reset();
         context_.delivery.CancelDrag();
         return;
     }
     const std::string title = pressedTitle_ ? *pressedTitle_ : SelectedTitle();
-    if (button == MouseButton::Left) pressedTitle_.reset();
     DropResult result = context_.delivery.DropText(
         button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
         OnRefusedRelease::RestoreCursor);
+    // A release over this program's own windows gives the drag up but
+    // leaves it armed: the pressed title stays with it until it ends.
+    if (!context_.delivery.DragActive()) pressedTitle_.reset();
     // Told here, where the user looks during a drop, without a box in the way.
     if (result == DropResult::Refused)
         ShowStatus(kDropRefusedStatus);
@@ -449,6 +403,35 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     auto* self = SelfOf<DragFillWindow>(list);
     const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
+    // The list holds no text; a reader of a line gets its title, and the
+    // list's window text is its lines, one a line, which another process (a
+    // test, an automation tool) can read where a line's text would not cross.
+    if (message == LB_GETTEXTLEN || message == LB_GETTEXT) {
+        const std::string* title = self->TitleOfLine(wParam);
+        if (!title) return LB_ERR;
+        const std::size_t length = std::strlen(title->c_str());
+        if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), title->c_str(), length + 1);
+        return LRESULT(length);
+    }
+    if (message == WM_GETTEXTLENGTH || message == WM_GETTEXT) {
+        const std::string lines = self->ListedLines();
+        // The procedure is called as the list's own is: with UTF-16 text
+        // where the system made the list a Unicode window.
+        if (IsWindowUnicode(list)) {
+            const std::wstring wide = ToWide(lines);
+            if (message == WM_GETTEXTLENGTH) return LRESULT(wide.size());
+            if (wParam == 0) return 0;
+            const std::size_t length = std::min<std::size_t>(wide.size(), wParam - 1);
+            std::memcpy(reinterpret_cast<wchar_t*>(lParam), wide.c_str(), length * sizeof(wchar_t));
+            reinterpret_cast<wchar_t*>(lParam)[length] = L'\0';
+            return LRESULT(length);
+        }
+        if (message == WM_GETTEXTLENGTH) return LRESULT(lines.size());
+        if (wParam == 0) return 0;
+        const std::string fits = CutToWidth(lines, wParam - 1);
+        std::memcpy(reinterpret_cast<char*>(lParam), fits.c_str(), fits.size() + 1);
+        return LRESULT(fits.size());
+    }
     message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
     // The title under a press is taken before the list's own handling, whose
@@ -467,44 +450,6 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
         },
         false);
     return result;
-}
-
-// EdtFind: Esc empties it; Enter, and the Esc and Enter that an input method
-// takes to finish or cancel its composition, do nothing else.
-LRESULT CALLBACK DragFillWindow::FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = SelfOf<DragFillWindow>(box);
-    const auto findBox = [&] { return CallWindowProcW(self->findBoxProcedure_, box, message, wParam, lParam); };
-    switch (message) {
-    case WM_IME_STARTCOMPOSITION:
-        self->composing_ = true;
-        break;
-    case WM_IME_ENDCOMPOSITION:
-    case WM_KILLFOCUS: {
-        // A composition ends with the box's keyboard at the latest.
-        const LRESULT result = findBox();
-        if (message == WM_KILLFOCUS && !self->composing_) return result;
-        self->composing_ = false;
-        ReportingErrors([&] { return self->EdtFindChange(), true; }, false);
-        return result;
-    }
-    case WM_GETDLGCODE:
-        // The program's message loop gives every window dialog navigation,
-        // which would take Esc and Enter away from the box.
-        if (wParam == VK_ESCAPE || wParam == VK_RETURN)
-            return findBox() | DLGC_WANTMESSAGE;
-        break;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE && !self->composing_) {
-            SetWindowTextW(box, L"");
-            return 0;
-        }
-        break;
-    case WM_CHAR:
-        // A one-line edit box would beep at them.
-        if (wParam == L'\r' || wParam == L'\n' || wParam == 0x1B) return 0;
-        break;
-    }
-    return findBox();
 }
 
 LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -532,12 +477,17 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON1) ToolButton1Click();
         if (LOWORD(wParam) == IDC_DF_TOOLBUTTON2) ToolButton2Click();
-        if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_CHANGE) EdtFindChange();
-        if (LOWORD(wParam) == IDC_DF_EDTFIND && HIWORD(wParam) == EN_SETFOCUS) PrepareFind();
+        if (LOWORD(wParam) == IDC_DF_EDTFIND) findBox_->OnCommand(HIWORD(wParam));
         return 0;
+    case WM_DRAWITEM:
+        if (wParam == IDC_DF_LISTBOX1) {
+            DrawLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
     case WM_SETFOCUS:
         // The keyboard goes to the find box: typing finds at once.
-        SetFocus(edtFind_);
+        SetFocus(findBox_->hwnd());
         return 0;
     case WM_SETCURSOR:
         if (ApplyAppCursor()) return TRUE;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "entries/EntryStore.h"
+#include "fill/FindBox.h"
 #include "fill/TextDelivery.h"
 #include "platform/WindowsInput.h"
 #include "platform/win32/Owned.h"
@@ -40,8 +41,8 @@ public:
     void Close();
 
     // Makes the listed titles the titles given (the store's refill after a
-    // stored change); lines that stay the same are kept, no line stays
-    // selected. While the find box holds a text, only the titles found by it
+    // stored change); no line stays selected but the one a drag under way
+    // carries. While the find box holds a text, only the titles found by it
     // are shown.
     void FillList(const std::vector<std::string>& titles);
     // The titles the list shows.
@@ -71,10 +72,11 @@ private:
     void ApplyMetrics();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void Layout();
-    void EdtFindChange();
-    void PrepareFind();
     void ShowFoundLines();
-    void ShowLines(std::vector<std::string> lines);
+    const std::string* TitleOfLine(std::size_t line) const;
+    std::string ListedLines() const;
+    void SelectLineOf(const std::string& title);
+    void DrawLine(const DRAWITEMSTRUCT& item) const;
     std::optional<std::string> TitleAt(POINT inList) const;
     void ListBox1MouseDown(MouseButton button, const std::optional<std::string>& pressed);
     void ListBox1MouseUp(MouseButton button, POINT position);
@@ -83,7 +85,6 @@ private:
     std::string SelectedTitle() const;
     void ShowStatus(const char* text);
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK FindProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
     Context context_;
     int dpi_ = 96;  // the DPI the window is laid out for
@@ -92,20 +93,13 @@ private:
     OwnedBrush background_;
     std::unique_ptr<TitleStrip> panel1_;
     HWND toolBar1_ = nullptr;
-    HWND edtFind_ = nullptr;
-    WNDPROC findBoxProcedure_ = nullptr;  // the find box's own, which FindProcedure passes messages on to
+    std::unique_ptr<FindBox> findBox_;  // EdtFind; it keeps the titles of the drag list and finds among them
     HWND hints_ = nullptr;
     HWND listBox1_ = nullptr;
     WNDPROC listBoxProcedure_ = nullptr;  // the list box's own, which ListProcedure passes messages on to
     HWND statusBar1_ = nullptr;
-    std::vector<std::string> listed_;  // the titles of the drag list, all of them
-    // The content a drop of each listed title types, looked up for a find.
-    std::optional<std::vector<std::string>> listedContents_;
-    std::vector<std::string> shown_;   // the lines of ListBox1: those found, or all
-    std::string findText_;             // the text the shown lines were found by
-    bool findsNothing_ = false;        // EdtFind holds a character GBK does not have
-    bool composing_ = false;           // an input method is composing in EdtFind
-    std::optional<std::string> pressedTitle_;  // the title the drag under way types
+    // The title the drag under way types, whatever refills the list meanwhile.
+    std::optional<std::string> pressedTitle_;
 };
 
 }  // namespace pennora

@@ -1,6 +1,8 @@
 #include "fill/ListFind.h"
 
-#include <vector>
+#include <array>
+#include <map>
+#include <memory>
 
 #include "fill/Pinyin.h"
 #include "ui/GbkText.h"
@@ -8,110 +10,211 @@
 namespace pennora {
 namespace {
 
-unsigned char Byte(std::string_view text, std::size_t at) { return static_cast<unsigned char>(text[at]); }
-
-// The length of the character that starts at `at`: two bytes for a lead
-// byte with a byte after it, otherwise one.
-std::size_t CharacterLength(std::string_view text, std::size_t at) {
-    return IsGbkLeadByte(Byte(text, at)) && at + 1 < text.size() ? 2 : 1;
-}
+// A character as one code: an ASCII letter folded to lower case, any other
+// single byte as itself, a GBK character (lead byte and the byte after it)
+// as lead * 256 + trail, which is at least 0x8100 and so never a single byte.
+using Code = std::uint16_t;
+// Between a title and its content and after the content: it is no character,
+// so no match runs across it.
+constexpr Code kGap = 0xFFFF;
+constexpr Code kFirstDouble = 0x8000;
 
 unsigned char FoldAscii(unsigned char byte) { return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte; }
+bool IsLetterCode(Code code) { return code >= 'a' && code <= 'z'; }
 
-// Whether `piece` stands in `text` at `at`, the start of a character of
-// both: each character of the piece is compared with the one of the text at
-// the same place, so both are walked in step, character by character.
-bool PieceAt(std::string_view text, std::size_t at, std::string_view piece) {
-    for (std::size_t i = 0; i < piece.size();) {
-        const std::size_t length = CharacterLength(piece, i);
-        if (length == 1) {
-            if (FoldAscii(Byte(text, at + i)) != FoldAscii(Byte(piece, i))) return false;
-        } else if (CharacterLength(text, at + i) != 2 || text.compare(at + i, 2, piece, i, 2) != 0) {
-            return false;
+// Appends the codes of `text`'s characters: two bytes for a lead byte with a
+// byte after it, otherwise one.
+void AppendCodes(std::string_view text, std::vector<Code>& codes) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (IsGbkLeadByte(byte) && at + 1 < text.size()) {
+            codes.push_back(Code(byte << 8 | static_cast<unsigned char>(text[at + 1])));
+            at += 2;
+        } else {
+            codes.push_back(FoldAscii(byte));
+            ++at;
         }
-        i += length;
     }
-    return true;
 }
 
-bool IsAsciiLetter(unsigned char byte) { return FoldAscii(byte) >= 'a' && FoldAscii(byte) <= 'z'; }
+// The readings of every double-byte code, made once per process from the
+// pinyin table: each reading as the index of its syllable, and the first
+// letters of a character's readings as a set, so a keystroke looks up
+// neither strings nor the table's search.
+struct ReadingTable {
+    std::vector<std::string> syllables;
+    std::vector<std::uint32_t> firstReading;  // per double-byte code - kFirstDouble, and one more
+    std::vector<std::uint16_t> readings;      // syllable indexes
+    std::vector<std::uint32_t> initials;      // per double-byte code - kFirstDouble: bit n for 'a' + n
 
-// How many letters of `piece` from `at` spell the start of `syllable`: a u
-// typed stands for the v of u with diaeresis too.
-std::size_t SpelledLetters(std::string_view piece, std::size_t at, std::string_view syllable) {
-    std::size_t n = 0;
-    while (n < syllable.size() && at + n < piece.size()) {
-        const unsigned char typed = FoldAscii(Byte(piece, at + n));
-        if (typed != syllable[n] && !(typed == 'u' && syllable[n] == 'v')) break;
-        ++n;
-    }
-    return n;
-}
-
-// Whether `piece` stands in `text` from `at` with pinyin: walks the text
-// character by character, keeping every place in the piece reached so far.
-// A Chinese character of the text is passed by itself typed whole or by the
-// first one or more letters of one of its readings; any other character as
-// PieceAt compares it.
-bool PinyinPieceAt(std::string_view text, std::size_t at, std::string_view piece, std::vector<char>& reached,
-                   std::vector<char>& next) {
-    reached.assign(piece.size() + 1, 0);
-    reached[0] = 1;
-    std::string_view readings[16];
-    for (std::size_t t = at; t < text.size();) {
-        const std::size_t length = CharacterLength(text, t);
-        next.assign(piece.size() + 1, 0);
-        bool any = false;
-        const std::size_t count =
-            length == 2 ? std::min<std::size_t>(PinyinReadings(Byte(text, t), Byte(text, t + 1), readings, 16), 16) : 0;
-        for (std::size_t p = 0; p < piece.size(); ++p) {
-            if (!reached[p]) continue;
-            const std::size_t typed = CharacterLength(piece, p);
-            if (typed == 2 || !IsAsciiLetter(Byte(piece, p)) || length == 1) {
-                if (typed == length && PieceAt(text.substr(0, t + length), t, piece.substr(p, typed)))
-                    any = next[p + typed] = 1;
-                continue;
+    ReadingTable() {
+        constexpr std::size_t kCodes = 0x10000 - kFirstDouble;
+        firstReading.reserve(kCodes + 1);
+        initials.assign(kCodes, 0);
+        std::map<std::string_view, std::uint16_t> known;
+        std::array<std::string_view, 16> found;
+        for (std::size_t code = kFirstDouble; code < 0x10000; ++code) {
+            firstReading.push_back(std::uint32_t(readings.size()));
+            const std::size_t count = std::min(
+                PinyinReadings(unsigned(code >> 8), unsigned(code & 0xFF), found.data(), found.size()), found.size());
+            for (std::size_t r = 0; r < count; ++r) {
+                const std::string_view syllable = found[r];
+                if (syllable.empty()) continue;
+                auto [place, added] = known.try_emplace(syllable, std::uint16_t(syllables.size()));
+                if (added) syllables.emplace_back(syllable);
+                readings.push_back(place->second);
+                if (IsLetterCode(Code(syllable[0]))) initials[code - kFirstDouble] |= 1u << (syllable[0] - 'a');
             }
-            for (std::size_t r = 0; r < count; ++r)
-                for (std::size_t n = SpelledLetters(piece, p, readings[r]); n > 0; --n) any = next[p + n] = 1;
         }
-        if (next[piece.size()]) return true;
-        if (!any) return false;
-        reached.swap(next);
-        t += length;
+        firstReading.push_back(std::uint32_t(readings.size()));
     }
-    return false;
+};
+
+const ReadingTable& Readings() {
+    static const ReadingTable table;
+    return table;
 }
 
-bool HasAsciiLetter(std::string_view piece) {
-    for (std::size_t i = 0; i < piece.size(); i += CharacterLength(piece, i))
-        if (CharacterLength(piece, i) == 1 && IsAsciiLetter(Byte(piece, i))) return true;
-    return false;
-}
+// A piece made ready for one find: its codes, for each letter in it how many
+// letters from there spell the start of each syllable, and which codes a
+// match can start at.
+class Piece {
+public:
+    explicit Piece(std::string_view piece) : table_(Readings()) {
+        AppendCodes(piece, codes_);
+        const std::size_t syllableCount = table_.syllables.size();
+        spelled_.assign(codes_.size() * syllableCount, 0);
+        for (std::size_t p = 0; p < codes_.size(); ++p) {
+            if (!IsLetterCode(codes_[p])) continue;
+            for (std::size_t s = 0; s < syllableCount; ++s)
+                spelled_[p * syllableCount + s] = SpelledLetters(p, table_.syllables[s]);
+        }
+        startable_.assign(0x10000 / 64, 0);
+        if (codes_.empty()) return;
+        const Code first = codes_[0];
+        Mark(first);
+        if (IsLetterCode(first))
+            for (std::size_t code = kFirstDouble; code < 0x10000; ++code)
+                if (table_.initials[code - kFirstDouble] >> (first - 'a') & 1 ||
+                    (first == 'u' && table_.initials[code - kFirstDouble] >> ('v' - 'a') & 1))
+                    Mark(Code(code));
+        reached_.resize(codes_.size() + 1);
+        seen_.assign(codes_.size() + 1, 0);
+    }
+
+    bool Empty() const { return codes_.empty(); }
+
+    // Whether the piece stands in `text` from the start of one of its characters.
+    bool In(const Code* text, std::size_t size) {
+        for (std::size_t at = 0; at < size; ++at)
+            if (startable_[text[at] >> 6] >> (text[at] & 63) & 1 && From(text + at, text + size)) return true;
+        return false;
+    }
+
+private:
+    // How many letters of the piece from `at` spell the start of `syllable`:
+    // a u typed stands for the v of u with diaeresis too.
+    std::uint8_t SpelledLetters(std::size_t at, std::string_view syllable) const {
+        std::size_t n = 0;
+        while (n < syllable.size() && at + n < codes_.size()) {
+            const Code typed = codes_[at + n];
+            if (typed != Code(syllable[n]) && !(typed == 'u' && syllable[n] == 'v')) break;
+            ++n;
+        }
+        return std::uint8_t(n);
+    }
+
+    void Mark(Code code) { startable_[code >> 6] |= std::uint64_t(1) << (code & 63); }
+
+    // Whether the piece stands in the text from `at`: walks the text
+    // character by character, keeping every place in the piece reached so
+    // far. A Chinese character is passed by a letter of the piece through
+    // the first one or more letters of one of its readings; otherwise the
+    // characters must be the same.
+    bool From(const Code* at, const Code* end) {
+        const std::size_t size = codes_.size(), syllableCount = table_.syllables.size();
+        std::size_t reachedCount = 1;
+        reached_[0] = 0;
+        for (; at != end; ++at) {
+            const Code code = *at;
+            ++stamp_;
+            next_.clear();
+            const auto reach = [&](std::size_t place) {
+                if (seen_[place] != stamp_) seen_[place] = stamp_, next_.push_back(place);
+            };
+            for (std::size_t i = 0; i < reachedCount; ++i) {
+                const std::size_t p = reached_[i];
+                if (IsLetterCode(codes_[p]) && code >= kFirstDouble) {
+                    const std::size_t slot = code - kFirstDouble;
+                    for (std::uint32_t r = table_.firstReading[slot]; r < table_.firstReading[slot + 1]; ++r)
+                        for (std::size_t n = spelled_[p * syllableCount + table_.readings[r]]; n > 0; --n) reach(p + n);
+                } else if (codes_[p] == code) {
+                    reach(p + 1);
+                }
+            }
+            if (seen_[size] == stamp_) return true;
+            if (next_.empty()) return false;
+            reachedCount = next_.size();
+            std::copy(next_.begin(), next_.end(), reached_.begin());
+        }
+        return false;
+    }
+
+    const ReadingTable& table_;
+    std::vector<Code> codes_;
+    std::vector<std::uint8_t> spelled_;     // [place * syllables + syllable]
+    std::vector<std::uint64_t> startable_;  // a bit per code
+    std::vector<std::size_t> reached_, next_;
+    std::vector<std::uint32_t> seen_;  // the stamp of the step that last reached each place
+    std::uint32_t stamp_ = 0;
+};
 
 }  // namespace
 
+FindIndex::FindIndex(const std::vector<std::string>& titles, const std::vector<std::string>& contents) {
+    Readings();  // made here, with the rest a find needs, not at the first keystroke
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < titles.size(); ++i)
+        bytes += titles[i].size() + (i < contents.size() ? contents[i].size() : 0) + 2;
+    codes_.reserve(bytes);
+    starts_.reserve(titles.size() + 1);
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        starts_.push_back(std::uint32_t(codes_.size()));
+        AppendCodes(titles[i], codes_);
+        codes_.push_back(kGap);
+        if (i < contents.size()) AppendCodes(contents[i], codes_);
+        codes_.push_back(kGap);
+    }
+    starts_.push_back(std::uint32_t(codes_.size()));
+}
+
+std::vector<std::size_t> FindIndex::LinesContaining(std::string_view piece,
+                                                    const std::vector<std::size_t>* among) const {
+    std::vector<std::size_t> lines;
+    Piece found(piece);
+    const auto look = [&](std::size_t i) {
+        if (found.Empty() || found.In(codes_.data() + starts_[i], starts_[i + 1] - starts_[i])) lines.push_back(i);
+    };
+    if (among) {
+        for (std::size_t i : *among)
+            if (i < size()) look(i);
+    } else {
+        lines.reserve(size());
+        for (std::size_t i = 0; i < size(); ++i) look(i);
+    }
+    return lines;
+}
+
 bool ContainsPiece(std::string_view text, std::string_view piece) {
     if (piece.empty()) return true;
-    if (HasAsciiLetter(piece)) {
-        std::vector<char> reached, next;
-        for (std::size_t at = 0; at < text.size(); at += CharacterLength(text, at))
-            if (PinyinPieceAt(text, at, piece, reached, next)) return true;
-        return false;
-    }
-    for (std::size_t at = 0; at + piece.size() <= text.size(); at += CharacterLength(text, at))
-        if (PieceAt(text, at, piece)) return true;
-    return false;
+    std::vector<Code> codes;
+    AppendCodes(text, codes);
+    return Piece(piece).In(codes.data(), codes.size());
 }
 
 std::vector<std::size_t> LinesContaining(const std::vector<std::string>& titles,
                                          const std::vector<std::string>& contents, std::string_view piece) {
-    std::vector<std::size_t> lines;
-    lines.reserve(titles.size());
-    for (std::size_t i = 0; i < titles.size(); ++i)
-        if (ContainsPiece(titles[i], piece) || (i < contents.size() && ContainsPiece(contents[i], piece)))
-            lines.push_back(i);
-    return lines;
+    return FindIndex(titles, contents).LinesContaining(piece);
 }
 
 }  // namespace pennora

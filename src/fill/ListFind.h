@@ -7,11 +7,37 @@
 // of its toneless pinyin readings, so "dz", "dizhi", "dzhi" and "地z" all
 // find 地址: each character's letters start at its reading's first letter.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pennora {
+
+// The titles and contents of a list made ready for finding, once per filling
+// of the list: each text as one code per character (ASCII letters folded to
+// lower case, a GBK character as its two bytes), so that a keystroke walks
+// these codes and looks readings up in a table made once per process,
+// instead of decoding every text and searching the readings again.
+class FindIndex {
+public:
+    FindIndex() = default;
+    // `contents` is parallel to `titles`; a line without one has none.
+    FindIndex(const std::vector<std::string>& titles, const std::vector<std::string>& contents);
+
+    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+
+    // The lines, by index in order, whose title or content contains `piece`:
+    // every line when it is empty. With `among` (lines in order), only those
+    // are looked at: a text holding a piece holds every piece it starts with,
+    // so the lines a longer piece finds are among those its start found.
+    std::vector<std::size_t> LinesContaining(std::string_view piece,
+                                             const std::vector<std::size_t>* among = nullptr) const;
+
+private:
+    std::vector<std::uint16_t> codes_;   // every line's title, a gap, its content, a gap
+    std::vector<std::uint32_t> starts_;  // line i's codes are [starts_[i], starts_[i + 1])
+};
 
 // Whether `piece` stands in `text` from the start of one of its characters,
 // ASCII letters compared without regard to case. An empty piece stands in

@@ -459,15 +459,18 @@ int ShowDragFill() {
 int ShowDragFillItems() {
     HWND list = GetDlgItem(DragFillWindow(), IDC_DF_LISTBOX1);
     if (!list) return 1;
-    // Wine carries a list box's item text across processes itself, in its
-    // Unicode form only.
-    const int count = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[512] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        char ansi[1024] = {};
-        WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
-        Print(ansi);
+    // The list holds no text of its own: its window text is its lines, one a
+    // line, which Wine carries across processes.
+    std::wstring text(std::size_t(SendMessageW(list, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(std::size_t(SendMessageW(list, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    if (text.empty()) return 0;
+    std::string ansi(text.size() * 2 + 1, '\0');
+    ansi.resize(std::size_t(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), ansi.data(),
+                                                int(ansi.size()), nullptr, nullptr)));
+    for (std::size_t start = 0; start < ansi.size();) {
+        const std::size_t end = ansi.find("\r\n", start);
+        Print(ansi.substr(start, end - start));
+        start = end == std::string::npos ? ansi.size() : end + 2;
     }
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/GbkText.h"
+
 namespace pennora {
 namespace {
 
@@ -89,8 +91,24 @@ TEST(ListFindTest, LinesAreFoundByTitleOrContentInTheirOrder) {
         {"62", {2}},
         {"a", {0, 4}},
         {"上海", {}},
+        {"ila@", {}},  // the end of a title and the start of its content are not one text
     };
     for (const auto& c : cases) EXPECT_EQ(LinesContaining(titles, contents, c.piece), c.lines) << c.piece;
+}
+
+// The find box looks for a longer piece only among the lines its start
+// found: that must give the lines a find among all of them gives, for
+// letters that cross from one reading into the next as for characters.
+TEST(ListFindTest, ALongerPieceFindsAmongTheLinesOfItsStartWhatItFindsAmongAll) {
+    const FindIndex index({"地址", "长度", "Tel", "电话 Tel", "绿色", "ab"},
+                          {"北京市海淀区", "zhang", "010-6275", "", "lv", "地z"});
+    for (const std::string piece : {"dizhi", "dzhi", "zhangdu", "dhtel", "dh tel", "luse", "地zh", "0106"}) {
+        for (std::size_t length = 1; length < piece.size(); ++length) {
+            if (CutToWidth(piece, length).size() != length) continue;  // the box holds whole characters
+            const std::vector<std::size_t> ofStart = index.LinesContaining(piece.substr(0, length));
+            EXPECT_EQ(index.LinesContaining(piece, &ofStart), index.LinesContaining(piece)) << piece << " after " << length;
+        }
+    }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "fill/DragFillWindow.h"
 #include "fill/FillMenu.h"
 #include "fill/TextDelivery.h"
+#include "platform/win32/Handles.h"
 #include "ui/IniFile.h"
 
 namespace pennora {
@@ -393,6 +394,60 @@ TEST_F(FillListsTest, APressThatEndsACompositionDragsTheTitleThatWasUnderThePoin
     // Without a composition the list does not change under a press.
     EXPECT_EQ(DropTheFirstLine(), "a@b.c");
     window.Close();
+}
+
+// While a title is dragged the list may be refilled: by a stored change (an
+// edit in the main window, a fill typed into the tool's own editor) or by a
+// keystroke in the find box. The drop still types the pressed title, wherever
+// its line is then, and a drop given up over the tool's own window keeps it.
+TEST_F(FillListsTest, ARefillDuringADragKeepsThePressedTitle) {
+    LoadRunning({{"Tel", "010", {}, {}}, {"Mail", "a@b.c", {}, {}}, {"mail 2", "x@y.z", {}, {}}});
+    const struct {
+        const char* name;
+        std::function<void()> whileDragging;
+        std::function<void()> after;
+    } cases[] = {
+        {"a keystroke that hides it", [&] { Type(L"ma"); }, [&] { Press(VK_ESCAPE); }},
+        {"a stored change of another entry",
+         [&] {
+             store.MoveTo(2);
+             store.SetContent("changed");
+             store.Post();
+         },
+         {}},
+        {"a drop given up over the list itself, then a refill and the drop",
+         [&] {
+             input.windowUnderCursor = FromHwnd(GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1));
+             SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 60));
+             input.windowUnderCursor = kOtherField;
+             Type(L"mail");
+         },
+         [&] { Press(VK_ESCAPE); }},
+        {"an entry inserted before it",
+         [&] {
+             store.MoveTo(0);
+             store.Insert();
+             store.SetTitle("New");
+             store.Post();
+         },
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        input.windowUnderCursor = kOtherField;
+        EXPECT_EQ(DropTheFirstLine(c.whileDragging), "010");
+        if (c.after) c.after();
+    }
+    // Its entry gone from the list while it was dragged: nothing to type, and
+    // the drag ends without a click.
+    ASSERT_EQ(window.ListedTitles(), (Titles{"New", "Tel", "Mail", "mail 2"}));
+    const std::string typed = DropTheFirstLine([&] {
+        store.MoveTo(0);
+        store.Delete();
+    });
+    EXPECT_EQ(typed, "");
+    EXPECT_FALSE(delivery.DragActive());
+    for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("mouse_event", 0), std::string::npos) << call;
 }
 
 TEST_F(FillListsTest, EveryShowingStartsWithAnEmptyFindBoxAndTheWholeList) {
