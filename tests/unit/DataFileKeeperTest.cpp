@@ -185,11 +185,17 @@ TEST_F(DataFileKeeperTest, UnsavedChangesOfAnEndingSessionAreKeptApartUntilSaved
     EXPECT_EQ(DecodeDataFile(files.files.at(unsaved)).entries, (std::vector<Entry>{Titled("pending")}));
 
     // The next start: the data file as it was, and the changes on offer.
+    // The load fills the rows before any view shows them; a restore comes
+    // after the editor is up, so its view must hear of it.
+    int viewTold = 0;
+    store.SetRowsChanged([&] { ++viewTold; });
     Load({Titled("A")});
+    EXPECT_EQ(viewTold, 0);
     ASSERT_EQ(dataFile.UnsavedChanges().state, FileState::Present);
     std::string error;
     ASSERT_TRUE(dataFile.RestoreUnsavedChanges(error)) << error;
     EXPECT_EQ(RowTitles(), (Strings{"pending"}));
+    EXPECT_EQ(viewTold, 1);
     EXPECT_EQ(dataFile.UnsavedChanges().state, FileState::Present);  // until they are saved
     dataFile.Save();
     EXPECT_EQ(dataFile.UnsavedChanges().state, FileState::Absent);

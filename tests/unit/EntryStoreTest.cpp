@@ -49,6 +49,38 @@ TEST_F(EntryStoreTest, UntouchedNewEntryIsDroppedOnPriorAndOnSave) {
     }
 }
 
+// Taking a file's entries replaces whatever the rows held, a pending edit or
+// an open new entry included, and gives every row a fresh id: an id handed
+// out before names nothing afterwards.
+TEST_F(EntryStoreTest, TakingStoredEntriesReplacesRowsEditsAndIds) {
+    enum class Before { Editing, Inserting };
+    for (Before before : {Before::Editing, Before::Inserting}) {
+        for (bool tellView : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "inserting " << (before == Before::Inserting) << " tellView " << tellView);
+            Load({Titled("A"), Titled("B")});
+            store.MoveTo(1);
+            const EntryId oldId = *store.CurrentId();
+            if (before == Before::Inserting) store.Insert();
+            store.SetTitle("typed");
+            int viewTold = 0;
+            store.SetRowsChanged([&] { ++viewTold; });
+            afterPosts = 0;
+
+            store.TakeStoredEntries({Titled("X"), Titled("Y")}, tellView);
+
+            EXPECT_EQ(RowTitles(), (Strings{"X", "Y"}));
+            EXPECT_EQ(store.CurrentRow(), 0u);
+            EXPECT_FALSE(store.IsEditing());
+            EXPECT_FALSE(store.HasPendingChange());
+            EXPECT_EQ(afterPosts, 0);
+            EXPECT_EQ(viewTold, tellView ? 1 : 0);
+            EXPECT_FALSE(store.Delete(oldId));
+            EXPECT_EQ(RowTitles(), (Strings{"X", "Y"}));
+            store.SetRowsChanged(nullptr);
+        }
+    }
+}
+
 TEST_F(EntryStoreTest, ChangesArePendingUntilCommittedAndCancelRestoresThem) {
     Load({Titled("A", "a"), Titled("B", "b")});
     store.SetContent("a");  // the stored value: no change
