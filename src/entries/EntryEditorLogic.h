@@ -65,6 +65,10 @@ public:
     // A title typed in place in the grid (up to the field's 100 bytes).
     void GridTitleEdited(std::size_t row, const std::string& text);
 
+    // What the page's other dialogs ask through, and tell unsaved work by.
+    const ModeFlags& flags() const { return flags_; }
+    MessageBoxes& boxes() const { return boxes_; }
+
 private:
     EntryStore& store_;
     ModeFlags& flags_;

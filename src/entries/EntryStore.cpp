@@ -596,4 +596,11 @@ void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillList
     }
 }
 
+void EntryStore::ReplaceAllAsUnsaved(std::vector<Entry> entries) {
+    Close();
+    TakeEntries(std::move(entries));
+    RunAfterPost();
+    RowsChanged();
+}
+
 }  // namespace pennora

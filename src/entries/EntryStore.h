@@ -162,6 +162,12 @@ public:
 
     const std::string& DataFilePath() const { return path_; }
 
+    // Puts `entries` in place of all entries, as changes still to be saved
+    // (an earlier version of the data file picked by the user): a pending
+    // change and a new entry go, the first of them becomes current, and
+    // AfterPost and RowsChanged run once each. The data file stays as it is.
+    void ReplaceAllAsUnsaved(std::vector<Entry> entries);
+
 private:
     enum class State { Browse, Edit, Insert };
 

@@ -211,14 +211,16 @@ TEST_F(EntryEditorPageTest, CtrlIPutsATabIntoTheContentWhereTabAloneMovesOn) {
 
 // Export and import close the tool bar, with their hints and the last two
 // pictures of its image list.
-TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportAndImport) {
+TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportImportAndEarlierVersions) {
     HWND toolBar = Control(IDC_TOOLBAR1);
     const int count = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
-    ASSERT_GE(count, 3);
+    ASSERT_GE(count, 5);
     const struct {
         int index, id, image;
         const char* hint;
-    } expected[] = {{count - 3, IDC_TOOLBUTTON_EXPORT, 8, "导出…"}, {count - 1, IDC_TOOLBUTTON_IMPORT, 9, "导入…"}};
+    } expected[] = {{count - 5, IDC_TOOLBUTTON_EXPORT, 8, "导出…"},
+                    {count - 3, IDC_TOOLBUTTON_IMPORT, 9, "导入…"},
+                    {count - 1, IDC_TOOLBUTTON_VERSIONS, 10, "较早的版本…"}};
     for (const auto& button : expected) {
         TBBUTTON got{};
         ASSERT_TRUE(SendMessageA(toolBar, TB_GETBUTTON, button.index, reinterpret_cast<LPARAM>(&got)));
@@ -229,7 +231,7 @@ TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportAndImport) {
         EXPECT_STREQ(text, button.hint);
     }
     const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(toolBar, TB_GETIMAGELIST, 0, 0));
-    EXPECT_EQ(ImageList_GetImageCount(images), 10);
+    EXPECT_EQ(ImageList_GetImageCount(images), 11);
 }
 
 }  // namespace
