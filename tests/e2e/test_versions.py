@@ -29,6 +29,10 @@ def open_picker_by_keyboard(app):
     return picker_text(app)
 
 
+def picker_gone():
+    return harness.probe("dialog", PICKER)[0] != 0
+
+
 def type_into_title(text):
     harness.focus_control(TITLE_BOX)
     xdotool("key", "End")
@@ -71,14 +75,14 @@ def test_the_older_version_picked_by_keyboard_is_loaded_as_unsaved_changes():
     assert "载入后将丢失" not in question, question
     app.answer(QUESTION, IDNO)
     app.wait_for_dialog_closed(QUESTION)
-    assert not _picker_gone(app)
+    assert not picker_gone()
     editor_shows("地址23", "北京市")
 
     xdotool("key", "Return")
     app.dialog_text(QUESTION)
     harness.screenshot("versions_question")
     app.answer(QUESTION, IDYES)
-    wait_for(lambda: _picker_gone(app), what="the dialog to close")
+    wait_for(lambda: picker_gone(), what="the dialog to close")
     editor_shows("地址", "北京市")
     harness.screenshot("versions_loaded")
     assert harness.read_data(app.path("Pennora.Dat")) == [("地址23", "北京市")], "written before a save"
@@ -113,7 +117,7 @@ def test_escape_changes_nothing_and_a_typed_change_is_named_in_the_question():
     app.answer(QUESTION, IDNO)
     app.wait_for_dialog_closed(QUESTION)
     xdotool("key", "Escape")
-    wait_for(lambda: _picker_gone(app), what="the dialog to close after Esc")
+    wait_for(lambda: picker_gone(), what="the dialog to close after Esc")
     editor_shows("地址2x", "北京市")
     assert harness.read_data(app.path("Pennora.Dat")) == [("地址2", "北京市")]
     app.kill()
@@ -129,7 +133,7 @@ def test_an_empty_backup_folder_is_said_so():
     harness.screenshot("versions_none")
     xdotool("key", "Return")  # nothing to choose: no question
     xdotool("key", "Escape")
-    wait_for(lambda: _picker_gone(app), what="the dialog to close after Esc")
+    wait_for(lambda: picker_gone(), what="the dialog to close after Esc")
     assert harness.probe("dialog", QUESTION)[0] != 0
     editor_shows("地址", "北京市")
     app.kill()
