@@ -148,9 +148,10 @@ for scale in "${scales[@]}"; do
     strip_of_tiles "$(scaled 32 "$scale")" "$res/ImageListMain_$scale.bmp" 0 1 2 3 4
 done
 
-# ---- ImgLstEditData: ten 16 x 16 tiles on a 32-unit grid ------------------
+# ---- ImgLstEditData: eleven 16 x 16 tiles on a 32-unit grid ---------------
 # 0 save, 1 new, 2 delete, 3 and 5 unused (a plain form), 4 help, 6 prior,
-# 7 next, 8 export (an arrow out of a page), 9 import (an arrow into a page)
+# 7 next, 8 export (an arrow out of a page), 9 import (an arrow into a page),
+# 10 earlier versions (a clock with an arrow turning back)
 cat > "$work/e0.mvg" <<'EOF'
 stroke none fill #2B3F73 roundrectangle 3,3 29,29 3,3
 fill #FFFFFF rectangle 8,4 24,14
@@ -187,9 +188,15 @@ cat > "$work/e9.mvg" <<EOF
 $page
 stroke #FFFFFF stroke-width 1 fill #2E8B57 polygon 30,13 21,13 21,8 12,16 21,24 21,19 30,19
 EOF
-strip_of_tiles 16 "$res/ImgLstEditData.bmp" e0 e1 e2 e3 e4 e5 e6 e7 e8 e9
+cat > "$work/e10.mvg" <<'EOF'
+stroke #2B3F73 stroke-width 2.5 fill #FFFFFF circle 19,19 19,9
+stroke #2B3F73 stroke-width 2.5 stroke-linecap round line 19,19 19,13 line 19,19 23,22
+stroke #2E8B57 stroke-width 3.5 fill none path 'M 5,16 A 14.5,14.5 0 0 1 27,6.5'
+stroke none fill #2E8B57 polygon 0,13 11,13 5,22
+EOF
+strip_of_tiles 16 "$res/ImgLstEditData.bmp" e0 e1 e2 e3 e4 e5 e6 e7 e8 e9 e10
 for scale in "${scales[@]}"; do
-    strip_of_tiles "$(scaled 16 "$scale")" "$res/ImgLstEditData_$scale.bmp" e0 e1 e2 e3 e4 e5 e6 e7 e8 e9
+    strip_of_tiles "$(scaled 16 "$scale")" "$res/ImgLstEditData_$scale.bmp" e0 e1 e2 e3 e4 e5 e6 e7 e8 e9 e10
 done
 
 # ---- Tray icon while the hot key is on: tile 1 as an icon ------------------

@@ -67,8 +67,12 @@ public:
     // A title typed in place in the grid (up to the field's 100 bytes).
     void GridTitleEdited(std::size_t row, const std::string& text);
 
-    // The data file, which an export must not write over.
+    // The data file, which an export must not write over and whose kept
+    // versions the version dialog lists.
     const std::string& DataFilePath() const { return dataFile_.DataFilePath(); }
+    // What the page's other dialogs ask through, and tell unsaved work by.
+    const ModeFlags& flags() const { return flags_; }
+    MessageBoxes& boxes() const { return boxes_; }
 
 private:
     EntryStore& store_;

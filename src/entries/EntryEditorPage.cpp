@@ -9,6 +9,7 @@
 #include "entries/EntryEditorIds.h"
 #include "entries/EntryTransfer.h"
 #include "entries/EntryTransferTarget.h"
+#include "entries/VersionPickerDialog.h"
 #include "platform/Error.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
@@ -56,7 +57,8 @@ constexpr PageDialog::ToolButton kToolBar1[] = {
     {IDC_TOOLBUTTON3, 0, BTNS_BUTTON, "保存"},    {0, 0, 0, nullptr},
     {IDC_TOOLBUTTON6, 4, BTNS_BUTTON, "帮助"},    {0, 0, 0, nullptr},
     {IDC_TOOLBUTTON_EXPORT, 8, BTNS_BUTTON, "导出…"}, {0, 0, 0, nullptr},
-    {IDC_TOOLBUTTON_IMPORT, 9, BTNS_BUTTON, "导入…"},
+    {IDC_TOOLBUTTON_IMPORT, 9, BTNS_BUTTON, "导入…"}, {0, 0, 0, nullptr},
+    {IDC_TOOLBUTTON_VERSIONS, 10, BTNS_BUTTON, "较早的版本…"},
 };
 
 // The entries' text files: what the save and open dialogs offer.
@@ -215,6 +217,12 @@ bool EntryEditorPage::OnButtonClicked(int id) {
     case IDC_TOOLBUTTON6: ShowHelpEntry(GetAncestor(hwnd(), GA_ROOT), appPath_, HelpEntry::EntryEditor); return true;
     case IDC_TOOLBUTTON_EXPORT: ExportClick(); break;
     case IDC_TOOLBUTTON_IMPORT: ImportClick(); break;
+    case IDC_TOOLBUTTON_VERSIONS:
+        if (std::string loaded = PickEarlierVersion(GetAncestor(hwnd(), GA_ROOT), store_, logic_.flags(),
+                                                    logic_.boxes(), files_, logic_.DataFilePath(), appPath_);
+            !loaded.empty() && onHint)
+            onHint(loaded);
+        break;
     case IDC_DBCHECKBOX2: logic_.FlagClicked(EntryFlag::InHotKey); break;
     case IDC_DBCHECKBOX1: logic_.FlagClicked(EntryFlag::InDrag); break;
     default: return false;

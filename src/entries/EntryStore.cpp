@@ -322,4 +322,10 @@ void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillList
     }
 }
 
+void EntryStore::ReplaceAllAsUnsaved(std::vector<Entry> entries) {
+    TakeStoredEntries(std::move(entries), /*tellView=*/false);
+    RunAfterPost();
+    RowsChanged();
+}
+
 }  // namespace pennora

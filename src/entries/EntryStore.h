@@ -110,6 +110,12 @@ public:
     // entries as they are stored: nothing is committed and nothing moves.
     std::vector<std::string> ContentsByTitle(const std::vector<std::string>& titles) const;
 
+    // Puts `entries` in place of all entries, as changes still to be saved
+    // (an earlier version of the data file picked by the user): a pending
+    // change and a new entry go, the first of them becomes current, and
+    // AfterPost and RowsChanged run once each. The data file stays as it is.
+    void ReplaceAllAsUnsaved(std::vector<Entry> entries);
+
 private:
     enum class State { Browse, Edit, Insert };
 

@@ -10,6 +10,63 @@
 #include "ui/Hints.h"
 
 namespace pennora {
+namespace {
+
+constexpr UINT_PTR kToolBarKeysSubclass = 1;
+
+// The next button from `from` in `step`'s direction that can be pressed,
+// wrapping round; -1 when there is none.
+int NextPressable(HWND toolBar, int from, int step) {
+    const int count = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 1; i <= count; ++i) {
+        const int index = ((from + step * i) % count + count) % count;
+        TBBUTTON button{};
+        if (SendMessageA(toolBar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)) &&
+            !(button.fsStyle & BTNS_SEP) && (button.fsState & TBSTATE_ENABLED) && !(button.fsState & TBSTATE_HIDDEN))
+            return index;
+    }
+    return -1;
+}
+
+// A page's tool bar is reached with Tab; Wine's leaves the arrow keys,
+// Enter and Space to the dialog, which has no use for them there. So the
+// arrows (and Home, End) move its hot button and Enter or Space press it,
+// as a click does.
+LRESULT CALLBACK ToolBarKeys(HWND toolBar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
+        const bool press = keyMessage && keyMessage->message == WM_KEYDOWN &&
+                           (keyMessage->wParam == VK_RETURN || keyMessage->wParam == VK_SPACE);
+        return DefSubclassProc(toolBar, message, wParam, lParam) | DLGC_WANTARROWS | (press ? DLGC_WANTMESSAGE : 0);
+    }
+    if (message == WM_SETFOCUS && SendMessageA(toolBar, TB_GETHOTITEM, 0, 0) < 0)
+        SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, -1, 1), 0);
+    if (message != WM_KEYDOWN) return DefSubclassProc(toolBar, message, wParam, lParam);
+    const int hot = int(SendMessageA(toolBar, TB_GETHOTITEM, 0, 0));
+    switch (wParam) {
+    case VK_LEFT:
+    case VK_UP: SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, hot < 0 ? 0 : hot, -1), 0); return 0;
+    case VK_RIGHT:
+    case VK_DOWN: SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, hot, 1), 0); return 0;
+    case VK_HOME: SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, -1, 1), 0); return 0;
+    case VK_END: SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, 0, -1), 0); return 0;
+    case VK_RETURN:
+    case VK_SPACE: {
+        TBBUTTON button{};
+        if (hot < 0 || !SendMessageA(toolBar, TB_GETBUTTON, hot, reinterpret_cast<LPARAM>(&button)) ||
+            (button.fsStyle & BTNS_SEP) || !(button.fsState & TBSTATE_ENABLED))
+            return 0;
+        if (button.fsStyle & BTNS_CHECK)
+            SendMessageA(toolBar, TB_CHECKBUTTON, button.idCommand, !(button.fsState & TBSTATE_CHECKED));
+        SendMessageA(GetParent(toolBar), WM_COMMAND, MAKEWPARAM(button.idCommand, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(toolBar));
+        return 0;
+    }
+    }
+    return DefSubclassProc(toolBar, message, wParam, lParam);
+}
+
+}  // namespace
 
 PageDialog::PageDialog(int templateId, HWND parent, bool unicode) {
     CreateChild(templateId, parent, unicode);
@@ -65,6 +122,7 @@ void PageDialog::AddToolButtons(HWND toolBar, HIMAGELIST images, const ToolButto
         SendMessageA(toolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
     }
     SendMessageA(toolBar, TB_SETMAXTEXTROWS, 0, 0);  // the text serves as the tooltip, not as a label
+    SetWindowSubclass(toolBar, ToolBarKeys, kToolBarKeysSubclass, 0);
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
 }
 

@@ -95,6 +95,13 @@ void Dialog::CreateChild(int templateId, HWND parent, bool unicode) {
     if (!made) ThrowLastError("无法创建对话框 " + std::to_string(templateId));
 }
 
+INT_PTR Dialog::RunModal(int templateId, HWND owner) {
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, Procedure,
+                                           reinterpret_cast<LPARAM>(this));
+    if (result == -1) ThrowLastError("无法打开对话框 " + std::to_string(templateId));
+    return result;
+}
+
 std::string Dialog::ItemText(int id) const {
     HWND item = Item(id);
     std::vector<char> text(GetWindowTextLengthA(item) + 1);

@@ -84,6 +84,10 @@ public:
     // The ANSI calls on its controls still move GBK texts. Throws
     // pennora::Error with the system's reason when the dialog is not made.
     void CreateChild(int templateId, HWND parent, bool unicode = false);
+    // Shows the dialog of `templateId` modally over `owner`, with Unicode
+    // controls as above; returns what the dialog gave EndDialog. Throws
+    // pennora::Error with the system's reason when it cannot be shown.
+    INT_PTR RunModal(int templateId, HWND owner);
 
     void CheckButton(int id, bool checked) const { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
     bool IsButtonChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }

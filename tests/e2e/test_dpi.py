@@ -1,5 +1,6 @@
 """Pennora at 96, 120, 144 and 192 DPI: on each of the six pages of the main
-window, on the main window's own bars and in the drag-fill window, every
+window, on the main window's own bars, in the entry editor's dialog of
+earlier versions and in the drag-fill window, every
 visible control lies inside its window (and a page's controls inside their
 page), and no caption is cut off; the text matrix comes out the same at 144
 DPI as at 96.
@@ -7,6 +8,8 @@ DPI as at 96.
 The DPI is the test prefix's LogPixels, which Wine reads when its server
 starts: each DPI is set, the server restarted, and at the end 96 is put back
 for the tests that follow, whatever happened."""
+import os
+import shutil
 import subprocess
 import sys
 
@@ -15,7 +18,8 @@ from harness import Pennora, probe, xdotool
 
 DPIS = (96, 120, 144, 192)
 PAGE_NAMES = ("fill", "editor", "browser menu", "matrix", "options", "about")
-MATRIX_PAGE, OPTIONS_PAGE = 3, 4
+EDITOR_PAGE, MATRIX_PAGE, OPTIONS_PAGE = 1, 3, 4
+EDITOR_TOOL_BAR, VERSIONS_BUTTON, VERSIONS_DIALOG = 1302, 1318, "较早的版本"
 GB2312_CHARSET = 134
 # The pages' template font (9 pt) and the main window's bars and strip; the
 # drag-fill window's list and tool bar (12 px at 96 DPI) and its strip (13 px).
@@ -118,12 +122,31 @@ def generate_matrix(app, dpi, faults):
         faults.append(f"{dpi} DPI, matrix page: the matrix of 灌水 is not 16 lines of 灌 and blanks: {memo!r}")
 
 
+def versions_dialog_faults(dpi, font_height, notes):
+    """Opens the editor's dialog of earlier versions (two are kept), measures
+    it, and closes it with Esc."""
+    harness.click_tool_button(EDITOR_TOOL_BAR, VERSIONS_BUTTON)
+    harness.wait_for(lambda: (lambda r: r[0] == 0 and "最近的在前" in r[1])(probe("dialog", VERSIONS_DIALOG)),
+                     what="the versions dialog")
+    faults = layout_faults(f"{dpi} DPI, versions dialog",
+                           layout("dialog:" + VERSIONS_DIALOG, dpi, font_height, *PAGE_FONT), notes)
+    if dpi in (96, 192):
+        harness.screenshot(f"dpi-{dpi}-versions")
+    xdotool("key", "Escape")
+    harness.wait_for(lambda: probe("dialog", VERSIONS_DIALOG)[0] != 0, what="the versions dialog to close")
+    return faults
+
+
 def check_at(dpi):
     set_dpi(dpi)
     font_height = -mul_div(9, dpi, 72)
     app = Pennora(f"dpi_{dpi}")
     app.write_entries(("地址", "北京市海淀区"), ("Mail", "a@b.c"))
     app.write_settings("[ChineseGroup]\nFrontText=灌水\n")
+    # Two kept versions for the editor's dialog of earlier versions to list.
+    os.makedirs(app.path("Backup"))
+    for name in ("Pennora-000001-20261209-090000.Dat", "Pennora-000002-20261210-174512.Dat"):
+        shutil.copy(app.path("Pennora.Dat"), os.path.join(app.path("Backup"), name))
     app.start().wait_for_main_window()
     faults, notes = [], []
     faults += layout_faults(f"{dpi} DPI, main window",
@@ -138,6 +161,8 @@ def check_at(dpi):
             harness.wait_for(lambda: app.page() == index, what=f"the {name} page after Ctrl+Tab")
         if index == MATRIX_PAGE and dpi in (96, 144):
             generate_matrix(app, dpi, faults)
+        if index == EDITOR_PAGE:
+            faults += versions_dialog_faults(dpi, font_height, notes)
         faults += layout_faults(f"{dpi} DPI, {name} page", layout("page", dpi, font_height, *PAGE_FONT), notes)
         if index == OPTIONS_PAGE:
             harness.screenshot(f"dpi-{dpi}")

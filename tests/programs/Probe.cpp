@@ -822,7 +822,10 @@ struct MeasuringDc {
 
 int ShowLayout(int argc, char** argv) {
     const std::string mode = argv[2];
-    HWND top = mode == "dragfill" ? DragFillWindow() : MainWindow();
+    // "dialog:<caption>": a dialog of the tool's, found by its caption.
+    HWND top = mode == "dragfill"                ? DragFillWindow()
+               : mode.rfind("dialog:", 0) == 0 ? FindWindowA("#32770", mode.c_str() + 7)
+                                                : MainWindow();
     HWND page = mode == "page" && top ? ShownPage(top) : nullptr;
     if (!top || (mode == "page" && !page)) return 1;
     MeasuringDc text(std::atoi(argv[4]), argv[5], std::atoi(argv[6]));

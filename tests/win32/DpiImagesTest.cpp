@@ -32,7 +32,7 @@ TEST(DpiImagesTest, EverySetIsInTheResourcesAtItsScaledSize) {
         int width, height, count;  // a tile at 96 DPI, and how many side by side
     } pictures[] = {
         {"IMAGELISTMAIN", 32, 32, 5},
-        {"IMGLSTEDITDATA", 16, 16, 10},
+        {"IMGLSTEDITDATA", 16, 16, 11},
         {"STRIPMINIMIZE", 16, 14, 1},
         {"STRIPCLOSE", 16, 14, 1},
     };

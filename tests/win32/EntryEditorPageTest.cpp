@@ -213,14 +213,16 @@ TEST_F(EntryEditorPageTest, CtrlIPutsATabIntoTheContentWhereTabAloneMovesOn) {
 
 // Export and import close the tool bar, with their hints and the last two
 // pictures of its image list.
-TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportAndImport) {
+TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportImportAndEarlierVersions) {
     HWND toolBar = Control(IDC_TOOLBAR1);
     const int count = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0));
-    ASSERT_GE(count, 3);
+    ASSERT_GE(count, 5);
     const struct {
         int index, id, image;
         const char* hint;
-    } expected[] = {{count - 3, IDC_TOOLBUTTON_EXPORT, 8, "导出…"}, {count - 1, IDC_TOOLBUTTON_IMPORT, 9, "导入…"}};
+    } expected[] = {{count - 5, IDC_TOOLBUTTON_EXPORT, 8, "导出…"},
+                    {count - 3, IDC_TOOLBUTTON_IMPORT, 9, "导入…"},
+                    {count - 1, IDC_TOOLBUTTON_VERSIONS, 10, "较早的版本…"}};
     for (const auto& button : expected) {
         TBBUTTON got{};
         ASSERT_TRUE(SendMessageA(toolBar, TB_GETBUTTON, button.index, reinterpret_cast<LPARAM>(&got)));
@@ -231,7 +233,29 @@ TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportAndImport) {
         EXPECT_STREQ(text, button.hint);
     }
     const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(toolBar, TB_GETIMAGELIST, 0, 0));
-    EXPECT_EQ(ImageList_GetImageCount(images), 10);
+    EXPECT_EQ(ImageList_GetImageCount(images), 11);
+}
+
+// Reached with Tab, the tool bar is used by keyboard: the arrows, Home and
+// End move its hot button (over separators, round the ends), Enter presses
+// it; the dialog leaves those keys to it.
+TEST_F(EntryEditorPageTest, TheToolBarMovesItsHotButtonByArrowsAndPressesItWithEnter) {
+    HWND toolBar = Control(IDC_TOOLBAR1);
+    const int last = int(SendMessageA(toolBar, TB_BUTTONCOUNT, 0, 0)) - 1;
+    const auto hot = [&] { return int(SendMessageA(toolBar, TB_GETHOTITEM, 0, 0)); };
+    const struct {
+        WPARAM key;
+        int hot;
+    } steps[] = {{VK_HOME, 0}, {VK_LEFT, last}, {VK_RIGHT, 0}, {VK_RIGHT, 2}, {VK_UP, 0}, {VK_END, last}, {VK_HOME, 0}};
+    for (const auto& step : steps) {
+        SendMessageA(toolBar, WM_KEYDOWN, step.key, 0);
+        EXPECT_EQ(hot(), step.hot) << "after key " << step.key;
+    }
+    MSG enter{toolBar, WM_KEYDOWN, VK_RETURN, 0};
+    EXPECT_TRUE(SendMessageA(toolBar, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE);
+    EXPECT_TRUE(SendMessageA(toolBar, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+    SendMessageA(toolBar, WM_KEYDOWN, VK_RETURN, 0);  // 新增纪录
+    EXPECT_TRUE(store.IsNewEntry());
 }
 
 }  // namespace

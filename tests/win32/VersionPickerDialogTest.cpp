@@ -1,0 +1,126 @@
+// The dialog of earlier versions on the real controls: its rows newest
+// first, the list with the focus and the newest selected, 载入 disabled on a
+// version that cannot be read, Enter loading the selected one after the
+// question, Esc closing without a change.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "entries/DataFile.h"
+#include "entries/DataFileKeeper.h"
+#include "entries/EntryEditorIds.h"
+#include "entries/VersionPickerDialog.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeFolderFiles.h"
+#include "fakes/FakeWindowsInput.h"
+#include "platform/Types.h"
+
+namespace pennora {
+namespace {
+
+const std::string kPath = "C:\\Pennora\\Pennora.Dat";
+const std::string kBackup = "C:\\Pennora\\Backup\\";
+
+Entry Titled(std::string title) { return {std::move(title), std::string("c"), {}, {}}; }
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// Runs `look` on the dialog once it is up, from a timer of the modal loop.
+std::function<void(HWND dialog)> look;
+void CALLBACK LookAtTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowA("#32770", "较早的版本");
+    if (!dialog || !IsWindowVisible(dialog)) return;
+    KillTimer(nullptr, timer);
+    look(dialog);
+}
+
+class VersionPickerDialogTest : public ::testing::Test {
+protected:
+    VersionPickerDialogTest() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+        files.files[kPath] = EncodeDataFile({Titled("now")});
+        dataFile.Load();
+        files.files[kBackup + "Pennora-000001-20261208-090000.Dat"] = EncodeDataFile({Titled("now"), Titled("old")});
+        files.files[kBackup + "Pennora-000002-20261209-090000.Dat"] = "torn";
+        files.files[kBackup + "Pennora-000003-20261210-090000.Dat"] = EncodeDataFile({});
+        picker.Refresh();
+    }
+    bool Show(std::function<void(HWND)> what) {
+        look = std::move(what);
+        SetTimer(nullptr, 0, 20, LookAtTheDialog);
+        VersionPickerDialog dialog(picker, "Z:\\tmp\\");
+        return dialog.Show(nullptr);
+    }
+
+    fakes::FakeFileSystem files;
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    fakes::FakeWindowsInput boxes;
+    DataFileBackups backups{files, folders, clock, kPath};
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, kPath};
+    ModeFlags flags;
+    VersionPicker picker{store, flags, boxes, files, backups};
+};
+
+TEST_F(VersionPickerDialogTest, ListsNewestFirstAndEnterLoadsTheSelectedVersionAfterTheQuestion) {
+    std::vector<std::vector<std::string>> rows;
+    bool listHasFocus = false, loadOnNewest = false, loadOnTorn = true;
+    std::string tornDetail;
+    boxes.messageBoxAnswers = {kIdYes};
+    const bool loaded = Show([&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_VERSIONS_LIST);
+        for (int row = 0; row < ListView_GetItemCount(list); ++row)
+            rows.push_back({Cell(list, row, 0), Cell(list, row, 1), Cell(list, row, 2)});
+        listHasFocus = GetFocus() == list;
+        loadOnNewest = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+        ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        loadOnTorn = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+        char detail[512] = {};
+        GetDlgItemTextA(dialog, IDC_VERSIONS_DETAIL, detail, sizeof detail);
+        tornDetail = detail;
+        // Down to the oldest, then Enter, as the keys reach the dialog's loop.
+        PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    });
+
+    const std::vector<std::vector<std::string>> expected = {
+        {"2026-12-10 09:00:00", "0", "新增 0，删除 1，修改 0"},
+        {"2026-12-09 09:00:00", "-", "无法读取"},
+        {"2026-12-08 09:00:00", "2", "新增 1，删除 0，修改 0"},
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_TRUE(listHasFocus);
+    EXPECT_TRUE(loadOnNewest);
+    EXPECT_FALSE(loadOnTorn);
+    EXPECT_NE(tornDetail.find("无法载入"), std::string::npos) << tornDetail;
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(boxes.calls.size(), 1u) << "one question";
+    ASSERT_EQ(store.RowCount(), 2u);
+    EXPECT_EQ(store.Row(1).title, "old");
+}
+
+TEST_F(VersionPickerDialogTest, EscapeClosesWithoutAQuestionOrAChange) {
+    EXPECT_FALSE(Show([](HWND dialog) { PostMessageA(GetDlgItem(dialog, IDC_VERSIONS_LIST), WM_KEYDOWN, VK_ESCAPE, 0); }));
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_EQ(store.RowCount(), 1u);
+    EXPECT_EQ(store.Row(0).title, "now");
+}
+
+}  // namespace
+}  // namespace pennora
