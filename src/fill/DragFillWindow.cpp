@@ -455,7 +455,7 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     }
     switch (message) {
     case WM_SIZE:
-        if (panel1_) Layout();
+        if (statusBar1_) Layout();
         return 0;
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

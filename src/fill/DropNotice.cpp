@@ -21,13 +21,14 @@ constexpr int kMargin = 3;
 // characters) too long for a line, as a multi-line edit box breaks them.
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
+// The bar's borders around its text: left and right, top and bottom.
 struct Borders {
-    int horizontal, vertical, between;
+    int horizontal, vertical;
 };
 Borders BordersOf(HWND bar) {
-    int borders[3] = {};
+    int borders[3] = {};  // and the gap between parts, which a simple bar has not
     SendMessageA(bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    return {borders[0], borders[1], borders[2]};
+    return {borders[0], borders[1]};
 }
 
 }  // namespace
@@ -81,7 +82,7 @@ int DropNotice::Layout(int most) {
     GetClientRect(GetParent(bar_), &parent);
     const Borders borders = BordersOf(bar_);
     const int margin = ScaleToDpi(kMargin, dpi_);
-    const int lines = TextHeight(std::max(1L, parent.right - 2 * (borders.horizontal + margin)));
+    const int textHeight = TextHeight(std::max(1L, parent.right - 2 * (borders.horizontal + margin)));
     // The bar is as high as its font makes it, or higher for more lines; it
     // then places itself at the bottom of its parent, across its width.
     SendMessageA(bar_, SB_SETMINHEIGHT, 0, 0);
@@ -92,8 +93,8 @@ int DropNotice::Layout(int most) {
         ScopedSelection selected(dc.get(), font_);
         GetTextMetricsA(dc.get(), &metrics);
     }
-    if (lines <= metrics.tmHeight || oneLine >= most) return oneLine;
-    const int wanted = lines + 2 * (borders.vertical + margin);
+    if (textHeight <= metrics.tmHeight || oneLine >= most) return oneLine;
+    const int wanted = textHeight + 2 * (borders.vertical + margin);
     SendMessageA(bar_, SB_SETMINHEIGHT, std::min(wanted, most), 0);
     const int height = StatusBarHeight(bar_);
     if (height <= most) return height;
