@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "fill/DragFillIds.h"
+#include "fill/DropNotice.h"
 #include "fill/Subclass.h"
+#include "fill/WindowText.h"
 #include "ui/Bars.h"
 #include "ui/DpiScale.h"
 #include "ui/Fonts.h"
-#include "ui/GbkText.h"
 #include "ui/Version.h"
-#include "platform/win32/AnsiText.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32WindowsInput.h"
@@ -145,10 +145,7 @@ void DragFillWindow::CreateChildren() {
     SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
     listBoxProcedure_ = Subclass(listBox1_, &DragFillWindow::ListProcedure, this);
 
-    statusBar1_ = CreateWindowExA(0, STATUSCLASSNAMEA, kStatusText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd(),
-                                  reinterpret_cast<HMENU>(IDC_DF_STATUSBAR1), instance, nullptr);
-    SendMessageA(statusBar1_, SB_SIMPLE, TRUE, 0);
-    ShowStatus(kStatusText);
+    statusBar1_ = std::make_unique<DropNotice>(hwnd(), IDC_DF_STATUSBAR1, listFont_.get(), dpi_, kStatusText);
     ApplyMetrics();
     Layout();
 }
@@ -175,6 +172,7 @@ void DragFillWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     panel1_->OnDpiChanged(dpi_, stripFont_.get());
     for (HWND control : {toolBar1_, findBox_->hwnd(), listBox1_})
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), TRUE);
+    statusBar1_->SetFont(listFont_.get(), dpi_);
     ApplyMetrics();
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -192,7 +190,11 @@ void DragFillWindow::Layout() {
     const int findHeight = EditHeight(findBox_->hwnd(), listFont_.get(), dpi_);
     MoveWindow(findBox_->hwnd(), 0, findTop, width, findHeight, TRUE);
     const int listTop = findTop + findHeight;
-    MoveWindow(listBox1_, 0, listTop, width, client.bottom - StatusBarHeight(statusBar1_) - listTop, TRUE);
+    // A notice takes the lines it needs from the list, which keeps two lines
+    // to start the next drag from.
+    const int listLeast = ScaleToDpi(2 * kListLineHeight, dpi_) + 2 * SystemMetricForDpi(SM_CYEDGE, dpi_);
+    const int statusHeight = statusBar1_->Layout(std::max(0, int(client.bottom) - listTop - listLeast));
+    MoveWindow(listBox1_, 0, listTop, width, std::max(0, int(client.bottom) - statusHeight - listTop), TRUE);
 }
 
 void DragFillWindow::FormCreate() {
@@ -388,8 +390,12 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
         ShowStatus(problem);
 }
 
+// The status line grows to the lines a notice needs and is one line again
+// for the fixed text; the list takes what is left.
 void DragFillWindow::ShowStatus(const char* text) {
-    SendMessageA(statusBar1_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text));
+    if (statusBar1_->Text() == text) return;
+    statusBar1_->Show(text);
+    Layout();
 }
 
 void DragFillWindow::ToolButton1Click() { ShowHelpEntry(hwnd(), context_.appPath, HelpEntry::DragFillWindow); }
@@ -413,25 +419,8 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
         if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), title->c_str(), length + 1);
         return LRESULT(length);
     }
-    if (message == WM_GETTEXTLENGTH || message == WM_GETTEXT) {
-        const std::string lines = self->ListedLines();
-        // The procedure is called as the list's own is: with UTF-16 text
-        // where the system made the list a Unicode window.
-        if (IsWindowUnicode(list)) {
-            const std::wstring wide = ToWide(lines);
-            if (message == WM_GETTEXTLENGTH) return LRESULT(wide.size());
-            if (wParam == 0) return 0;
-            const std::size_t length = std::min<std::size_t>(wide.size(), wParam - 1);
-            std::memcpy(reinterpret_cast<wchar_t*>(lParam), wide.c_str(), length * sizeof(wchar_t));
-            reinterpret_cast<wchar_t*>(lParam)[length] = L'\0';
-            return LRESULT(length);
-        }
-        if (message == WM_GETTEXTLENGTH) return LRESULT(lines.size());
-        if (wParam == 0) return 0;
-        const std::string fits = CutToWidth(lines, wParam - 1);
-        std::memcpy(reinterpret_cast<char*>(lParam), fits.c_str(), fits.size() + 1);
-        return LRESULT(fits.size());
-    }
+    if (message == WM_GETTEXTLENGTH || message == WM_GETTEXT)
+        return AnswerWindowText(list, message, wParam, lParam, self->ListedLines());
     message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
     // The title under a press is taken before the list's own handling, whose
@@ -466,7 +455,7 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     }
     switch (message) {
     case WM_SIZE:
-        if (panel1_) Layout();
+        if (statusBar1_) Layout();
         return 0;
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -482,6 +471,10 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_DRAWITEM:
         if (wParam == IDC_DF_LISTBOX1) {
             DrawLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        if (wParam == IDC_DF_STATUSBAR1) {
+            statusBar1_->Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         }
         break;

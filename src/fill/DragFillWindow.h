@@ -20,6 +20,8 @@
 
 namespace pennora {
 
+class DropNotice;
+
 // What the status line tells after a drop whose text the target refused.
 inline constexpr const char* kDropRefusedStatus = "目标窗口拒绝了文字";
 
@@ -97,7 +99,7 @@ private:
     HWND hints_ = nullptr;
     HWND listBox1_ = nullptr;
     WNDPROC listBoxProcedure_ = nullptr;  // the list box's own, which ListProcedure passes messages on to
-    HWND statusBar1_ = nullptr;
+    std::unique_ptr<DropNotice> statusBar1_;  // the status line, which also tells what went wrong with a drop
     // The title the drag under way types, whatever refills the list meanwhile.
     std::optional<std::string> pressedTitle_;
 };

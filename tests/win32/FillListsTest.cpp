@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <set>
@@ -25,6 +27,7 @@
 #include "fill/TextDelivery.h"
 #include "platform/win32/Handles.h"
 #include "ui/IniFile.h"
+#include "win32/WinePaths.h"
 
 namespace pennora {
 namespace {
@@ -67,7 +70,8 @@ protected:
     EntryStore store;
     DataFileKeeper dataFile{store, files, kDataFile};
     fakes::FakeWindowsInput input;
-    TextDelivery delivery{input};
+    bool tabToNextField = false;  // the Options page's choice, read at each drop
+    TextDelivery delivery{input, &tabToNextField};
     DragFillWindow window{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
     FillMenu menu;
 
@@ -276,6 +280,206 @@ TEST_F(FillListsTest, ADropTheTargetRefusedIsToldOnTheDragFillWindowUntilTheNext
     input.postMessageResult = true;
     EXPECT_EQ(drop(), fixedText);
     EXPECT_EQ(StatusText(window.hwnd()), fixedText);
+}
+
+// A child's place in its parent's client area.
+RECT ChildRect(HWND window, int id) {
+    RECT rect;
+    GetWindowRect(GetDlgItem(window, id), &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Why the status line of the drag-fill window does not show `text` whole
+// where the user reads it; empty when it does. The text is laid out in the
+// status line's own font, broken into lines as a multi-line box breaks them,
+// and must fit inside its borders; the status line must lie in the window,
+// below the list.
+std::string WholeTextFault(HWND window, const std::string& text) {
+    if (StatusText(window) != text) return "it holds \"" + StatusText(window) + "\"";
+    HWND status = GetDlgItem(window, IDC_DF_STATUSBAR1);
+    if (!IsWindowVisible(status) && IsWindowVisible(window)) return "the status line is hidden";
+    RECT client, inside;
+    GetClientRect(window, &client);
+    const RECT bar = ChildRect(window, IDC_DF_STATUSBAR1), list = ChildRect(window, IDC_DF_LISTBOX1);
+    if (bar.top < 0 || bar.bottom > client.bottom || bar.left < 0 || bar.right > client.right)
+        return "the status line reaches out of the window";
+    if (list.bottom > bar.top) return "the list covers the status line";
+    GetClientRect(status, &inside);
+    int borders[3] = {};
+    SendMessageA(status, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    InflateRect(&inside, -borders[0], -borders[1]);
+    auto font = reinterpret_cast<HFONT>(SendMessageA(status, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(status);
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    RECT needed{0, 0, inside.right - inside.left, 0};
+    DrawTextA(dc, text.c_str(), int(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(status, dc);
+    const SIZE room{inside.right - inside.left, inside.bottom - inside.top};
+    if (needed.right > room.cx || needed.bottom > room.cy)
+        return "it needs " + std::to_string(needed.right) + "x" + std::to_string(needed.bottom) + " px, has " +
+               std::to_string(room.cx) + "x" + std::to_string(room.cy);
+    return {};
+}
+
+// Moves the window to a monitor of `dpi` as the system does: it is told the
+// DPI and the place it is given there.
+void MoveToDpi(HWND window, int dpi) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const RECT suggested{rect.left, rect.top, rect.left + MulDiv(150, dpi, 96), rect.top + MulDiv(273, dpi, 96)};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+// Every way a drop can end short, as the fake makes the target behave: what
+// the user is to read about it.
+struct DropProblem {
+    const char* name;
+    std::function<void(fakes::FakeWindowsInput&, bool& tabToNextField)> arrange;
+    const char* told;
+};
+const std::vector<DropProblem>& DropProblems() {
+    static const std::vector<DropProblem> problems{
+        {"refused", [](auto& input, bool&) { input.postMessageResult = false; }, kDropRefusedStatus},
+        {"higher rights",
+         [](auto& input, bool&) {
+             input.postMessageResult = false;
+             input.lastError = ERROR_ACCESS_DENIED;
+         },
+         DeliveryProblemText(Delivery::RefusedElevated)},
+        {"target closed",
+         [](auto& input, bool&) {
+             input.postMessageResult = false;
+             input.lastError = ERROR_INVALID_WINDOW_HANDLE;
+         },
+         DeliveryProblemText(Delivery::Closed)},
+        {"focus unreadable at a Tab",
+         [](auto& input, bool& tabs) {
+             tabs = true;
+             input.windowThreads[0x4242] = {7, 0x600};
+         },
+         DeliveryProblemText(Delivery::Interrupted)},
+        {"focus stayed at a Tab",
+         [](auto& input, bool& tabs) {
+             tabs = true;
+             input.windowThreads[0x4242] = {7, 0x600};
+             input.threadFocus = {Hwnd(0x4242)};
+             input.classNames[0x4242] = "Edit";
+         },
+         DeliveryProblemText(Delivery::FocusStayed)},
+        {"Tabs too slow",
+         [](auto& input, bool& tabs) {
+             tabs = true;
+             input.windowThreads[0x4242] = {7, 0x600};
+             input.threadFocus = {Hwnd(0x4242)};
+             input.classNames[0x4242] = "Edit";
+             input.whileWaiting = [&input] { input.ticks += kFillWaitLimitMs; };
+         },
+         DeliveryProblemText(Delivery::TooSlow)},
+    };
+    return problems;
+}
+
+// The target takes every key again.
+void Obliging(fakes::FakeWindowsInput& input) {
+    input.postMessageResult = true;
+    input.lastError = 0;
+    input.windowThreads.clear();
+    input.threadFocus.clear();
+    input.classNames.clear();
+    input.whileWaiting = {};
+}
+
+// Whatever went wrong, the user reads all of it at the drag-fill window, at
+// every display scale, with no box in the way of the next drag: the status
+// line grows to the lines the text needs, the list gives up the room, and
+// both are back as they were when the next drag starts.
+TEST_F(FillListsTest, EveryDropProblemIsShownWholeInTheStatusLineAtEveryScaleUntilTheNextDrag) {
+    files.files[kDataFile] = EncodeDataFile({{"a", "x\ty", {}, {}}});
+    dataFile.Load();
+    window.FillList(store.WalkDragList());
+    for (const int dpi : {96, 120, 144, 192}) {
+        MoveToDpi(window.hwnd(), dpi);
+        const RECT listBefore = ChildRect(window.hwnd(), IDC_DF_LISTBOX1);
+        const RECT barBefore = ChildRect(window.hwnd(), IDC_DF_STATUSBAR1);
+        for (const DropProblem& problem : DropProblems()) {
+            SCOPED_TRACE(std::to_string(dpi) + " DPI, " + problem.name);
+            Obliging(input);
+            tabToNextField = false;
+            problem.arrange(input, tabToNextField);
+            DropTheFirstLine();
+            ASSERT_EQ(input.calls.back(), "SetAppCursor(0)");  // the drop ran to its end
+            EXPECT_EQ(WholeTextFault(window.hwnd(), problem.told), "");
+
+            // The notice follows the window to another scale.
+            if (dpi == 192) {
+                MoveToDpi(window.hwnd(), 96);
+                EXPECT_EQ(WholeTextFault(window.hwnd(), problem.told), "") << "moved back to 96 DPI";
+                MoveToDpi(window.hwnd(), dpi);
+                EXPECT_EQ(WholeTextFault(window.hwnd(), problem.told), "") << "and to 192 DPI again";
+            }
+
+            Obliging(input);
+            tabToNextField = false;
+            RECT listWhileDragging{}, barWhileDragging{};
+            DropTheFirstLine([&] {
+                listWhileDragging = ChildRect(window.hwnd(), IDC_DF_LISTBOX1);
+                barWhileDragging = ChildRect(window.hwnd(), IDC_DF_STATUSBAR1);
+            });
+            EXPECT_EQ(StatusText(window.hwnd()), "    拖动快填");
+            EXPECT_TRUE(EqualRect(&listWhileDragging, &listBefore)) << "the list is whole again at the next drag";
+            EXPECT_TRUE(EqualRect(&barWhileDragging, &barBefore)) << "the status line is one line again";
+        }
+    }
+}
+
+// Pictures of the window telling the longest problem, at 100 % and 200 %,
+// for a person to look at (the run folder's shots/ when the tests run on
+// the test desktop).
+TEST_F(FillListsTest, ShotsOfTheWindowTellingALongProblem) {
+    files.files[kDataFile] = EncodeDataFile({{"地址", "北京市海淀区", {}, {}}, {"Mail", "a@b.c", {}, {}}});
+    dataFile.Load();
+    window.FillList(store.WalkDragList());
+    window.Show();
+    for (const int dpi : {96, 192}) {
+        MoveToDpi(window.hwnd(), dpi);
+        Obliging(input);
+        input.postMessageResult = false;
+        input.lastError = ERROR_ACCESS_DENIED;
+        DropTheFirstLine();
+        ASSERT_EQ(WholeTextFault(window.hwnd(), DeliveryProblemText(Delivery::RefusedElevated)), "");
+        RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
+        const char* runDir = std::getenv("PENNORA_RUN_DIR");
+        if (!runDir) continue;
+        RECT rect;
+        GetWindowRect(window.hwnd(), &rect);
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        SelectObject(memory, old);
+        BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<char> pixels(std::size_t((width * 3 + 3) & ~3) * height);
+        GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                  DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+        BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof header + pixels.size()), 0, 0,
+                              DWORD(sizeof(BITMAPFILEHEADER) + sizeof header)};
+        std::ofstream out(testing::WindowsPath(std::string(runDir) + "/shots/dragfill-notice-" +
+                                               std::to_string(dpi) + ".bmp"),
+                          std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&file), sizeof file);
+        out.write(reinterpret_cast<const char*>(&header), sizeof header);
+        out.write(pixels.data(), std::streamsize(pixels.size()));
+    }
+    window.Close();
 }
 
 const std::vector<Entry> kFindEntries{{"地址", "北京市海淀区", {}, {}},
