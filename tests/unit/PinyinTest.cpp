@@ -23,7 +23,7 @@ std::set<std::string> ReadingsOf(const std::string& gbk) {
 // reading only old texts give it, while every reading still in use counts.
 // Characters outside the common set are spelled as GBK bytes: compatibility
 // ideographs take the readings of the ideograph they stand for, and the
-// ideographic zero that of the numeral it writes.
+// ideographic zero and the Hangzhou numerals that of the numeral they write.
 TEST(PinyinTest, CharactersHaveTheirModernReadingsAndNoArchaicOnes) {
     const struct {
         const char* name;
@@ -42,11 +42,23 @@ TEST(PinyinTest, CharactersHaveTheirModernReadingsAndNoArchaicOnes) {
         {"lv/lu", "绿", {"lv", "lu"}, {}},
         {"traditional diao/tiao", "調", {"diao", "tiao"}, {"zhou"}},
         {"traditional chang/zhang", "長", {"chang", "zhang"}, {}},
+        // Traditional forms whose customary reading is not the mainland one
+        // still have the readings of their simplified form.
+        {"traditional ge", "鉻", {"ge"}, {}},
+        {"traditional ji", "鯽", {"ji"}, {}},
+        {"traditional zhong/chong", "種", {"zhong", "chong"}, {}},
+        {"traditional ya/zha/ga", "軋", {"ya", "zha", "ga"}, {}},
+        {"traditional zhe", "鍺", {"zhe"}, {}},
+        {"traditional hong/gong", "紅", {"hong", "gong"}, {}},
+        {"er and the erhua r", "儿", {"er", "r"}, {"ren"}},
         {"ideographic zero", "\xA9\x96", {"ling"}, {"lian"}},
         {"compatibility ideograph U+F92C", "\xFD\x9C", {"lang"}, {}},
         {"compatibility ideograph U+F979", "\xFD\x9D", {"liang"}, {}},
         {"compatibility ideograph U+F995", "\xFD\x9E", {"nian"}, {}},
         {"compatibility ideograph U+FA0C", "\xFE\x40", {"wu"}, {}},
+        {"Hangzhou numeral one", "\xA9\x40", {"yi"}, {}},
+        {"Hangzhou numeral six", "\xA9\x45", {"liu"}, {}},
+        {"Hangzhou numeral nine", "\xA9\x48", {"jiu"}, {}},
     };
     for (const auto& c : cases) {
         const auto readings = ReadingsOf(c.character);
@@ -77,6 +89,12 @@ TEST(PinyinTest, TheFindBoxMatchesModernReadingsOnly) {
         {"也许", "yixu", false},
         {"也许", "yexu", true},
         {"\xA9\x96" "一", "ly", true},
+        {"鉻酸", "gesuan", true},
+        // An r-suffixed syllable is spelled as one: 哪儿 is "nar" as well as "naer".
+        {"哪儿", "nar", true},
+        {"哪儿", "naer", true},
+        {"一点儿", "yidianr", true},
+        {"這兒", "zher", true},
     };
     for (const auto& c : cases) EXPECT_EQ(ContainsPiece(c.text, c.piece), c.contained) << c.text << " / " << c.piece;
 }
