@@ -7,6 +7,7 @@
 
 #include "fill/DragFillIds.h"
 #include "fill/DropNotice.h"
+#include "fill/ListDiff.h"
 #include "fill/Subclass.h"
 #include "fill/WindowText.h"
 #include "ui/Bars.h"
@@ -135,13 +136,8 @@ void DragFillWindow::CreateChildren() {
                                          });
     findBox_->onFound = [this] { ShowFoundLines(); };
 
-    // The list holds no copies of the titles: it knows how many lines it
-    // shows, and each line is drawn from the titles the find box found, so a
-    // keystroke that brings back thousands of lines only sets the count.
-    listBox1_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                                    LBS_OWNERDRAWFIXED | LBS_NODATA,
-                                0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_DF_LISTBOX1), instance, nullptr);
+    foundList_ = std::make_unique<FoundList>(*findBox_);
+    listBox1_ = foundList_->Create(hwnd(), IDC_DF_LISTBOX1);
     SendMessageA(listBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.get()), FALSE);
     listBoxProcedure_ = Subclass(listBox1_, &DragFillWindow::ListProcedure, this);
 
@@ -212,7 +208,7 @@ void DragFillWindow::Show() {
 
 void DragFillWindow::FormShow() {
     context_.delivery.Disarm();
-    pressedTitle_.reset();
+    pressed_.reset();
     ShowStatus(kStatusText);
     MoveTo(ReadStartPosition(context_.iniFile, CurrentPosition()));
     // Every showing starts with the whole list, as it did before there was
@@ -230,9 +226,37 @@ void DragFillWindow::FormClose() {
     if (onClosed) onClosed();
 }
 
-// A drag under way goes on: what it types is the title that was pressed,
-// wherever its line is now, or nothing when no entry has it any more.
-void DragFillWindow::FillList(const std::vector<std::string>& titles) { findBox_->SetLines(titles); }
+// A drag under way goes on: what it types is the title of the line that was
+// pressed, wherever that line is now, or nothing when its entry has left the
+// list or has another title now.
+void DragFillWindow::FillList(const std::vector<std::string>& titles) {
+    if (pressed_) FollowPressedLine(titles);
+    findBox_->SetLines(titles);
+}
+
+// The titles change by one run of lines (one stored change makes one): a
+// pressed line before or after it stays, moved by the run's growth; one in
+// it stays only as the same repeat of its title in the new run.
+void DragFillWindow::FollowPressedLine(const std::vector<std::string>& titles) {
+    const std::vector<std::string>& before = findBox_->Titles();
+    const ListChange change = DiffLists(before, titles);
+    std::size_t& index = pressed_->index;
+    if (index < change.first) return;
+    if (index >= change.first + change.removed) {
+        index = index - change.removed + change.inserted;
+        return;
+    }
+    auto repeat = std::count(before.begin() + std::ptrdiff_t(change.first), before.begin() + std::ptrdiff_t(index),
+                             pressed_->title);
+    const auto run = titles.begin() + std::ptrdiff_t(change.first);
+    for (auto line = run; line != run + std::ptrdiff_t(change.inserted); ++line) {
+        if (*line == pressed_->title && repeat-- == 0) {
+            index = std::size_t(line - titles.begin());
+            return;
+        }
+    }
+    pressed_.reset();
+}
 
 // Shows the lines the find box found: the list only learns their number and
 // is drawn again. No line stays selected, but the one a drag under way
@@ -242,64 +266,11 @@ void DragFillWindow::ShowFoundLines() {
     SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
     if (std::size_t(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) != count)
         SendMessageA(listBox1_, LB_SETCOUNT, count, 0);
-    if (pressedTitle_) SelectLineOf(*pressedTitle_);
+    if (pressed_) foundList_->SelectLineOf(pressed_->index);
     InvalidateRect(listBox1_, nullptr, TRUE);
 }
 
-// The title line `line` of the list shows; nothing for a line past the
-// lines found.
-const std::string* DragFillWindow::TitleOfLine(std::size_t line) const {
-    const std::vector<std::size_t>& found = findBox_->Found();
-    return line < found.size() ? &findBox_->Titles()[found[line]] : nullptr;
-}
-
-void DragFillWindow::SelectLineOf(const std::string& title) {
-    const std::size_t count = findBox_->Found().size();
-    std::size_t line = 0;
-    while (line < count && *TitleOfLine(line) != title) ++line;
-    SendMessageA(listBox1_, LB_SETCURSEL, line < count ? WPARAM(line) : WPARAM(-1), 0);
-}
-
-std::vector<std::string> DragFillWindow::ListedTitles() const {
-    std::vector<std::string> titles;
-    const int count = int(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        const std::string* title = TitleOfLine(std::size_t(i));
-        titles.push_back(title ? title->c_str() : "");
-    }
-    return titles;
-}
-
-std::string DragFillWindow::ListedLines() const {
-    std::string lines;
-    for (const std::string& title : ListedTitles()) lines += title + "\r\n";
-    return lines;
-}
-
-std::string DragFillWindow::SelectedTitle() const {
-    const LRESULT selected = SendMessageA(listBox1_, LB_GETCURSEL, 0, 0);
-    const std::string* title = selected < 0 ? nullptr : TitleOfLine(std::size_t(selected));
-    return title ? title->c_str() : std::string();
-}
-
-// A line of the list, in the list's font and colours. A title is drawn up
-// to a NUL it may hold, as a list box that held it as text would.
-void DragFillWindow::DrawLine(const DRAWITEMSTRUCT& item) const {
-    const RECT rect = item.rcItem;
-    if (item.itemAction == ODA_FOCUS) {
-        DrawFocusRect(item.hDC, &rect);
-        return;
-    }
-    const bool selected = item.itemState & ODS_SELECTED;
-    const std::string* title = item.itemID == UINT(-1) ? nullptr : TitleOfLine(item.itemID);
-    ScopedSelection font(item.hDC, listFont_.get());
-    SetBkColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    const char* text = title ? title->c_str() : "";
-    ExtTextOutA(item.hDC, rect.left + 1, rect.top, ETO_OPAQUE | ETO_CLIPPED, &rect, text, UINT(std::strlen(text)),
-                nullptr);
-    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &rect);
-}
+std::vector<std::string> DragFillWindow::ListedTitles() const { return foundList_->ListedTitles(); }
 
 // A minimised window's restored place is given in work-area coordinates:
 // this is how far they are from the screen's, so a taskbar on the left or top
@@ -341,23 +312,15 @@ void DragFillWindow::MoveTo(Point position) {
     SetWindowPlacement(hwnd(), &placement);
 }
 
-// The title of the line at `inList`, if a line is there.
-std::optional<std::string> DragFillWindow::TitleAt(POINT inList) const {
-    const LRESULT hit = SendMessageA(listBox1_, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
-    const std::string* title = HIWORD(hit) != 0 ? nullptr : TitleOfLine(LOWORD(hit));
-    if (!title) return std::nullopt;
-    return *title;
-}
-
-// The press on a title arms the drag of `pressed`, the title that was under
-// the pointer when the press came, with this window (not the list) taking
-// the capture. The press may have ended a composition in the find box and so
-// refilled the list: the line the list selected may then hold another title,
-// so the pressed one is kept for the drop and selected again where it now is.
-void DragFillWindow::ListBox1MouseDown(MouseButton button, const std::optional<std::string>& pressed) {
+// The press on a title arms the drag of the line that was under the pointer
+// when the press came, with this window (not the list) taking the capture.
+// The press may have ended a composition in the find box and so refilled the
+// list: the line the list selected may then hold another title, so the
+// pressed one is kept for the drop and selected again where it now is.
+void DragFillWindow::ListBox1MouseDown(MouseButton button, std::optional<std::size_t> pressed) {
     if (button != MouseButton::Left || !pressed) return;
-    pressedTitle_ = pressed;
-    if (SelectedTitle() != *pressed) SelectLineOf(*pressed);
+    pressed_ = PressedLine{findBox_->Titles()[*pressed], *pressed};
+    if (foundList_->SelectedTitleIndex() != pressed) foundList_->SelectLineOf(pressed);
     context_.delivery.ArmDrag(FromHwnd(hwnd()));
     ShowStatus(kStatusText);  // a notice of the last drop is over
 }
@@ -366,23 +329,26 @@ void DragFillWindow::ListBox1MouseUp(MouseButton button, POINT position) {
     // The capture window gives the capture up on the left release, before the
     // drop, so that the synthetic click reaches the target.
     if (button == MouseButton::Left && GetCapture() == hwnd()) ReleaseCapture();
-    // A drag with no title to type ends without a click: it was armed
-    // before the window was shown again, or the entry of the pressed title
-    // has gone from the drag list while it was dragged.
-    const std::vector<std::string>& listed = findBox_->Titles();
-    if (button == MouseButton::Left && context_.delivery.DragActive() &&
-        (!pressedTitle_ || std::find(listed.begin(), listed.end(), *pressedTitle_) == listed.end())) {
-        pressedTitle_.reset();
+    const bool dropping = button == MouseButton::Left && context_.delivery.DragActive();
+    // The text is looked up before anything is clicked: the look-up commits
+    // a change pending in the editor, and the refill that follows may take
+    // the pressed line away (its entry renamed or out of the drag list).
+    std::optional<std::string> content;
+    if (dropping && pressed_) content = context_.store.GetContentByTitle(pressed_->title);
+    // A drag with no line to type ends without a click: it was armed before
+    // the window was shown again, or the pressed line's entry has gone from
+    // the drag list or taken another title while it was dragged.
+    if (dropping && !pressed_) {
         context_.delivery.CancelDrag();
         return;
     }
-    const std::string title = pressedTitle_ ? *pressedTitle_ : SelectedTitle();
+    const std::string title = pressed_ ? pressed_->title : foundList_->SelectedTitle();
     DropResult result = context_.delivery.DropText(
-        button, position.x, position.y, {FromHwnd(listBox1_)}, [&] { return context_.store.GetContentByTitle(title); },
-        OnRefusedRelease::RestoreCursor);
+        button, position.x, position.y, {FromHwnd(listBox1_)},
+        [&] { return content ? *content : context_.store.GetContentByTitle(title); }, OnRefusedRelease::RestoreCursor);
     // A release over this program's own windows gives the drag up but
-    // leaves it armed: the pressed title stays with it until it ends.
-    if (!context_.delivery.DragActive()) pressedTitle_.reset();
+    // leaves it armed: the pressed line stays with it until it ends.
+    if (!context_.delivery.DragActive()) pressed_.reset();
     // Told here, where the user looks during a drop, without a box in the way.
     if (result == DropResult::Refused)
         ShowStatus(kDropRefusedStatus);
@@ -409,24 +375,14 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     auto* self = SelfOf<DragFillWindow>(list);
     const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
-    // The list holds no text; a reader of a line gets its title, and the
-    // list's window text is its lines, one a line, which another process (a
-    // test, an automation tool) can read where a line's text would not cross.
-    if (message == LB_GETTEXTLEN || message == LB_GETTEXT) {
-        const std::string* title = self->TitleOfLine(wParam);
-        if (!title) return LB_ERR;
-        const std::size_t length = std::strlen(title->c_str());
-        if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), title->c_str(), length + 1);
-        return LRESULT(length);
-    }
-    if (message == WM_GETTEXTLENGTH || message == WM_GETTEXT)
-        return AnswerWindowText(list, message, wParam, lParam, self->ListedLines());
+    if (LRESULT text; self->foundList_->AnswerText(message, wParam, lParam, text)) return text;
+    if ((message == WM_CHAR || message == WM_IME_CHAR) && self->foundList_->PassTypingOn(message, wParam)) return 0;
     message = AsPress(message);
     if (!IsButtonDown(message) && !IsButtonUp(message)) return listBox();
     // The title under a press is taken before the list's own handling, whose
     // taking of the keyboard may end a composition and refill the list.
-    std::optional<std::string> pressed;
-    if (IsButtonDown(message)) pressed = self->TitleAt(PointOf(lParam));
+    std::optional<std::size_t> pressed;
+    if (IsButtonDown(message)) pressed = self->foundList_->TitleIndexAt(PointOf(lParam));
     // The list's own handling (selecting the item under a press) comes first.
     LRESULT result = listBox();
     ReportingErrors(
@@ -450,7 +406,7 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     if (IsButtonDown(message)) {
         POINT inList = PointOf(lParam);
         MapWindowPoints(hwnd(), listBox1_, &inList, 1);
-        ListBox1MouseDown(ButtonOf(message), TitleAt(inList));
+        ListBox1MouseDown(ButtonOf(message), foundList_->TitleIndexAt(inList));
         return 0;
     }
     switch (message) {
@@ -470,7 +426,7 @@ LRESULT DragFillWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_DRAWITEM:
         if (wParam == IDC_DF_LISTBOX1) {
-            DrawLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            foundList_->DrawLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), listFont_.get());
             return TRUE;
         }
         if (wParam == IDC_DF_STATUSBAR1) {

@@ -11,6 +11,7 @@
 
 #include "entries/EntryStore.h"
 #include "fill/FindBox.h"
+#include "fill/FoundList.h"
 #include "fill/TextDelivery.h"
 #include "platform/WindowsInput.h"
 #include "platform/win32/Owned.h"
@@ -75,16 +76,11 @@ private:
     void OnDpiChanged(int dpi, const RECT& suggested);
     void Layout();
     void ShowFoundLines();
-    const std::string* TitleOfLine(std::size_t line) const;
-    std::string ListedLines() const;
-    void SelectLineOf(const std::string& title);
-    void DrawLine(const DRAWITEMSTRUCT& item) const;
-    std::optional<std::string> TitleAt(POINT inList) const;
-    void ListBox1MouseDown(MouseButton button, const std::optional<std::string>& pressed);
+    void FollowPressedLine(const std::vector<std::string>& titles);
+    void ListBox1MouseDown(MouseButton button, std::optional<std::size_t> pressed);
     void ListBox1MouseUp(MouseButton button, POINT position);
     void ToolButton1Click();
     void ToolButton2Click();
-    std::string SelectedTitle() const;
     void ShowStatus(const char* text);
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -97,11 +93,17 @@ private:
     HWND toolBar1_ = nullptr;
     std::unique_ptr<FindBox> findBox_;  // EdtFind; it keeps the titles of the drag list and finds among them
     HWND hints_ = nullptr;
+    std::unique_ptr<FoundList> foundList_;  // ListBox1's lines, drawn from the find box's
     HWND listBox1_ = nullptr;
     WNDPROC listBoxProcedure_ = nullptr;  // the list box's own, which ListProcedure passes messages on to
     std::unique_ptr<DropNotice> statusBar1_;  // the status line, which also tells what went wrong with a drop
-    // The title the drag under way types, whatever refills the list meanwhile.
-    std::optional<std::string> pressedTitle_;
+    // The line the drag under way types: its title and the title's place
+    // among all titles, followed through the refills meanwhile.
+    struct PressedLine {
+        std::string title;
+        std::size_t index;
+    };
+    std::optional<PressedLine> pressed_;
 };
 
 }  // namespace pennora

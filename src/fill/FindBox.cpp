@@ -43,7 +43,17 @@ void FindBox::SetLines(const std::vector<std::string>& titles) {
     titles_ = titles;
     index_.reset();
     typedOnTheWay_.clear();
-    Find();
+    // The lines found index the titles: the old ones go with them, so a find
+    // that fails (the contents cannot be had, memory runs out) leaves no
+    // index past the new titles, and the list shows no line rather than
+    // stale ones.
+    found_.clear();
+    try {
+        Find();
+    } catch (...) {
+        if (onFound) onFound();
+        throw;
+    }
 }
 
 void FindBox::Clear() {

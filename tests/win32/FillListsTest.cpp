@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@
 #include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
 #include "fill/FillMenu.h"
+#include "fill/FindBox.h"
+#include "fill/FoundList.h"
 #include "fill/TextDelivery.h"
 #include "platform/win32/Handles.h"
 #include "ui/IniFile.h"
@@ -75,12 +78,16 @@ protected:
     DragFillWindow window{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
     FillMenu menu;
 
-    // Drags the first line of the list onto another program's field: what
-    // that field is sent, as text. `whileDragging` runs between press and release.
-    std::string DropTheFirstLine(const std::function<void()>& whileDragging = {}) {
+    HWND List() const { return GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1); }
+
+    // Drags line `line` of the list onto another program's field: what that
+    // field is sent, as text. `whileDragging` runs between press and release.
+    std::string DropLine(int line, const std::function<void()>& whileDragging = {}) {
         input.windowUnderCursor = kOtherField;
         input.calls.clear();
-        SendMessageA(GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        RECT rect{};
+        SendMessageA(List(), LB_GETITEMRECT, WPARAM(line), reinterpret_cast<LPARAM>(&rect));
+        SendMessageA(List(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rect.left + 5, rect.top + 5));
         if (whileDragging) whileDragging();
         SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(400, 300));  // it holds the capture
         ReleaseCapture();  // the list's own press took it; the fake did not move it to the window
@@ -89,6 +96,12 @@ protected:
         for (const std::string& call : input.calls)
             if (call.rfind(charTo, 0) == 0) typed += char(std::stoul(call.substr(charTo.size()), nullptr, 16));
         return typed;
+    }
+    std::string DropTheFirstLine(const std::function<void()>& whileDragging = {}) { return DropLine(0, whileDragging); }
+    bool Clicked() const {
+        for (const std::string& call : input.calls)
+            if (call.rfind("mouse_event", 0) == 0) return true;
+        return false;
     }
 
     // The find box, as the user types into it.
@@ -662,6 +675,199 @@ TEST_F(FillListsTest, EveryShowingStartsWithAnEmptyFindBoxAndTheWholeList) {
     EXPECT_EQ(FindText(), L"");
     EXPECT_EQ(window.ListedTitles(), (Titles{"地址", "Mail", "Tel", "mail 2"}));
     window.Close();
+}
+
+// An edit in the main window not committed yet is committed by the drop's
+// look-up of the text, before anything is clicked: a pressed line whose entry
+// then has another title types nothing and clicks nothing, even where another
+// entry has the old title; an edit of anything else drops as before.
+TEST_F(FillListsTest, ADropCommitsAPendingEditBeforeTheClickAndTypesNothingForALineItRenamed) {
+    const auto edit = [&](std::size_t row, std::function<void()> change) {
+        return [this, row, change] {
+            store.MoveTo(row);
+            change();
+        };
+    };
+    const auto rename = [&] { store.SetTitle("Phone"); };
+    const struct {
+        const char* name;
+        std::vector<Entry> entries;
+        std::function<void()> pendingEdit;
+        std::string typed;  // and a click when something is typed
+    } cases[] = {
+        {"the pressed entry renamed", {{"Tel", "010", {}, {}}, {"Mail", "a@b.c", {}, {}}}, edit(0, rename), ""},
+        {"the pressed one of two with its title renamed", {{"Tel", "010", {}, {}}, {"Tel", "020", {}, {}}},
+         edit(0, rename), ""},
+        {"the other of two with its title renamed", {{"Tel", "010", {}, {}}, {"Tel", "020", {}, {}}},
+         edit(1, rename), "010"},
+        {"the pressed entry's content changed", {{"Tel", "010", {}, {}}}, edit(0, [&] { store.SetContent("020"); }),
+         "020"},
+        {"the pressed entry taken out of the drag list", {{"Tel", "010", {}, {}}, {"Mail", "a@b.c", {}, {}}},
+         edit(0, [&] { store.SetInDrag(false); }), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadRunning(c.entries);
+        c.pendingEdit();
+        ASSERT_TRUE(store.HasPendingChange());
+        EXPECT_EQ(DropTheFirstLine(), c.typed);
+        EXPECT_EQ(Clicked(), !c.typed.empty());
+        EXPECT_FALSE(delivery.DragActive());
+        EXPECT_FALSE(store.HasPendingChange());
+    }
+}
+
+// Of two entries with one title, the line pressed stays the one selected
+// through a refill during the drag, not the first line with its title.
+TEST_F(FillListsTest, ARefillDuringADragKeepsThePressedOneOfTwoLinesWithATitleSelected) {
+    LoadRunning({{"Tel", "010", {}, {}}, {"Mail", "a@b.c", {}, {}}, {"Tel", "020", {}, {}}});
+    const struct {
+        const char* name;
+        std::function<void()> refill;
+        LRESULT selected;
+    } cases[] = {
+        {"a stored change of another entry",
+         [&] {
+             store.MoveTo(1);
+             store.SetContent("changed");
+             store.Post();
+         },
+         2},
+        {"a keystroke that keeps both lines", [&] { Type(L"tel"); }, 1},
+        {"an entry with the title inserted before them",
+         [&] {
+             store.MoveTo(0);
+             store.Insert();
+             store.SetTitle("Tel");
+             store.Post();
+         },
+         3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LRESULT selected = -1;
+        DropLine(2, [&] {
+            c.refill();
+            selected = SendMessageA(List(), LB_GETCURSEL, 0, 0);
+        });
+        EXPECT_EQ(selected, c.selected);
+        Press(VK_ESCAPE);
+    }
+}
+
+// Each painted line of the list as its pixels, top to bottom, as far as the
+// list shows lines.
+std::vector<std::vector<DWORD>> PaintedLines(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ before = SelectObject(dc, bitmap);
+    SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    std::vector<std::vector<DWORD>> lines;
+    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int line = 0; line < count; ++line) {
+        RECT rect{};
+        SendMessageA(list, LB_GETITEMRECT, WPARAM(line), reinterpret_cast<LPARAM>(&rect));
+        if (rect.bottom > client.bottom) break;
+        std::vector<DWORD> pixels;
+        for (int y = rect.top; y < rect.bottom; ++y)
+            for (int x = rect.left; x < rect.right; ++x) pixels.push_back(static_cast<const DWORD*>(bits)[y * client.right + x]);
+        lines.push_back(std::move(pixels));
+    }
+    SelectObject(dc, before);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return lines;
+}
+
+// What the list paints: a found line looks as the line of its title looks
+// in the whole list, wherever the find puts it.
+TEST_F(FillListsTest, EachPaintedLineShowsTheTitleFoundForIt) {
+    LoadRunning(kFindEntries);  // 地址, Mail, Tel, mail 2
+    const std::vector<std::vector<DWORD>> whole = PaintedLines(List());
+    ASSERT_EQ(whole.size(), 4u);
+    for (std::size_t i = 0; i < whole.size(); ++i)
+        for (std::size_t j = i + 1; j < whole.size(); ++j) ASSERT_NE(whole[i], whole[j]) << i << " and " << j;
+    const struct {
+        const wchar_t* typed;
+        std::vector<std::size_t> lines;  // of the whole list
+    } cases[] = {{L"ma", {1, 3}}, {L"62", {2}}, {L"dz", {0}}, {L"mail ", {3}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "typed " << c.lines.size() << " lines");
+        Type(c.typed);
+        const std::vector<std::vector<DWORD>> found = PaintedLines(List());
+        ASSERT_EQ(found.size(), c.lines.size());
+        for (std::size_t line = 0; line < found.size(); ++line)
+            EXPECT_TRUE(found[line] == whole[c.lines[line]]) << "line " << line;
+        Press(VK_ESCAPE);
+    }
+}
+
+// After a press the keyboard is in the list, which finds nothing by typing:
+// what is typed there goes to the find box, which takes the keyboard.
+TEST_F(FillListsTest, CharactersTypedIntoTheListAfterAPressGoToTheFindBox) {
+    LoadRunning(kFindEntries);
+    window.Show();
+    const struct {
+        const char* name;
+        std::function<void()> type;
+        Titles shown;
+    } cases[] = {
+        {"letters", [&] { for (wchar_t c : std::wstring(L"ma")) SendMessageW(List(), WM_CHAR, c, 1); }, {"Mail", "mail 2"}},
+        {"a Chinese character", [&] { SendMessageW(List(), WM_CHAR, L'地', 1); }, {"地址"}},
+        {"a character of an input method", [&] { SendMessageA(List(), WM_IME_CHAR, 0xBAA3, 1); }, {"地址"}},  // 海
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DropTheFirstLine();
+        SetFocus(List());
+        ASSERT_EQ(GetFocus(), List());
+        c.type();
+        EXPECT_EQ(GetFocus(), FindBox());
+        EXPECT_EQ(window.ListedTitles(), c.shown);
+        Press(VK_ESCAPE);
+    }
+    // Keys that are no characters stay with the list.
+    SetFocus(List());
+    SendMessageW(List(), WM_CHAR, L'\b', 1);
+    EXPECT_EQ(GetFocus(), List());
+    window.Close();
+}
+
+// A refill whose find fails (the contents cannot be had) leaves no line
+// that reads past the new, shorter titles, though the list was not told.
+TEST(FoundListTest, AFindThatFailsAfterARefillLeavesNoLineReadingPastTheTitles) {
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    bool fail = false;
+    FindBox box(parent, 1, nullptr, nullptr, [&](const Titles& titles) {
+        if (fail) throw std::runtime_error("out of memory");
+        return Titles(titles.size());
+    });
+    FoundList list(box);
+    HWND listBox = list.Create(parent, 2);
+    box.SetLines(Numbered(5));
+    SetWindowTextW(box.hwnd(), L"title");
+    box.OnCommand(EN_CHANGE);
+    ASSERT_EQ(box.Found().size(), 5u);
+    SendMessageA(listBox, LB_SETCOUNT, 5, 0);
+
+    fail = true;
+    EXPECT_THROW(box.SetLines(Numbered(2)), std::runtime_error);
+    for (std::size_t index : box.Found()) EXPECT_LT(index, box.Titles().size());
+    char text[64] = {};
+    LRESULT result = 0;
+    ASSERT_TRUE(list.AnswerText(LB_GETTEXT, 4, reinterpret_cast<LPARAM>(text), result));
+    EXPECT_EQ(result, LB_ERR);
+    HDC dc = CreateCompatibleDC(nullptr);
+    DRAWITEMSTRUCT item{ODT_LISTBOX, 2, 4, ODA_DRAWENTIRE, 0, listBox, dc, RECT{0, 0, 100, 15}, 0};
+    list.DrawLine(item, HFONT(GetStockObject(DEFAULT_GUI_FONT)));
+    DeleteDC(dc);
+    DestroyWindow(parent);
 }
 
 }  // namespace
