@@ -48,8 +48,9 @@ enum class Delivery {
     RefusedElevated,  // the target runs with higher rights and refused the keys (access denied)
     FocusStayed,      // a Tab did not move the focus on: the rest was not typed
     Interrupted,      // another window came to the front or took the focus at a Tab: the rest was not typed
+    FocusUnknown,     // the target's focus could not be read at a Tab: the rest was not typed
     Closed,           // the target window closed during the typing: the rest was not typed
-    TooSlow,          // the target took so long over its Tabs that the fill stopped: the rest was not typed
+    TooSlow,          // the target did not take a Tab in time (busy or hung): the rest was not typed
 };
 using DropResult = Delivery;
 
@@ -63,6 +64,9 @@ struct TypingRules {
 // move on and settle, and how often it looks once the key is taken.
 inline constexpr unsigned kTabFocusLimitMs = 2000;
 inline constexpr unsigned kTabFocusPollMs = 15;
+// How long the focus must stay on the window that had it before the Tab
+// before that window (one that draws its own fields) gets the rest.
+inline constexpr unsigned kTabSettleMs = 200;
 // How long one look waits for the target's thread to answer.
 inline constexpr unsigned kRoundTripLimitMs = 250;
 // How long a whole fill may wait on the target's Tabs before it stops.

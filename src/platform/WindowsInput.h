@@ -44,7 +44,9 @@ public:
                                      unsigned flags, unsigned timeoutMs) = 0;
     virtual bool IsWindow(Hwnd window) = 0;
     virtual Hwnd GetAncestor(Hwnd window, unsigned flags) = 0;
-    virtual std::string GetClassNameA(Hwnd window) = 0;
+    // The window's class; for a window of a class built on a system control
+    // the system may name the control's class. "" when it cannot be read.
+    virtual std::string RealGetWindowClassA(Hwnd window) = 0;
     virtual std::uint64_t GetTickCount64() = 0;
     // Waits the time given while this thread's windows are still drawn and
     // messages other threads send them are still answered; no input and no
