@@ -72,8 +72,11 @@ inline constexpr unsigned kRoundTripLimitMs = 250;
 // How long a whole fill may wait on the target's Tabs before it stops.
 inline constexpr unsigned kFillWaitLimitMs = 15000;
 
-// True while a typing runs. Its waits keep the tool's windows drawn but take
-// no input, and a drop or hot-key fill asked for meanwhile does not start.
+// True while a typing runs. Its waits keep the tool's windows drawn and
+// answer what other threads send them, but take no input: what the user
+// clicks or types meanwhile waits in the queue and runs after the typing.
+// A drop that does reach a drag source inside the typing (through a sent
+// message) clicks and types nothing; a tray click waits in the queue.
 bool FillRunning();
 
 // Types the text into the target itself, byte by byte: a WM_CHAR per byte; a
