@@ -88,6 +88,24 @@ TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
     DestroyWindow(form);
 }
 
+// A refused fill's notice without a tray icon leaves the target the fill
+// went to in front (no box or window of the tool comes up over it).
+TEST_F(TrayMenuTest, ARefusedFillNoticeWithoutATrayIconLeavesTheTargetInFront) {
+    Start();
+    ASSERT_FALSE(program_->tray().icon().IsShown());
+    HWND target = CreateWindowExA(0, "STATIC", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(target);
+    DispatchPending();
+    const HWND front = GetForegroundWindow();
+
+    program_->window().onDeliveryProblem("notice text");  // as a matrix icon drop reports it
+    DispatchPending();
+
+    EXPECT_EQ(GetForegroundWindow(), front);
+    DestroyWindow(target);
+}
+
 // The tray shows icons at the small size; a 32 x 32 picture shrunk there by
 // the shell is blurred.
 TEST_F(TrayMenuTest, TrayIconsAreOfTheSmallIconSize) {
