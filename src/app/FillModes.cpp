@@ -105,11 +105,18 @@ std::optional<std::string> FillModes::PopupFillMenu(Point topLeft) {
 }
 
 // A hot-key fill's or a matrix icon drop's characters were refused: told
-// beside the tray icon when the program sits in the tray, otherwise on the
-// status line; no modal box gets in the way of the filling. (A drag-fill
-// window drop's are told on that window's status line.)
+// beside the tray icon when the program sits in the tray. Otherwise the main
+// window is behind the target the fill just went to: the notice goes on its
+// status line and its taskbar button flashes until the user brings it
+// forward. No modal box gets in the way and the target keeps the front.
+// (A drag-fill window drop's are told on that window's status line.)
 void FillModes::ReportRefusedDelivery(const std::string& text) {
-    if (!context_.tray.icon().ShowBalloon(kAppTitle, text.c_str())) context_.mainWindow.SetStatusText(text);
+    if (context_.tray.icon().ShowBalloon(kAppTitle, text.c_str())) return;
+    context_.mainWindow.SetStatusText(text);
+    const HWND window = context_.mainWindow.hwnd();
+    if (GetForegroundWindow() == window) return;
+    FLASHWINFO flash{sizeof flash, window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
 }
 
 void FillModes::ShowDragFillWindow() {

@@ -1,5 +1,6 @@
 #include "app/TrayMenu.h"
 
+#include "fill/TextDelivery.h"
 #include "platform/Types.h"
 #include "ui/PopupMenu.h"
 #include "ui/resource.h"
@@ -28,6 +29,14 @@ std::optional<LRESULT> TrayMenu::TakeMessage(UINT message, WPARAM wParam, LPARAM
         BringBack();
         return 0;
     case kTrayCallbackMessage:
+        // The shell sends the icon's clicks (they are answered inside a
+        // fill's wait, which takes no posted message): a click then waits in
+        // the queue until the fill is over, so that no menu or window of the
+        // tool opens in the middle of the typing.
+        if (FillRunning()) {
+            PostMessageA(mainWindow_.hwnd(), kTrayCallbackMessage, wParam, lParam);
+            return 0;
+        }
         WMTrayNotify(lParam);
         return 0;
     case WM_COMMAND:

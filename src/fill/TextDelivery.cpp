@@ -97,8 +97,11 @@ public:
     }
     Hwnd Target() const { return target_; }
     void MoveTo(Hwnd target) { target_ = target; }
-    // The messages posted since the last call.
-    unsigned TakeQueued() { return std::exchange(queued_, 0u); }
+    // The messages posted whose taking the target has not yet shown by its
+    // answers to sent messages; a wait that ends early leaves the rest owed
+    // to the next one.
+    unsigned Unanswered() const { return queued_; }
+    void SetUnanswered(unsigned count) { queued_ = count; }
 
 private:
     void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -123,15 +126,18 @@ private:
     bool closed_ = false;
 };
 
-// The standard controls: each is one field, so a Tab that leaves the focus
-// on one of them did not move on. Other windows (a browser's page) may move
-// among fields they draw themselves while keeping the focus.
+// The standard controls and the edit boxes of class libraries built on
+// them (their classes carry names of their own, such as "TEdit",
+// "WindowsForms10.EDIT.app.0.1" or "ThunderRT6TextBox"): each is one field,
+// so a Tab that leaves the focus on one of them did not move on. A window
+// whose class cannot be read counts as one too. Other windows (a browser's
+// page) may move among fields they draw themselves while keeping the focus.
 bool IsSingleFieldControl(const std::string& className) {
+    if (className.empty()) return true;
     std::string name = className;
     for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (name.rfind("richedit", 0) == 0) return true;
-    for (const char* control : {"edit", "combobox", "listbox", "button"})
-        if (name == control) return true;
+    for (const char* part : {"edit", "memo", "textbox", "combo", "listbox", "button"})
+        if (name.find(part) != std::string::npos) return true;
     return false;
 }
 
@@ -145,19 +151,30 @@ struct TabWait {
 // Waits, after a Tab key, until the target's thread has taken it and its
 // focus has settled: on another window of the same top-level window (seen
 // on two looks running), or, for a window that moves among fields of its
-// own, on the same window once the key is taken. Each look first lets the
-// thread answer a sent message: its message loop answers one before it takes
-// each posted message, so as many answers as messages were queued mean the
-// Tab has been taken. The target's top-level window must stay in front and
-// hold the focus: otherwise nothing more is typed.
+// own, on the same window once the key is taken and the focus has held still
+// for a settle time. Each look first lets the thread answer a sent message:
+// a message loop answers at least one before it takes each posted message,
+// so until as many answers as messages were queued have come, the Tab is
+// surely not taken (a loop that peeks before it gets answers more, hence the
+// settle time and the class test). A target that has not answered them
+// within the Tab's limit is too slow (busy or hung). The target's top-level
+// window must stay in front and hold the focus: otherwise nothing more is
+// typed.
 Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, Hwnd& next) {
-    unsigned answersDue = typing.TakeQueued() + 1;
+    unsigned answersDue = typing.Unanswered() + 1;
+    // Whatever way the wait ends, the answers still owed stay owed.
+    struct Owed {
+        KeyTyping& typing;
+        const unsigned& due;
+        ~Owed() { typing.SetUnanswered(due > 0 ? due - 1 : 0); }
+    } owed{typing, answersDue};
     const std::uint64_t tabPosted = input.GetTickCount64();
     Hwnd seen = 0;
+    std::uint64_t stillSince = tabPosted;
     for (;;) {
         const std::uint64_t now = input.GetTickCount64();
         if (now - wait.fillStarted >= kFillWaitLimitMs) return Delivery::TooSlow;
-        if (now - tabPosted >= kTabFocusLimitMs) return Delivery::FocusStayed;
+        if (now - tabPosted >= kTabFocusLimitMs) return answersDue > 0 ? Delivery::TooSlow : Delivery::FocusStayed;
         if (answersDue == 0) {
             input.WaitDrawing(kTabFocusPollMs);
         } else if (input.SendMessageTimeoutA(typing.Target(), kWmNull, 0, 0, kSmtoAbortIfHung, kRoundTripLimitMs)) {
@@ -170,7 +187,7 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
         if (!input.IsWindow(typing.Target())) return Delivery::Closed;
         // A thread whose focus cannot be read cannot be followed.
         GuiThreadInfo info;
-        if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
+        if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::FocusUnknown;
         const Hwnd foreground = input.GetForegroundWindow();
         if (foreground != 0 && foreground != wait.form) return Delivery::Interrupted;
         const Hwnd focus = info.focus;
@@ -183,8 +200,10 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
             seen = focus;
             continue;
         }
+        if (seen != 0) stillSince = input.GetTickCount64();
         seen = 0;
-        if (focus == wait.before && answersDue == 0 && !IsSingleFieldControl(input.GetClassNameA(focus))) {
+        if (focus == wait.before && answersDue == 0 && input.GetTickCount64() - stillSince >= kTabSettleMs &&
+            !IsSingleFieldControl(input.RealGetWindowClassA(focus))) {
             next = focus;
             return Delivery::Delivered;
         }
@@ -196,7 +215,7 @@ Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStart
     TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted};
     if (wait.thread == 0) return Delivery::Closed;
     GuiThreadInfo info;
-    if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::Interrupted;
+    if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::FocusUnknown;
     wait.before = info.focus != 0 ? info.focus : typing.Target();
     wait.form = input.GetAncestor(typing.Target(), kGaRoot);
     if (!typing.Key(kVkTab, 0)) {
@@ -246,10 +265,12 @@ const char* DeliveryProblemText(Delivery result) {
         return "按 Tab 后焦点没有移到下一个输入框，其余的文字没有输入。";
     case Delivery::Interrupted:
         return "填写中途另一个窗口到了前台或得到了焦点，其余的文字没有输入。";
+    case Delivery::FocusUnknown:
+        return "按 Tab 后读不到目标程序的输入焦点，无法确定下一个输入框，其余的文字没有输入。";
     case Delivery::Closed:
         return "填写中途目标窗口已关闭，其余的文字没有输入。";
     case Delivery::TooSlow:
-        return "目标程序对 Tab 键的响应太慢，填写已停止，其余的文字没有输入。";
+        return "目标程序没有响应（忙碌或已停止响应），按 Tab 后没能及时切换输入框，填写已停止，其余的文字没有输入。";
     case Delivery::NotDropped:
     case Delivery::Delivered:
         break;

@@ -48,8 +48,9 @@ enum class Delivery {
     RefusedElevated,  // the target runs with higher rights and refused the keys (access denied)
     FocusStayed,      // a Tab did not move the focus on: the rest was not typed
     Interrupted,      // another window came to the front or took the focus at a Tab: the rest was not typed
+    FocusUnknown,     // the target's focus could not be read at a Tab: the rest was not typed
     Closed,           // the target window closed during the typing: the rest was not typed
-    TooSlow,          // the target took so long over its Tabs that the fill stopped: the rest was not typed
+    TooSlow,          // the target did not take a Tab in time (busy or hung): the rest was not typed
 };
 using DropResult = Delivery;
 
@@ -63,13 +64,19 @@ struct TypingRules {
 // move on and settle, and how often it looks once the key is taken.
 inline constexpr unsigned kTabFocusLimitMs = 2000;
 inline constexpr unsigned kTabFocusPollMs = 15;
+// How long the focus must stay on the window that had it before the Tab
+// before that window (one that draws its own fields) gets the rest.
+inline constexpr unsigned kTabSettleMs = 200;
 // How long one look waits for the target's thread to answer.
 inline constexpr unsigned kRoundTripLimitMs = 250;
 // How long a whole fill may wait on the target's Tabs before it stops.
 inline constexpr unsigned kFillWaitLimitMs = 15000;
 
-// True while a typing runs. Its waits keep the tool's windows drawn but take
-// no input, and a drop or hot-key fill asked for meanwhile does not start.
+// True while a typing runs. Its waits keep the tool's windows drawn and
+// answer what other threads send them, but take no input: what the user
+// clicks or types meanwhile waits in the queue and runs after the typing.
+// A drop that does reach a drag source inside the typing (through a sent
+// message) clicks and types nothing; a tray click waits in the queue.
 bool FillRunning();
 
 // Types the text into the target itself, byte by byte: a WM_CHAR per byte; a

@@ -44,12 +44,17 @@ public:
                                      unsigned flags, unsigned timeoutMs) = 0;
     virtual bool IsWindow(Hwnd window) = 0;
     virtual Hwnd GetAncestor(Hwnd window, unsigned flags) = 0;
-    virtual std::string GetClassNameA(Hwnd window) = 0;
+    // The window's class; for a window of a class built on a system control
+    // the system may name the control's class. "" when it cannot be read.
+    virtual std::string RealGetWindowClassA(Hwnd window) = 0;
     virtual std::uint64_t GetTickCount64() = 0;
     // Waits the time given while this thread's windows are still drawn and
-    // messages other threads send them are still answered; no input and no
-    // posted message is taken meanwhile (those wait until the caller is done),
-    // so nothing the user does can start another action inside the wait.
+    // messages other threads send them are still answered. Those sent
+    // messages run their handlers inside the wait (the shell's tray clicks
+    // among them, which the tray handler puts back in the queue while a fill
+    // runs). No input and no posted message is taken meanwhile: the user's
+    // clicks and keys, timers and posted commands wait in the queue and run
+    // after the caller is done.
     virtual void WaitDrawing(unsigned milliseconds) = 0;
 };
 

@@ -59,7 +59,7 @@ public:
     std::set<Hwnd> goneWindows;
     // GetAncestor(window, GA_ROOT) answers; a window not listed is its own.
     std::map<Hwnd, Hwnd> rootWindows;
-    std::map<Hwnd, std::string> classNames;  // GetClassNameA answers ("" when not listed)
+    std::map<Hwnd, std::string> classNames;  // RealGetWindowClassA answers ("" when not listed)
     // The tick count: Sleep, WaitDrawing and a SendMessageTimeoutA that
     // fails advance it by the time they would take.
     std::uint64_t ticks = 1000;
@@ -177,7 +177,7 @@ public:
         auto root = rootWindows.find(window);
         return root == rootWindows.end() ? window : root->second;
     }
-    std::string GetClassNameA(Hwnd window) override {
+    std::string RealGetWindowClassA(Hwnd window) override {
         auto name = classNames.find(window);
         return name == classNames.end() ? std::string() : name->second;
     }

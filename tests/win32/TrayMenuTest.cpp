@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "app/TrayIcon.h"
+#include "fill/TextDelivery.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32WindowsInput.h"
 #include "ui/ModeFlags.h"
 #include "ui/resource.h"
 #include "win32/IconSize.h"
@@ -39,6 +42,68 @@ TEST_F(TrayMenuTest, AMinimiseFromOutsideGoesToTheTrayAndTheTrayBringsTheWindowB
         program_.reset();
         app_.reset();
     }
+}
+
+struct TrayClick {
+    HWND window;
+};
+
+DWORD WINAPI ClickTheTrayIconSoon(void* data) {
+    Sleep(300);
+    // As the shell tells the icon's click: sent, without waiting.
+    SendNotifyMessageA(static_cast<TrayClick*>(data)->window, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN);
+    return 0;
+}
+
+// A click on the tray icon while a fill waits for its target to take a Tab
+// runs nothing inside the wait; it is handled once the fill is over.
+TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
+    Start();
+    app_->Minimize();
+    DispatchPending();
+    ASSERT_FALSE(IsWindowVisible(program_->window().hwnd()));
+    // A one-field form of this thread: the Tab stays in its queue during the
+    // wait, so the fill waits out a Tab's limit.
+    HWND form = CreateWindowExA(0, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    HWND field = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 100, 20, form, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(field, nullptr);
+    SetForegroundWindow(form);
+    SetFocus(field);
+    DispatchPending();
+    TrayClick click{program_->window().hwnd()};
+    HANDLE clicker = CreateThread(nullptr, 0, ClickTheTrayIconSoon, &click, 0, nullptr);
+    ASSERT_NE(clicker, nullptr);
+
+    Win32WindowsInput input;
+    const Delivery typed = TypeText(input, FromHwnd(field), "a\tb", {.tabToNextField = true});
+
+    EXPECT_EQ(WaitForSingleObject(clicker, 2000), WAIT_OBJECT_0);
+    CloseHandle(clicker);
+    EXPECT_NE(typed, Delivery::Delivered);
+    EXPECT_FALSE(IsWindowVisible(program_->window().hwnd()));
+    DispatchPending();
+    EXPECT_TRUE(IsWindowVisible(program_->window().hwnd()));
+    DestroyWindow(form);
+}
+
+// A refused fill's notice without a tray icon leaves the target the fill
+// went to in front (no box or window of the tool comes up over it).
+TEST_F(TrayMenuTest, ARefusedFillNoticeWithoutATrayIconLeavesTheTargetInFront) {
+    Start();
+    ASSERT_FALSE(program_->tray().icon().IsShown());
+    HWND target = CreateWindowExA(0, "STATIC", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(target);
+    DispatchPending();
+    const HWND front = GetForegroundWindow();
+
+    program_->window().onDeliveryProblem("notice text");  // as a matrix icon drop reports it
+    DispatchPending();
+
+    EXPECT_EQ(GetForegroundWindow(), front);
+    DestroyWindow(target);
 }
 
 // The tray shows icons at the small size; a 32 x 32 picture shrunk there by

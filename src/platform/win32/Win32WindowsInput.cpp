@@ -1,4 +1,5 @@
 #include "platform/win32/Win32WindowsInput.h"
+#include <algorithm>
 
 namespace pennora {
 namespace {
@@ -85,10 +86,10 @@ bool Win32WindowsInput::SendMessageTimeoutA(Hwnd window, unsigned message, std::
 }
 bool Win32WindowsInput::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)); }
 Hwnd Win32WindowsInput::GetAncestor(Hwnd window, unsigned flags) { return FromHwnd(::GetAncestor(ToHwnd(window), flags)); }
-std::string Win32WindowsInput::GetClassNameA(Hwnd window) {
+std::string Win32WindowsInput::RealGetWindowClassA(Hwnd window) {
     char name[256];
-    const int length = ::GetClassNameA(ToHwnd(window), name, sizeof name);
-    return std::string(name, length > 0 ? std::size_t(length) : 0);
+    const UINT length = ::RealGetWindowClassA(ToHwnd(window), name, sizeof name);
+    return std::string(name, std::min<std::size_t>(length, sizeof name - 1));
 }
 std::uint64_t Win32WindowsInput::GetTickCount64() { return ::GetTickCount64(); }
 

@@ -34,7 +34,7 @@ public:
                              unsigned timeoutMs) override;
     bool IsWindow(Hwnd window) override;
     Hwnd GetAncestor(Hwnd window, unsigned flags) override;
-    std::string GetClassNameA(Hwnd window) override;
+    std::string RealGetWindowClassA(Hwnd window) override;
     std::uint64_t GetTickCount64() override;
     void WaitDrawing(unsigned milliseconds) override;
     Hwnd SetCapture(Hwnd window) override;
