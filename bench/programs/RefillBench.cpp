@@ -28,10 +28,13 @@
 #include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
 #include "fill/FillMenu.h"
+#include "fill/ListFind.h"
 #include "fill/TextDelivery.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32WindowsInput.h"
+#include "platform/win32/AnsiText.h"
+#include "ui/GbkText.h"
 #include "ui/IniFile.h"
 
 namespace {
@@ -196,15 +199,22 @@ int main(int argc, char** argv) {
     };
     std::vector<double> keystrokes;
     std::vector<std::vector<double>> bySequence(std::size(sequences));
+    // Each keystroke's two halves: the key handled (the lines found and the
+    // list told their number) and the paint; the longest of each.
+    std::vector<double> longestHandled(std::size(sequences)), longestPaint(std::size(sequences));
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t s = 0; s < std::size(sequences); ++s) {
             const std::wstring keys = sequences[s].typed + std::wstring(sequences[s].typed.size(), L'\b');
             for (wchar_t key : keys) {
+                LARGE_INTEGER handled;
                 QueryPerformanceCounter(&start);
                 SendMessageW(findBox, WM_CHAR, key, 1);
+                QueryPerformanceCounter(&handled);
                 RedrawWindow(dragFill.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
                 QueryPerformanceCounter(&end);
                 keystrokes.push_back(Milliseconds(start, end));
+                longestHandled[s] = std::max(longestHandled[s], Milliseconds(start, handled));
+                longestPaint[s] = std::max(longestPaint[s], Milliseconds(handled, end));
                 bySequence[s].push_back(keystrokes.back());
             }
         }
@@ -220,6 +230,27 @@ int main(int argc, char** argv) {
         RedrawWindow(dragFill.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     }) / 2;
     if (dragFill.ListedTitles().size() != std::size_t(count)) return 1;
+
+    // The matching alone, on prepared texts made the same way: the longest
+    // key of each sequence, typed from the empty box.
+    std::vector<std::string> contents;
+    for (const Entry& entry : entries) contents.push_back(entry.content.value_or(std::string()));
+    const FindIndex index(titles, contents);
+    std::vector<double> longestMatch(std::size(sequences));
+    for (int round = 0; round < rounds; ++round)
+        for (std::size_t s = 0; s < std::size(sequences); ++s) {
+            const std::string typed = ToAnsi(sequences[s].typed);
+            std::vector<std::size_t> lines;
+            bool first = true;
+            for (std::size_t size = 1; size <= typed.size(); ++size) {
+                if (size < typed.size() && IsGbkLeadByte(static_cast<unsigned char>(typed[size - 1]))) ++size;
+                QueryPerformanceCounter(&start);
+                lines = index.LinesContaining(typed.substr(0, size), first ? nullptr : &lines);
+                first = false;
+                QueryPerformanceCounter(&end);
+                longestMatch[s] = std::max(longestMatch[s], Milliseconds(start, end));
+            }
+        }
 
     char line[256];
     std::snprintf(line, sizeof line, "%d entries; medians of %d rounds, of %d for the direct fills", count, rounds,
@@ -256,6 +287,9 @@ int main(int argc, char** argv) {
         std::snprintf(line, sizeof line, "  %-36s median %6.2f ms (%.2f x one line), the longest %6.2f ms (%.2f x)",
                       sequences[s].name, times[times.size() / 2], times[times.size() / 2] / oneLine, times.back(),
                       times.back() / oneLine);
+        Print(line);
+        std::snprintf(line, sizeof line, "    the longest: match %.2f ms, key handled (match and list) %.2f ms, paint %.2f ms",
+                      longestMatch[s], longestHandled[s], longestPaint[s]);
         Print(line);
     }
     return 0;

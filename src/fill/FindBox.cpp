@@ -12,6 +12,10 @@
 namespace pennora {
 namespace {
 
+// Posted to the box by a refill while it has the keyboard: the prepared
+// texts are made again before the next key, which a posted message precedes.
+constexpr UINT kPrepareMessage = WM_APP + 0x31;
+
 constexpr const wchar_t* kFindCue = L"查找标题或内容";
 constexpr const char* kFindHint =
     "只列出标题或内容含有所输文字的数据项（英文字母不分大小写，汉字也可输入拼音或声母）；Esc 清空";
@@ -54,6 +58,7 @@ void FindBox::SetLines(const std::vector<std::string>& titles) {
         if (onFound) onFound();
         throw;
     }
+    if (!index_ && GetFocus() == box_) PostMessageW(box_, kPrepareMessage, 0, 0);
 }
 
 void FindBox::Clear() {
@@ -114,6 +119,9 @@ LRESULT CALLBACK FindBox::Procedure(HWND box, UINT message, WPARAM wParam, LPARA
     auto* self = SelfOf<FindBox>(box);
     const auto own = [&] { return CallWindowProcW(self->boxProcedure_, box, message, wParam, lParam); };
     switch (message) {
+    case kPrepareMessage:
+        ReportingErrors([&] { return self->Prepare(), true; }, false);
+        return 0;
     case WM_IME_STARTCOMPOSITION:
         self->composing_ = true;
         break;

@@ -37,6 +37,9 @@ void AppendCodes(std::string_view text, std::vector<Code>& codes) {
     }
 }
 
+// A code's bit in a line's set of codes present (a few codes share a bit).
+std::uint64_t CodeBit(Code code) { return std::uint64_t(1) << ((code * 40503u) >> 10 & 63); }
+
 // The readings of every double-byte code, made once per process from the
 // pinyin table: each reading as the index of its syllable, and the first
 // letters of a character's readings as a set, so a keystroke looks up
@@ -92,6 +95,9 @@ public:
         startable_.assign(0x10000 / 64, 0);
         if (codes_.empty()) return;
         const Code first = codes_[0];
+        if (IsLetterCode(first)) startLetter_ = 1u << (first - 'a');
+        for (Code code : codes_)
+            if (!IsLetterCode(code)) codesNeeded_ |= CodeBit(code);
         Mark(first);
         if (IsLetterCode(first))
             for (std::size_t code = kFirstDouble; code < 0x10000; ++code)
@@ -103,6 +109,14 @@ public:
     }
 
     bool Empty() const { return codes_.empty(); }
+
+    // Whether a line of this summary may hold the piece: every code of the
+    // piece but its letters stands in it as itself, and a piece that starts
+    // with a letter starts at that letter or at a character read with it.
+    // A line that passes is still looked at whole.
+    bool MayBeIn(const LineSummary& line) const {
+        return (line.startLetters & startLetter_) == startLetter_ && (line.codes & codesNeeded_) == codesNeeded_;
+    }
 
     // Whether the piece stands in `text` from the start of one of its characters.
     bool In(const Code* text, std::size_t size) {
@@ -162,6 +176,8 @@ private:
 
     const ReadingTable& table_;
     std::vector<Code> codes_;
+    std::uint32_t startLetter_ = 0;     // the first letter's bit, if the piece starts with one
+    std::uint64_t codesNeeded_ = 0;     // the bits of the codes but letters
     std::vector<std::uint8_t> spelled_;     // [place * syllables + syllable]
     std::vector<std::uint64_t> startable_;  // a bit per code
     std::vector<std::size_t> reached_, next_;
@@ -178,12 +194,29 @@ FindIndex::FindIndex(const std::vector<std::string>& titles, const std::vector<s
         bytes += titles[i].size() + (i < contents.size() ? contents[i].size() : 0) + 2;
     codes_.reserve(bytes);
     starts_.reserve(titles.size() + 1);
+    summaries_.reserve(titles.size());
+    const ReadingTable& table = Readings();
     for (std::size_t i = 0; i < titles.size(); ++i) {
-        starts_.push_back(std::uint32_t(codes_.size()));
+        const std::size_t start = codes_.size();
+        starts_.push_back(std::uint32_t(start));
         AppendCodes(titles[i], codes_);
         codes_.push_back(kGap);
         if (i < contents.size()) AppendCodes(contents[i], codes_);
         codes_.push_back(kGap);
+        LineSummary summary;
+        for (std::size_t at = start; at < codes_.size(); ++at) {
+            const Code code = codes_[at];
+            summary.codes |= CodeBit(code);
+            if (IsLetterCode(code)) {
+                summary.startLetters |= 1u << (code - 'a');
+            } else if (code >= kFirstDouble && code != kGap) {
+                std::uint32_t initials = table.initials[code - kFirstDouble];
+                // A typed u also starts a reading spelled with v.
+                if (initials >> ('v' - 'a') & 1) initials |= 1u << ('u' - 'a');
+                summary.startLetters |= initials;
+            }
+        }
+        summaries_.push_back(summary);
     }
     starts_.push_back(std::uint32_t(codes_.size()));
 }
@@ -193,7 +226,9 @@ std::vector<std::size_t> FindIndex::LinesContaining(std::string_view piece,
     std::vector<std::size_t> lines;
     Piece found(piece);
     const auto look = [&](std::size_t i) {
-        if (found.Empty() || found.In(codes_.data() + starts_[i], starts_[i + 1] - starts_[i])) lines.push_back(i);
+        if (found.Empty() ||
+            (found.MayBeIn(summaries_[i]) && found.In(codes_.data() + starts_[i], starts_[i + 1] - starts_[i])))
+            lines.push_back(i);
     };
     if (among) {
         for (std::size_t i : *among)

@@ -19,6 +19,15 @@ namespace pennora {
 // lower case, a GBK character as its two bytes), so that a keystroke walks
 // these codes and looks readings up in a table made once per process,
 // instead of decoding every text and searching the readings again.
+// What a line holds, in short, so that most lines a piece cannot stand in
+// are passed over without walking their texts: the letters a match can start
+// at (ASCII letters and the first letters of the characters' readings) and a
+// bit for each code present (a few codes share a bit).
+struct LineSummary {
+    std::uint32_t startLetters = 0;  // bit n for 'a' + n
+    std::uint64_t codes = 0;
+};
+
 class FindIndex {
 public:
     FindIndex() = default;
@@ -37,6 +46,7 @@ public:
 private:
     std::vector<std::uint16_t> codes_;   // every line's title, a gap, its content, a gap
     std::vector<std::uint32_t> starts_;  // line i's codes are [starts_[i], starts_[i + 1])
+    std::vector<LineSummary> summaries_;  // per line
 };
 
 // Whether `piece` stands in `text` from the start of one of its characters,

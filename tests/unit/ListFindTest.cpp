@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fill/Pinyin.h"
 #include "ui/GbkText.h"
 
 namespace pennora {
@@ -108,6 +109,71 @@ TEST(ListFindTest, ALongerPieceFindsAmongTheLinesOfItsStartWhatItFindsAmongAll) 
             const std::vector<std::size_t> ofStart = index.LinesContaining(piece.substr(0, length));
             EXPECT_EQ(index.LinesContaining(piece, &ofStart), index.LinesContaining(piece)) << piece << " after " << length;
         }
+    }
+}
+
+// A plain matcher written from the matching rule, with no prepared codes,
+// tables or line summaries: whether `piece` from byte `p` stands in `text`
+// from byte `t`, trying every way a letter run can pass a character.
+std::size_t CharacterSize(std::string_view text, std::size_t at) {
+    return IsGbkLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+char Folded(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+bool ReferenceFrom(std::string_view text, std::size_t t, std::string_view piece, std::size_t p) {
+    if (p == piece.size()) return true;
+    if (t == text.size()) return false;
+    const std::size_t size = CharacterSize(text, t), pieceSize = CharacterSize(piece, p);
+    const char typed = Folded(piece[p]);
+    if (size == 2 && pieceSize == 1 && typed >= 'a' && typed <= 'z') {
+        std::string_view readings[16];
+        const std::size_t count = std::min<std::size_t>(
+            PinyinReadings(static_cast<unsigned char>(text[t]), static_cast<unsigned char>(text[t + 1]), readings, 16), 16);
+        for (std::size_t r = 0; r < count; ++r)
+            for (std::size_t n = 0; n < readings[r].size() && p + n < piece.size(); ++n) {
+                const char letter = Folded(piece[p + n]);
+                if (letter != readings[r][n] && !(letter == 'u' && readings[r][n] == 'v')) break;
+                if (ReferenceFrom(text, t + 2, piece, p + n + 1)) return true;
+            }
+        return false;
+    }
+    if (size != pieceSize) return false;
+    for (std::size_t i = 0; i < size; ++i)
+        if (Folded(text[t + i]) != Folded(piece[p + i]) || (size == 2 && text[t + i] != piece[p + i])) return false;
+    return ReferenceFrom(text, t + size, piece, p + size);
+}
+bool ReferenceContains(std::string_view text, std::string_view piece) {
+    if (piece.empty()) return true;
+    for (std::size_t t = 0; t < text.size(); t += CharacterSize(text, t))
+        if (ReferenceFrom(text, t, piece, 0)) return true;
+    return false;
+}
+
+// The find box's way, typing a text key by key and taking it back by
+// backspaces (each step among the lines of the step before, a backspace from
+// the lines kept for the shorter text), against the plain matcher per line.
+TEST(ListFindTest, TypingAndBackspacesFindWhatAPlainMatcherFinds) {
+    const std::vector<std::string> titles{"地址", "长度", "Tel", "电话 Tel", "绿色", "ab", "发票抬头12",
+                                          "银行账号", "Mail", "", "女", std::string(kWithTrailA) + "B", "ORDER"};
+    const std::vector<std::string> contents{"北京市海淀区中关村大街12号", "zhang", "010-6275", "", "lv", "地z",
+                                            "Dear customer, your order", "开户行：中国工商银行", "mail@b.c", "地址",
+                                            "nv nu", "", "ab\x82"};
+    const FindIndex index(titles, contents);
+    for (const std::string typed : {"dizhi", "dzhbj", "地址12", "order", "地z", "zhangdu", "dh tel", "luse", "nu",
+                                    "nv", "u", "v", "Tel", "b", "0106", "yhzh", "海淀q", "12", "\x82", "zz"}) {
+        std::vector<std::vector<std::size_t>> kept;
+        std::vector<std::string> steps;
+        for (std::size_t length = 1; length <= typed.size(); ++length)
+            if (CutToWidth(typed, length).size() == length) steps.push_back(typed.substr(0, length));
+        for (const std::string& piece : steps) {
+            kept.push_back(index.LinesContaining(piece, kept.empty() ? nullptr : &kept.back()));
+            std::vector<std::size_t> expected;
+            for (std::size_t i = 0; i < titles.size(); ++i)
+                if (ReferenceContains(titles[i], piece) || ReferenceContains(contents[i], piece)) expected.push_back(i);
+            EXPECT_EQ(kept.back(), expected) << piece;
+            EXPECT_EQ(index.LinesContaining(piece), expected) << piece << " among all";
+        }
+        for (std::size_t back = steps.size(); back-- > 1;)  // backspaces
+            EXPECT_EQ(kept[back - 1], index.LinesContaining(steps[back - 1])) << steps[back - 1] << " after a backspace";
     }
 }
 
