@@ -61,7 +61,7 @@ std::string VersionPicker::Question(const VersionRow& row) const {
                        " 个、删除 " + std::to_string(d.removed) + " 个、修改 " + std::to_string(d.changed) +
                        " 个数据项。\r\r选“是”，它的数据项替换编辑器中现在的全部数据项，作为尚未保存的修改：点“保存”之前"
                        "数据文件不变；保存时，现在的数据文件作为较早的版本保留在文件夹 \"" +
-                       backups_.Folder() + "\" 中。";
+                       backups_.Folder() + "\" 中，不能保留时不保存。";
     if (HasUnsavedEntryWork(store_, flags_))
         text += "\r\r注意：现在有尚未保存的修改（包括正在输入、尚未确认的内容），它们不在任何保留的版本中，载入后将丢失。";
     return text;

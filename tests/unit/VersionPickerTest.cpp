@@ -196,9 +196,14 @@ TEST_F(VersionPickerTest, SummarySaysWhereTheVersionsAreThatThereAreNoneOrWhyThe
 TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmptyVersion) {
     fakes::FakeFileSystem files;
     files.files[kPath] = EncodeDataFile({Titled("A"), Titled("B")});
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
     EntryStore store;
     DataFileKeeper dataFile{store, files, kPath};
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
     ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
+    const std::string before = files.files[kPath];
     int afterPosts = 0;
     store.SetAfterPost([&] { ++afterPosts; });
     store.Insert();
@@ -210,6 +215,8 @@ TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmpty
     EXPECT_EQ(afterPosts, 1) << "an empty version is still a change to save";
     dataFile.Save();
     EXPECT_EQ(files.files[kPath], EncodeDataFile({}));
+    ASSERT_FALSE(backups.Versions().empty());
+    EXPECT_EQ(files.files[backups.Versions().front().path], before);
 }
 
 }  // namespace
