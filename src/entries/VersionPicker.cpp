@@ -87,6 +87,17 @@ bool VersionPicker::Choose(std::size_t row, Hwnd owner) {
         Refresh();
         return false;
     }
+    // The user agreed to the counts listed: a file written again since (a
+    // sync client) that holds other entries is listed again, not loaded.
+    if (decoded.entries.size() != chosen.entries ||
+        CompareEntries(EntriesShown(store_), decoded.entries) != chosen.difference) {
+        boxes_.MessageBoxA(owner,
+                           chosen.version.time + " 保留的版本在列出之后被改动过（例如被同步软件），其中的数据项与列出的不同。"
+                           "数据项没有改变；版本已重新列出，请再看一下再选择。",
+                           kLoadVersionCaption, kVersionNotLoadedFlags);
+        Refresh();
+        return false;
+    }
     const std::size_t count = decoded.entries.size();
     store_.ReplaceAllAsUnsaved(std::move(decoded.entries));
     loadedHint_ = "已载入 " + chosen.version.time + " 保留的版本（" + std::to_string(count) +

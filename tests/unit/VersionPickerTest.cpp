@@ -193,6 +193,25 @@ TEST_F(VersionPickerTest, SummarySaysWhereTheVersionsAreThatThereAreNoneOrWhyThe
     EXPECT_NE(picker.Summary().find("最近的在前"), std::string::npos) << picker.Summary();
 }
 
+// What the user agreed to is the version as it was listed. A file changed
+// between the listing and Yes (a sync client writing the folder) is not
+// loaded: the user is told, the rows are listed again with its new counts,
+// and the entries stay as they were.
+TEST_F(VersionPickerTest, AVersionChangedAfterItWasListedIsListedAgainInsteadOfLoaded) {
+    SaveThreeTimes();
+    const VersionRow listed = picker.Rows()[1];
+    const std::vector<std::string> before = Titles(store);
+    files.files[listed.version.path] = EncodeDataFile({Titled("v1", "first"), Titled("x"), Titled("y")});
+
+    boxes.messageBoxAnswers = {kIdYes};
+    EXPECT_FALSE(picker.Choose(1, kDialog));
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_TRUE(Says(boxes.calls[1], "改动")) << boxes.calls[1];
+    EXPECT_EQ(Titles(store), before);
+    EXPECT_FALSE(flags.dataModified);
+    EXPECT_EQ(picker.Rows()[1].entries, 3u);
+}
+
 TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmptyVersion) {
     fakes::FakeFileSystem files;
     files.files[kPath] = EncodeDataFile({Titled("A"), Titled("B")});
