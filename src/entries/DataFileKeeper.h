@@ -88,6 +88,8 @@ public:
     FileError DiscardUnsavedChanges();
 
     const std::string& DataFilePath() const { return path_; }
+    // Why saves are refused (a data file not read at start); empty when they are not.
+    const std::string& SaveRefusal() const { return saveRefusal_; }
 
 private:
     LoadResult LeaveUnread(const std::string& error);

@@ -212,6 +212,21 @@ TEST_F(VersionPickerTest, AVersionChangedAfterItWasListedIsListedAgainInsteadOfL
     EXPECT_EQ(picker.Rows()[1].entries, 3u);
 }
 
+// A data file that could not be read at start refuses every save: the
+// question then must not promise one, and No is its default.
+TEST_F(VersionPickerTest, WhenSavesAreRefusedTheQuestionSaysSoInsteadOfPromisingAKeptVersion) {
+    SaveThreeTimes();
+    const std::string refusal = "数据文件 \"" + kPath + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。";
+    picker.SetSaveRefusal(refusal);
+    boxes.messageBoxAnswers = {kIdNo};
+    EXPECT_FALSE(picker.Choose(1, kDialog));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    const std::string& question = boxes.calls[0];
+    EXPECT_TRUE(Says(question, refusal)) << question;
+    EXPECT_FALSE(Says(question, "保存时，现在的数据文件")) << question;
+    EXPECT_NE(question.find("0x134)"), std::string::npos) << "No first: " << question;
+}
+
 TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmptyVersion) {
     fakes::FakeFileSystem files;
     files.files[kPath] = EncodeDataFile({Titled("A"), Titled("B")});
