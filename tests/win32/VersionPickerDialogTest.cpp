@@ -122,6 +122,22 @@ TEST_F(VersionPickerDialogTest, EscapeClosesWithoutAQuestionOrAChange) {
     EXPECT_EQ(store.Row(0).title, "now");
 }
 
+// The session ending destroys the dialog's owner while the dialog runs:
+// the dialog ends as a cancel, with no error and no change to the entries.
+TEST_F(VersionPickerDialogTest, ADialogDestroyedWithItsOwnerEndsAsACancel) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(owner);
+    look = [owner](HWND) { DestroyWindow(owner); };
+    SetTimer(nullptr, 0, 20, LookAtTheDialog);
+    VersionPickerDialog dialog(picker, "Z:\\tmp\\");
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = dialog.Show(owner));
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_EQ(store.RowCount(), 1u);
+    EXPECT_EQ(store.Row(0).title, "now");
+}
+
 // A deep folder and an unreadable version: the summary and the line below
 // the list each fit their control at its width in its font, with the reason
 // whole; a path too long for them is shortened in its middle.
