@@ -176,6 +176,7 @@ void DataFileKeeper::Save(IfChangedElsewhere ifChanged) {
         }
         KeepFileChangedElsewhere(*other);
     }
+    if (store_.ReplacedWhole()) KeepDataFileBeforeWholeReplace(bytes);
     // The data file is written first; the file it replaces is then moved
     // into the versions' folder, so keeping it never costs the save its space.
     std::string keepAs;
@@ -184,6 +185,7 @@ void DataFileKeeper::Save(IfChangedElsewhere ifChanged) {
         keepAs.empty() ? files_.SaveWholeFile(path_, bytes) : files_.SaveWholeFileKeepingOld(path_, bytes, keepAs, notKept);
     if (!error.empty()) throw Error(error);
     RecordDataFileSeen(&bytes);
+    store_.ForgetReplacedWhole();
     if (!keepAs.empty() && notKept.empty()) backups_->RemoveOldest();
     const FileError unsavedLeft = DiscardUnsavedChanges();
     if (!unsavedLeft.empty() && tellAfterSave_)
@@ -226,6 +228,26 @@ void DataFileKeeper::KeepFileChangedElsewhere(const std::string& bytes) {
     if (!error.empty())
         throw Error(AsSentence(error) + "被其他程序改动过的数据文件 \"" + path_ +
                     "\" 没能作为较早的版本保留下来，为免丢失它，这次没有保存。");
+}
+
+// The rows were replaced by an earlier version: the data file holds the only
+// copy of the entries before, so a copy of it becomes the newest version
+// before anything is written (the save then finds it kept already). Without
+// that copy nothing is replaced, as the question before the load promised.
+void DataFileKeeper::KeepDataFileBeforeWholeReplace(const std::string& newBytes) {
+    const char* stop = "为免丢失载入较早的版本之前的数据项，这次没有保存；载入的数据项仍在编辑器中，尚未保存。";
+    const FileQuery data = files_.QueryFile(path_);
+    if (data.state == FileState::Unknown) throw Error(AsSentence(data.error) + stop);
+    if (data.state == FileState::Absent) return;
+    std::string current;
+    if (FileError error = files_.ReadWholeFile(path_, current); !error.empty()) throw Error(AsSentence(error) + stop);
+    if (current == newBytes) return;
+    const FileError error = backups_ ? backups_->KeepBytesAsVersion(current) : FileError("没有保留较早版本的文件夹。");
+    if (!error.empty()) {
+        const std::string folder = backups_ ? backups_->Folder() : std::string(kBackupFolderName);
+        throw Error("数据文件 \"" + path_ + "\" 没能作为较早的版本保留在文件夹 \"" + folder + "\" 中：" +
+                    AsSentence(error) + stop + "请让这个文件夹可以写入，或者先另存一份数据文件。");
+    }
 }
 
 void DataFileKeeper::KeepEarlierVersions(DataFileBackups& backups, std::function<void(const std::string&)> tell) {

@@ -59,7 +59,9 @@ public:
     // throws pennora::Error and leaves the entries and the old file as they
     // were. After a load that left the file NotRead it throws without
     // writing. A data file that cannot be looked at or read now throws too:
-    // it cannot be told unchanged.
+    // it cannot be told unchanged. After the rows were replaced whole by an
+    // earlier version, the data file is first copied among the versions and
+    // a save that cannot keep it throws without writing.
     void Save(IfChangedElsewhere ifChanged = IfChangedElsewhere::Ask);
 
     // From now on each save first keeps the data file it replaces as an
@@ -86,6 +88,8 @@ public:
     FileError DiscardUnsavedChanges();
 
     const std::string& DataFilePath() const { return path_; }
+    // Why saves are refused (a data file not read at start); empty when they are not.
+    const std::string& SaveRefusal() const { return saveRefusal_; }
 
 private:
     LoadResult LeaveUnread(const std::string& error);
@@ -96,6 +100,7 @@ private:
     void RecordDataFileSeen(const std::string* bytes);
     std::optional<std::string> DataFileChangedElsewhere();
     void KeepFileChangedElsewhere(const std::string& bytes);
+    void KeepDataFileBeforeWholeReplace(const std::string& newBytes);
     void SetAsideOlderUnsavedChanges();
 
     EntryStore& store_;

@@ -70,6 +70,7 @@ public:
     // The data file, which an export must not write over and whose kept
     // versions the version dialog lists.
     const std::string& DataFilePath() const { return dataFile_.DataFilePath(); }
+    const std::string& SaveRefusal() const { return dataFile_.SaveRefusal(); }
     // What the page's other dialogs ask through, and tell unsaved work by.
     const ModeFlags& flags() const { return flags_; }
     MessageBoxes& boxes() const { return boxes_; }

@@ -219,7 +219,8 @@ bool EntryEditorPage::OnButtonClicked(int id) {
     case IDC_TOOLBUTTON_IMPORT: ImportClick(); break;
     case IDC_TOOLBUTTON_VERSIONS:
         if (std::string loaded = PickEarlierVersion(GetAncestor(hwnd(), GA_ROOT), store_, logic_.flags(),
-                                                    logic_.boxes(), files_, logic_.DataFilePath(), appPath_);
+                                                    logic_.boxes(), files_, logic_.DataFilePath(), appPath_,
+                                                    logic_.SaveRefusal());
             !loaded.empty() && onHint)
             onHint(loaded);
         break;

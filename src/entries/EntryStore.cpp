@@ -24,6 +24,7 @@ void EntryStore::Close() {
     state_ = State::Browse;
     pending_ = {};
     changed_ = false;
+    replacedWhole_ = false;
 }
 
 void EntryStore::TakeStoredEntries(std::vector<Entry> entries, bool tellView) {
@@ -324,6 +325,7 @@ void ClientDataSet1AfterPost(EntryStore& store, ModeFlags& flags, const FillList
 
 void EntryStore::ReplaceAllAsUnsaved(std::vector<Entry> entries) {
     TakeStoredEntries(std::move(entries), /*tellView=*/false);
+    replacedWhole_ = true;
     RunAfterPost();
     RowsChanged();
 }

@@ -115,6 +115,11 @@ public:
     // change and a new entry go, the first of them becomes current, and
     // AfterPost and RowsChanged run once each. The data file stays as it is.
     void ReplaceAllAsUnsaved(std::vector<Entry> entries);
+    // Whether the rows were replaced whole that way since they were last
+    // loaded or saved: the data file then holds the only copy of the entries
+    // before, and a save must keep it first. The saver forgets it.
+    bool ReplacedWhole() const { return replacedWhole_; }
+    void ForgetReplacedWhole() { replacedWhole_ = false; }
 
 private:
     enum class State { Browse, Edit, Insert };
@@ -140,6 +145,7 @@ private:
     State state_ = State::Browse;
     Entry pending_;         // the current entry's values while editing or inserting
     bool changed_ = false;  // a field of a new entry was changed
+    bool replacedWhole_ = false;
     bool rowsHeld_ = false;  // a lookup's commit tells rowsChanged_ once, at its end
     std::function<void()> afterPost_;
     std::function<void()> rowsChanged_;

@@ -59,9 +59,14 @@ std::string VersionPicker::Question(const VersionRow& row) const {
     std::string text = "载入 " + row.version.time + " 保留的版本吗？\r\r它是那次保存之前的数据文件，有 " +
                        std::to_string(row.entries) + " 个数据项；与现在相比，载入后新增 " + std::to_string(d.added) +
                        " 个、删除 " + std::to_string(d.removed) + " 个、修改 " + std::to_string(d.changed) +
-                       " 个数据项。\r\r选“是”，它的数据项替换编辑器中现在的全部数据项，作为尚未保存的修改：点“保存”之前"
-                       "数据文件不变；保存时，现在的数据文件作为较早的版本保留在文件夹 \"" +
-                       backups_.Folder() + "\" 中。";
+                       " 个数据项。\r\r";
+    if (!saveRefusal_.empty())
+        text += "选“是”，它的数据项替换编辑器中现在的全部数据项，作为尚未保存的修改。注意：" + AsSentence(saveRefusal_) +
+                "数据文件保持原样，载入的数据项只在编辑器中。";
+    else
+        text += "选“是”，它的数据项替换编辑器中现在的全部数据项，作为尚未保存的修改：点“保存”之前"
+                "数据文件不变；保存时，现在的数据文件作为较早的版本保留在文件夹 \"" +
+                backups_.Folder() + "\" 中，不能保留时不保存。";
     if (HasUnsavedEntryWork(store_, flags_))
         text += "\r\r注意：现在有尚未保存的修改（包括正在输入、尚未确认的内容），它们不在任何保留的版本中，载入后将丢失。";
     return text;
@@ -70,7 +75,8 @@ std::string VersionPicker::Question(const VersionRow& row) const {
 bool VersionPicker::Choose(std::size_t row, Hwnd owner) {
     if (!CanChoose(row)) return false;
     const VersionRow chosen = rows_[row];
-    const unsigned flags = HasUnsavedEntryWork(store_, flags_) ? kLoadVersionOverUnsavedFlags : kLoadVersionFlags;
+    const unsigned flags = HasUnsavedEntryWork(store_, flags_) || !saveRefusal_.empty() ? kLoadVersionOverUnsavedFlags
+                                                                                       : kLoadVersionFlags;
     if (boxes_.MessageBoxA(owner, Question(chosen), kLoadVersionCaption, flags) != kIdYes) return false;
     // The file is read again: what is loaded is what the file holds now.
     std::string bytes;
@@ -83,6 +89,17 @@ bool VersionPicker::Choose(std::size_t row, Hwnd owner) {
     if (!problem.empty()) {
         boxes_.MessageBoxA(owner,
                            "无法载入 " + chosen.version.time + " 保留的版本：" + AsSentence(problem) + "数据项没有改变。",
+                           kLoadVersionCaption, kVersionNotLoadedFlags);
+        Refresh();
+        return false;
+    }
+    // The user agreed to the counts listed: a file written again since (a
+    // sync client) that holds other entries is listed again, not loaded.
+    if (decoded.entries.size() != chosen.entries ||
+        CompareEntries(EntriesShown(store_), decoded.entries) != chosen.difference) {
+        boxes_.MessageBoxA(owner,
+                           chosen.version.time + " 保留的版本在列出之后被改动过（例如被同步软件），其中的数据项与列出的不同。"
+                           "数据项没有改变；版本已重新列出，请再看一下再选择。",
                            kLoadVersionCaption, kVersionNotLoadedFlags);
         Refresh();
         return false;

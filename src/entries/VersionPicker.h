@@ -6,6 +6,7 @@
 // newest earlier version, so trying a version loses nothing.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "entries/DataFileBackups.h"
@@ -49,6 +50,8 @@ public:
     // What the dialog says of a selected row: the file, or why it cannot be
     // read.
     std::string RowDetail(std::size_t row) const;
+    // The versions' folder, as Summary names it.
+    std::string Folder() const { return backups_.Folder(); }
 
     // Asks `owner`'s user whether to load the version of `row`, saying what
     // happens (and, over changes not saved, that they are lost); on Yes
@@ -56,6 +59,9 @@ public:
     // whether it did. A file that no longer reads is told and the rows are
     // listed again; nothing changes then.
     bool Choose(std::size_t row, Hwnd owner);
+    // Why saves are refused now (a data file not read at start), empty when
+    // they are not: the question then says a load cannot be saved.
+    void SetSaveRefusal(std::string why) { saveRefusal_ = std::move(why); }
     // What the last successful Choose loaded, for the status line.
     const std::string& LoadedHint() const { return loadedHint_; }
 
@@ -70,6 +76,7 @@ private:
     std::vector<VersionRow> rows_;
     FileError listError_;
     std::string loadedHint_;
+    std::string saveRefusal_;
 };
 
 }  // namespace pennora

@@ -1,6 +1,7 @@
 #include "entries/VersionPickerDialog.h"
 
 #include <utility>
+#include <vector>
 
 #include <commctrl.h>
 
@@ -32,6 +33,40 @@ void SetCell(HWND list, int row, int column, const std::string& text) {
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text.c_str());
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// The height `text` takes in `control`, wrapped at its width in its font.
+int WrappedHeight(HWND control, const std::string& text) {
+    RECT box;
+    GetClientRect(control, &box);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text.c_str(), int(text.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return box.bottom - box.top;
+}
+
+// `text` as it fits `control`: a long `path` in it (a deep folder, a long
+// user name) loses characters from its middle, shown as "...", so that the
+// sentence around it, the reason above all, stays whole. The path keeps its
+// drive and its file name; characters are never split.
+std::string FitPathInto(HWND control, const std::string& text, const std::string& path) {
+    RECT box;
+    GetClientRect(control, &box);
+    const std::size_t at = path.empty() ? std::string::npos : text.find(path);
+    if (at == std::string::npos || WrappedHeight(control, text) <= box.bottom - box.top) return text;
+    std::vector<std::size_t> starts;  // where each character of the path begins
+    for (const char* c = path.c_str(); *c; c = CharNextA(c)) starts.push_back(std::size_t(c - path.c_str()));
+    std::string fitted = text;
+    for (std::size_t keep = starts.size(); keep > 8;) {
+        keep = keep > 12 ? keep - 4 : 8;
+        const std::size_t head = starts[keep / 2];
+        const std::size_t tail = starts[starts.size() - (keep - keep / 2)];
+        fitted = text.substr(0, at) + path.substr(0, head) + "..." + path.substr(tail) + text.substr(at + path.size());
+        if (WrappedHeight(control, fitted) <= box.bottom - box.top) break;
+    }
+    return fitted;
 }
 
 }  // namespace
@@ -71,7 +106,7 @@ void VersionPickerDialog::FillList() {
         SetCell(list, i, 2, DifferenceText(rows[i]));
     }
     ListView_SetColumnWidth(list, 2, LVSCW_AUTOSIZE_USEHEADER);
-    SetItemText(IDC_VERSIONS_SUMMARY, picker_.Summary());
+    SetItemText(IDC_VERSIONS_SUMMARY, FitPathInto(Item(IDC_VERSIONS_SUMMARY), picker_.Summary(), picker_.Folder()));
     if (!rows.empty()) ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ShowSelection();
 }
@@ -85,7 +120,9 @@ int VersionPickerDialog::SelectedRow() const {
 void VersionPickerDialog::ShowSelection() {
     const int row = SelectedRow();
     const bool choosable = row >= 0 && picker_.CanChoose(std::size_t(row));
-    SetItemText(IDC_VERSIONS_DETAIL, row >= 0 ? picker_.RowDetail(std::size_t(row)) : std::string());
+    const std::string detail = row >= 0 ? picker_.RowDetail(std::size_t(row)) : std::string();
+    SetItemText(IDC_VERSIONS_DETAIL,
+                row >= 0 ? FitPathInto(Item(IDC_VERSIONS_DETAIL), detail, picker_.Rows()[row].version.path) : detail);
     // A disabled button may not keep the default frame: Enter then does nothing.
     if (!choosable && GetFocus() == Item(IDOK)) SetFocus(Item(IDC_VERSIONS_LIST));
     EnableItem(IDOK, choosable);
@@ -129,11 +166,12 @@ LRESULT VersionPickerDialog::OnNotify(const NMHDR& header) {
 
 std::string PickEarlierVersion(HWND owner, EntryStore& store, const ModeFlags& flags, MessageBoxes& boxes,
                                FileSystem& files, const std::string& dataFilePath,
-                               const std::string& appPath) {
+                               const std::string& appPath, const std::string& saveRefusal) {
     Win32FolderFiles folders;
     Win32Clock clock;  // names new versions only; listing them does not need it
     DataFileBackups backups(files, folders, clock, dataFilePath);
     VersionPicker picker(store, flags, boxes, files, backups);
+    picker.SetSaveRefusal(saveRefusal);
     picker.Refresh();
     VersionPickerDialog dialog(picker, appPath);
     return dialog.Show(owner) ? picker.LoadedHint() : std::string();

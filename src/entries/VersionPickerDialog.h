@@ -34,9 +34,10 @@ private:
 
 // What the editor's button does: lists the versions kept beside the store's
 // data file and shows the dialog over `owner`. Returns the status line's
-// text after a version was loaded, empty otherwise.
+// text after a version was loaded, empty otherwise. `saveRefusal` is why
+// saves are refused now, empty when they are not.
 std::string PickEarlierVersion(HWND owner, EntryStore& store, const ModeFlags& flags, MessageBoxes& boxes,
                                FileSystem& files, const std::string& dataFilePath,
-                               const std::string& appPath);
+                               const std::string& appPath, const std::string& saveRefusal);
 
 }  // namespace pennora

@@ -31,7 +31,7 @@ int NextPressable(HWND toolBar, int from, int step) {
 // A page's tool bar is reached with Tab; Wine's leaves the arrow keys,
 // Enter and Space to the dialog, which has no use for them there. So the
 // arrows (and Home, End) move its hot button and Enter or Space press it,
-// as a click does.
+// as a click does. Focus leaving it clears the hot button, so none stays lit.
 LRESULT CALLBACK ToolBarKeys(HWND toolBar, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (message == WM_GETDLGCODE) {
         const auto* keyMessage = reinterpret_cast<const MSG*>(lParam);
@@ -41,6 +41,7 @@ LRESULT CALLBACK ToolBarKeys(HWND toolBar, UINT message, WPARAM wParam, LPARAM l
     }
     if (message == WM_SETFOCUS && SendMessageA(toolBar, TB_GETHOTITEM, 0, 0) < 0)
         SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, -1, 1), 0);
+    if (message == WM_KILLFOCUS) SendMessageA(toolBar, TB_SETHOTITEM, WPARAM(-1), 0);
     if (message != WM_KEYDOWN) return DefSubclassProc(toolBar, message, wParam, lParam);
     const int hot = int(SendMessageA(toolBar, TB_GETHOTITEM, 0, 0));
     switch (wParam) {

@@ -95,9 +95,15 @@ void Dialog::CreateChild(int templateId, HWND parent, bool unicode) {
     if (!made) ThrowLastError("无法创建对话框 " + std::to_string(templateId));
 }
 
+// A dialog that was made and then destroyed from outside while it ran (its
+// owner destroyed as the session ends) ends as a cancel: nothing was chosen,
+// and an error box then would only hold up the shutdown. Only a dialog that
+// could not be made at all is an error.
 INT_PTR Dialog::RunModal(int templateId, HWND owner) {
+    initialised_ = false;
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, Procedure,
                                            reinterpret_cast<LPARAM>(this));
+    if (result == -1 && initialised_) return IDCANCEL;
     if (result == -1) ThrowLastError("无法打开对话框 " + std::to_string(templateId));
     return result;
 }
@@ -112,6 +118,7 @@ std::string Dialog::ItemText(int id) const {
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        initialised_ = true;
         OnInit();
         return TRUE;
     case WM_SHOWWINDOW:

@@ -113,6 +113,7 @@ private:
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
+    bool initialised_ = false;  // RunModal's dialog was made and ran
 };
 
 }  // namespace pennora

@@ -7,6 +7,7 @@
 #include "entries/DataFileBackups.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFolderFiles.h"
+#include "fakes/FaultPlan.h"
 #include "platform/Error.h"
 #include "unit/EntryStoreFixture.h"
 
@@ -369,6 +370,64 @@ TEST_F(DataFileKeeperVersionsTest, ASaveThatCannotSeeOrKeepTheFileOnDiskWritesNo
     EXPECT_THROW(dataFile.Save(DataFileKeeper::IfChangedElsewhere::Replace), Error);
     EXPECT_EQ(files.files.at(kPath), elsewhere);
     EXPECT_EQ(RowTitles(), (Strings{"mine"}));
+}
+
+// After the rows were replaced by a picked version, the data file on disk
+// holds the only copy of the entries the user had before. A save may then
+// replace it only once it is kept among the versions: when the versions'
+// folder takes nothing, the save writes nothing, says why, and the loaded
+// version stays a change still to be saved. An ordinary save goes on as
+// before and only tells afterwards.
+TEST_F(DataFileKeeperVersionsTest, AfterAVersionIsLoadedASaveThatCannotKeepTheDataFileWritesNothing) {
+    std::vector<std::string> told;
+    dataFile.KeepEarlierVersions(backups, [&](const std::string& text) { told.push_back(text); });
+    const std::string quotedFolder = fakes::Quoted("C:\\Tools\\Pennora\\Backup\\");
+    struct Case {
+        const char* name;
+        FileError makeFolderError;  // the versions' folder cannot be made
+        std::string every;          // the calls into the versions' folder that fail
+    };
+    for (const Case& c : {Case{"the folder cannot be made", "无法建立文件夹 \"C:\\Tools\\Pennora\\Backup\"：拒绝访问。", ""},
+                          Case{"nothing can be written into it", "",
+                               "Write(" + quotedFolder.substr(0, quotedFolder.size() - 1)}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        folders.makeFolderError.clear();
+        LoadNumbered(200);
+        const std::string before = files.files.at(kPath);
+        fakes::FaultPlan plan;
+        plan.every = c.every;
+        files.faults = &plan;
+        folders.makeFolderError = c.makeFolderError;
+
+        store.ReplaceAllAsUnsaved({Titled("V1"), Titled("V2"), Titled("V3")});
+        try {
+            dataFile.Save();
+            ADD_FAILURE() << "saved over the only copy of the entries before the load";
+        } catch (const Error& error) {
+            EXPECT_NE(std::string(error.what()).find("C:\\Tools\\Pennora\\Backup"), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find("没有保存"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(files.files.at(kPath), before);
+        EXPECT_EQ(RowTitles(), (Strings{"V1", "V2", "V3"}));
+        EXPECT_THROW(dataFile.Save(), Error);  // still refused while the folder takes nothing
+
+        files.faults = nullptr;
+        folders.makeFolderError.clear();
+        dataFile.Save();
+        EXPECT_EQ(SavedEntries(), (std::vector<Entry>{Titled("V1"), Titled("V2"), Titled("V3")}));
+        ASSERT_FALSE(backups.Versions().empty());
+        EXPECT_EQ(files.files.at(backups.Versions().front().path), before);
+
+        // Once saved, the next ordinary save keeps its trade-off: it saves and tells.
+        files.faults = &plan;
+        folders.makeFolderError = c.makeFolderError;
+        store.SetTitle("V1 changed");
+        EXPECT_NO_THROW(dataFile.Save());
+        EXPECT_EQ(SavedEntries().front().title, "V1 changed");
+        files.faults = nullptr;
+        folders.makeFolderError.clear();
+    }
 }
 
 }  // namespace

@@ -193,12 +193,51 @@ TEST_F(VersionPickerTest, SummarySaysWhereTheVersionsAreThatThereAreNoneOrWhyThe
     EXPECT_NE(picker.Summary().find("最近的在前"), std::string::npos) << picker.Summary();
 }
 
+// What the user agreed to is the version as it was listed. A file changed
+// between the listing and Yes (a sync client writing the folder) is not
+// loaded: the user is told, the rows are listed again with its new counts,
+// and the entries stay as they were.
+TEST_F(VersionPickerTest, AVersionChangedAfterItWasListedIsListedAgainInsteadOfLoaded) {
+    SaveThreeTimes();
+    const VersionRow listed = picker.Rows()[1];
+    const std::vector<std::string> before = Titles(store);
+    files.files[listed.version.path] = EncodeDataFile({Titled("v1", "first"), Titled("x"), Titled("y")});
+
+    boxes.messageBoxAnswers = {kIdYes};
+    EXPECT_FALSE(picker.Choose(1, kDialog));
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_TRUE(Says(boxes.calls[1], "改动")) << boxes.calls[1];
+    EXPECT_EQ(Titles(store), before);
+    EXPECT_FALSE(flags.dataModified);
+    EXPECT_EQ(picker.Rows()[1].entries, 3u);
+}
+
+// A data file that could not be read at start refuses every save: the
+// question then must not promise one, and No is its default.
+TEST_F(VersionPickerTest, WhenSavesAreRefusedTheQuestionSaysSoInsteadOfPromisingAKeptVersion) {
+    SaveThreeTimes();
+    const std::string refusal = "数据文件 \"" + kPath + "\" 没有读取成功，为免覆盖其中的数据项，现在不能保存。";
+    picker.SetSaveRefusal(refusal);
+    boxes.messageBoxAnswers = {kIdNo};
+    EXPECT_FALSE(picker.Choose(1, kDialog));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    const std::string& question = boxes.calls[0];
+    EXPECT_TRUE(Says(question, refusal)) << question;
+    EXPECT_FALSE(Says(question, "保存时，现在的数据文件")) << question;
+    EXPECT_NE(question.find("0x134)"), std::string::npos) << "No first: " << question;
+}
+
 TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmptyVersion) {
     fakes::FakeFileSystem files;
     files.files[kPath] = EncodeDataFile({Titled("A"), Titled("B")});
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    DataFileBackups backups{files, folders, clock, kPath};
     EntryStore store;
     DataFileKeeper dataFile{store, files, kPath};
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
     ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
+    const std::string before = files.files[kPath];
     int afterPosts = 0;
     store.SetAfterPost([&] { ++afterPosts; });
     store.Insert();
@@ -210,6 +249,8 @@ TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmpty
     EXPECT_EQ(afterPosts, 1) << "an empty version is still a change to save";
     dataFile.Save();
     EXPECT_EQ(files.files[kPath], EncodeDataFile({}));
+    ASSERT_FALSE(backups.Versions().empty());
+    EXPECT_EQ(files.files[backups.Versions().front().path], before);
 }
 
 }  // namespace

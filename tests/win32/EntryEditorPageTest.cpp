@@ -256,6 +256,16 @@ TEST_F(EntryEditorPageTest, TheToolBarMovesItsHotButtonByArrowsAndPressesItWithE
     EXPECT_TRUE(SendMessageA(toolBar, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
     SendMessageA(toolBar, WM_KEYDOWN, VK_RETURN, 0);  // 新增纪录
     EXPECT_TRUE(store.IsNewEntry());
+
+    // Focus going elsewhere takes the hot button with it: no button stays
+    // lit as if it were the one Enter presses; coming back lights one again.
+    HWND title = Control(IDC_DBEDIT1);
+    for (int round = 0; round < 2; ++round) {
+        SetFocus(toolBar);
+        EXPECT_GE(hot(), 0) << "focus in, round " << round;
+        SetFocus(title);
+        EXPECT_EQ(hot(), -1) << "focus out, round " << round;
+    }
 }
 
 }  // namespace

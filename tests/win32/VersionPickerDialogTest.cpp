@@ -122,5 +122,82 @@ TEST_F(VersionPickerDialogTest, EscapeClosesWithoutAQuestionOrAChange) {
     EXPECT_EQ(store.Row(0).title, "now");
 }
 
+// The session ending destroys the dialog's owner while the dialog runs:
+// the dialog ends as a cancel, with no error and no change to the entries.
+TEST_F(VersionPickerDialogTest, ADialogDestroyedWithItsOwnerEndsAsACancel) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(owner);
+    look = [owner](HWND) { DestroyWindow(owner); };
+    SetTimer(nullptr, 0, 20, LookAtTheDialog);
+    VersionPickerDialog dialog(picker, "Z:\\tmp\\");
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = dialog.Show(owner));
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_EQ(store.RowCount(), 1u);
+    EXPECT_EQ(store.Row(0).title, "now");
+}
+
+// A deep folder and an unreadable version: the summary and the line below
+// the list each fit their control at its width in its font, with the reason
+// whole; a path too long for them is shortened in its middle.
+TEST(VersionPickerDialogTextTest, SummaryAndDetailFitTheirControlsUnderALongFolder) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    std::string folder = "C:\\Users\\张三\\AppData\\Local\\Pennora";
+    while (folder.size() < 200) folder += "\\同步的文件夹";
+    const std::string path = folder + "\\Pennora.Dat";
+    const std::string version = folder + "\\Backup\\Pennora-000001-20261208-090000.Dat";
+    fakes::FakeFileSystem files;
+    fakes::FakeFolderFiles folders{files};
+    fakes::FakeClock clock;
+    fakes::FakeWindowsInput boxes;
+    DataFileBackups backups{files, folders, clock, path};
+    EntryStore store;
+    ModeFlags flags;
+    files.files[version] = EncodeDataFile({Titled("old")});
+    files.readErrors[version] = "无法读取文件 \"" + version + "\"：拒绝访问。";
+    VersionPicker picker{store, flags, boxes, files, backups};
+    picker.Refresh();
+    ASSERT_EQ(picker.Rows().size(), 1u);
+
+    struct Seen {
+        int id;
+        std::string text;
+        int height = 0;
+        int room = 0;
+    };
+    std::vector<Seen> seen = {{IDC_VERSIONS_SUMMARY, {}}, {IDC_VERSIONS_DETAIL, {}}};
+    look = [&](HWND dialog) {
+        for (Seen& s : seen) {
+            HWND control = GetDlgItem(dialog, s.id);
+            char text[1024] = {};
+            GetWindowTextA(control, text, sizeof text);
+            s.text = text;
+            RECT box;
+            GetClientRect(control, &box);
+            s.room = box.bottom - box.top;
+            HDC dc = GetDC(control);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            DrawTextA(dc, text, -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
+            s.height = box.bottom - box.top;
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    SetTimer(nullptr, 0, 20, LookAtTheDialog);
+    VersionPickerDialog dialog(picker, "Z:\\tmp\\");
+    dialog.Show(nullptr);
+
+    for (const Seen& s : seen) {
+        SCOPED_TRACE(s.text);
+        EXPECT_LE(s.height, s.room);
+        EXPECT_NE(s.text.find("C:\\Users\\"), std::string::npos);
+    }
+    EXPECT_NE(seen[1].text.find("：拒绝访问。"), std::string::npos);
+    EXPECT_NE(seen[1].text.find("Pennora-000001-20261208-090000.Dat"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace pennora
