@@ -138,9 +138,10 @@ TEST_F(EntryEditorLogicTest, YesDeletesTheEntryTheQuestionWasAboutWhateverBecame
         for (std::size_t row = 0; row < store.RowCount(); ++row) titles.push_back(store.Row(row).title.value_or(""));
         EXPECT_EQ(titles, c.titlesAfter);
         EXPECT_EQ(boxes.calls.size(), c.toldNothingWasDeleted ? 2u : 1u);
-        if (c.toldNothingWasDeleted)
+        if (c.toldNothingWasDeleted) {
             EXPECT_EQ(boxes.calls.back(), "MessageBoxA(0x100, " + fakes::Quoted(kDeletedEntryGoneText) + ", " +
                                               fakes::Quoted(kDeleteEntryCaption) + ", 0x40)");
+        }
     }
 }
 
@@ -216,7 +217,9 @@ TEST_F(EntryEditorLogicTest, EnterWithAnEmptyTitleBoxChangesNothing) {
         EXPECT_EQ(store.RowCount(), c.entries.size());
         store.Post();
         EXPECT_FALSE(flags.dataModified);
-        if (!c.entries.empty()) EXPECT_EQ(store.Row(1), c.entries[1]);
+        if (!c.entries.empty()) {
+            EXPECT_EQ(store.Row(1), c.entries[1]);
+        }
     }
 }
 
