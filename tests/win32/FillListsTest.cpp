@@ -373,7 +373,7 @@ const std::vector<DropProblem>& DropProblems() {
              tabs = true;
              input.windowThreads[0x4242] = {7, 0x600};
          },
-         DeliveryProblemText(Delivery::Interrupted)},
+         DeliveryProblemText(Delivery::FocusUnknown)},
         {"focus stayed at a Tab",
          [](auto& input, bool& tabs) {
              tabs = true;
