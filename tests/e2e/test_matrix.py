@@ -160,6 +160,8 @@ def test_typed_fields_keep_their_byte_limits_and_come_back_at_the_next_start():
 
     app.start().wait_for_main_window()
     app.select_page(MATRIX_PAGE)
+    # The tab shows selected a moment before its page's controls are made.
+    harness.wait_for(lambda: harness.probe("item-text", str(EDT_BACK))[0] == 0, what="the matrix page's fields")
     assert [harness.item_text(i) for i in (EDT_FRONT, EDT_FILL, EDT_BACK)] == ["abcd", "xy", ""]
     app.kill()
 
