@@ -15,17 +15,10 @@
 #include "entries/DataFile.h"
 #include "entries/DataFileKeeper.h"
 #include "entries/EntryStore.h"
+#include "WallClock.h"
 
 namespace pennora {
 namespace {
-
-// Wall-clock seconds. (<chrono> does not compile with the GBK execution
-// character set: libstdc++ spells the microsecond suffix with a UCN.)
-double Now() {
-    std::timespec now;
-    std::timespec_get(&now, TIME_UTC);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
 
 // Entries as users keep them: short Chinese titles, contents of a few words to
 // a few lines, GBK mixed with ASCII, CR LF line breaks, some null fields.

@@ -11,17 +11,10 @@
 #include <vector>
 
 #include "fill/ListFind.h"
+#include "WallClock.h"
 
 namespace pennora {
 namespace {
-
-// Wall-clock seconds (<chrono> does not compile with the GBK execution
-// character set).
-double Now() {
-    std::timespec now;
-    std::timespec_get(&now, TIME_UTC);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
 
 // The titles and contents of the Wine fill bench: short Chinese titles with
 // a number, contents of a few hundred bytes of Chinese with letters and digits.
