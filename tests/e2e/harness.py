@@ -386,18 +386,25 @@ class EditTarget:
 def drag_fill_rect():
     """The drag-fill window's screen rectangle once it is shown, for Windows
     and on the screen: a click may go to it."""
+    seen = {}
+
     def shown():
-        fields = probe("dragfill")[1].split()
+        seen["windows"] = probe("dragfill")[1].strip()
+        fields = seen["windows"].split()
         if not fields or fields[0] != "shown=1":
             return None
         rect = tuple(map(int, fields[1:]))
-        geometry = x_window_geometry(x_windows().get("dragfill"))
-        if not geometry:
+        seen["x"] = x_window_geometry(x_windows().get("dragfill"))
+        if not seen["x"]:
             return None
-        x, y, width, height = geometry
+        x, y, width, height = seen["x"]
         return rect if (x, y, x + width, y + height) == rect else None
 
-    return wait_for(shown, what="the drag-fill window shown")
+    try:
+        return wait_for(shown, what="the drag-fill window shown")
+    except AssertionError:
+        raise AssertionError(f"the drag-fill window not shown: Windows has {seen.get('windows')!r}, "
+                             f"X has {seen.get('x')!r}") from None
 
 
 def focus_control(control_id):
