@@ -372,7 +372,8 @@ class EditTarget:
         try:
             wait_for(lambda: self.text() == expected, timeout, what=f"EditTarget to hold {expected!r}")
         except AssertionError:
-            raise AssertionError(f"EditTarget holds {self.text()!r}, not {expected!r}") from None
+            raise AssertionError(f"EditTarget holds {self.text()!r}, not {expected!r}; its presses "
+                                 f"{self._read('.clicks')!r}, in front {foreground()!r}{tool_says()}") from None
 
     def kill(self):
         if self.process.poll() is None:
@@ -421,6 +422,13 @@ def focused_control():
                     what="the main window to tell its focus")[0]
 
 
+def tool_says():
+    """What the drag-fill window's status line says, for a failure's message:
+    a drop that typed nothing says why there."""
+    code, out = probe("item-text", "1607")
+    return f"; the drag-fill window's status line says {bytes.fromhex(out.strip()).decode('gbk')!r}" if code == 0 else ""
+
+
 def foreground():
     """Which window is in front, as Windows has it: "main", "dragfill", "target" or "other"."""
     return probe("foreground")[1]
@@ -449,9 +457,21 @@ def clipboard_text():
     return bytes.fromhex(out).decode("utf-8") if code == 0 else None
 
 
+def hint_rect():
+    """The screen rectangle of a hint (tooltip) Pennora shows, or None."""
+    code, out = probe("hint-rect")
+    return tuple(map(int, out.split())) if code == 0 else None
+
+
 def drag(from_point, to_point, steps=4):
-    """Presses the left button at from_point, moves in a few steps, releases at to_point."""
+    """Presses the left button at from_point, moves in a few steps, releases at to_point.
+    As a user presses on what they see, it waits until no hint of Pennora's
+    stands at from_point: a hint goes when the mouse comes onto it, and a
+    press made before that lands on the hint."""
     xdotool("mousemove", str(from_point[0]), str(from_point[1]))
+    x, y = from_point
+    wait_for(lambda: (lambda hint: not hint or not (hint[0] <= x < hint[2] and hint[1] <= y < hint[3]))(hint_rect()),
+             what=f"no hint over {from_point}")
     xdotool("mousedown", "1")
     (x0, y0), (x1, y1) = from_point, to_point
     for step in range(1, steps + 1):

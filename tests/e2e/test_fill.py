@@ -143,7 +143,14 @@ def test_typing_in_the_find_box_narrows_the_drag_fill_list_and_a_found_title_dra
         # A piece of a content, in Chinese.
         paste("海淀")
         wait_for_drag_fill_titles(["地址"])
+        # The mouse comes to rest on the find box, whose hint comes up below
+        # it, over the first line, where the drag starts.
+        find_box = harness.probe_rect("item-rect", str(FIND_BOX))
+        xdotool("mousemove", "5", "400", "sleep", "0.3", "mousemove", str((find_box[0] + find_box[2]) // 2),
+                str((find_box[1] + find_box[3]) // 2))
+        hint = harness.wait_for(harness.hint_rect, what="the find box's hint shown")
         left, top, right, bottom = harness.probe_rect("dragfill-item-rect", "0")
+        assert hint[1] < bottom and top < hint[3], f"the hint {hint} stands clear of the first line"
         drag(((left + right) // 2, (top + bottom) // 2), target.middle())
         target.wait_for_text("北京市海淀区")
         harness.screenshot("drag_fill_found_and_dropped")

@@ -23,6 +23,7 @@
 //   Probe dragfill                 -> "shown=<0|1> left top right bottom" of the drag-fill window
 //   Probe dragfill-items           -> the titles of its list, one a line
 //   Probe dragfill-item-rect <i>   -> screen rectangle of item <i> of its list
+//   Probe hint-rect                -> screen rectangle of a hint (tooltip) that Pennora shows
 //   Probe focus                    -> the control id of the main window's focused control (a combo box's for
 //                                     the edit box inside it); 0 while no window of the main window's thread
 //                                     is the foreground window, as then no key reaches it
@@ -252,10 +253,12 @@ int ShowItemRect(int id) {
     return 0;
 }
 
+// Only for a control that is shown, page and window included: a rectangle
+// read while the page is still being made and laid out is no place to click.
 int ShowRemoteRect(int controlId, UINT message, WPARAM item) {
     HWND control = FindControl(controlId);
     RECT rect;
-    if (!control || !RemoteItemRect(control, message, item, rect)) return 1;
+    if (!control || !IsWindowVisible(control) || !RemoteItemRect(control, message, item, rect)) return 1;
     PrintRect(rect);
     return 0;
 }
@@ -481,6 +484,30 @@ int ShowDragFillItemRect(int index) {
     RECT rect{};
     if (!list || SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)) == LB_ERR) return 1;
     MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    PrintRect(rect);
+    return 0;
+}
+
+int ShowHintRect() {
+    struct Search {
+        DWORD thread;
+        HWND hint;
+    } search{GetWindowThreadProcessId(MainWindow() ? MainWindow() : DragFillWindow(), nullptr), nullptr};
+    if (!search.thread) return 1;
+    EnumThreadWindows(
+        search.thread,
+        [](HWND window, LPARAM data) {
+            auto* search = reinterpret_cast<Search*>(data);
+            char name[32] = "";
+            GetClassNameA(window, name, sizeof name);
+            if (lstrcmpiA(name, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) return TRUE;
+            search->hint = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.hint) return 1;
+    RECT rect;
+    GetWindowRect(search.hint, &rect);
     PrintRect(rect);
     return 0;
 }
@@ -870,6 +897,7 @@ int main(int argc, char** argv) {
     if (command == "dragfill") return ShowDragFill();
     if (command == "dragfill-items") return ShowDragFillItems();
     if (command == "dragfill-item-rect" && argc > 2) return ShowDragFillItemRect(std::atoi(argv[2]));
+    if (command == "hint-rect") return ShowHintRect();
     if (command == "focus") return ShowFocus();
     if (command == "item-text" && argc > 2) return ShowItemText(std::atoi(argv[2]));
     if (command == "item-shown" && argc > 2) return ShowItemShown(std::atoi(argv[2]));
@@ -889,7 +917,7 @@ int main(int argc, char** argv) {
                  "tab-rect INDEX|menu-button-rect ID|popup|menu-items EXE ID POSITION|write-data FILE [TITLE CONTENT]...|"
                  "read-data FILE|set-clipboard TEXT|check ID|dragfill|dragfill-items|dragfill-item-rect I|"
                  "focus|item-text ID|item-shown ID|tool-button-rect TOOLBAR ID|clipboard|toolbutton TOOLBAR ID|"
-                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]|x-windows|client-rect TITLE|foreground|\n"
+                 "windows PREFIX|browser-page|layout MODE DPI HEIGHT FACE CHARSET [STRIPHEIGHT FACE CHARSET]|x-windows|client-rect TITLE|foreground|hint-rect|\n"
                  "edit-lines WINDOWCLASS CONTROLCLASS\n");
     return 2;
 }
