@@ -46,6 +46,7 @@ private:
     void ShowText(int id, const std::optional<std::string>& text);
     void ShowFlag(int id, const std::optional<bool>& flag);
     LRESULT GridNotify(const NMHDR& header);
+    void EndTitleEdit();
     void DBEdit1KeyDown(WPARAM key);
     void ExportClick();
     void ImportClick();

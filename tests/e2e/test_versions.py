@@ -29,6 +29,15 @@ def open_picker_by_keyboard(app):
     return picker_text(app)
 
 
+def start_in_editor(name):
+    """Starts Pennora in a folder of its own with one entry, on the editor page."""
+    app = Pennora(name)
+    app.write_entries(("地址", "北京市"))
+    app.start().wait_for_main_window()
+    app.select_page(EDITOR_PAGE)
+    return app
+
+
 def picker_gone():
     return harness.probe("dialog", PICKER)[0] != 0
 
@@ -52,10 +61,7 @@ def editor_shows(title, content):
 
 
 def test_the_older_version_picked_by_keyboard_is_loaded_as_unsaved_changes():
-    app = Pennora("versions_pick")
-    app.write_entries(("地址", "北京市"))
-    app.start().wait_for_main_window()
-    app.select_page(EDITOR_PAGE)
+    app = start_in_editor("versions_pick")
     type_into_title("2")
     save_and_wait_for_versions(app, 1)
     type_into_title("3")
@@ -102,10 +108,7 @@ def test_the_older_version_picked_by_keyboard_is_loaded_as_unsaved_changes():
 
 
 def test_escape_changes_nothing_and_a_typed_change_is_named_in_the_question():
-    app = Pennora("versions_cancel")
-    app.write_entries(("地址", "北京市"))
-    app.start().wait_for_main_window()
-    app.select_page(EDITOR_PAGE)
+    app = start_in_editor("versions_cancel")
     type_into_title("2")
     save_and_wait_for_versions(app, 1)
     type_into_title("x")  # typed, not committed
@@ -124,10 +127,7 @@ def test_escape_changes_nothing_and_a_typed_change_is_named_in_the_question():
 
 
 def test_an_empty_backup_folder_is_said_so():
-    app = Pennora("versions_none")
-    app.write_entries(("地址", "北京市"))
-    app.start().wait_for_main_window()
-    app.select_page(EDITOR_PAGE)
+    app = start_in_editor("versions_none")
     text = open_picker_by_keyboard(app)
     assert "还没有保留的版本" in text, text
     harness.screenshot("versions_none")

@@ -11,27 +11,19 @@
 #include "entries/DataFile.h"
 #include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorLogic.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeFolderFiles.h"
-#include "fakes/FakeWindowsInput.h"
+#include "fakes/PickerOverFakes.h"
 #include "platform/Types.h"
 
 namespace pennora {
 namespace {
 
-const std::string kPath = "C:\\Pennora\\Pennora.Dat";
+using fakes::Says;
+
+const std::string kPath = fakes::kPickerDataFile;
 const std::string kBackup = "C:\\Pennora\\Backup";
 constexpr Hwnd kDialog = 0x200;
 
 Entry Titled(std::string title, std::string content = "") { return {std::move(title), std::move(content), {}, {}}; }
-
-// Whether a recorded message box call says `part` (the log shows GBK bytes
-// escaped).
-bool Says(const std::string& call, const std::string& part) {
-    const std::string quoted = fakes::Quoted(part);
-    return call.find(quoted.substr(1, quoted.size() - 2)) != std::string::npos;
-}
 
 std::vector<std::string> Titles(const EntryStore& store) {
     std::vector<std::string> titles;
@@ -39,7 +31,7 @@ std::vector<std::string> Titles(const EntryStore& store) {
     return titles;
 }
 
-class VersionPickerTest : public ::testing::Test {
+class VersionPickerTest : public ::testing::Test, protected fakes::PickerOverFakes {
 protected:
     VersionPickerTest() {
         store.SetAfterPost([this] {
@@ -65,15 +57,6 @@ protected:
         ASSERT_EQ(picker.Rows().size(), 2u);
     }
 
-    fakes::FakeFileSystem files;
-    fakes::FakeFolderFiles folders{files};
-    fakes::FakeClock clock;
-    fakes::FakeWindowsInput boxes;
-    DataFileBackups backups{files, folders, clock, kPath};
-    EntryStore store;
-    DataFileKeeper dataFile{store, files, kPath};
-    ModeFlags flags;
-    VersionPicker picker{store, flags, boxes, files, backups};
     int afterPosts = 0, rowsChanged = 0;
 };
 
@@ -228,13 +211,12 @@ TEST_F(VersionPickerTest, WhenSavesAreRefusedTheQuestionSaysSoInsteadOfPromising
 }
 
 TEST(EntryStoreReplaceAllTest, DropsAPendingNewEntryAndEmptiesTheStoreForAnEmptyVersion) {
-    fakes::FakeFileSystem files;
+    fakes::PickerOverFakes parts;
+    fakes::FakeFileSystem& files = parts.files;
+    EntryStore& store = parts.store;
+    DataFileKeeper& dataFile = parts.dataFile;
+    DataFileBackups& backups = parts.backups;
     files.files[kPath] = EncodeDataFile({Titled("A"), Titled("B")});
-    fakes::FakeFolderFiles folders{files};
-    fakes::FakeClock clock;
-    DataFileBackups backups{files, folders, clock, kPath};
-    EntryStore store;
-    DataFileKeeper dataFile{store, files, kPath};
     dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
     ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
     const std::string before = files.files[kPath];

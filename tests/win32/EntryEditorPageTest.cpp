@@ -236,6 +236,27 @@ TEST_F(EntryEditorPageTest, TheToolBarEndsWithExportImportAndEarlierVersions) {
     EXPECT_EQ(ImageList_GetImageCount(images), 11);
 }
 
+// A title being typed in place in the grid, its editor still open, is part
+// of what a tool-bar button saves: the editor ends first.
+TEST_F(EntryEditorPageTest, SaveWhileATitleIsTypedInPlaceInTheGridSavesThatTitle) {
+    ShowWindow(parent_, SW_SHOW);
+    HWND grid = Control(IDC_DBGRID1);
+    SetFocus(grid);
+    ASSERT_TRUE(ListView_EditLabel(grid, 0));
+    HWND titleEditor = ListView_GetEditControl(grid);
+    ASSERT_TRUE(titleEditor);
+    SetWindowTextA(titleEditor, "B");
+
+    SendMessageA(page->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON3, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(IDC_TOOLBAR1)));
+
+    EXPECT_FALSE(ListView_GetEditControl(grid));
+    const DecodedDataFile saved = DecodeDataFile(files.files[kPath]);
+    ASSERT_EQ(saved.entries.size(), 1u) << saved.error;
+    EXPECT_EQ(saved.entries[0].title, "B");
+    EXPECT_FALSE(flags.dataModified);
+}
+
 // Reached with Tab, the tool bar is used by keyboard: the arrows, Home and
 // End move its hot button (over separators, round the ends), Enter presses
 // it; the dialog leaves those keys to it.

@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "entries/DataFile.h"
+#include "entries/DataFileBackups.h"
 #include "entries/EntryEditorIds.h"
+#include "entries/VersionPicker.h"
 #include "matrix/MatrixPage.h"
 #include "ui/Settings.h"
 #include "ui/resource.h"
@@ -465,6 +467,70 @@ TEST_F(ProgramTest, ASessionEndThatIsCalledOffLeavesNothingBehind) {
     EXPECT_TRUE(IsWindow(window));
     EXPECT_FALSE(Exists(std::string(kDataFileName) + ".unsaved"));
     EXPECT_TRUE(program_->flags().dataModified);
+}
+
+// The session ends while the dialog of earlier versions, or its question
+// before a load, is open: the entries the editor holds then (a version
+// loaded before as unsaved changes among them) are kept for the next start,
+// the dialog ends without a load or an error box, and the data file stays.
+TEST_F(ProgramTest, ASessionEndingWhileTheVersionsDialogIsOpenKeepsTheEntriesTheEditorHolds) {
+    constexpr const char* kVersionsCaption = "较早的版本";
+    const std::vector<Entry> kVersion{Entry{"old1", "1", {}, {}}, Entry{"old2", "2", {}, {}}};
+    const struct {
+        const char* name;
+        bool loadFirst;          // a version is loaded, then the dialog opened again
+        const char* endsUnder;   // the window up when the session ends
+        int sightingAtEnd;       // its how-many-th showing
+    } cases[] = {
+        {"dialog open after a load", true, kVersionsCaption, 2},
+        {"load question up", false, kLoadVersionCaption, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dataBytes = EncodeDataFile({Entry{"now", "n", {}, {}}});
+        WriteFileBytes(kDataFileName, dataBytes);
+        std::filesystem::create_directories(Path(kBackupFolderName));
+        WriteFileBytes(std::string(kBackupFolderName) + "\\Pennora-000001-20261208-090000.Dat", EncodeDataFile(kVersion));
+        Start();
+        if (!c.loadFirst) ChangeEntries();
+        program_->window().SelectPage(kEditorPage);
+        HWND window = program_->window().hwnd(), page = program_->window().page(kEditorPage)->hwnd();
+        const auto clickVersions = [&] {
+            SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON_VERSIONS, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_TOOLBAR1)));
+        };
+        std::atomic<int> sightings = 0;
+        std::atomic<bool> queryAnswered = false;
+        {
+            MessageBoxAnswerer answerer({{kVersionsCaption, IDOK}, {kLoadVersionCaption, IDYES}}, [&](const SeenBox& box) {
+                if (box.caption != c.endsUnder || ++sightings != c.sightingAtEnd) return;
+                queryAnswered = SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) != FALSE;
+                SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            });
+            if (c.loadFirst) {
+                clickVersions();
+                DispatchPending();
+                ASSERT_EQ(program_->store().StoredEntries(), kVersion);
+                ASSERT_TRUE(program_->flags().dataModified);
+            }
+            const std::vector<Entry> held = program_->store().StoredEntries();
+            clickVersions();
+            DispatchPending();
+            for (const SeenBox& box : answerer.Seen())
+                EXPECT_TRUE(box.caption == kVersionsCaption || box.caption == kLoadVersionCaption) << box.caption;
+            EXPECT_TRUE(queryAnswered);
+            EXPECT_FALSE(IsWindow(window));
+            DecodedDataFile unsaved = DecodeDataFile(FileBytes(std::string(kDataFileName) + ".unsaved"));
+            EXPECT_EQ(unsaved.entries, held) << unsaved.error;
+            EXPECT_EQ(program_->store().StoredEntries(), held) << "no load after the end";
+        }
+        EXPECT_EQ(FileBytes(kDataFileName), dataBytes);
+        program_.reset();
+        app_.reset();
+        DispatchPending();
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+    }
 }
 
 // Teardown while everything is open: the main window, its pages and the

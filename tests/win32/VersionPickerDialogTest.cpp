@@ -1,7 +1,8 @@
 // The dialog of earlier versions on the real controls: its rows newest
 // first, the list with the focus and the newest selected, 载入 disabled on a
 // version that cannot be read, Enter loading the selected one after the
-// question, Esc closing without a change.
+// question, Esc closing without a change; from the editor, a title being
+// typed in place in its grid is committed before the comparison.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,17 +15,17 @@
 #include "entries/DataFile.h"
 #include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorIds.h"
+#include "entries/EntryEditorPage.h"
 #include "entries/VersionPickerDialog.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeFolderFiles.h"
-#include "fakes/FakeWindowsInput.h"
+#include "fakes/PickerOverFakes.h"
 #include "platform/Types.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "win32/LongFolder.h"
 
 namespace pennora {
 namespace {
 
-const std::string kPath = "C:\\Pennora\\Pennora.Dat";
+const std::string kPath = fakes::kPickerDataFile;
 const std::string kBackup = "C:\\Pennora\\Backup\\";
 
 Entry Titled(std::string title) { return {std::move(title), std::string("c"), {}, {}}; }
@@ -48,7 +49,7 @@ void CALLBACK LookAtTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     look(dialog);
 }
 
-class VersionPickerDialogTest : public ::testing::Test {
+class VersionPickerDialogTest : public ::testing::Test, protected fakes::PickerOverFakes {
 protected:
     VersionPickerDialogTest() {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
@@ -66,16 +67,6 @@ protected:
         VersionPickerDialog dialog(picker, "Z:\\tmp\\");
         return dialog.Show(nullptr);
     }
-
-    fakes::FakeFileSystem files;
-    fakes::FakeFolderFiles folders{files};
-    fakes::FakeClock clock;
-    fakes::FakeWindowsInput boxes;
-    DataFileBackups backups{files, folders, clock, kPath};
-    EntryStore store;
-    DataFileKeeper dataFile{store, files, kPath};
-    ModeFlags flags;
-    VersionPicker picker{store, flags, boxes, files, backups};
 };
 
 TEST_F(VersionPickerDialogTest, ListsNewestFirstAndEnterLoadsTheSelectedVersionAfterTheQuestion) {
@@ -146,18 +137,11 @@ TEST(VersionPickerDialogTextTest, SummaryAndDetailFitTheirControlsUnderALongFold
     InitCommonControlsEx(&controls);
     std::string folder = "C:\\Users\\张三\\AppData\\Local\\Pennora";
     while (folder.size() < 200) folder += "\\同步的文件夹";
-    const std::string path = folder + "\\Pennora.Dat";
+    fakes::PickerOverFakes deep(folder + "\\Pennora.Dat");
     const std::string version = folder + "\\Backup\\Pennora-000001-20261208-090000.Dat";
-    fakes::FakeFileSystem files;
-    fakes::FakeFolderFiles folders{files};
-    fakes::FakeClock clock;
-    fakes::FakeWindowsInput boxes;
-    DataFileBackups backups{files, folders, clock, path};
-    EntryStore store;
-    ModeFlags flags;
-    files.files[version] = EncodeDataFile({Titled("old")});
-    files.readErrors[version] = "无法读取文件 \"" + version + "\"：拒绝访问。";
-    VersionPicker picker{store, flags, boxes, files, backups};
+    deep.files.files[version] = EncodeDataFile({Titled("old")});
+    deep.files.readErrors[version] = "无法读取文件 \"" + version + "\"：拒绝访问。";
+    VersionPicker& picker = deep.picker;
     picker.Refresh();
     ASSERT_EQ(picker.Rows().size(), 1u);
 
@@ -197,6 +181,64 @@ TEST(VersionPickerDialogTextTest, SummaryAndDetailFitTheirControlsUnderALongFold
     }
     EXPECT_NE(seen[1].text.find("：拒绝访问。"), std::string::npos);
     EXPECT_NE(seen[1].text.find("Pennora-000001-20261208-090000.Dat"), std::string::npos);
+}
+
+// A title typed in place in the editor's grid, its editor still open, is
+// committed before the versions are compared with the entries: a version
+// holding that title lists as the same, and loading it asks about the
+// counts listed and leaves nothing of the edit behind.
+TEST(VersionPickerFromTheEditorTest, ATitleBeingTypedInTheGridIsCommittedBeforeTheVersionsAreCompared) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    testing::LongFolder folder(60);
+    const std::string path = folder.path() + "Pennora.Dat";
+    Win32FileSystem files;
+    ASSERT_EQ(files.SaveWholeFile(path, EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}})), "");
+    ASSERT_EQ(Win32FolderFiles().MakeFolder(folder.path() + "Backup"), "") << folder.path();
+    ASSERT_EQ(files.SaveWholeFile(folder.path() + "Backup\\Pennora-000001-20261208-090000.Dat",
+                                  EncodeDataFile({{"B", "1", std::nullopt, std::nullopt}})),
+              "");
+    EntryStore store;
+    DataFileKeeper dataFile{store, files, path};
+    dataFile.Load();
+    ModeFlags flags;
+    fakes::FakeWindowsInput boxes;
+    boxes.messageBoxAnswers = {kIdYes};
+    EntryEditorLogic logic{store, dataFile, flags, boxes, 0};
+    HWND host = CreateWindowExA(0, "STATIC", "editor host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 320, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    {
+        EntryEditorPage page(host, store, logic, files, "Z:\\tmp\\");
+        ShowWindow(page.hwnd(), SW_SHOW);
+        HWND grid = GetDlgItem(page.hwnd(), IDC_DBGRID1);
+        SetFocus(grid);
+        ASSERT_TRUE(ListView_EditLabel(grid, 0));
+        HWND titleEditor = ListView_GetEditControl(grid);
+        ASSERT_TRUE(titleEditor);
+        SetWindowTextA(titleEditor, "B");
+
+        std::string difference;
+        look = [&](HWND dialog) {
+            HWND list = GetDlgItem(dialog, IDC_VERSIONS_LIST);
+            difference = Cell(list, 0, 2);
+            PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+            // Closes the dialog should Enter not have loaded the version.
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        };
+        SetTimer(nullptr, 0, 20, LookAtTheDialog);
+        SendMessageA(page.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON_VERSIONS, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page.hwnd(), IDC_TOOLBAR1)));
+
+        EXPECT_EQ(difference, "相同");
+        ASSERT_EQ(boxes.calls.size(), 1u) << "the question only";
+        EXPECT_TRUE(fakes::Says(boxes.calls[0], "新增 0 个、删除 0 个、修改 0 个")) << boxes.calls[0];
+        EXPECT_FALSE(ListView_GetEditControl(grid));
+        EXPECT_FALSE(store.HasPendingChange());
+        ASSERT_EQ(store.RowCount(), 1u);
+        EXPECT_EQ(store.Row(0).title, "B");
+        EXPECT_TRUE(store.ReplacedWhole());
+    }
+    DestroyWindow(host);
 }
 
 }  // namespace
