@@ -50,7 +50,18 @@ def xdotool(*args):
 def click_rect(rect):
     """Clicks the middle of a "left top right bottom" screen rectangle."""
     left, top, right, bottom = rect
-    xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2), "click", "1")
+    move_clear_of_hints(((left + right) // 2, (top + bottom) // 2))
+    xdotool("click", "1")
+
+
+def move_clear_of_hints(point):
+    """Moves the mouse to point and waits until no hint (tooltip) of Pennora's
+    stands there. A user presses on what they see: a hint goes when the mouse
+    comes onto it, and a press made before that lands on the hint and is lost."""
+    x, y = point
+    xdotool("mousemove", str(x), str(y))
+    wait_for(lambda: (lambda hint: not hint or not (hint[0] <= x < hint[2] and hint[1] <= y < hint[3]))(hint_rect()),
+             what=f"no hint over {point}")
 
 
 def probe_rect(*args):
@@ -183,7 +194,8 @@ class Pennora:
         """Clicks the minimise (Image7) or close (Image8) glyph of the title strip."""
         x, y, width, _ = self.main_window_geometry()
         offset = {"close": 10, "minimize": 28}[which]
-        xdotool("mousemove", str(x + width - offset), str(y + 9), "click", "1")
+        move_clear_of_hints((x + width - offset, y + 9))
+        xdotool("click", "1")
 
     def select_page(self, index):
         """Clicks the tab of page `index` and waits until that page is selected."""
@@ -203,7 +215,8 @@ class Pennora:
         """A click on the status line, as a user brings the window to the
         front; waits until it is the foreground window, which the keys reach."""
         x, y, width, height = self.main_window_geometry()
-        xdotool("mousemove", str(x + width // 2), str(y + height - 8), "click", "1")
+        move_clear_of_hints((x + width // 2, y + height - 8))
+        xdotool("click", "1")
         wait_for(lambda: foreground() == "main", what="the main window in front")
 
     def read_settings(self):
@@ -464,14 +477,8 @@ def hint_rect():
 
 
 def drag(from_point, to_point, steps=4):
-    """Presses the left button at from_point, moves in a few steps, releases at to_point.
-    As a user presses on what they see, it waits until no hint of Pennora's
-    stands at from_point: a hint goes when the mouse comes onto it, and a
-    press made before that lands on the hint."""
-    xdotool("mousemove", str(from_point[0]), str(from_point[1]))
-    x, y = from_point
-    wait_for(lambda: (lambda hint: not hint or not (hint[0] <= x < hint[2] and hint[1] <= y < hint[3]))(hint_rect()),
-             what=f"no hint over {from_point}")
+    """Presses the left button at from_point, moves in a few steps, releases at to_point."""
+    move_clear_of_hints(from_point)
     xdotool("mousedown", "1")
     (x0, y0), (x1, y1) = from_point, to_point
     for step in range(1, steps + 1):

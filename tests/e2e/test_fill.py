@@ -325,20 +325,23 @@ def test_the_drag_fill_window_is_switched_from_the_tray_and_every_close_releases
     harness.wait_for(button_down, what="the fill page's button to show the mode the tray item switched on")
 
     # The close glyph at the strip's right end closes without a question.
-    xdotool("mousemove", str(right - 12), str(top + 9), "click", "1")
+    harness.move_clear_of_hints((right - 12, top + 9))
+    xdotool("click", "1")
     harness.wait_for(lambda: not shown(), what="the drag-fill window to close")
     harness.wait_for(lambda: not button_down(), what="closing the window to release the button")
 
     # "结束" asks first; No leaves the window open, Yes closes it.
     click_tool_button(TOOLBAR3, DRAG_FILL_BUTTON)
     harness.drag_fill_rect()
-    xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
+    harness.move_clear_of_hints((left + 60, top + 28))
+    xdotool("click", "1")
     app.expect_dialog("Pennora - 拖动快填", "确定要退出吗？")
     harness.screenshot("drag_fill_quit_question")
     app.answer("Pennora - 拖动快填", 7)
     app.wait_for_dialog_closed("Pennora - 拖动快填")
     assert shown() and button_down()
-    xdotool("mousemove", str(left + 60), str(top + 28), "click", "1")
+    harness.move_clear_of_hints((left + 60, top + 28))
+    xdotool("click", "1")
     app.dialog_text("Pennora - 拖动快填")
     app.answer("Pennora - 拖动快填", IDYES)
     harness.wait_for(lambda: not shown(), what="the drag-fill window to close after yes")
