@@ -17,6 +17,7 @@ namespace pennora {
 // Cursor ids of the application-wide cursor.
 inline constexpr int kCrDefault = 0;
 inline constexpr int kCrDrag = -12;
+inline constexpr int kCrAppStart = -19;  // the arrow with an hourglass: the tool is busy but answers
 
 // The time a dropped-on window gets to take the click and move its focus
 // before the first character arrives.

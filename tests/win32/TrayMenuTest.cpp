@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "app/TrayIcon.h"
 #include "fill/TextDelivery.h"
 #include "platform/win32/Handles.h"
@@ -62,8 +65,8 @@ TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
     app_->Minimize();
     DispatchPending();
     ASSERT_FALSE(IsWindowVisible(program_->window().hwnd()));
-    // A one-field form of this thread: the Tab stays in its queue during the
-    // wait, so the fill waits out a Tab's limit.
+    // A one-field form of this thread: the Tab leaves the focus on its one
+    // field, so the fill waits out a Tab's limit.
     HWND form = CreateWindowExA(0, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     HWND field = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 100, 20, form, nullptr,
@@ -103,6 +106,58 @@ TEST_F(TrayMenuTest, ARefusedFillNoticeWithoutATrayIconLeavesTheTargetInFront) {
     DispatchPending();
 
     EXPECT_EQ(GetForegroundWindow(), front);
+    DestroyWindow(target);
+}
+
+// Passes every call of the windows seam on to Win32 and records the windows
+// it flashes.
+class FlashRecorder final : public Win32WindowsInput {
+public:
+    bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override {
+        flashed.push_back(window);
+        return Win32WindowsInput::FlashWindowEx(window, flags, count, timeoutMs);
+    }
+    std::vector<Hwnd> flashed;
+};
+
+class RefusedNoticeTest : public testing::RunningProgram {
+protected:
+    void StartRecordingFlashes() {
+        app_ = std::make_unique<Application>(kAppTitle);
+        program_ = std::make_unique<Program>(*app_, ShellServices{flashes_, profile_, files_, hotKeys_, caret_},
+                                             Path("Pennora.exe"));
+        program_->Show();
+        DispatchPending();
+    }
+
+    FlashRecorder flashes_;
+};
+
+// A notice that lands on the status line of a main window behind the target
+// flashes the main window's taskbar button; one the user already sees, in
+// the main window in front, does not.
+TEST_F(RefusedNoticeTest, TheMainWindowFlashesOnlyWhenTheNoticeLandsBehindAnotherWindow) {
+    StartRecordingFlashes();
+    ASSERT_FALSE(program_->tray().icon().IsShown());
+    const HWND main = program_->window().hwnd();
+    SetForegroundWindow(main);
+    DispatchPending();
+    ASSERT_EQ(GetForegroundWindow(), main);
+
+    program_->window().onDeliveryProblem("notice in front");
+    DispatchPending();
+    EXPECT_TRUE(flashes_.flashed.empty());
+
+    HWND target = CreateWindowExA(0, "STATIC", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(target);
+    DispatchPending();
+    ASSERT_EQ(GetForegroundWindow(), target);
+
+    program_->window().onDeliveryProblem("notice behind");
+    DispatchPending();
+    EXPECT_EQ(flashes_.flashed, std::vector<Hwnd>{FromHwnd(main)});
+    EXPECT_EQ(GetForegroundWindow(), target);
     DestroyWindow(target);
 }
 
