@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include "app/TrayIcon.h"
@@ -65,14 +64,14 @@ TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
     app_->Minimize();
     DispatchPending();
     ASSERT_FALSE(IsWindowVisible(program_->window().hwnd()));
-    // A one-field form of this thread: the Tab leaves the focus on its one
-    // field, so the fill waits out a Tab's limit.
-    HWND form = CreateWindowExA(0, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    HWND field = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 100, 20, form, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    // A field of this thread that is a top-level window of its own: the Tab
+    // leaves the focus on it (no other window of its form can take it, even
+    // when the window manager activates the form again), so the fill waits
+    // out a Tab's limit.
+    HWND field = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_TABSTOP, 0, 0, 200, 100, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(field, nullptr);
-    SetForegroundWindow(form);
+    SetForegroundWindow(field);
     SetFocus(field);
     DispatchPending();
     TrayClick click{program_->window().hwnd()};
@@ -88,7 +87,7 @@ TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
     EXPECT_FALSE(IsWindowVisible(program_->window().hwnd()));
     DispatchPending();
     EXPECT_TRUE(IsWindowVisible(program_->window().hwnd()));
-    DestroyWindow(form);
+    DestroyWindow(field);
 }
 
 // A refused fill's notice without a tray icon leaves the target the fill
@@ -122,14 +121,6 @@ public:
 
 class RefusedNoticeTest : public testing::RunningProgram {
 protected:
-    void StartRecordingFlashes() {
-        app_ = std::make_unique<Application>(kAppTitle);
-        program_ = std::make_unique<Program>(*app_, ShellServices{flashes_, profile_, files_, hotKeys_, caret_},
-                                             Path("Pennora.exe"));
-        program_->Show();
-        DispatchPending();
-    }
-
     FlashRecorder flashes_;
 };
 
@@ -137,7 +128,7 @@ protected:
 // flashes the main window's taskbar button; one the user already sees, in
 // the main window in front, does not.
 TEST_F(RefusedNoticeTest, TheMainWindowFlashesOnlyWhenTheNoticeLandsBehindAnotherWindow) {
-    StartRecordingFlashes();
+    Start(&flashes_);
     ASSERT_FALSE(program_->tray().icon().IsShown());
     const HWND main = program_->window().hwnd();
     SetForegroundWindow(main);

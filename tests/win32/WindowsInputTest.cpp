@@ -93,17 +93,32 @@ LRESULT CALLBACK NotingFocusProc(HWND window, UINT message, WPARAM wParam, LPARA
     return CallWindowProcA(editProc, window, message, wParam, lParam);
 }
 
-// A form of this thread: a top-level window with two single-line fields, the
-// focus on the first, in front.
+// Activated, the form gives the focus to its first field, as dialogs do.
+LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS) {
+        SetFocus(GetWindow(window, GW_CHILD));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A form of this thread: a top-level window with one or two single-line
+// fields, the focus on the first, in front.
 struct OwnForm {
-    OwnForm() {
-        form = CreateWindowExA(WS_EX_CONTROLPARENT, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 120,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        for (int i = 0; i < 2; ++i)
+    explicit OwnForm(int fieldCount = 2) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = FormProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "PennoraOwnForm";
+        RegisterClassA(&windowClass);
+        form = CreateWindowExA(WS_EX_CONTROLPARENT, windowClass.lpszClassName, "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               0, 0, 300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+        for (int i = 0; i < fieldCount; ++i)
             fields[i] = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 10, 10 + 30 * i,
                                         200, 24, form, nullptr, GetModuleHandleA(nullptr), nullptr);
-        editProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(fields[1], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NotingFocusProc)));
+        if (fields[1])
+            editProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(fields[1], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NotingFocusProc)));
         SetForegroundWindow(form);
         SetFocus(fields[0]);
         MSG pending;
@@ -143,6 +158,22 @@ TEST(WindowsInputTest, ATabFillIntoAFormOfThisThreadMovesOnInsideTheWait) {
     EXPECT_EQ(cursorAtFocus, LoadCursorA(nullptr, IDC_APPSTARTING));
     EXPECT_NE(after, LoadCursorA(nullptr, IDC_APPSTARTING));
     EXPECT_EQ(input.GetAppCursor(), kCrDefault);
+}
+
+// A form of this thread with one field: its dialog manager leaves the focus
+// where it was, and the rest is typed nowhere.
+TEST(WindowsInputTest, ATabFillIntoAOneFieldFormOfThisThreadStopsThere) {
+    OwnForm own(1);
+    ASSERT_EQ(GetFocus(), own.fields[0]);
+
+    Win32WindowsInput input;
+    const Delivery typed = TypeText(input, FromHwnd(own.fields[0]), "a\tb", {.tabToNextField = true});
+    MSG pending;
+    while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&pending);
+
+    EXPECT_EQ(typed, Delivery::FocusStayed);
+    EXPECT_EQ(own.Text(0), "a");
+    EXPECT_EQ(GetFocus(), own.fields[0]);
 }
 
 }  // namespace

@@ -99,10 +99,12 @@ namespace {
 
 // Runs the key messages queued for a window of this thread (the filter takes
 // its children too) as the application's message loop does: in their Unicode
-// form, the dialog manager of their top-level window first.
+// form, the dialog manager of their top-level window first. A window that
+// posts itself keys as it takes them gets a bounded number of turns.
 void TakeKeys(HWND form) {
+    constexpr int kKeyTurns = 4096;
     MSG message;
-    while (::PeekMessageW(&message, form, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    for (int turn = 0; turn < kKeyTurns && ::PeekMessageW(&message, form, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE); ++turn) {
         HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
         if (::IsDialogMessageW(root ? root : message.hwnd, &message)) continue;
         ::TranslateMessage(&message);
