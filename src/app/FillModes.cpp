@@ -6,10 +6,6 @@
 #include "ui/resource.h"
 
 namespace pennora {
-namespace {
-
-
-}  // namespace
 
 FillModes::FillModes(Context context)
     : context_(std::move(context)),
@@ -113,10 +109,10 @@ std::optional<std::string> FillModes::PopupFillMenu(Point topLeft) {
 void FillModes::ReportRefusedDelivery(const std::string& text) {
     if (context_.tray.icon().ShowBalloon(kAppTitle, text.c_str())) return;
     context_.mainWindow.SetStatusText(text);
-    const HWND window = context_.mainWindow.hwnd();
-    if (GetForegroundWindow() == window) return;
-    FLASHWINFO flash{sizeof flash, window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
-    FlashWindowEx(&flash);
+    WindowsInput& windows = context_.services.windows;
+    const Hwnd window = FromHwnd(context_.mainWindow.hwnd());
+    if (windows.GetForegroundWindow() == window) return;
+    windows.FlashWindowEx(window, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0);
 }
 
 void FillModes::ShowDragFillWindow() {

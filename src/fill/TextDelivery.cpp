@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace pennora {
@@ -146,7 +147,18 @@ struct TabWait {
     Hwnd before;       // its focus just before the Tab
     Hwnd form;         // the top-level window holding the target
     std::uint64_t fillStarted;
+    bool ownThread;    // the target is a window of the tool's own thread
 };
+
+// Waits between two looks at the target. A target of the tool's own thread
+// takes its keys only from the tool's loop, which does not run during the
+// fill: the wait takes them itself, the Tab among them.
+void WaitForTarget(KeyPosting& input, const TabWait& wait, unsigned milliseconds) {
+    if (wait.ownThread)
+        input.WaitDrawingTakingKeys(wait.form, milliseconds);
+    else
+        input.WaitDrawing(milliseconds);
+}
 
 // Waits, after a Tab key, until the target's thread has taken it and its
 // focus has settled: on another window of the same top-level window (seen
@@ -159,9 +171,10 @@ struct TabWait {
 // settle time and the class test). A target that has not answered them
 // within the Tab's limit is too slow (busy or hung). The target's top-level
 // window must stay in front and hold the focus: otherwise nothing more is
-// typed.
+// typed. A target of the tool's own thread is sent nothing: a message sent
+// there runs at once, before any queued key, and says nothing of them.
 Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, Hwnd& next) {
-    unsigned answersDue = typing.Unanswered() + 1;
+    unsigned answersDue = wait.ownThread ? 0 : typing.Unanswered() + 1;
     // Whatever way the wait ends, the answers still owed stay owed.
     struct Owed {
         KeyTyping& typing;
@@ -176,13 +189,13 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
         if (now - wait.fillStarted >= kFillWaitLimitMs) return Delivery::TooSlow;
         if (now - tabPosted >= kTabFocusLimitMs) return answersDue > 0 ? Delivery::TooSlow : Delivery::FocusStayed;
         if (answersDue == 0) {
-            input.WaitDrawing(kTabFocusPollMs);
+            WaitForTarget(input, wait, kTabFocusPollMs);
         } else if (input.SendMessageTimeoutA(typing.Target(), kWmNull, 0, 0, kSmtoAbortIfHung, kRoundTripLimitMs)) {
             --answersDue;
         } else if (!input.IsWindow(typing.Target())) {
             return Delivery::Closed;
         } else {
-            input.WaitDrawing(kTabFocusPollMs);  // busy or hung: look again later
+            WaitForTarget(input, wait, kTabFocusPollMs);  // busy or hung: look again later
         }
         if (!input.IsWindow(typing.Target())) return Delivery::Closed;
         // A thread whose focus cannot be read cannot be followed.
@@ -212,8 +225,9 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
 
 // The Tab key into the target, then the typing goes on where the focus went.
 Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStarted) {
-    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted};
+    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted, false};
     if (wait.thread == 0) return Delivery::Closed;
+    wait.ownThread = wait.thread == input.GetCurrentThreadId();
     GuiThreadInfo info;
     if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::FocusUnknown;
     wait.before = info.focus != 0 ? info.focus : typing.Target();
@@ -228,6 +242,20 @@ Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStart
     return followed;
 }
 
+// Shows the app-starting cursor for as long as it lives, then the cursor
+// that was shown before, whatever way the fill ends.
+class BusyCursor {
+public:
+    explicit BusyCursor(KeyPosting& input) : input_(input), was_(input.GetAppCursor()) { input_.SetAppCursor(kCrAppStart); }
+    ~BusyCursor() { input_.SetAppCursor(was_); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    KeyPosting& input_;
+    int was_;
+};
+
 }  // namespace
 
 bool FillRunning() { return fillRunning; }
@@ -236,7 +264,9 @@ Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, Typin
     RunningFill running;
     KeyTyping typing(input, target);
     std::uint64_t started = 0;
-    bool anyTab = false;
+    // From the first Tab on the fill may wait for the target (up to
+    // kFillWaitLimitMs in all): the cursor says the tool is busy.
+    std::optional<BusyCursor> busy;
     for (std::size_t at = 0; at < text.size() && !typing.Stopped(); ++at) {
         const auto byte = static_cast<unsigned char>(text[at]);
         if (byte == kCr || byte == kLf) {
@@ -244,7 +274,10 @@ Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, Typin
             if (byte == kCr && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) == kLf) ++at;
             typing.Key(kVkReturn, kCr);
         } else if (byte == kTab && rules.tabToNextField) {
-            if (!std::exchange(anyTab, true)) started = input.GetTickCount64();
+            if (!busy) {
+                started = input.GetTickCount64();
+                busy.emplace(input);
+            }
             const Delivery moved = NextField(input, typing, started);
             if (moved != Delivery::Delivered) return moved;
         } else {

@@ -56,6 +56,20 @@ public:
     // clicks and keys, timers and posted commands wait in the queue and run
     // after the caller is done.
     virtual void WaitDrawing(unsigned milliseconds) = 0;
+    // As WaitDrawing, and the key messages queued for `form` (a top-level
+    // window of this thread) and its children are taken as well and run as
+    // the tool's message loop runs them, the dialog manager first: a Tab
+    // posted to one of the tool's own fields moves the focus on inside the
+    // wait. Nothing else posted is taken.
+    virtual void WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) = 0;
+    virtual unsigned GetCurrentThreadId() = 0;
+
+    // The application-wide cursor: a cursor id of the user-interface layer's
+    // table (0 the default arrow, -12 the drag cursor crDrag, -19 the
+    // app-starting arrow with its hourglass crAppStart) that every window of
+    // the tool shows.
+    virtual int GetAppCursor() = 0;
+    virtual void SetAppCursor(int cursorId) = 0;
 };
 
 // The single-instance handshake.
@@ -90,15 +104,17 @@ public:
     virtual void mouse_event(unsigned flags, int x, int y, unsigned data, std::uintptr_t extraInfo) = 0;
     virtual Hwnd SetCapture(Hwnd window) = 0;
     virtual bool ReleaseCapture() = 0;
+};
 
-    // The application-wide cursor: a cursor id of the user-interface layer's
-    // table (0 the default arrow, -12 the drag cursor crDrag) that every
-    // window of the tool shows.
-    virtual int GetAppCursor() = 0;
-    virtual void SetAppCursor(int cursorId) = 0;
+// Drawing the user's eye to a window that is not in front, without bringing
+// it forward: its taskbar button flashes (FLASHW_* flags).
+class WindowFlashing {
+public:
+    virtual ~WindowFlashing() = default;
+    virtual bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) = 0;
 };
 
 // All of the above, as the main window holds them.
-class WindowsInput : public InstanceHandshake, public MessageBoxes, public PointerInput {};
+class WindowsInput : public InstanceHandshake, public MessageBoxes, public PointerInput, public WindowFlashing {};
 
 }  // namespace pennora

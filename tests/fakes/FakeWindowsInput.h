@@ -63,9 +63,13 @@ public:
     // The tick count: Sleep, WaitDrawing and a SendMessageTimeoutA that
     // fails advance it by the time they would take.
     std::uint64_t ticks = 1000;
-    // Runs inside each WaitDrawing, as a message sent to the tool's windows
-    // would be answered there.
+    // Runs inside each WaitDrawing (and WaitDrawingTakingKeys), as a message
+    // sent to the tool's windows would be answered there.
     std::function<void()> whileWaiting;
+    // Runs inside each WaitDrawingTakingKeys with its form, as the tool's own
+    // loop would take the keys queued for that form.
+    std::function<void(Hwnd form)> takingKeys;
+    unsigned ownThreadId = 0x50;  // GetCurrentThreadId
 
     CallLog& calls;
 
@@ -186,6 +190,18 @@ public:
         calls.push_back("WaitDrawing(" + std::to_string(milliseconds) + ")");
         if (whileWaiting) whileWaiting();
         ticks += milliseconds;
+    }
+    void WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) override {
+        calls.push_back("WaitDrawingTakingKeys(" + Hex(form) + ", " + std::to_string(milliseconds) + ")");
+        if (takingKeys) takingKeys(form);
+        if (whileWaiting) whileWaiting();
+        ticks += milliseconds;
+    }
+    unsigned GetCurrentThreadId() override { return ownThreadId; }
+    bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override {
+        calls.push_back("FlashWindowEx(" + Hex(window) + ", " + Hex(flags) + ", " + std::to_string(count) + ", " +
+                        std::to_string(timeoutMs) + ")");
+        return true;
     }
     Hwnd SetCapture(Hwnd window) override {
         calls.push_back("SetCapture(" + Hex(window) + ")");

@@ -13,8 +13,9 @@
 // into one character, as a browser's fields do; a Wine ANSI edit does not.
 #include <windows.h>
 
-#include <cwchar>
 #include <string>
+
+#include "TargetWindow.h"
 
 namespace {
 
@@ -28,47 +29,22 @@ WNDPROC editProc = nullptr;
 int leftPresses = 0;
 int rightPresses = 0;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring EditText() {
-    std::wstring text(GetWindowTextLengthW(edit) + 1, L'\0');
-    text.resize(GetWindowTextW(edit, text.data(), int(text.size())));
-    return text;
-}
-
-// Written beside the file and moved over it, so a reader never sees half a report.
-void WriteFileWhole(const std::wstring& path, const std::string& bytes) {
-    const std::wstring partial = path + L".partial";
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    const bool complete = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    if (complete) MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
 void WriteCaret() {
     POINT caret{};
     RECT rect{};
     if (!GetCaretPos(&caret) || !GetWindowRect(edit, &rect)) return;
-    WriteFileWhole(reportPath + L".caret", std::to_string(caret.x) + " " + std::to_string(caret.y) + " " +
-                                              std::to_string(rect.left) + " " + std::to_string(rect.top) + "\n");
+    target::WriteFileWhole(reportPath + L".caret", std::to_string(caret.x) + " " + std::to_string(caret.y) + " " +
+                                                       std::to_string(rect.left) + " " + std::to_string(rect.top) + "\n");
 }
 
 void WriteReport() {
-    WriteFileWhole(reportPath, Utf8(EditText()));
+    target::WriteFileWhole(reportPath, target::Utf8(target::WindowText(edit)));
     WriteCaret();
 }
 
 void WriteClicks() {
-    WriteFileWhole(reportPath + L".clicks",
-                   "left " + std::to_string(leftPresses) + " right " + std::to_string(rightPresses) + "\n");
+    target::WriteFileWhole(reportPath + L".clicks",
+                           "left " + std::to_string(leftPresses) + " right " + std::to_string(rightPresses) + "\n");
 }
 
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -105,9 +81,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE) WriteReport();
         return 0;
     case WM_DESTROY:
-        WriteReport();
-        PostQuitMessage(0);
-        return 0;
+        return target::ReportAndQuit(WriteReport);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -115,34 +89,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv || argc < 2) {
-        MessageBoxW(nullptr, L"usage: EditTarget.exe REPORT-FILE [X Y [keeps-focus]]", kClassName, MB_ICONERROR);
-        return 2;
-    }
-    reportPath = argv[1];
-    const int x = argc >= 4 ? _wtoi(argv[2]) : CW_USEDEFAULT;
-    const int y = argc >= 4 ? _wtoi(argv[3]) : CW_USEDEFAULT;
-    restoresFocus = !(argc >= 5 && std::wcscmp(argv[4], L"keeps-focus") == 0);
-    LocalFree(argv);
-
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassW(&windowClass)) return 1;
-
-    HWND window = CreateWindowExW(0, kClassName, L"PennoraEditTarget", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 360,
-                                  240, nullptr, nullptr, instance, nullptr);
-    if (!window) return 1;
-
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return int(message.wParam);
+    target::Arguments arguments;
+    if (!target::ReadArguments(arguments, L"usage: EditTarget.exe REPORT-FILE [X Y [keeps-focus]]", kClassName)) return 2;
+    reportPath = arguments.report;
+    restoresFocus = arguments.mode != L"keeps-focus";
+    return target::RunWindow(instance,
+                             {kClassName, WindowProc, COLOR_WINDOW, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 360, 240},
+                             arguments, false);
 }

@@ -13,6 +13,8 @@
 
 #include <string>
 
+#include "TargetWindow.h"
+
 namespace {
 
 constexpr int kFieldCount = 3;
@@ -25,32 +27,11 @@ bool pageMode = false;
 std::wstring pageFields[kFieldCount];
 int pageField = 0;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FieldText(HWND field) {
-    std::wstring text(GetWindowTextLengthW(field) + 1, L'\0');
-    text.resize(GetWindowTextW(field, text.data(), int(text.size())));
-    return text;
-}
-
-// Written beside the file and moved over it, so a reader never sees half a report.
 void WriteReport() {
     std::string bytes;
     for (int i = 0; i < kFieldCount; ++i)
-        bytes += Utf8(pageMode ? pageFields[i] : fields[i] ? FieldText(fields[i]) : L"") + "\n";
-    const std::wstring partial = reportPath + L".partial";
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    const bool complete = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    if (complete) MoveFileExW(partial.c_str(), reportPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+        bytes += target::Utf8(pageMode ? pageFields[i] : fields[i] ? target::WindowText(fields[i]) : L"") + "\n";
+    target::WriteFileWhole(reportPath, bytes);
 }
 
 RECT PageFieldRect(int i) { return RECT{10, 10 + 34 * i, 330, 34 + 34 * i}; }
@@ -97,9 +78,7 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     case WM_DESTROY:
-        WriteReport();
-        PostQuitMessage(0);
-        return 0;
+        return target::ReportAndQuit(WriteReport);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -123,9 +102,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (HIWORD(wParam) == EN_CHANGE) WriteReport();
         return 0;
     case WM_DESTROY:
-        WriteReport();
-        PostQuitMessage(0);
-        return 0;
+        return target::ReportAndQuit(WriteReport);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -133,37 +110,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv || argc < 2) {
-        MessageBoxW(nullptr, L"usage: FormTarget.exe REPORT-FILE [X Y]", kClassName, MB_ICONERROR);
-        return 2;
-    }
-    reportPath = argv[1];
-    const int x = argc >= 4 ? _wtoi(argv[2]) : CW_USEDEFAULT;
-    const int y = argc >= 4 ? _wtoi(argv[3]) : CW_USEDEFAULT;
-    pageMode = argc >= 5 && lstrcmpW(argv[4], L"page") == 0;
-    LocalFree(argv);
-
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = pageMode ? PageProc : WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassW(&windowClass)) return 1;
-
+    target::Arguments arguments;
+    if (!target::ReadArguments(arguments, L"usage: FormTarget.exe REPORT-FILE [X Y [page]]", kClassName)) return 2;
+    reportPath = arguments.report;
+    pageMode = arguments.mode == L"page";
     // WS_EX_CONTROLPARENT: the dialog manager walks the fields of this window.
-    HWND window = CreateWindowExW(pageMode ? 0 : WS_EX_CONTROLPARENT, kClassName, L"PennoraFormTarget",
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, x, y, 360, 160, nullptr,
-                                  nullptr, instance, nullptr);
-    if (!window) return 1;
-
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!pageMode && IsDialogMessageW(window, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return int(message.wParam);
+    return target::RunWindow(instance,
+                             {kClassName, pageMode ? PageProc : WindowProc, COLOR_BTNFACE,
+                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, pageMode ? 0u : DWORD(WS_EX_CONTROLPARENT),
+                              360, 160},
+                             arguments, !pageMode);
 }

@@ -648,6 +648,105 @@ TEST_F(TabToNextFieldTest, NoSecondDropStartsWhileAFillWaitsForItsTab) {
     EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62})}));
 }
 
+TEST_F(TabToNextFieldTest, ATypingRunInsideAnotherOnesWaitLeavesTheOuterOneRunning) {
+    // A handler run inside the wait starts a typing of its own, which ends
+    // before the outer one does: the outer one still counts as running.
+    bool nestedRan = false;
+    bool runningAfterNested = false;
+    form.busyUntil = input.ticks + 1;  // the Tab waits at least once
+    input.whileWaiting = [&] {
+        if (std::exchange(nestedRan, true)) return;
+        EXPECT_EQ(TypeText(input, kOther, "x", {}), Delivery::Delivered);
+        runningAfterNested = FillRunning();
+    };
+
+    EXPECT_EQ(Type("a\tb"), Delivery::Delivered);
+
+    EXPECT_TRUE(nestedRan);
+    EXPECT_TRUE(runningAfterNested);
+    EXPECT_FALSE(FillRunning());
+}
+
+TEST_F(TabToNextFieldTest, TheAppStartingCursorShowsWhileAFillWaitsAndGoesOnEveryWayOut) {
+    struct WayOut {
+        const char* name;
+        std::function<void()> arrange;
+        std::optional<Delivery> result;  // nothing: the wait throws
+    };
+    const WayOut ways[] = {
+        {"moves on", [] {}, Delivery::Delivered},
+        {"hangs", [&] { form.hung = true; }, Delivery::TooSlow},
+        {"one field", [&] { form.Reset({kName}); }, Delivery::FocusStayed},
+        {"closes", [&] { form.onTab = [&] { input.goneWindows.insert(kName); }; }, Delivery::Closed},
+        {"a handler in the wait throws",
+         [&] {
+             form.busyUntil = input.ticks + 1;
+             input.whileWaiting = [] { throw std::runtime_error("handler"); };
+         },
+         std::nullopt},
+    };
+    constexpr int kShownBefore = -12;  // a drop's drag cursor
+    for (const WayOut& way : ways) {
+        SCOPED_TRACE(way.name);
+        form.Reset({kName, kPhone, kAddress});
+        input.goneWindows.clear();
+        input.calls.clear();
+        input.appCursor = kShownBefore;
+        way.arrange();
+        if (way.result)
+            EXPECT_EQ(Type("a\tb"), *way.result);
+        else
+            EXPECT_THROW(Type("a\tb"), std::runtime_error);
+
+        std::vector<std::string> cursorAndWaits;
+        for (const std::string& call : input.calls)
+            for (const char* kind : {"SetAppCursor", "WaitDrawing", "SendMessageTimeoutA"})
+                if (call.rfind(kind, 0) == 0) cursorAndWaits.push_back(call);
+        ASSERT_GE(cursorAndWaits.size(), 3u);
+        EXPECT_EQ(cursorAndWaits.front(), "SetAppCursor(" + std::to_string(kCrAppStart) + ")");
+        EXPECT_EQ(cursorAndWaits.back(), "SetAppCursor(" + std::to_string(kShownBefore) + ")");
+        EXPECT_EQ(std::count_if(cursorAndWaits.begin(), cursorAndWaits.end(),
+                                [](const std::string& call) { return call.rfind("SetAppCursor", 0) == 0; }),
+                  2);
+        EXPECT_EQ(input.appCursor, kShownBefore);
+    }
+
+    // A fill that never waits leaves the cursor alone.
+    input.calls.clear();
+    EXPECT_EQ(Type("a\r\nb"), Delivery::Delivered);
+    EXPECT_EQ(TypeText(input, kName, "a\tb", {}), Delivery::Delivered);
+    for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("SetAppCursor", 0), std::string::npos) << call;
+}
+
+// A form of the tool's own thread: the tool's loop would take its keys only
+// after the fill, so the waits take them (the Tab among them) and no round
+// trip is sent to count them.
+TEST_F(TabToNextFieldTest, AFormOfTheToolsOwnThreadHasItsKeysTakenByTheWait) {
+    for (Hwnd field : {kName, kPhone, kAddress}) input.windowThreads[field] = {input.ownThreadId, input.ownProcessId};
+    std::deque<std::uintptr_t> queued;
+    input.afterPost = [&](unsigned message, std::uintptr_t wParam) {
+        if (message == kWmKeyDown) queued.push_back(wParam);
+    };
+    input.onSend = [](Hwnd, unsigned) {
+        ADD_FAILURE() << "a round trip to a window of the tool's own thread answers before any key is taken";
+        return true;
+    };
+    input.takingKeys = [&](Hwnd formWindow) {
+        EXPECT_EQ(formWindow, kDialog);
+        for (; !queued.empty(); queued.pop_front()) {
+            if (queued.front() != 0x09) continue;
+            const auto at = std::find(form.tabOrder.begin(), form.tabOrder.end(), form.focus);
+            if (at + 1 != form.tabOrder.end()) form.focus = *(at + 1);
+        }
+    };
+
+    EXPECT_EQ(Type("a\tb\tc"), Delivery::Delivered);
+
+    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62}), Tab(kPhone),
+                             Chars(kAddress, {0x63})}));
+    for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("WaitDrawing(", 0), std::string::npos) << call;
+}
+
 TEST_F(TabToNextFieldTest, DropFollowsTheOptionAsItIsAtTheDrop) {
     bool tabToNextField = false;
     input.windowUnderCursor = kName;

@@ -188,11 +188,12 @@ protected:
         std::filesystem::remove_all(folder_, ignored);
     }
 
-    // Program entry with the tool's folder as AppPath (the exe need not exist there).
-    void Start() {
+    // Program entry with the tool's folder as AppPath (the exe need not exist
+    // there); `windows`, when given, stands in for the windows seam.
+    void Start(WindowsInput* windows = nullptr) {
         app_ = std::make_unique<Application>(kAppTitle);
-        program_ = std::make_unique<Program>(*app_, ShellServices{windows_, profile_, files_, hotKeys_, caret_},
-                                             Path("Pennora.exe"));
+        program_ = std::make_unique<Program>(
+            *app_, ShellServices{windows ? *windows : windows_, profile_, files_, hotKeys_, caret_}, Path("Pennora.exe"));
         program_->Show();
         DispatchPending();
     }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/TrayIcon.h"
 #include "fill/TextDelivery.h"
 #include "platform/win32/Handles.h"
@@ -62,14 +64,14 @@ TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
     app_->Minimize();
     DispatchPending();
     ASSERT_FALSE(IsWindowVisible(program_->window().hwnd()));
-    // A one-field form of this thread: the Tab stays in its queue during the
-    // wait, so the fill waits out a Tab's limit.
-    HWND form = CreateWindowExA(0, "STATIC", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    HWND field = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 100, 20, form, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    // A field of this thread that is a top-level window of its own: the Tab
+    // leaves the focus on it (no other window of its form can take it, even
+    // when the window manager activates the form again), so the fill waits
+    // out a Tab's limit.
+    HWND field = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_TABSTOP, 0, 0, 200, 100, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(field, nullptr);
-    SetForegroundWindow(form);
+    SetForegroundWindow(field);
     SetFocus(field);
     DispatchPending();
     TrayClick click{program_->window().hwnd()};
@@ -85,7 +87,7 @@ TEST_F(TrayMenuTest, ATrayClickDuringAFillWaitsUntilTheFillIsOver) {
     EXPECT_FALSE(IsWindowVisible(program_->window().hwnd()));
     DispatchPending();
     EXPECT_TRUE(IsWindowVisible(program_->window().hwnd()));
-    DestroyWindow(form);
+    DestroyWindow(field);
 }
 
 // A refused fill's notice without a tray icon leaves the target the fill
@@ -103,6 +105,50 @@ TEST_F(TrayMenuTest, ARefusedFillNoticeWithoutATrayIconLeavesTheTargetInFront) {
     DispatchPending();
 
     EXPECT_EQ(GetForegroundWindow(), front);
+    DestroyWindow(target);
+}
+
+// Passes every call of the windows seam on to Win32 and records the windows
+// it flashes.
+class FlashRecorder final : public Win32WindowsInput {
+public:
+    bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override {
+        flashed.push_back(window);
+        return Win32WindowsInput::FlashWindowEx(window, flags, count, timeoutMs);
+    }
+    std::vector<Hwnd> flashed;
+};
+
+class RefusedNoticeTest : public testing::RunningProgram {
+protected:
+    FlashRecorder flashes_;
+};
+
+// A notice that lands on the status line of a main window behind the target
+// flashes the main window's taskbar button; one the user already sees, in
+// the main window in front, does not.
+TEST_F(RefusedNoticeTest, TheMainWindowFlashesOnlyWhenTheNoticeLandsBehindAnotherWindow) {
+    Start(&flashes_);
+    ASSERT_FALSE(program_->tray().icon().IsShown());
+    const HWND main = program_->window().hwnd();
+    SetForegroundWindow(main);
+    DispatchPending();
+    ASSERT_EQ(GetForegroundWindow(), main);
+
+    program_->window().onDeliveryProblem("notice in front");
+    DispatchPending();
+    EXPECT_TRUE(flashes_.flashed.empty());
+
+    HWND target = CreateWindowExA(0, "STATIC", "target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(target);
+    DispatchPending();
+    ASSERT_EQ(GetForegroundWindow(), target);
+
+    program_->window().onDeliveryProblem("notice behind");
+    DispatchPending();
+    EXPECT_EQ(flashes_.flashed, std::vector<Hwnd>{FromHwnd(main)});
+    EXPECT_EQ(GetForegroundWindow(), target);
     DestroyWindow(target);
 }
 

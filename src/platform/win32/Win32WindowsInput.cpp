@@ -6,6 +6,7 @@ namespace {
 
 constexpr int kCrDefault = 0;
 constexpr int kCrDrag = -12;
+constexpr int kCrAppStart = -19;
 int appCursor = kCrDefault;
 
 HCURSOR CursorFor(int cursorId) {
@@ -15,6 +16,7 @@ HCURSOR CursorFor(int cursorId) {
         if (HCURSOR drag = LoadCursorA(GetModuleHandleA(nullptr), "DRAGCURSOR")) return drag;
         return LoadCursorA(nullptr, IDC_SIZEALL);
     }
+    if (cursorId == kCrAppStart) return LoadCursorA(nullptr, IDC_APPSTARTING);
     return LoadCursorA(nullptr, IDC_ARROW);
 }
 
@@ -93,13 +95,32 @@ std::string Win32WindowsInput::RealGetWindowClassA(Hwnd window) {
 }
 std::uint64_t Win32WindowsInput::GetTickCount64() { return ::GetTickCount64(); }
 
-void Win32WindowsInput::WaitDrawing(unsigned milliseconds) {
-    // Only paint messages are taken from the queue; sent messages are
-    // answered inside PeekMessage and MsgWaitForMultipleObjects. A window
-    // that does not validate its paint gets a bounded number of turns.
+namespace {
+
+// Runs the key messages queued for a window of this thread (the filter takes
+// its children too) as the application's message loop does: in their Unicode
+// form, the dialog manager of their top-level window first. A window that
+// posts itself keys as it takes them gets a bounded number of turns.
+void TakeKeys(HWND form) {
+    constexpr int kKeyTurns = 4096;
+    MSG message;
+    for (int turn = 0; turn < kKeyTurns && ::PeekMessageW(&message, form, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE); ++turn) {
+        HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+        if (::IsDialogMessageW(root ? root : message.hwnd, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void Wait(HWND keysOf, unsigned milliseconds) {
+    // Only paint messages are taken from the queue (and the keys of keysOf);
+    // sent messages are answered inside PeekMessage and
+    // MsgWaitForMultipleObjects. A window that does not validate its paint
+    // gets a bounded number of turns.
     constexpr int kPaintTurns = 64;
     const ULONGLONG start = ::GetTickCount64();
     for (;;) {
+        if (keysOf) TakeKeys(keysOf);
         MSG message;
         for (int turn = 0; turn < kPaintTurns && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE);
              ++turn)
@@ -108,6 +129,16 @@ void Win32WindowsInput::WaitDrawing(unsigned milliseconds) {
         if (waited >= milliseconds) return;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(milliseconds - waited), QS_PAINT | QS_SENDMESSAGE);
     }
+}
+
+}  // namespace
+
+void Win32WindowsInput::WaitDrawing(unsigned milliseconds) { Wait(nullptr, milliseconds); }
+void Win32WindowsInput::WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) { Wait(ToHwnd(form), milliseconds); }
+unsigned Win32WindowsInput::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
+bool Win32WindowsInput::FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) {
+    FLASHWINFO flash{sizeof flash, ToHwnd(window), flags, count, timeoutMs};
+    return ::FlashWindowEx(&flash);
 }
 Hwnd Win32WindowsInput::SetCapture(Hwnd window) { return FromHwnd(::SetCapture(ToHwnd(window))); }
 bool Win32WindowsInput::ReleaseCapture() { return ::ReleaseCapture(); }

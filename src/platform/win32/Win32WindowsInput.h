@@ -7,7 +7,8 @@
 namespace pennora {
 
 // Forwards each call of the seam to the Win32 function of the same name.
-class Win32WindowsInput final : public WindowsInput {
+// (Not final: a test may record one call and forward it still.)
+class Win32WindowsInput : public WindowsInput {
 public:
     Handle CreateMutexA(bool initialOwner, const std::string& name) override;
     unsigned GetLastError() override;
@@ -37,6 +38,9 @@ public:
     std::string RealGetWindowClassA(Hwnd window) override;
     std::uint64_t GetTickCount64() override;
     void WaitDrawing(unsigned milliseconds) override;
+    void WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) override;
+    unsigned GetCurrentThreadId() override;
+    bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override;
     Hwnd SetCapture(Hwnd window) override;
     bool ReleaseCapture() override;
     int GetAppCursor() override;
