@@ -268,6 +268,7 @@ TEST_F(DataFileKeeperVersionsTest, UnsavedChangesThatLookOlderThanTheDataFileBec
         files = {};
         files.files[folder + "\\Pennora-000003-20261209-080000.Dat"] = EncodeDataFile({Titled("v3")});
         files.files[unsaved] = changes;
+        files.files[UnsavedVersionMarkOf(kPath)] = "mark";  // goes with them, or stays beside them
         files.writeTimes[unsaved] = 5;
         files.files[kPath] = EncodeDataFile({Titled("A")});
         files.writeTimes[kPath] = 9;
@@ -279,8 +280,10 @@ TEST_F(DataFileKeeperVersionsTest, UnsavedChangesThatLookOlderThanTheDataFileBec
         if (c.moveFails) {
             EXPECT_EQ(files.files.at(unsaved), changes);
             EXPECT_EQ(files.files.count(kept), 0u);
+            EXPECT_EQ(files.files.count(UnsavedVersionMarkOf(kPath)), 1u);
         } else {
             EXPECT_EQ(files.files.count(unsaved), 0u);
+            EXPECT_EQ(files.files.count(UnsavedVersionMarkOf(kPath)), 0u);
             ASSERT_EQ(files.files.count(kept), 1u);
             EXPECT_EQ(files.files.at(kept), changes);
             EXPECT_EQ(backups.Versions().front().path, kept);

@@ -19,6 +19,7 @@
 
 #include "entries/DataFile.h"
 #include "entries/DataFileBackups.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorIds.h"
 #include "entries/VersionPicker.h"
 #include "matrix/MatrixPage.h"
@@ -600,6 +601,8 @@ TEST_F(ProgramTest, ASessionEndingWhileTheVersionsDialogIsOpenKeepsTheEntriesThe
             EXPECT_FALSE(IsWindow(window));
             DecodedDataFile unsaved = DecodeDataFile(FileBytes(std::string(kDataFileName) + ".unsaved"));
             EXPECT_EQ(unsaved.entries, held) << unsaved.error;
+            // A loaded version is marked so, for the save after its restore.
+            EXPECT_EQ(Exists(UnsavedVersionMarkOf(kDataFileName)), c.loadFirst);
             EXPECT_EQ(program_->store().StoredEntries(), held) << "no load after the end";
         }
         EXPECT_EQ(FileBytes(kDataFileName), dataBytes);
