@@ -284,6 +284,10 @@ void MainWindow::SelectPage(int index) {
     }
 }
 
+void MainWindow::SettleTyping() {
+    if (editorPage_) editorPage_->SettleTyping();
+}
+
 std::string MainWindow::statusText() const {
     char text[512] = {};
     // (Wine answers the simple-mode text for part 0, not for SB_SIMPLEID.)

@@ -96,6 +96,8 @@ public:
     int dpi() const { return dpi_; }
     int activePage() const;
     void SelectPage(int index);
+    // What the user is typing in a page goes to the store (the entry editor's).
+    void SettleTyping();
     // A page once made, or null.
     PageDialog* page(int index) const { return pages_.at(index); }
     FillPage& fillPage() { return *fillPage_; }

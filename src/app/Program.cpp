@@ -239,8 +239,13 @@ bool Program::QueryEndSession() {
     return false;
 }
 
-// The same rule for the close question and the end of the session.
-bool Program::HasUnsavedWork() const { return HasUnsavedEntryWork(store_, flags_); }
+// The same rule for the close question and the end of the session. What
+// the user is still typing is settled first: it counts, and it is what the
+// save or the unsaved-changes file then takes.
+bool Program::HasUnsavedWork() {
+    window_->SettleTyping();
+    return HasUnsavedEntryWork(store_, flags_);
+}
 
 void Program::EndSession(bool ending) {
     if (!created_) return;

@@ -21,6 +21,11 @@ std::uint64_t HashOf(std::string_view bytes) {
     return hash;
 }
 
+// What the mark beside the unsaved changes says to someone who opens it;
+// only whether it is there counts.
+constexpr const char* kUnsavedVersionMarkText =
+    "同名的 .unsaved 文件中尚未保存的数据项是载入的较早版本：保存它们之前，先将数据文件作为较早的版本保留。\r\n";
+
 }  // namespace
 
 DataFileKeeper::DataFileKeeper(EntryStore& store, FileSystem& files, std::string dataFilePath)
@@ -255,13 +260,28 @@ void DataFileKeeper::KeepEarlierVersions(DataFileBackups& backups, std::function
     tellAfterSave_ = std::move(tell);
 }
 
+// The changes are written first: a forced end that ignores the answer still
+// keeps them. A mark of an earlier session that cannot be removed only makes
+// the next restore more careful, so that is no error.
 FileError DataFileKeeper::SaveUnsavedChanges() {
     try {
         store_.Post();
-        return files_.SaveWholeFile(UnsavedFileOf(path_), EncodeDataFile(store_.StoredEntries()));
+        if (FileError error = files_.SaveWholeFile(UnsavedFileOf(path_), EncodeDataFile(store_.StoredEntries()));
+            !error.empty())
+            return error;
+        if (!store_.ReplacedWhole()) {
+            RemoveUnsavedVersionMark();
+            return {};
+        }
+        return files_.SaveWholeFile(UnsavedVersionMarkOf(path_), kUnsavedVersionMarkText);
     } catch (const std::exception& error) {
         return error.what();
     }
+}
+
+void DataFileKeeper::RemoveUnsavedVersionMark() {
+    const std::string mark = UnsavedVersionMarkOf(path_);
+    if (files_.QueryFile(mark).state == FileState::Present) files_.RemoveFile(mark);
 }
 
 FileQuery DataFileKeeper::UnsavedChanges() {
@@ -282,7 +302,9 @@ FileQuery DataFileKeeper::UnsavedChanges() {
 // which the user can still pick. When they cannot be moved there, they stay
 // where they are (and are still not offered).
 void DataFileKeeper::SetAsideOlderUnsavedChanges() {
-    if (backups_) backups_->KeepFileAsVersion(UnsavedFileOf(path_));
+    if (!backups_) return;
+    backups_->KeepFileAsVersion(UnsavedFileOf(path_));
+    if (files_.QueryFile(UnsavedFileOf(path_)).state == FileState::Absent) RemoveUnsavedVersionMark();
 }
 
 bool DataFileKeeper::RestoreUnsavedChanges(std::string& error) {
@@ -295,7 +317,13 @@ bool DataFileKeeper::RestoreUnsavedChanges(std::string& error) {
         error = "文件 \"" + unsaved + "\" 无法读取：" + decoded.error;
         return false;
     }
+    // Whether the mark is there is asked before anything changes; a mark
+    // that cannot be looked at counts as there: a save it refuses can be
+    // made once the versions' folder takes the data file, a data file
+    // overwritten without its copy is lost.
+    const bool replacedWhole = files_.QueryFile(UnsavedVersionMarkOf(path_)).state != FileState::Absent;
     store_.TakeStoredEntries(std::move(decoded.entries), /*tellView=*/true);
+    if (replacedWhole) store_.MarkReplacedWhole();
     return true;
 }
 
@@ -303,7 +331,9 @@ FileError DataFileKeeper::DiscardUnsavedChanges() {
     const std::string unsaved = UnsavedFileOf(path_);
     const FileQuery query = files_.QueryFile(unsaved);
     if (query.state == FileState::Unknown) return query.error;
-    if (query.state == FileState::Present) return files_.RemoveFile(unsaved);
+    if (query.state == FileState::Present)
+        if (FileError error = files_.RemoveFile(unsaved); !error.empty()) return error;
+    RemoveUnsavedVersionMark();
     return {};
 }
 

@@ -72,7 +72,11 @@ public:
 
     // The session is ending with changes not saved: commits the pending change
     // and writes all entries to UnsavedFileOf(the data file), leaving the data
-    // file alone. A successful Save or DiscardUnsavedChanges removes it again.
+    // file alone. Rows replaced whole by an earlier version get a mark beside
+    // it (UnsavedVersionMarkOf), so the save after their restore keeps the
+    // data file first, as the save of the loaded version would have; a mark
+    // that cannot be written is an error too. A successful Save or
+    // DiscardUnsavedChanges removes both again.
     FileError SaveUnsavedChanges();
     // Whether the last session left entries that were never saved: Present
     // when it did, Unknown (with the reason) when the file's folder cannot
@@ -81,10 +85,12 @@ public:
     // where it is when it cannot be.
     FileQuery UnsavedChanges();
     // Puts the entries of the unsaved-changes file in the store (they are
-    // changes now, still to be saved); false with `error` set when the file
+    // changes now, still to be saved), replaced whole when the mark is beside
+    // them or cannot be looked at; false with `error` set when the file
     // cannot be read, and then nothing changes.
     bool RestoreUnsavedChanges(std::string& error);
-    // Removes the unsaved-changes file; why it could not, empty otherwise.
+    // Removes the unsaved-changes file, then its mark; why the file could
+    // not be removed, empty otherwise. A file that stays keeps its mark.
     FileError DiscardUnsavedChanges();
 
     const std::string& DataFilePath() const { return path_; }
@@ -102,6 +108,7 @@ private:
     void KeepFileChangedElsewhere(const std::string& bytes);
     void KeepDataFileBeforeWholeReplace(const std::string& newBytes);
     void SetAsideOlderUnsavedChanges();
+    void RemoveUnsavedVersionMark();
 
     EntryStore& store_;
     FileSystem& files_;
@@ -131,5 +138,10 @@ struct DataFileChangedError : Error {
 
 // The file a session end writes unsaved changes to, beside the data file.
 inline std::string UnsavedFileOf(const std::string& dataFilePath) { return dataFilePath + ".unsaved"; }
+// Beside it when those changes replaced the entries whole (an earlier
+// version was loaded): the restore marks them so again.
+inline std::string UnsavedVersionMarkOf(const std::string& dataFilePath) {
+    return UnsavedFileOf(dataFilePath) + ".version";
+}
 
 }  // namespace pennora

@@ -207,16 +207,16 @@ void EntryEditorPage::ShowFlag(int id, const std::optional<bool>& flag) {
     CheckDlgButton(hwnd(), id, !flag ? BST_INDETERMINATE : *flag ? BST_CHECKED : BST_UNCHECKED);
 }
 
-// A tool-bar click leaves the focus where it is: a title being typed in place
-// in the grid would stay in its editor while the button acts (saved without
-// it, or compared and then replaced under it). Its editor ends first, as
-// when the focus leaves it, and the title goes to the store.
-void EntryEditorPage::EndTitleEdit() {
+// A title typed in place in the grid stays in its editor until the focus
+// leaves it; a tool-bar click, a close or a session end does not move the
+// focus. Its editor ends as when the focus leaves it, and the title goes to
+// the store. The boxes' typing is in the store's pending change already.
+void EntryEditorPage::SettleTyping() {
     if (editingLabel_ && ListView_GetEditControl(Item(IDC_DBGRID1))) SetFocus(Item(IDC_DBGRID1));
 }
 
 bool EntryEditorPage::OnButtonClicked(int id) {
-    EndTitleEdit();
+    SettleTyping();
     switch (id) {
     case IDC_TOOLBUTTON1: logic_.ToolButton1Click(); break;
     case IDC_TOOLBUTTON10: logic_.ToolButton10Click(); break;

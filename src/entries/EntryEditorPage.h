@@ -21,6 +21,10 @@ public:
     EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogic& logic, FileSystem& files, std::string appPath);
     ~EntryEditorPage() override;
 
+    // What is being typed on the page goes to the store, so a save, the
+    // close question or a session end sees it.
+    void SettleTyping();
+
 protected:
     bool OnButtonClicked(int id) override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -46,7 +50,6 @@ private:
     void ShowText(int id, const std::optional<std::string>& text);
     void ShowFlag(int id, const std::optional<bool>& flag);
     LRESULT GridNotify(const NMHDR& header);
-    void EndTitleEdit();
     void DBEdit1KeyDown(WPARAM key);
     void ExportClick();
     void ImportClick();

@@ -120,6 +120,9 @@ public:
     // before, and a save must keep it first. The saver forgets it.
     bool ReplacedWhole() const { return replacedWhole_; }
     void ForgetReplacedWhole() { replacedWhole_ = false; }
+    // The rows taken back from a session that ended after such a load are
+    // that replacement still.
+    void MarkReplacedWhole() { replacedWhole_ = true; }
 
 private:
     enum class State { Browse, Edit, Insert };

@@ -268,6 +268,7 @@ TEST_F(DataFileKeeperVersionsTest, UnsavedChangesThatLookOlderThanTheDataFileBec
         files = {};
         files.files[folder + "\\Pennora-000003-20261209-080000.Dat"] = EncodeDataFile({Titled("v3")});
         files.files[unsaved] = changes;
+        files.files[UnsavedVersionMarkOf(kPath)] = "mark";  // goes with them, or stays beside them
         files.writeTimes[unsaved] = 5;
         files.files[kPath] = EncodeDataFile({Titled("A")});
         files.writeTimes[kPath] = 9;
@@ -279,8 +280,10 @@ TEST_F(DataFileKeeperVersionsTest, UnsavedChangesThatLookOlderThanTheDataFileBec
         if (c.moveFails) {
             EXPECT_EQ(files.files.at(unsaved), changes);
             EXPECT_EQ(files.files.count(kept), 0u);
+            EXPECT_EQ(files.files.count(UnsavedVersionMarkOf(kPath)), 1u);
         } else {
             EXPECT_EQ(files.files.count(unsaved), 0u);
+            EXPECT_EQ(files.files.count(UnsavedVersionMarkOf(kPath)), 0u);
             ASSERT_EQ(files.files.count(kept), 1u);
             EXPECT_EQ(files.files.at(kept), changes);
             EXPECT_EQ(backups.Versions().front().path, kept);
@@ -428,6 +431,82 @@ TEST_F(DataFileKeeperVersionsTest, AfterAVersionIsLoadedASaveThatCannotKeepTheDa
         files.faults = nullptr;
         folders.makeFolderError.clear();
     }
+}
+
+// A session that ends after a version was loaded keeps that mark beside its
+// unsaved changes: restored at the next start, they are again a whole
+// replacement, and the first save keeps the data file among the versions
+// before it writes, or writes nothing. Ordinary unsaved changes (and those
+// an older run kept, with no mark beside them) save as any edit does. A
+// mark that cannot be looked at counts as there: a refused save can be
+// mended, a lost data file cannot.
+TEST_F(DataFileKeeperVersionsTest, AVersionLoadedBeforeASessionEndIsStillAWholeReplacementAfterTheRestore) {
+    const std::string unsaved = UnsavedFileOf(kPath), mark = UnsavedVersionMarkOf(kPath);
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
+    struct Case {
+        const char* name;
+        bool versionLoaded;    // else an ordinary edit
+        bool markLeftBehind;   // a mark an earlier run could not remove
+        bool markUnreadable;   // the mark's look-up fails at the restore
+        bool keepsFileFirst;
+    };
+    for (const Case& c : {Case{"a loaded version", true, false, false, true},
+                          Case{"ordinary edits", false, false, false, false},
+                          Case{"ordinary edits beside a mark left behind", false, true, false, false},
+                          Case{"the mark cannot be looked at", false, false, true, true}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        folders.makeFolderError.clear();
+        Load({Titled("saved1"), Titled("saved2")});
+        const std::string before = files.files.at(kPath);
+        if (c.markLeftBehind) files.files[mark] = "left behind";
+        if (c.versionLoaded) {
+            store.ReplaceAllAsUnsaved({Titled("V1")});
+        } else {
+            store.SetTitle("edited");
+            store.Post();
+        }
+        const std::vector<Entry> changes = store.StoredEntries();
+        ASSERT_EQ(dataFile.SaveUnsavedChanges(), "");
+
+        // The next start restores them.
+        ASSERT_EQ(dataFile.Load().status, DataFileKeeper::LoadStatus::Loaded);
+        ASSERT_EQ(dataFile.UnsavedChanges().state, FileState::Present);
+        if (c.markUnreadable) files.lookupErrors[mark] = "无法查看文件 \"" + mark + "\"：设备未就绪。";
+        std::string error;
+        ASSERT_TRUE(dataFile.RestoreUnsavedChanges(error)) << error;
+        files.lookupErrors.clear();
+        EXPECT_EQ(store.StoredEntries(), changes);
+        EXPECT_EQ(store.ReplacedWhole(), c.keepsFileFirst);
+
+        // The versions' folder cannot be made.
+        folders.makeFolderError = "无法建立文件夹 \"C:\\Tools\\Pennora\\Backup\"：拒绝访问。";
+        if (c.keepsFileFirst) {
+            EXPECT_THROW(dataFile.Save(), Error);
+            EXPECT_EQ(files.files.at(kPath), before);
+            EXPECT_EQ(files.files.count(unsaved), 1u);
+            folders.makeFolderError.clear();
+            dataFile.Save();
+            ASSERT_FALSE(backups.Versions().empty());
+            EXPECT_EQ(files.files.at(backups.Versions().front().path), before);
+        } else {
+            EXPECT_NO_THROW(dataFile.Save());
+        }
+        EXPECT_EQ(SavedEntries(), changes);
+        EXPECT_EQ(files.files.count(unsaved), 0u);
+        EXPECT_EQ(files.files.count(mark), 0u);
+    }
+}
+
+// The mark is part of what a session end keeps: when it cannot be written,
+// the end is told so (and can be held up until the user saves).
+TEST_F(DataFileKeeperVersionsTest, ASessionEndThatCannotMarkALoadedVersionSaysSo) {
+    const std::string mark = UnsavedVersionMarkOf(kPath);
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
+    Load({Titled("saved")});
+    store.ReplaceAllAsUnsaved({Titled("V1")});
+    files.saveErrors[mark] = "无法写入文件 \"" + mark + "\"：磁盘已满。";
+    EXPECT_EQ(dataFile.SaveUnsavedChanges(), files.saveErrors[mark]);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 // Windows session.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,6 +19,7 @@
 
 #include "entries/DataFile.h"
 #include "entries/DataFileBackups.h"
+#include "entries/DataFileKeeper.h"
 #include "entries/EntryEditorIds.h"
 #include "entries/VersionPicker.h"
 #include "matrix/MatrixPage.h"
@@ -469,6 +472,82 @@ TEST_F(ProgramTest, ASessionEndThatIsCalledOffLeavesNothingBehind) {
     EXPECT_TRUE(program_->flags().dataModified);
 }
 
+// What is being typed when the program ends is kept, whichever way it ends:
+// a title typed in place in the editor's list (its editor still open) or
+// into the title box. The close asks about it and Yes saves it; a session
+// end, with or without the query before it, keeps it for the next start.
+enum class Ending { CloseYes, CloseNo, SessionEnd, ForcedSessionEnd };
+enum class Typing { InPlaceInTheList, InTheTitleBox };
+struct TypingAtEndCase {
+    const char* name;
+    Ending ending;
+    Typing typing;
+};
+
+class ProgramTypingAtEndTest : public ProgramTest, public ::testing::WithParamInterface<TypingAtEndCase> {};
+
+TEST_P(ProgramTypingAtEndTest, WhatIsBeingTypedIsKept) {
+    const TypingAtEndCase& c = GetParam();
+    WriteFileBytes(kDataFileName, EncodeDataFile(kTwoEntries));
+    Start();
+    program_->window().SelectPage(kEditorPage);
+    DispatchPending();
+    HWND window = program_->window().hwnd(), page = program_->window().page(kEditorPage)->hwnd();
+    std::string typedTitle;
+    if (c.typing == Typing::InPlaceInTheList) {
+        HWND grid = GetDlgItem(page, IDC_DBGRID1);
+        SetFocus(grid);
+        ASSERT_TRUE(ListView_EditLabel(grid, 0));
+        HWND titleEditor = ListView_GetEditControl(grid);
+        ASSERT_TRUE(titleEditor);
+        SetWindowTextA(titleEditor, "T");
+        typedTitle = "T";
+    } else {
+        HWND title = GetDlgItem(page, IDC_DBEDIT1);
+        SetFocus(title);
+        SendMessageA(title, EM_SETSEL, 1, 1);
+        for (char ch : std::string("xy")) SendMessageA(title, WM_CHAR, ch, 1);
+        typedTitle = "Axy";
+    }
+    ASSERT_FALSE(program_->flags().dataModified);
+    const std::vector<Entry> typed{Entry{typedTitle, "1", true, true}, kTwoEntries[1]};
+
+    MessageBoxAnswerer answerer({{kClosePromptCaption, c.ending == Ending::CloseNo ? IDNO : IDYES}});
+    switch (c.ending) {
+    case Ending::CloseYes:
+    case Ending::CloseNo: RequestClose(); break;
+    case Ending::SessionEnd:
+        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        break;
+    case Ending::ForcedSessionEnd: SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL); break;
+    }
+    DispatchPending();
+
+    EXPECT_FALSE(IsWindow(window));
+    const bool closed = c.ending == Ending::CloseYes || c.ending == Ending::CloseNo;
+    EXPECT_EQ(answerer.Seen(), closed ? std::vector<SeenBox>{kClosePrompt} : std::vector<SeenBox>{});
+    EXPECT_EQ(DataFileEntries(), c.ending == Ending::CloseYes ? typed : kTwoEntries);
+    const std::string unsavedName = std::string(kDataFileName) + ".unsaved";
+    ASSERT_EQ(Exists(unsavedName), !closed);
+    if (!closed) {
+        const DecodedDataFile unsaved = DecodeDataFile(FileBytes(unsavedName));
+        EXPECT_EQ(unsaved.entries, typed) << unsaved.error;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ProgramTypingAtEndTest,
+    ::testing::Values(
+        TypingAtEndCase{"InPlaceCloseYes", Ending::CloseYes, Typing::InPlaceInTheList},
+        TypingAtEndCase{"InPlaceCloseNo", Ending::CloseNo, Typing::InPlaceInTheList},
+        TypingAtEndCase{"InPlaceSessionEnd", Ending::SessionEnd, Typing::InPlaceInTheList},
+        TypingAtEndCase{"InPlaceForcedSessionEnd", Ending::ForcedSessionEnd, Typing::InPlaceInTheList},
+        TypingAtEndCase{"TitleBoxCloseYes", Ending::CloseYes, Typing::InTheTitleBox},
+        TypingAtEndCase{"TitleBoxSessionEnd", Ending::SessionEnd, Typing::InTheTitleBox},
+        TypingAtEndCase{"TitleBoxForcedSessionEnd", Ending::ForcedSessionEnd, Typing::InTheTitleBox}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The session ends while the dialog of earlier versions, or its question
 // before a load, is open: the entries the editor holds then (a version
 // loaded before as unsaved changes among them) are kept for the next start,
@@ -522,6 +601,8 @@ TEST_F(ProgramTest, ASessionEndingWhileTheVersionsDialogIsOpenKeepsTheEntriesThe
             EXPECT_FALSE(IsWindow(window));
             DecodedDataFile unsaved = DecodeDataFile(FileBytes(std::string(kDataFileName) + ".unsaved"));
             EXPECT_EQ(unsaved.entries, held) << unsaved.error;
+            // A loaded version is marked so, for the save after its restore.
+            EXPECT_EQ(Exists(UnsavedVersionMarkOf(kDataFileName)), c.loadFirst);
             EXPECT_EQ(program_->store().StoredEntries(), held) << "no load after the end";
         }
         EXPECT_EQ(FileBytes(kDataFileName), dataBytes);
