@@ -53,6 +53,8 @@ LRESULT CALLBACK ToolBarKeys(HWND toolBar, UINT message, WPARAM wParam, LPARAM l
     case VK_END: SendMessageA(toolBar, TB_SETHOTITEM, NextPressable(toolBar, 0, -1), 0); return 0;
     case VK_RETURN:
     case VK_SPACE: {
+        // A key held down repeats its key-down: it is one press, as a click is.
+        if (lParam & (LPARAM(1) << 30)) return 0;
         TBBUTTON button{};
         if (hot < 0 || !SendMessageA(toolBar, TB_GETBUTTON, hot, reinterpret_cast<LPARAM>(&button)) ||
             (button.fsStyle & BTNS_SEP) || !(button.fsState & TBSTATE_ENABLED))

@@ -16,7 +16,7 @@ namespace {
 
 // Space (and Enter) on a switch button, reached by the arrows, switches it
 // as a click does: the button shows its new state when its handler runs,
-// and a second press switches it back.
+// a key held down switches it once, and a second press switches it back.
 TEST(FillPageTest, SpaceOrEnterOnASwitchButtonOfTheToolBarSwitchesItLikeAClick) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -47,9 +47,16 @@ TEST(FillPageTest, SpaceOrEnterOnASwitchButtonOfTheToolBarSwitchesItLikeAClick) 
             MSG press{toolBar, WM_KEYDOWN, c.key, 0};
             EXPECT_TRUE(SendMessageA(toolBar, WM_GETDLGCODE, c.key, reinterpret_cast<LPARAM>(&press)) & DLGC_WANTMESSAGE);
 
+            // A key held down repeats its key-down with the previous-state
+            // bit set: the held key is one press, as a click is one click.
+            constexpr LPARAM kFirst = 1, kRepeat = 1 | (LPARAM(1) << 30);
             pressedAtClick.clear();
-            SendMessageA(toolBar, WM_KEYDOWN, c.key, 0);
-            SendMessageA(toolBar, WM_KEYDOWN, c.key, 0);
+            SendMessageA(toolBar, WM_KEYDOWN, c.key, kFirst);
+            SendMessageA(toolBar, WM_KEYDOWN, c.key, kRepeat);
+            SendMessageA(toolBar, WM_KEYDOWN, c.key, kRepeat);
+            EXPECT_EQ(pressedAtClick, (std::vector<bool>{true}));
+            EXPECT_TRUE(page.IsPressed(c.id));
+            SendMessageA(toolBar, WM_KEYDOWN, c.key, kFirst);
             EXPECT_EQ(pressedAtClick, (std::vector<bool>{true, false}));
             EXPECT_FALSE(page.IsPressed(c.id));
         }

@@ -186,59 +186,69 @@ TEST(VersionPickerDialogTextTest, SummaryAndDetailFitTheirControlsUnderALongFold
 // A title typed in place in the editor's grid, its editor still open, is
 // committed before the versions are compared with the entries: a version
 // holding that title lists as the same, and loading it asks about the
-// counts listed and leaves nothing of the edit behind.
+// counts listed and leaves nothing of the edit behind: the loaded entries
+// are the version's, whatever was typed.
 TEST(VersionPickerFromTheEditorTest, ATitleBeingTypedInTheGridIsCommittedBeforeTheVersionsAreCompared) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    testing::LongFolder folder(60);
-    const std::string path = folder.path() + "Pennora.Dat";
-    Win32FileSystem files;
-    ASSERT_EQ(files.SaveWholeFile(path, EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}})), "");
-    ASSERT_EQ(Win32FolderFiles().MakeFolder(folder.path() + "Backup"), "") << folder.path();
-    ASSERT_EQ(files.SaveWholeFile(folder.path() + "Backup\\Pennora-000001-20261208-090000.Dat",
-                                  EncodeDataFile({{"B", "1", std::nullopt, std::nullopt}})),
-              "");
-    EntryStore store;
-    DataFileKeeper dataFile{store, files, path};
-    dataFile.Load();
-    ModeFlags flags;
-    fakes::FakeWindowsInput boxes;
-    boxes.messageBoxAnswers = {kIdYes};
-    EntryEditorLogic logic{store, dataFile, flags, boxes, 0};
-    HWND host = CreateWindowExA(0, "STATIC", "editor host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 320, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-    {
-        EntryEditorPage page(host, store, logic, files, "Z:\\tmp\\");
-        ShowWindow(page.hwnd(), SW_SHOW);
-        HWND grid = GetDlgItem(page.hwnd(), IDC_DBGRID1);
-        SetFocus(grid);
-        ASSERT_TRUE(ListView_EditLabel(grid, 0));
-        HWND titleEditor = ListView_GetEditControl(grid);
-        ASSERT_TRUE(titleEditor);
-        SetWindowTextA(titleEditor, "B");
+    const struct {
+        const char* typed;
+        const char* listed;
+        const char* asked;
+    } cases[] = {{"B", "相同", "新增 0 个、删除 0 个、修改 0 个"},
+                 {"C", "新增 1，删除 1，修改 0", "新增 1 个、删除 1 个、修改 0 个"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        testing::LongFolder folder(60);
+        const std::string path = folder.path() + "Pennora.Dat";
+        Win32FileSystem files;
+        ASSERT_EQ(files.SaveWholeFile(path, EncodeDataFile({{"A", "1", std::nullopt, std::nullopt}})), "");
+        ASSERT_EQ(Win32FolderFiles().MakeFolder(folder.path() + "Backup"), "") << folder.path();
+        ASSERT_EQ(files.SaveWholeFile(folder.path() + "Backup\\Pennora-000001-20261208-090000.Dat",
+                                      EncodeDataFile({{"B", "1", std::nullopt, std::nullopt}})),
+                  "");
+        EntryStore store;
+        DataFileKeeper dataFile{store, files, path};
+        dataFile.Load();
+        ModeFlags flags;
+        fakes::FakeWindowsInput boxes;
+        boxes.messageBoxAnswers = {kIdYes};
+        EntryEditorLogic logic{store, dataFile, flags, boxes, 0};
+        HWND host = CreateWindowExA(0, "STATIC", "editor host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 320,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        {
+            EntryEditorPage page(host, store, logic, files, "Z:\\tmp\\");
+            ShowWindow(page.hwnd(), SW_SHOW);
+            HWND grid = GetDlgItem(page.hwnd(), IDC_DBGRID1);
+            SetFocus(grid);
+            ASSERT_TRUE(ListView_EditLabel(grid, 0));
+            HWND titleEditor = ListView_GetEditControl(grid);
+            ASSERT_TRUE(titleEditor);
+            SetWindowTextA(titleEditor, c.typed);
 
-        std::string difference;
-        look = [&](HWND dialog) {
-            HWND list = GetDlgItem(dialog, IDC_VERSIONS_LIST);
-            difference = Cell(list, 0, 2);
-            PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
-            // Closes the dialog should Enter not have loaded the version.
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        };
-        SetTimer(nullptr, 0, 20, LookAtTheDialog);
-        SendMessageA(page.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON_VERSIONS, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page.hwnd(), IDC_TOOLBAR1)));
+            std::string difference;
+            look = [&](HWND dialog) {
+                HWND list = GetDlgItem(dialog, IDC_VERSIONS_LIST);
+                difference = Cell(list, 0, 2);
+                PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+                // Closes the dialog should Enter not have loaded the version.
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            };
+            SetTimer(nullptr, 0, 20, LookAtTheDialog);
+            SendMessageA(page.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_TOOLBUTTON_VERSIONS, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(page.hwnd(), IDC_TOOLBAR1)));
 
-        EXPECT_EQ(difference, "相同");
-        ASSERT_EQ(boxes.calls.size(), 1u) << "the question only";
-        EXPECT_TRUE(fakes::Says(boxes.calls[0], "新增 0 个、删除 0 个、修改 0 个")) << boxes.calls[0];
-        EXPECT_FALSE(ListView_GetEditControl(grid));
-        EXPECT_FALSE(store.HasPendingChange());
-        ASSERT_EQ(store.RowCount(), 1u);
-        EXPECT_EQ(store.Row(0).title, "B");
-        EXPECT_TRUE(store.ReplacedWhole());
+            EXPECT_EQ(difference, c.listed);
+            ASSERT_EQ(boxes.calls.size(), 1u) << "the question only";
+            EXPECT_TRUE(fakes::Says(boxes.calls[0], c.asked)) << boxes.calls[0];
+            EXPECT_FALSE(ListView_GetEditControl(grid));
+            EXPECT_FALSE(store.HasPendingChange());
+            ASSERT_EQ(store.RowCount(), 1u);
+            EXPECT_EQ(store.Row(0).title, "B");
+            EXPECT_TRUE(store.ReplacedWhole());
+        }
+        DestroyWindow(host);
     }
-    DestroyWindow(host);
 }
 
 }  // namespace
