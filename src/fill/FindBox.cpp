@@ -96,7 +96,7 @@ void FindBox::Prepare() {
             index_->Remake(preparedTitles_, preparedContents_, titles_, contents);
         else
             index_.emplace(titles_, contents);
-        preparedTitles_ = titles_;
+        if (preparedTitles_ != titles_) preparedTitles_ = titles_;  // a showing's refill brings the same
         preparedContents_ = std::move(contents);
     } catch (...) {
         index_.reset();  // half remade, or not known what of: made anew next time
