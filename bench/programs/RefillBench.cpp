@@ -571,8 +571,15 @@ int main(int argc, char** argv) {
             const auto both = [&](Phase p) {
                 return PhaseOf(one.keystroke, p, &Moment::thread) + PhaseOf(one.keystroke, p, &Moment::server);
             };
-            std::snprintf(line, sizeof line, "      %-4s %5d lines  %6.2f %6.2f %6.2f %6.2f ms  wall %6.2f ms",
-                          one.key == L'\b' ? "BS" : ToAnsi(std::wstring(1, one.key)).c_str(), one.lines, both(kKey),
+            char key[16];
+            if (one.key == L'\b')
+                std::snprintf(key, sizeof key, "BS");
+            else if (one.key < 0x80)
+                std::snprintf(key, sizeof key, "%c", char(one.key));
+            else
+                std::snprintf(key, sizeof key, "U+%04X", unsigned(one.key));
+            std::snprintf(line, sizeof line, "      %-6s %5d lines  %6.2f %6.2f %6.2f %6.2f ms  wall %6.2f ms", key,
+                          one.lines, both(kKey),
                           both(kMatch), both(kList), both(kPaint), total(one.keystroke, &Moment::wall));
             Print(line);
         }
