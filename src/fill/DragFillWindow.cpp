@@ -260,14 +260,20 @@ void DragFillWindow::FollowPressedLine(const std::vector<std::string>& titles) {
 
 // Shows the lines the find box found: the list only learns their number and
 // is drawn again. No line stays selected, but the one a drag under way
-// carries, where it now is.
+// carries, where it now is. While the count changes the list does not draw:
+// it would draw its scroll bar and erase its lines on the screen at once, all
+// to be drawn again by the paint that follows. Drawing back on draws the
+// scroll bar once, and the next paint the lines, every pixel of them, so
+// nothing needs erasing. A count that stays leaves the scroll bar alone.
 void DragFillWindow::ShowFoundLines() {
     const std::size_t count = findBox_->Found().size();
+    const bool counted = std::size_t(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) == count;
+    if (!counted) SendMessageA(listBox1_, WM_SETREDRAW, FALSE, 0);
     SendMessageA(listBox1_, LB_SETCURSEL, WPARAM(-1), 0);
-    if (std::size_t(SendMessageA(listBox1_, LB_GETCOUNT, 0, 0)) != count)
-        SendMessageA(listBox1_, LB_SETCOUNT, count, 0);
+    if (!counted) SendMessageA(listBox1_, LB_SETCOUNT, count, 0);
     if (pressed_) foundList_->SelectLineOf(pressed_->index);
-    InvalidateRect(listBox1_, nullptr, TRUE);
+    if (!counted) SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox1_, nullptr, FALSE);
 }
 
 std::vector<std::string> DragFillWindow::ListedTitles() const { return foundList_->ListedTitles(); }
@@ -375,6 +381,8 @@ LRESULT CALLBACK DragFillWindow::ListProcedure(HWND list, UINT message, WPARAM w
     auto* self = SelfOf<DragFillWindow>(list);
     const auto listBox = [&] { return CallWindowProcA(self->listBoxProcedure_, list, message, wParam, lParam); };
     if (message == WM_SETCURSOR && ApplyAppCursor()) return TRUE;
+    if (message == WM_PAINT && wParam == 0) return self->foundList_->Paint(self->listBoxProcedure_), 0;
+    if (message == WM_ERASEBKGND && self->foundList_->SkipsErase()) return 1;
     if (LRESULT text; self->foundList_->AnswerText(message, wParam, lParam, text)) return text;
     if ((message == WM_CHAR || message == WM_IME_CHAR) && self->foundList_->PassTypingOn(message, wParam)) return 0;
     message = AsPress(message);

@@ -45,7 +45,7 @@ FindBox::FindBox(HWND parent, int id, HFONT font, HWND hints, ContentsOf content
 
 void FindBox::SetLines(const std::vector<std::string>& titles) {
     titles_ = titles;
-    index_.reset();
+    stale_ = true;
     typedOnTheWay_.clear();
     // The lines found index the titles: the old ones go with them, so a find
     // that fails (the contents cannot be had, memory runs out) leaves no
@@ -58,7 +58,7 @@ void FindBox::SetLines(const std::vector<std::string>& titles) {
         if (onFound) onFound();
         throw;
     }
-    if (!index_ && GetFocus() == box_) PostMessageW(box_, kPrepareMessage, 0, 0);
+    if (stale_ && GetFocus() == box_) PostMessageW(box_, kPrepareMessage, 0, 0);
 }
 
 void FindBox::Clear() {
@@ -89,7 +89,20 @@ void FindBox::Change() {
 }
 
 void FindBox::Prepare() {
-    if (!index_) index_.emplace(titles_, contentsOf_(titles_));
+    if (index_ && !stale_) return;
+    std::vector<std::string> contents = contentsOf_(titles_);
+    try {
+        if (index_)
+            index_->Remake(preparedTitles_, preparedContents_, titles_, contents);
+        else
+            index_.emplace(titles_, contents);
+        if (preparedTitles_ != titles_) preparedTitles_ = titles_;  // a showing's refill brings the same
+        preparedContents_ = std::move(contents);
+    } catch (...) {
+        index_.reset();  // half remade, or not known what of: made anew next time
+        throw;
+    }
+    stale_ = false;
 }
 
 void FindBox::Find() {

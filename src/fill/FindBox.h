@@ -55,7 +55,12 @@ private:
     WNDPROC boxProcedure_ = nullptr;  // the box's own, which Procedure passes messages on to
     ContentsOf contentsOf_;
     std::vector<std::string> titles_;
-    std::optional<FindIndex> index_;  // made from titles and contents when first needed after SetLines
+    // Made from the titles and contents when first needed; after SetLines it
+    // is stale until remade, which prepares again only the lines that changed
+    // since the texts it was made of.
+    std::optional<FindIndex> index_;
+    bool stale_ = false;
+    std::vector<std::string> preparedTitles_, preparedContents_;  // what index_ was made of
     std::vector<std::size_t> found_;
     // The lines found by each text typed on the way to the one in the box,
     // shortest first: a longer text looks only among the lines of the text

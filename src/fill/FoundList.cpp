@@ -19,6 +19,49 @@ HWND FoundList::Create(HWND parent, int id) {
     return list_;
 }
 
+FoundList::~FoundList() {
+    if (!buffer_) return;
+    SelectObject(buffer_, bufferBefore_);
+    DeleteDC(buffer_);
+}
+
+void FoundList::Paint(WNDPROC own) {
+    PAINTSTRUCT paint;
+    painting_ = true;
+    HDC screen = BeginPaint(list_, &paint);
+    painting_ = false;
+    RECT client;
+    GetClientRect(list_, &client);
+    const RECT& dirty = paint.rcPaint;
+    if (screen && !IsRectEmpty(&dirty)) {
+        if (!buffer_) {
+            buffer_ = CreateCompatibleDC(screen);
+            bufferBefore_ = buffer_ ? GetCurrentObject(buffer_, OBJ_BITMAP) : nullptr;
+        }
+        if (buffer_ && (client.right > bufferSize_.cx || client.bottom > bufferSize_.cy)) {
+            SelectObject(buffer_, bufferBefore_);
+            const SIZE size{std::max(client.right, bufferSize_.cx), std::max(client.bottom, bufferSize_.cy)};
+            bufferBitmap_.reset(CreateCompatibleBitmap(screen, size.cx, size.cy));
+            bufferSize_ = bufferBitmap_ ? size : SIZE{0, 0};
+            if (bufferBitmap_) SelectObject(buffer_, bufferBitmap_.get());
+        }
+        if (bufferBitmap_) {
+            const int saved = SaveDC(buffer_);
+            IntersectClipRect(buffer_, dirty.left, dirty.top, dirty.right, dirty.bottom);
+            CallWindowProcA(own, list_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer_), 0);
+            CallWindowProcA(own, list_, WM_PAINT, reinterpret_cast<WPARAM>(buffer_), 0);
+            RestoreDC(buffer_, saved);
+            BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer_,
+                   dirty.left, dirty.top, SRCCOPY);
+        } else {
+            // No bitmap to be had: drawn on the screen as the box draws itself.
+            CallWindowProcA(own, list_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(screen), 0);
+            CallWindowProcA(own, list_, WM_PAINT, reinterpret_cast<WPARAM>(screen), 0);
+        }
+    }
+    EndPaint(list_, &paint);
+}
+
 // A found index is checked against the titles too: the two come from one
 // find, but a line must never read past the titles whatever left them apart.
 std::optional<std::size_t> FoundList::TitleIndexOfLine(std::size_t line) const {

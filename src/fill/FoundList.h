@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fill/FindBox.h"
+#include "platform/win32/Owned.h"
 
 namespace pennora {
 
@@ -18,6 +19,7 @@ class FoundList {
 public:
     // Reads the titles and the lines found from `findBox`, which outlives it.
     explicit FoundList(const FindBox& findBox) : findBox_(findBox) {}
+    ~FoundList();
     FoundList(const FoundList&) = delete;
     FoundList& operator=(const FoundList&) = delete;
 
@@ -41,6 +43,15 @@ public:
 
     // A line of the list, in `font` and the list's colours.
     void DrawLine(const DRAWITEMSTRUCT& item, HFONT font) const;
+    // The list's WM_PAINT, drawn by `own` (the list box's own procedure)
+    // into a bitmap kept for the list and copied to the screen at once: the
+    // box's erase and every line drawn on the screen one after another cost
+    // a trip to the display server each, which under load adds up to frames.
+    void Paint(WNDPROC own);
+    // Whether a WM_ERASEBKGND is the one BeginPaint sends during Paint, which
+    // the bitmap already erases; any other (a WM_PRINT's) erases as usual.
+    bool SkipsErase() const { return painting_; }
+
     // The list's answers to readers of its text (LB_GETTEXT, WM_GETTEXT and
     // their lengths) in `result`; false for any other message.
     bool AnswerText(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
@@ -55,6 +66,13 @@ private:
 
     const FindBox& findBox_;
     HWND list_ = nullptr;
+    // The bitmap Paint draws in, in a memory DC of its own, made again only
+    // when the list grows past it.
+    HDC buffer_ = nullptr;
+    HGDIOBJ bufferBefore_ = nullptr;
+    OwnedBitmap bufferBitmap_;
+    SIZE bufferSize_{0, 0};
+    bool painting_ = false;
     char leadByte_ = 0;  // the first byte of a Chinese character typed into the list
 };
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 #include "fill/Pinyin.h"
 #include "ui/GbkText.h"
@@ -195,8 +196,14 @@ FindIndex::FindIndex(const std::vector<std::string>& titles, const std::vector<s
     codes_.reserve(bytes);
     starts_.reserve(titles.size() + 1);
     summaries_.reserve(titles.size());
+    Append(titles, contents, 0, titles.size());
+    starts_.push_back(std::uint32_t(codes_.size()));
+}
+
+void FindIndex::Append(const std::vector<std::string>& titles, const std::vector<std::string>& contents,
+                       std::size_t first, std::size_t last) {
     const ReadingTable& table = Readings();
-    for (std::size_t i = 0; i < titles.size(); ++i) {
+    for (std::size_t i = first; i < last; ++i) {
         const std::size_t start = codes_.size();
         starts_.push_back(std::uint32_t(start));
         AppendCodes(titles[i], codes_);
@@ -218,7 +225,50 @@ FindIndex::FindIndex(const std::vector<std::string>& titles, const std::vector<s
         }
         summaries_.push_back(summary);
     }
-    starts_.push_back(std::uint32_t(codes_.size()));
+}
+
+void FindIndex::Remake(const std::vector<std::string>& oldTitles, const std::vector<std::string>& oldContents,
+                       const std::vector<std::string>& titles, const std::vector<std::string>& contents) {
+    static const std::string kNone;
+    const auto contentOf = [](const std::vector<std::string>& of, std::size_t i) -> const std::string& {
+        return i < of.size() ? of[i] : kNone;
+    };
+    const auto same = [&](std::size_t oldLine, std::size_t line) {
+        return oldTitles[oldLine] == titles[line] && contentOf(oldContents, oldLine) == contentOf(contents, line);
+    };
+    if (starts_.empty() || oldTitles.size() != size()) {  // not the texts it was made of: made anew
+        *this = FindIndex(titles, contents);
+        return;
+    }
+    // The lines both share at the start, and then at the end.
+    std::size_t first = 0;
+    while (first < oldTitles.size() && first < titles.size() && same(first, first)) ++first;
+    std::size_t shared = 0;
+    while (shared < oldTitles.size() - first && shared < titles.size() - first &&
+           same(oldTitles.size() - 1 - shared, titles.size() - 1 - shared))
+        ++shared;
+    const std::size_t removed = oldTitles.size() - first - shared, inserted = titles.size() - first - shared;
+    if (removed == 0 && inserted == 0) return;
+
+    // The changed lines prepared on their own, then put in place of the old.
+    FindIndex part;
+    part.Append(titles, contents, first, first + inserted);
+    part.starts_.push_back(std::uint32_t(part.codes_.size()));
+    const std::size_t codeFirst = starts_[first], codeEnd = starts_[first + removed];
+    const auto toCode = [&](std::size_t at) { return codes_.begin() + std::ptrdiff_t(at); };
+    if (codes_.size() - (codeEnd - codeFirst) + part.codes_.size() > UINT32_MAX) throw std::length_error("find index");
+    codes_.erase(toCode(codeFirst), toCode(codeEnd));
+    codes_.insert(toCode(codeFirst), part.codes_.begin(), part.codes_.end());
+    const std::int64_t moved = std::int64_t(part.codes_.size()) - std::int64_t(codeEnd - codeFirst);
+    std::vector<std::uint32_t> starts;
+    starts.reserve(titles.size() + 1);
+    starts.insert(starts.end(), starts_.begin(), starts_.begin() + std::ptrdiff_t(first));
+    for (std::size_t i = 0; i < inserted; ++i) starts.push_back(std::uint32_t(codeFirst + part.starts_[i]));
+    for (std::size_t i = first + removed; i < starts_.size(); ++i)
+        starts.push_back(std::uint32_t(std::int64_t(starts_[i]) + moved));
+    starts_ = std::move(starts);
+    summaries_.erase(summaries_.begin() + std::ptrdiff_t(first), summaries_.begin() + std::ptrdiff_t(first + removed));
+    summaries_.insert(summaries_.begin() + std::ptrdiff_t(first), part.summaries_.begin(), part.summaries_.end());
 }
 
 std::vector<std::size_t> FindIndex::LinesContaining(std::string_view piece,

@@ -26,6 +26,7 @@ namespace pennora {
 struct LineSummary {
     std::uint32_t startLetters = 0;  // bit n for 'a' + n
     std::uint64_t codes = 0;
+    bool operator==(const LineSummary&) const = default;
 };
 
 class FindIndex {
@@ -36,6 +37,16 @@ public:
 
     std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
 
+    // Makes this index, made of `oldTitles` and `oldContents`, that of
+    // `titles` and `contents`: only the lines between those the two share at
+    // their start and at their end are prepared again, so a stored change
+    // (which changes one run of lines) costs the lines it changed and a move
+    // of the prepared codes, not a whole remaking.
+    void Remake(const std::vector<std::string>& oldTitles, const std::vector<std::string>& oldContents,
+                const std::vector<std::string>& titles, const std::vector<std::string>& contents);
+
+    bool operator==(const FindIndex&) const = default;
+
     // The lines, by index in order, whose title or content contains `piece`:
     // every line when it is empty. With `among` (lines in order), only those
     // are looked at: a text holding a piece holds every piece it starts with,
@@ -44,6 +55,10 @@ public:
                                              const std::vector<std::size_t>* among = nullptr) const;
 
 private:
+    // Prepares lines [first, last) of `titles` and `contents` onto the end.
+    void Append(const std::vector<std::string>& titles, const std::vector<std::string>& contents, std::size_t first,
+                std::size_t last);
+
     std::vector<std::uint16_t> codes_;   // every line's title, a gap, its content, a gap
     std::vector<std::uint32_t> starts_;  // line i's codes are [starts_[i], starts_[i + 1])
     std::vector<LineSummary> summaries_;  // per line

@@ -177,5 +177,47 @@ TEST(ListFindTest, TypingAndBackspacesFindWhatAPlainMatcherFinds) {
     }
 }
 
+// A stored change remakes only the lines it changed: whatever the change, the
+// index remade is the one made from the new texts, and it finds what that
+// one finds (the prepared codes of the lines after the change have moved).
+TEST(ListFindTest, AnIndexRemadeAfterAChangeIsTheIndexMadeAnew) {
+    using Texts = std::vector<std::string>;
+    const Texts titles{"地址", "电话", "Mail", "地址", "银行账号"};
+    const Texts contents{"北京市海淀区", "010-6275", "a@b.c", "上海", "0200"};
+    const struct {
+        const char* name;
+        Texts titles, contents;
+    } cases[] = {
+        {"nothing changed", titles, contents},
+        {"a content changed", titles, {"北京市海淀区", "010-9999 长", "a@b.c", "上海", "0200"}},
+        {"a title renamed, longer", {"地址", "电话号码 Tel", "Mail", "地址", "银行账号"}, contents},
+        {"a line inserted in the middle", {"地址", "电话", "快递", "Mail", "地址", "银行账号"},
+         {"北京市海淀区", "010-6275", "顺丰", "a@b.c", "上海", "0200"}},
+        {"a line deleted from the middle", {"地址", "电话", "地址", "银行账号"}, {"北京市海淀区", "010-6275", "上海", "0200"}},
+        {"the first line deleted", {"电话", "Mail", "地址", "银行账号"}, {"010-6275", "a@b.c", "上海", "0200"}},
+        {"a line appended", {"地址", "电话", "Mail", "地址", "银行账号", "发票"}, {"北京市海淀区", "010-6275", "a@b.c", "上海", "0200", "抬头"}},
+        {"one of two repeated lines deleted", {"地址", "电话", "Mail", "银行账号"}, {"北京市海淀区", "010-6275", "a@b.c", "0200"}},
+        {"every line gone", {}, {}},
+        {"contents missing at the end", titles, {"北京市海淀区", "010-6275"}},
+        {"all lines replaced", {"x", "y"}, {"z", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FindIndex remade(titles, contents);
+        remade.Remake(titles, contents, c.titles, c.contents);
+        const FindIndex anew(c.titles, c.contents);
+        EXPECT_TRUE(remade == anew);
+        for (const char* piece : {"dz", "地址", "dh", "6275", "mail", "c", "0200", "顺丰", "zhang", "shanghai"})
+            EXPECT_EQ(remade.LinesContaining(piece), anew.LinesContaining(piece)) << piece;
+    }
+    // From nothing, and from an index made of other texts than those named.
+    FindIndex empty;
+    empty.Remake({}, {}, titles, contents);
+    EXPECT_TRUE(empty == FindIndex(titles, contents));
+    FindIndex other({"a"}, {"b"});
+    other.Remake(titles, contents, titles, {});
+    EXPECT_TRUE(other == FindIndex(titles, {}));
+}
+
 }  // namespace
 }  // namespace pennora

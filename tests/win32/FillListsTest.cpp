@@ -808,6 +808,57 @@ TEST_F(FillListsTest, EachPaintedLineShowsTheTitleFoundForIt) {
     }
 }
 
+// The list's client area, pixel by pixel, as the screen shows it or as the
+// list draws itself into a bitmap (erased, then printed).
+std::vector<DWORD> ClientPixels(HWND list, bool onScreen) {
+    RECT client{};
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ before = SelectObject(dc, bitmap);
+    if (onScreen) {
+        HDC screen = GetDC(list);
+        BitBlt(dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+        ReleaseDC(list, screen);
+    } else {
+        SendMessageA(list, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    }
+    GdiFlush();
+    const auto* first = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(first, first + client.right * client.bottom);
+    SelectObject(dc, before);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+// The list paints on the screen through a bitmap of its own: what reaches
+// the screen is what the list draws, after whole and partial paints, with
+// fewer lines than before (the rest erased) and a line selected.
+TEST_F(FillListsTest, TheListOnTheScreenIsWhatTheListDraws) {
+    LoadRunning(kFindEntries);  // 地址, Mail, Tel, mail 2
+    window.Show();
+    const auto screenShowsTheList = [&] {
+        UpdateWindow(List());
+        return ClientPixels(List(), true) == ClientPixels(List(), false);
+    };
+    EXPECT_TRUE(screenShowsTheList()) << "every line";
+    Type(L"ma");
+    EXPECT_TRUE(screenShowsTheList()) << "two lines";
+    RECT line{};
+    SendMessageA(List(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&line));
+    SendMessageA(List(), LB_SETCURSEL, 1, 0);
+    InvalidateRect(List(), &line, TRUE);
+    EXPECT_TRUE(screenShowsTheList()) << "one line painted again, selected";
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(screenShowsTheList()) << "every line again";
+    window.Close();
+}
+
 // After a press the keyboard is in the list, which finds nothing by typing:
 // what is typed there goes to the find box, which takes the keyboard.
 TEST_F(FillListsTest, CharactersTypedIntoTheListAfterAPressGoToTheFindBox) {
