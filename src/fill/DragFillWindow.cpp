@@ -111,7 +111,6 @@ DragFillWindow::DragFillWindow(Context context) : context_(std::move(context)) {
 DragFillWindow::~DragFillWindow() { Destroy(); }
 
 void DragFillWindow::CreateChildren() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
     MakeFonts();
     panel1_ = std::make_unique<TitleStrip>(hwnd(), IDC_DF_PANEL1,
                                            TitleStrip::Look{stripFont_.get(), true, IDC_DF_IMAGE1, IDC_DF_IMAGE2});
