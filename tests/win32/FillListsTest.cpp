@@ -856,7 +856,40 @@ TEST_F(FillListsTest, TheListOnTheScreenIsWhatTheListDraws) {
     EXPECT_TRUE(screenShowsTheList()) << "one line painted again, selected";
     Press(VK_ESCAPE);
     EXPECT_TRUE(screenShowsTheList()) << "every line again";
+    // The user makes the window wider, then taller: the list grows past
+    // what it was first painted at. A selected line's bar runs the whole
+    // width, into what is new.
+    SendMessageA(List(), LB_SETCURSEL, 0, 0);
+    RECT frame;
+    GetWindowRect(window.hwnd(), &frame);
+    for (const SIZE grown : {SIZE{frame.right - frame.left + 120, frame.bottom - frame.top},
+                             SIZE{frame.right - frame.left + 120, frame.bottom - frame.top + 160}}) {
+        SetWindowPos(window.hwnd(), nullptr, 0, 0, grown.cx, grown.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RedrawWindow(List(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        EXPECT_TRUE(screenShowsTheList()) << "the window made " << grown.cx << " x " << grown.cy;
+    }
     window.Close();
+}
+
+// A content changed and changed back is found by what it holds each time:
+// the prepared texts follow every stored change, not only the first.
+TEST_F(FillListsTest, AContentChangedAndChangedBackIsFoundByWhatItHoldsNow) {
+    LoadRunning(kFindEntries);
+    const auto setTelTo = [&](const char* content) {
+        store.MoveTo(2);
+        store.SetContent(content);
+        store.Post();
+    };
+    setTelTo("010-8888");
+    Type(L"8888");
+    EXPECT_EQ(window.ListedTitles(), Titles{"Tel"});
+    Press(VK_ESCAPE);
+    setTelTo("010-6275");
+    Type(L"6275");
+    EXPECT_EQ(window.ListedTitles(), Titles{"Tel"});
+    Press(VK_ESCAPE);
+    Type(L"8888");
+    EXPECT_EQ(window.ListedTitles(), Titles{});
 }
 
 // After a press the keyboard is in the list, which finds nothing by typing:
