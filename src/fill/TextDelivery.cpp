@@ -222,9 +222,13 @@ Delivery NextOwnField(KeyPosting& input, KeyTyping& typing, unsigned thread) {
     if (!input.GetGUIThreadInfo(thread, info)) return Delivery::FocusUnknown;
     const Hwnd before = info.focus != 0 ? info.focus : typing.Target();
     // The focus in another of the tool's windows is not the target's to move.
-    if (input.GetAncestor(before, kGaRoot) != input.GetAncestor(typing.Target(), kGaRoot)) return Delivery::Interrupted;
+    const Hwnd form = input.GetAncestor(typing.Target(), kGaRoot);
+    if (input.GetAncestor(before, kGaRoot) != form) return Delivery::Interrupted;
     const Hwnd next = input.TabToNextDlgItem(before);
     if (next == 0 || next == before) return Delivery::FocusStayed;
+    // The focus handlers run as the focus moves; one that sent it elsewhere
+    // (or closed the form) ends the typing there.
+    if (!input.IsWindow(next) || input.GetAncestor(next, kGaRoot) != form) return Delivery::Interrupted;
     typing.MoveTo(next);
     return Delivery::Delivered;
 }

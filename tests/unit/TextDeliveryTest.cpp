@@ -798,6 +798,8 @@ TEST_F(TabToNextFieldTest, AFormOfTheToolsOwnThreadHasItsFocusMovedByTheFillWith
         {"one field", {kName}, kName, Delivery::FocusStayed, Chars(kName, {0x61})},
         {"the focus in another window of the tool", {kName, kPhone}, kOther, Delivery::Interrupted,
          Chars(kName, {0x61})},
+        {"the focus sent on to another window as it moves", {kName, kOther}, kName, Delivery::Interrupted,
+         Chars(kName, {0x61})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
