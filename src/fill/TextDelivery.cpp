@@ -147,18 +147,7 @@ struct TabWait {
     Hwnd before;       // its focus just before the Tab
     Hwnd form;         // the top-level window holding the target
     std::uint64_t fillStarted;
-    bool ownThread;    // the target is a window of the tool's own thread
 };
-
-// Waits between two looks at the target. A target of the tool's own thread
-// takes its keys only from the tool's loop, which does not run during the
-// fill: the wait takes them itself, the Tab among them.
-void WaitForTarget(KeyPosting& input, const TabWait& wait, unsigned milliseconds) {
-    if (wait.ownThread)
-        input.WaitDrawingTakingKeys(wait.form, milliseconds);
-    else
-        input.WaitDrawing(milliseconds);
-}
 
 // Waits, after a Tab key, until the target's thread has taken it and its
 // focus has settled: on another window of the same top-level window (seen
@@ -171,10 +160,9 @@ void WaitForTarget(KeyPosting& input, const TabWait& wait, unsigned milliseconds
 // settle time and the class test). A target that has not answered them
 // within the Tab's limit is too slow (busy or hung). The target's top-level
 // window must stay in front and hold the focus: otherwise nothing more is
-// typed. A target of the tool's own thread is sent nothing: a message sent
-// there runs at once, before any queued key, and says nothing of them.
+// typed.
 Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, Hwnd& next) {
-    unsigned answersDue = wait.ownThread ? 0 : typing.Unanswered() + 1;
+    unsigned answersDue = typing.Unanswered() + 1;
     // Whatever way the wait ends, the answers still owed stay owed.
     struct Owed {
         KeyTyping& typing;
@@ -189,13 +177,13 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
         if (now - wait.fillStarted >= kFillWaitLimitMs) return Delivery::TooSlow;
         if (now - tabPosted >= kTabFocusLimitMs) return answersDue > 0 ? Delivery::TooSlow : Delivery::FocusStayed;
         if (answersDue == 0) {
-            WaitForTarget(input, wait, kTabFocusPollMs);
+            input.WaitDrawing(kTabFocusPollMs);
         } else if (input.SendMessageTimeoutA(typing.Target(), kWmNull, 0, 0, kSmtoAbortIfHung, kRoundTripLimitMs)) {
             --answersDue;
         } else if (!input.IsWindow(typing.Target())) {
             return Delivery::Closed;
         } else {
-            WaitForTarget(input, wait, kTabFocusPollMs);  // busy or hung: look again later
+            input.WaitDrawing(kTabFocusPollMs);  // busy or hung: look again later
         }
         if (!input.IsWindow(typing.Target())) return Delivery::Closed;
         // A thread whose focus cannot be read cannot be followed.
@@ -223,11 +211,33 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
     }
 }
 
+// A Tab into a window of the tool's own thread. The tool's loop, which would
+// take a posted Tab key, runs only after the fill, and nothing of its queue
+// may run inside the fill (a queued Enter or a key of the user's can press a
+// button whose handler opens a modal box): the focus moves now, as the
+// dialog manager would move it, and the rest is posted to the window that
+// then has it. What was posted to the old field still arrives there.
+Delivery NextOwnField(KeyPosting& input, KeyTyping& typing, unsigned thread) {
+    GuiThreadInfo info;
+    if (!input.GetGUIThreadInfo(thread, info)) return Delivery::FocusUnknown;
+    const Hwnd before = info.focus != 0 ? info.focus : typing.Target();
+    // The focus in another of the tool's windows is not the target's to move.
+    const Hwnd form = input.GetAncestor(typing.Target(), kGaRoot);
+    if (input.GetAncestor(before, kGaRoot) != form) return Delivery::Interrupted;
+    const Hwnd next = input.TabToNextDlgItem(before);
+    if (next == 0 || next == before) return Delivery::FocusStayed;
+    // The focus handlers run as the focus moves; one that sent it elsewhere
+    // (or closed the form) ends the typing there.
+    if (!input.IsWindow(next) || input.GetAncestor(next, kGaRoot) != form) return Delivery::Interrupted;
+    typing.MoveTo(next);
+    return Delivery::Delivered;
+}
+
 // The Tab key into the target, then the typing goes on where the focus went.
 Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStarted) {
-    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted, false};
+    TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted};
     if (wait.thread == 0) return Delivery::Closed;
-    wait.ownThread = wait.thread == input.GetCurrentThreadId();
+    if (wait.thread == input.GetCurrentThreadId()) return NextOwnField(input, typing, wait.thread);
     GuiThreadInfo info;
     if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::FocusUnknown;
     wait.before = info.focus != 0 ? info.focus : typing.Target();
@@ -242,18 +252,41 @@ Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStart
     return followed;
 }
 
+// The app-starting cursor of a waiting fill covers the cursor the drag state
+// calls for. While it shows, the drag's cursor changes are kept beneath it,
+// and the cover ends on the last of them: a drag armed or ended by a handler
+// run inside a fill's wait leaves the cursor of that drag state, never the
+// cursor the fill found. Only the outermost of nested fills shows it.
+int busyFills = 0;
+int cursorBeneathBusy = kCrDefault;
+
+// The cursor the drag state calls for now.
+int DragCursor(KeyPosting& input) { return busyFills > 0 ? cursorBeneathBusy : input.GetAppCursor(); }
+
+void ShowDragCursor(KeyPosting& input, int cursorId) {
+    if (busyFills > 0)
+        cursorBeneathBusy = cursorId;
+    else
+        input.SetAppCursor(cursorId);
+}
+
 // Shows the app-starting cursor for as long as it lives, then the cursor
-// that was shown before, whatever way the fill ends.
+// the drag state then calls for, whatever way the fill ends.
 class BusyCursor {
 public:
-    explicit BusyCursor(KeyPosting& input) : input_(input), was_(input.GetAppCursor()) { input_.SetAppCursor(kCrAppStart); }
-    ~BusyCursor() { input_.SetAppCursor(was_); }
+    explicit BusyCursor(KeyPosting& input) : input_(input) {
+        if (busyFills++ > 0) return;
+        cursorBeneathBusy = input_.GetAppCursor();
+        input_.SetAppCursor(kCrAppStart);
+    }
+    ~BusyCursor() {
+        if (--busyFills == 0) input_.SetAppCursor(cursorBeneathBusy);
+    }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 
 private:
     KeyPosting& input_;
-    int was_;
 };
 
 }  // namespace
@@ -312,8 +345,8 @@ const char* DeliveryProblemText(Delivery result) {
 }
 
 void TextDelivery::ArmDrag(Hwnd captureWindow) {
-    state_.SavedCursor = input_.GetAppCursor();
-    input_.SetAppCursor(kCrDrag);
+    state_.SavedCursor = DragCursor(input_);
+    ShowDragCursor(input_, kCrDrag);
     input_.SetCapture(captureWindow);
     state_.DragActive = true;
 }
@@ -356,6 +389,8 @@ DropResult TextDelivery::DropText(MouseButton releasedButton, int x, int y, std:
     CancelDrag();
     return typed;
 }
+
+void TextDelivery::RestoreCursor() { ShowDragCursor(input_, state_.SavedCursor); }
 
 void TextDelivery::CancelDrag() {
     state_.DragActive = false;

@@ -14,11 +14,6 @@
 
 namespace pennora {
 
-// Cursor ids of the application-wide cursor.
-inline constexpr int kCrDefault = 0;
-inline constexpr int kCrDrag = -12;
-inline constexpr int kCrAppStart = -19;  // the arrow with an hourglass: the tool is busy but answers
-
 // The time a dropped-on window gets to take the click and move its focus
 // before the first character arrives.
 inline constexpr unsigned kDropPauseMs = 800;
@@ -74,9 +69,8 @@ inline constexpr unsigned kRoundTripLimitMs = 250;
 inline constexpr unsigned kFillWaitLimitMs = 15000;
 
 // True while a typing runs. Its waits keep the tool's windows drawn and
-// answer what other threads send them, but take no input (save the keys of
-// a target that is a form of the tool's own): what the user clicks or types
-// meanwhile waits in the queue and runs after the typing.
+// answer what other threads send them, but take no input: what the user
+// clicks or types meanwhile waits in the queue and runs after the typing.
 // A drop that does reach a drag source inside the typing (through a sent
 // message) clicks and types nothing; a tray click waits in the queue.
 bool FillRunning();
@@ -92,10 +86,11 @@ bool FillRunning();
 // browser's page). It stops when the focus stays on a standard control, when
 // another window comes to the front or takes the focus, when the target
 // closes, or when the waits pass their limits: nothing is ever typed into the
-// old field or into another program. The waits keep the tool's windows drawn;
-// for a target of the tool's own thread they also take the keys queued for
-// its form, which the tool's own loop would take only after the fill. From
-// the first Tab on, the app-starting cursor shows until the typing ends.
+// old field or into another program. The waits keep the tool's windows drawn.
+// A target of the tool's own thread is not waited for: at a Tab the typing
+// moves that thread's focus to the next tab stop itself and runs nothing of
+// the tool's queue. From the first Tab on, the app-starting cursor shows
+// until the typing ends; then the cursor the drag state calls for.
 Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, TypingRules rules);
 
 // What the user is told of a delivery that did not arrive whole; null for
@@ -139,7 +134,9 @@ public:
     void CancelDrag();
 
 private:
-    void RestoreCursor() { input_.SetAppCursor(state_.SavedCursor); }
+    // Puts back the cursor saved at ArmDrag (beneath the busy cursor while a
+    // fill waits).
+    void RestoreCursor();
 
     PointerInput& input_;
     const bool* tabToNextField_;

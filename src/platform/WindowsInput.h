@@ -20,6 +20,13 @@ public:
     virtual unsigned GetLastError() = 0;
 };
 
+// Cursor ids of the application-wide cursor (the user-interface layer's
+// table): the default arrow, the drag cursor, and the app-starting arrow with
+// its hourglass (the tool is busy but answers).
+inline constexpr int kCrDefault = 0;
+inline constexpr int kCrDrag = -12;
+inline constexpr int kCrAppStart = -19;
+
 // The focus of another program's thread as GetGUIThreadInfo reports it.
 struct GuiThreadInfo {
     Hwnd active = 0;
@@ -56,18 +63,17 @@ public:
     // clicks and keys, timers and posted commands wait in the queue and run
     // after the caller is done.
     virtual void WaitDrawing(unsigned milliseconds) = 0;
-    // As WaitDrawing, and the key messages queued for `form` (a top-level
-    // window of this thread) and its children are taken as well and run as
-    // the tool's message loop runs them, the dialog manager first: a Tab
-    // posted to one of the tool's own fields moves the focus on inside the
-    // wait. Nothing else posted is taken.
-    virtual void WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) = 0;
+    // Moves the focus from `focus`, a window of this thread, to the next tab
+    // stop of its top-level window as the dialog manager does for the Tab
+    // key (a dialog moves it itself; otherwise the next tab stop gets the
+    // focus, an edit box with its text selected), without taking anything
+    // from the queue. The window that then has the focus; 0 when there is no
+    // other tab stop to move to.
+    virtual Hwnd TabToNextDlgItem(Hwnd focus) = 0;
     virtual unsigned GetCurrentThreadId() = 0;
 
-    // The application-wide cursor: a cursor id of the user-interface layer's
-    // table (0 the default arrow, -12 the drag cursor crDrag, -19 the
-    // app-starting arrow with its hourglass crAppStart) that every window of
-    // the tool shows.
+    // The application-wide cursor: one of the cursor ids below, which every
+    // window of the tool shows.
     virtual int GetAppCursor() = 0;
     virtual void SetAppCursor(int cursorId) = 0;
 };

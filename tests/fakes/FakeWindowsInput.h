@@ -63,12 +63,12 @@ public:
     // The tick count: Sleep, WaitDrawing and a SendMessageTimeoutA that
     // fails advance it by the time they would take.
     std::uint64_t ticks = 1000;
-    // Runs inside each WaitDrawing (and WaitDrawingTakingKeys), as a message
-    // sent to the tool's windows would be answered there.
+    // Runs inside each WaitDrawing, as a message sent to the tool's windows
+    // would be answered there.
     std::function<void()> whileWaiting;
-    // Runs inside each WaitDrawingTakingKeys with its form, as the tool's own
-    // loop would take the keys queued for that form.
-    std::function<void(Hwnd form)> takingKeys;
+    // Answers TabToNextDlgItem: where the focus went (0, the answer when not
+    // set: there is no other tab stop).
+    std::function<Hwnd(Hwnd focus)> tabToNextDlgItem;
     unsigned ownThreadId = 0x50;  // GetCurrentThreadId
 
     CallLog& calls;
@@ -191,11 +191,9 @@ public:
         if (whileWaiting) whileWaiting();
         ticks += milliseconds;
     }
-    void WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) override {
-        calls.push_back("WaitDrawingTakingKeys(" + Hex(form) + ", " + std::to_string(milliseconds) + ")");
-        if (takingKeys) takingKeys(form);
-        if (whileWaiting) whileWaiting();
-        ticks += milliseconds;
+    Hwnd TabToNextDlgItem(Hwnd focus) override {
+        calls.push_back("TabToNextDlgItem(" + Hex(focus) + ")");
+        return tabToNextDlgItem ? tabToNextDlgItem(focus) : 0;
     }
     unsigned GetCurrentThreadId() override { return ownThreadId; }
     bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override {

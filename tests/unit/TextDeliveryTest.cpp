@@ -718,33 +718,100 @@ TEST_F(TabToNextFieldTest, TheAppStartingCursorShowsWhileAFillWaitsAndGoesOnEver
     for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("SetAppCursor", 0), std::string::npos) << call;
 }
 
-// A form of the tool's own thread: the tool's loop would take its keys only
-// after the fill, so the waits take them (the Tab among them) and no round
-// trip is sent to count them.
-TEST_F(TabToNextFieldTest, AFormOfTheToolsOwnThreadHasItsKeysTakenByTheWait) {
-    for (Hwnd field : {kName, kPhone, kAddress}) input.windowThreads[field] = {input.ownThreadId, input.ownProcessId};
-    std::deque<std::uintptr_t> queued;
-    input.afterPost = [&](unsigned message, std::uintptr_t wParam) {
-        if (message == kWmKeyDown) queued.push_back(wParam);
+// A drag armed or ended by a handler run inside a fill's wait: when the fill
+// ends, the cursor is the one that drag state calls for, not the one the fill
+// found, and a drag armed under the busy cursor saves the cursor beneath it.
+TEST_F(TabToNextFieldTest, TheCursorAfterAFillFollowsADragArmedOrEndedDuringItsWait) {
+    constexpr int kShownBefore = -21;
+    struct Case {
+        const char* name;
+        bool armedBefore;
+        std::function<void(TextDelivery&)> inWait;
+        bool armedAfter;
+        int cursorAfterFill;
     };
+    const Case cases[] = {
+        {"armed in the wait", false, [](TextDelivery& drag) { drag.ArmDrag(kCaptureWindow); }, true, kCrDrag},
+        {"cancelled in the wait", true, [](TextDelivery& drag) { drag.CancelDrag(); }, false, kShownBefore},
+        {"dropped in the wait (the drop ends the drag)",
+         true,
+         [](TextDelivery& drag) {
+             drag.DropText(MouseButton::Left, kReleaseX, kReleaseY, {kList}, [] { return std::string("x"); },
+                           OnRefusedRelease::RestoreCursor);
+         },
+         false, kShownBefore},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form.Reset({kName, kPhone});
+        input.appCursor = kShownBefore;
+        TextDelivery drag(input);
+        if (c.armedBefore) drag.ArmDrag(kCaptureWindow);
+        form.busyUntil = input.ticks + 1;  // the Tab waits at least once
+        bool ran = false;
+        auto takeOne = input.whileWaiting;
+        input.whileWaiting = [&] {
+            if (!std::exchange(ran, true)) {
+                EXPECT_EQ(input.appCursor, kCrAppStart);
+                c.inWait(drag);
+            }
+            takeOne();
+        };
+
+        EXPECT_EQ(Type("a\tb"), Delivery::Delivered);
+
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(drag.DragActive(), c.armedAfter);
+        EXPECT_EQ(input.appCursor, c.cursorAfterFill);
+        // The drag, if any, ends on the cursor that was there before it.
+        drag.CancelDrag();
+        EXPECT_EQ(input.appCursor, kShownBefore);
+    }
+}
+
+// A form of the tool's own thread: the tool's loop would take a posted Tab
+// only after the fill, so the fill moves the focus itself, posts no Tab,
+// sends nothing and never waits (nothing of the tool's queue runs inside
+// it); the rest goes to the window that then has the focus.
+TEST_F(TabToNextFieldTest, AFormOfTheToolsOwnThreadHasItsFocusMovedByTheFillWithoutAWait) {
+    for (Hwnd field : {kName, kPhone, kAddress, kOther}) input.windowThreads[field] = {input.ownThreadId, input.ownProcessId};
     input.onSend = [](Hwnd, unsigned) {
         ADD_FAILURE() << "a round trip to a window of the tool's own thread answers before any key is taken";
         return true;
     };
-    input.takingKeys = [&](Hwnd formWindow) {
-        EXPECT_EQ(formWindow, kDialog);
-        for (; !queued.empty(); queued.pop_front()) {
-            if (queued.front() != 0x09) continue;
-            const auto at = std::find(form.tabOrder.begin(), form.tabOrder.end(), form.focus);
-            if (at + 1 != form.tabOrder.end()) form.focus = *(at + 1);
-        }
+    input.whileWaiting = [] { ADD_FAILURE() << "a fill into the tool's own thread waits for nothing"; };
+    input.tabToNextDlgItem = [&](Hwnd from) -> Hwnd {
+        const auto at = std::find(form.tabOrder.begin(), form.tabOrder.end(), from);
+        if (at == form.tabOrder.end() || at + 1 == form.tabOrder.end()) return 0;
+        return form.focus = *(at + 1);
     };
+    struct Case {
+        const char* name;
+        std::vector<Hwnd> tabOrder;
+        Hwnd focus;  // the thread's focus at the fill
+        Delivery result;
+        CallLog posts;
+    };
+    const Case cases[] = {
+        {"three fields", {kName, kPhone, kAddress}, kName, Delivery::Delivered,
+         Join({Chars(kName, {0x61}), Chars(kPhone, {0x62}), Chars(kAddress, {0x63})})},
+        {"one field", {kName}, kName, Delivery::FocusStayed, Chars(kName, {0x61})},
+        {"the focus in another window of the tool", {kName, kPhone}, kOther, Delivery::Interrupted,
+         Chars(kName, {0x61})},
+        {"the focus sent on to another window as it moves", {kName, kOther}, kName, Delivery::Interrupted,
+         Chars(kName, {0x61})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form.tabOrder = c.tabOrder;
+        form.focus = c.focus;
+        input.calls.clear();
 
-    EXPECT_EQ(Type("a\tb\tc"), Delivery::Delivered);
+        EXPECT_EQ(Type("a\tb\tc"), c.result);
 
-    EXPECT_EQ(Posts(), Join({Chars(kName, {0x61}), Tab(kName), Chars(kPhone, {0x62}), Tab(kPhone),
-                             Chars(kAddress, {0x63})}));
-    for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("WaitDrawing(", 0), std::string::npos) << call;
+        EXPECT_EQ(Posts(), c.posts);
+        for (const std::string& call : input.calls) EXPECT_EQ(call.rfind("WaitDrawing(", 0), std::string::npos) << call;
+    }
 }
 
 TEST_F(TabToNextFieldTest, DropFollowsTheOptionAsItIsAtTheDrop) {

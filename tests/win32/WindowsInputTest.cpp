@@ -1,9 +1,13 @@
 // The Win32 face of the windows seam where it does more than forward one call,
-// and a Tab fill into a form of the tool's own thread, which only that face's
-// wait can let move on.
+// and a Tab fill into a form of the tool's own thread, whose focus only that
+// face can move while the fill runs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "fill/TextDelivery.h"
 #include "platform/win32/Handles.h"
@@ -85,27 +89,67 @@ TEST(WindowsInputTest, WaitDrawingPaintsAndAnswersSentMessagesButTakesNothingPos
 }
 
 HCURSOR cursorAtFocus = nullptr;
-WNDPROC editProc = nullptr;
+HWND secondField = nullptr;
 
-// The second field notes the cursor of this thread when it gets the focus.
-LRESULT CALLBACK NotingFocusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETFOCUS) cursorAtFocus = GetCursor();
-    return CallWindowProcA(editProc, window, message, wParam, lParam);
+// What the handlers of the tool's windows ran, in order, and whether a fill
+// was running when they did.
+struct Ran {
+    std::string what;
+    bool duringFill;
+    bool operator==(const Ran&) const = default;
+};
+void PrintTo(const Ran& ran, std::ostream* out) { *out << ran.what << (ran.duringFill ? " (during the fill)" : ""); }
+std::vector<Ran> ran;
+
+void Note(const char* what) { ran.push_back({what, FillRunning()}); }
+
+constexpr WPARAM kUserKey = VK_F2;  // a key the user pressed before the fill
+
+// The fields note the cursor of this thread when the second one gets the
+// focus, and run the user's key.
+WNDPROC editProc = nullptr;
+LRESULT CALLBACK FieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS && window == secondField) cursorAtFocus = GetCursor();
+    if (message == WM_KEYDOWN && wParam == kUserKey) Note("user key");
+    return IsWindowUnicode(window) ? CallWindowProcW(editProc, window, message, wParam, lParam)
+                                   : CallWindowProcA(editProc, window, message, wParam, lParam);
 }
 
-// Activated, the form gives the focus to its first field, as dialogs do.
+// Activated, the form gives the focus to its first field, as dialogs do. Its
+// OK command (what the dialog manager makes of an Enter in a single-line
+// field) stands for a tool-bar button whose handler opens a modal box.
 LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETFOCUS) {
         SetFocus(GetWindow(window, GW_CHILD));
         return 0;
     }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        Note("enter");
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+// Runs the queue as the tool's message loop does: Unicode, the dialog
+// manager of the top-level window first.
+void RunQueue() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        if (IsDialogMessageW(root ? root : message.hwnd, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// The edit boxes of the tool's own windows are Unicode windows; ANSI ones
+// stand for other programs' fields built on the ANSI calls.
+enum class Fields { Ansi, Unicode };
 
 // A form of this thread: a top-level window with one or two single-line
 // fields, the focus on the first, in front.
 struct OwnForm {
-    explicit OwnForm(int fieldCount = 2) {
+    explicit OwnForm(int fieldCount = 2, Fields kind = Fields::Ansi) : unicode(kind == Fields::Unicode) {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = FormProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -113,67 +157,139 @@ struct OwnForm {
         RegisterClassA(&windowClass);
         form = CreateWindowExA(WS_EX_CONTROLPARENT, windowClass.lpszClassName, "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                0, 0, 300, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
-        for (int i = 0; i < fieldCount; ++i)
-            fields[i] = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 10, 10 + 30 * i,
-                                        200, 24, form, nullptr, GetModuleHandleA(nullptr), nullptr);
-        if (fields[1])
-            editProc = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(fields[1], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NotingFocusProc)));
+        constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER;
+        for (int i = 0; i < fieldCount; ++i) {
+            fields[i] = unicode ? CreateWindowExW(0, L"EDIT", L"", kStyle, 10, 10 + 30 * i, 200, 24, form, nullptr,
+                                                  GetModuleHandleW(nullptr), nullptr)
+                                : CreateWindowExA(0, "EDIT", "", kStyle, 10, 10 + 30 * i, 200, 24, form, nullptr,
+                                                  GetModuleHandleA(nullptr), nullptr);
+            const auto subclass = reinterpret_cast<LONG_PTR>(FieldProc);
+            editProc = reinterpret_cast<WNDPROC>(unicode ? SetWindowLongPtrW(fields[i], GWLP_WNDPROC, subclass)
+                                                         : SetWindowLongPtrA(fields[i], GWLP_WNDPROC, subclass));
+        }
+        secondField = fields[1];
         SetForegroundWindow(form);
         SetFocus(fields[0]);
-        MSG pending;
-        while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&pending);
+        RunQueue();
+        ran.clear();
     }
-    ~OwnForm() { DestroyWindow(form); }
+    ~OwnForm() {
+        DestroyWindow(form);
+        secondField = nullptr;
+    }
+    // The field's text in code page 936, read in the field's own form.
     std::string Text(int i) const {
-        char text[256] = {};
-        GetWindowTextA(fields[i], text, sizeof text);
+        if (!unicode) {
+            char text[256] = {};
+            GetWindowTextA(fields[i], text, sizeof text);
+            return text;
+        }
+        wchar_t wide[256] = {};
+        GetWindowTextW(fields[i], wide, 256);
+        char text[512] = {};
+        WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
         return text;
     }
 
+    bool unicode;
     HWND form = nullptr;
     HWND fields[2] = {};
 };
 
-// A hot-key fill into one of the tool's own fields: the tool's loop is the
-// one that would take the Tab, so the wait takes the form's keys itself. Both
-// fields get their parts, and the app-starting cursor shows while the fill
-// waits and is gone after.
-TEST(WindowsInputTest, ATabFillIntoAFormOfThisThreadMovesOnInsideTheWait) {
-    OwnForm own;
-    ASSERT_NE(own.fields[1], nullptr);
-    ASSERT_EQ(GetForegroundWindow(), own.form);
-    ASSERT_EQ(GetFocus(), own.fields[0]);
-    cursorAtFocus = nullptr;
+// A hot-key fill into one of the tool's own fields: the tool's loop, which
+// would take a posted Tab, does not run during the fill, so the fill moves
+// the focus itself. Both fields get their parts, whole characters in a
+// Unicode field too, and the app-starting cursor shows while the fill runs
+// and is gone after.
+TEST(WindowsInputTest, ATabFillIntoAFormOfThisThreadMovesOnWithoutRunningTheQueue) {
+    for (Fields kind : {Fields::Ansi, Fields::Unicode}) {
+        SCOPED_TRACE(kind == Fields::Unicode ? "Unicode fields" : "ANSI fields");
+        OwnForm own(2, kind);
+        ASSERT_NE(own.fields[1], nullptr);
+        ASSERT_EQ(IsWindowUnicode(own.fields[0]), kind == Fields::Unicode);
+        ASSERT_EQ(GetForegroundWindow(), own.form);
+        ASSERT_EQ(GetFocus(), own.fields[0]);
+        cursorAtFocus = nullptr;
 
-    Win32WindowsInput input;
-    const Delivery typed = TypeText(input, FromHwnd(own.fields[0]), "张三\t13800000000", {.tabToNextField = true});
-    const HCURSOR after = GetCursor();
-    MSG pending;
-    while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&pending);
+        Win32WindowsInput input;
+        const Delivery typed = TypeText(input, FromHwnd(own.fields[0]), "张三\t13800000000", {.tabToNextField = true});
+        const HCURSOR after = GetCursor();
+        RunQueue();
 
-    EXPECT_EQ(typed, Delivery::Delivered);
-    EXPECT_EQ(own.Text(0), "张三");
-    EXPECT_EQ(own.Text(1), "13800000000");
-    EXPECT_EQ(cursorAtFocus, LoadCursorA(nullptr, IDC_APPSTARTING));
-    EXPECT_NE(after, LoadCursorA(nullptr, IDC_APPSTARTING));
-    EXPECT_EQ(input.GetAppCursor(), kCrDefault);
+        EXPECT_EQ(typed, Delivery::Delivered);
+        EXPECT_EQ(own.Text(0), "张三");
+        EXPECT_EQ(own.Text(1), "13800000000");
+        EXPECT_EQ(GetFocus(), own.fields[1]);
+        EXPECT_EQ(cursorAtFocus, LoadCursorA(nullptr, IDC_APPSTARTING));
+        EXPECT_NE(after, LoadCursorA(nullptr, IDC_APPSTARTING));
+        EXPECT_EQ(input.GetAppCursor(), kCrDefault);
+    }
 }
 
-// A form of this thread with one field: its dialog manager leaves the focus
-// where it was, and the rest is typed nowhere.
+// A form of this thread with one field: the focus has nowhere to go, and the
+// rest is typed nowhere.
 TEST(WindowsInputTest, ATabFillIntoAOneFieldFormOfThisThreadStopsThere) {
     OwnForm own(1);
     ASSERT_EQ(GetFocus(), own.fields[0]);
 
     Win32WindowsInput input;
     const Delivery typed = TypeText(input, FromHwnd(own.fields[0]), "a\tb", {.tabToNextField = true});
-    MSG pending;
-    while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&pending);
+    RunQueue();
 
     EXPECT_EQ(typed, Delivery::FocusStayed);
     EXPECT_EQ(own.Text(0), "a");
     EXPECT_EQ(GetFocus(), own.fields[0]);
+}
+
+// An Enter typed before a Tab reaches the form's command handler (which may
+// open a modal box) only from the tool's own loop, after the fill: never
+// with the fill still running beneath it.
+TEST(WindowsInputTest, AnEnterBeforeATabInAFormOfThisThreadRunsOnlyAfterTheFill) {
+    OwnForm own;
+
+    Win32WindowsInput input;
+    const Delivery typed = TypeText(input, FromHwnd(own.fields[0]), "a\r\nb\tc", {.tabToNextField = true});
+    EXPECT_EQ(ran, std::vector<Ran>{});
+    RunQueue();
+
+    EXPECT_EQ(typed, Delivery::Delivered);
+    EXPECT_EQ(ran, (std::vector<Ran>{{"enter", false}}));
+    EXPECT_EQ(own.Text(0), "ab");
+    EXPECT_EQ(own.Text(1), "c");
+}
+
+// What the user did before the fill (a message to another window of the
+// tool, a key in the form) stays in the queue during the fill and runs after
+// it, in the order it came.
+TEST(WindowsInputTest, WhatTheUserQueuedBeforeAFillOfThisThreadRunsAfterItInOrder) {
+    OwnForm own;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == kPosted) {
+            Note("user message");
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "PennoraUserWindow";
+    RegisterClassA(&windowClass);
+    HWND other = CreateWindowExA(0, windowClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    ASSERT_NE(other, nullptr);
+    PostMessageA(other, kPosted, 0, 0);
+    PostMessageA(own.fields[0], WM_KEYDOWN, kUserKey, 1);
+
+    Win32WindowsInput input;
+    const Delivery typed = TypeText(input, FromHwnd(own.fields[0]), "a\tb", {.tabToNextField = true});
+    EXPECT_EQ(ran, std::vector<Ran>{});
+    RunQueue();
+
+    EXPECT_EQ(typed, Delivery::Delivered);
+    EXPECT_EQ(ran, (std::vector<Ran>{{"user message", false}, {"user key", false}}));
+    EXPECT_EQ(own.Text(0), "a");
+    EXPECT_EQ(own.Text(1), "b");
+    DestroyWindow(other);
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #include "platform/win32/Win32WindowsInput.h"
+
 #include <algorithm>
+#include <string>
 
 namespace pennora {
 namespace {
 
-constexpr int kCrDefault = 0;
-constexpr int kCrDrag = -12;
-constexpr int kCrAppStart = -19;
 int appCursor = kCrDefault;
 
 HCURSOR CursorFor(int cursorId) {
@@ -97,30 +96,13 @@ std::uint64_t Win32WindowsInput::GetTickCount64() { return ::GetTickCount64(); }
 
 namespace {
 
-// Runs the key messages queued for a window of this thread (the filter takes
-// its children too) as the application's message loop does: in their Unicode
-// form, the dialog manager of their top-level window first. A window that
-// posts itself keys as it takes them gets a bounded number of turns.
-void TakeKeys(HWND form) {
-    constexpr int kKeyTurns = 4096;
-    MSG message;
-    for (int turn = 0; turn < kKeyTurns && ::PeekMessageW(&message, form, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE); ++turn) {
-        HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
-        if (::IsDialogMessageW(root ? root : message.hwnd, &message)) continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-void Wait(HWND keysOf, unsigned milliseconds) {
-    // Only paint messages are taken from the queue (and the keys of keysOf);
-    // sent messages are answered inside PeekMessage and
-    // MsgWaitForMultipleObjects. A window that does not validate its paint
-    // gets a bounded number of turns.
+void Wait(unsigned milliseconds) {
+    // Only paint messages are taken from the queue; sent messages are
+    // answered inside PeekMessage and MsgWaitForMultipleObjects. A window that
+    // does not validate its paint gets a bounded number of turns.
     constexpr int kPaintTurns = 64;
     const ULONGLONG start = ::GetTickCount64();
     for (;;) {
-        if (keysOf) TakeKeys(keysOf);
         MSG message;
         for (int turn = 0; turn < kPaintTurns && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE);
              ++turn)
@@ -133,8 +115,28 @@ void Wait(HWND keysOf, unsigned milliseconds) {
 
 }  // namespace
 
-void Win32WindowsInput::WaitDrawing(unsigned milliseconds) { Wait(nullptr, milliseconds); }
-void Win32WindowsInput::WaitDrawingTakingKeys(Hwnd form, unsigned milliseconds) { Wait(ToHwnd(form), milliseconds); }
+void Win32WindowsInput::WaitDrawing(unsigned milliseconds) { Wait(milliseconds); }
+
+Hwnd Win32WindowsInput::TabToNextDlgItem(Hwnd focusWindow) {
+    HWND focus = ToHwnd(focusWindow);
+    HWND dialog = ::GetAncestor(focus, GA_ROOT);
+    if (!dialog) return 0;
+    // The tab stops of the top-level window, nested control parents among
+    // them, as the tool's loop hands its keys to that window's dialog manager.
+    HWND next = ::GetNextDlgTabItem(dialog, focus == dialog ? nullptr : focus, FALSE);
+    if (!next || next == focus) return 0;
+    char className[16] = {};
+    ::GetClassNameA(dialog, className, sizeof className);
+    if (std::string(className) == "#32770") {
+        // A dialog selects an edit box's text and moves its default button.
+        ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    } else {
+        if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+        ::SetFocus(next);
+    }
+    return FromHwnd(::GetFocus());
+}
+
 unsigned Win32WindowsInput::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 bool Win32WindowsInput::FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) {
     FLASHWINFO flash{sizeof flash, ToHwnd(window), flags, count, timeoutMs};
