@@ -103,6 +103,7 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
     }
 
     LimitEditToBytes(Item(IDC_DBEDIT1), kTitleBoxLimit);
+    LimitEditToBytes(Item(IDC_DBMEMO1), kContentWidth);
     SetWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(Item(IDC_DBMEMO1), ContentBoxProcedure, kContentBoxSubclass, 0);
     AddHint(IDC_DBCHECKBOX2, "Show Record in Hotkey-filling List");
