@@ -288,6 +288,12 @@ void MainWindow::SettleTyping() {
     if (editorPage_) editorPage_->SettleTyping();
 }
 
+bool MainWindow::IsTyping() const { return editorPage_ && editorPage_->IsTyping(); }
+
+void MainWindow::HoldTyping(bool hold) {
+    if (editorPage_) editorPage_->HoldTyping(hold);
+}
+
 std::string MainWindow::statusText() const {
     char text[512] = {};
     // (Wine answers the simple-mode text for part 0, not for SB_SIMPLEID.)

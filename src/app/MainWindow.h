@@ -98,6 +98,11 @@ public:
     void SelectPage(int index);
     // What the user is typing in a page goes to the store (the entry editor's).
     void SettleTyping();
+    // Something is being typed that is not in the store yet (a title in
+    // place in the entry editor's grid, changed).
+    bool IsTyping() const;
+    // While held, that title stays in its editor when a question takes the focus.
+    void HoldTyping(bool hold);
     // A page once made, or null.
     PageDialog* page(int index) const { return pages_.at(index); }
     FillPage& fillPage() { return *fillPage_; }

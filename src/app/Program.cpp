@@ -192,12 +192,17 @@ void Program::WMClose() {
 bool Program::FormClose() {
     if (HasUnsavedWork()) {
         HWND focus = GetFocus();
+        // A title typed in place stays in its editor while the box has the
+        // focus: Cancel gives it back as it was, Yes and No settle it.
+        window_->HoldTyping(true);
         int answer = services_.windows.MessageBoxA(FromHwnd(hwnd()), "保存对数据项的修改吗？", "退出 Pennora",
                                                    MB_YESNOCANCEL | MB_ICONQUESTION);
+        window_->HoldTyping(false);
         if (answer == IDCANCEL) {
             if (focus && IsWindow(focus)) SetFocus(focus);
             return false;
         }
+        window_->SettleTyping();
         // A No to the question about a data file changed elsewhere keeps
         // the program open with the changes unsaved; a No here quits without them.
         if (answer == IDYES && !SaveEntries(dataFile_, services_.windows, FromHwnd(hwnd()))) return false;
@@ -234,18 +239,17 @@ void Program::ReleaseHotKeyAndTrayIcon() {
 // system shows, so the user can go back and save.
 bool Program::QueryEndSession() {
     if (!created_ || !HasUnsavedWork()) return true;
+    window_->SettleTyping();
     if (dataFile_.SaveUnsavedChanges().empty()) return true;
     ShutdownBlockReasonCreate(hwnd(), kEndSessionBlockReason);
     return false;
 }
 
-// The same rule for the close question and the end of the session. What
-// the user is still typing is settled first: it counts, and it is what the
-// save or the unsaved-changes file then takes.
-bool Program::HasUnsavedWork() {
-    window_->SettleTyping();
-    return HasUnsavedEntryWork(store_, flags_);
-}
+// The same rule for the close question and the end of the session. A title
+// still being typed in place counts without being settled: a Cancel at the
+// question leaves it in its editor. It is settled once the close or the end
+// goes on, so the save or the unsaved-changes file takes it.
+bool Program::HasUnsavedWork() const { return window_->IsTyping() || HasUnsavedEntryWork(store_, flags_); }
 
 void Program::EndSession(bool ending) {
     if (!created_) return;
@@ -258,6 +262,7 @@ void Program::EndSession(bool ending) {
     // The rest of the close sequence, without a question or an error box. A
     // forced end may come without the query: the changes are kept here too.
     closing_ = true;
+    window_->SettleTyping();
     if (HasUnsavedWork()) dataFile_.SaveUnsavedChanges();
     SaveWindowSettings(false);
     ReleaseHotKeyAndTrayIcon();

@@ -63,7 +63,7 @@ private:
     void ReleaseHotKeyAndTrayIcon();
     bool QueryEndSession();
     void EndSession(bool ending);
-    bool HasUnsavedWork();
+    bool HasUnsavedWork() const;
     HWND hwnd() const { return window_->hwnd(); }
 
     Application& app_;

@@ -260,20 +260,26 @@ void DataFileKeeper::KeepEarlierVersions(DataFileBackups& backups, std::function
     tellAfterSave_ = std::move(tell);
 }
 
-// The changes are written first: a forced end that ignores the answer still
-// keeps them. A mark of an earlier session that cannot be removed only makes
-// the next restore more careful, so that is no error.
+// The mark goes first: a session killed between the two writes then leaves
+// a mark alone, which only makes a later restore keep the data file first,
+// never a loaded version's rows without it, whose first save would overwrite
+// the data file with no copy. A mark that cannot be written does not keep the
+// changes from being written (a forced end that ignores the answer still has
+// them); its error is reported after. A mark of an earlier session that
+// cannot be removed only makes the next restore more careful, so that is no
+// error.
 FileError DataFileKeeper::SaveUnsavedChanges() {
     try {
         store_.Post();
+        FileError markError;
+        if (store_.ReplacedWhole())
+            markError = files_.SaveWholeFile(UnsavedVersionMarkOf(path_), kUnsavedVersionMarkText);
+        else
+            RemoveUnsavedVersionMark();
         if (FileError error = files_.SaveWholeFile(UnsavedFileOf(path_), EncodeDataFile(store_.StoredEntries()));
             !error.empty())
             return error;
-        if (!store_.ReplacedWhole()) {
-            RemoveUnsavedVersionMark();
-            return {};
-        }
-        return files_.SaveWholeFile(UnsavedVersionMarkOf(path_), kUnsavedVersionMarkText);
+        return markError;
     } catch (const std::exception& error) {
         return error.what();
     }

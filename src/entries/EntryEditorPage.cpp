@@ -9,6 +9,9 @@
 #include "entries/EntryEditorIds.h"
 #include "entries/EntryTransfer.h"
 #include "entries/EntryTransferTarget.h"
+#include "entries/ContentBox.h"
+#include "entries/InPlaceTitle.h"
+#include "entries/RunningExe.h"
 #include "entries/VersionPickerDialog.h"
 #include "platform/Error.h"
 #include "platform/win32/AnsiText.h"
@@ -35,19 +38,6 @@ constexpr int kColumnSlack = 4;  // the grid's borders beside its one column
 constexpr UINT_PTR kTitleBoxSubclass = 1;
 constexpr UINT_PTR kContentBoxSubclass = 2;
 
-// The content box inserts a Tab character (Ctrl+I) itself: a multi-line
-// edit inside a dialog drops every Tab character, as the Tab key's own one
-// comes with the move to the next control. That one (the Tab key is down)
-// is still left to the edit. The insertion can be undone, as a typed
-// character can.
-LRESULT CALLBACK ContentBoxProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-    if (message == WM_CHAR && wParam == '\t' && GetKeyState(VK_TAB) >= 0) {
-        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
-        return 0;
-    }
-    return DefSubclassProc(edit, message, wParam, lParam);
-}
-
 // ToolBar1, left to right, with separators; images of ImgLstEditData.
 constexpr PageDialog::ToolButton kToolBar1[] = {
     {IDC_TOOLBUTTON1, 1, BTNS_BUTTON, "新增纪录"}, {0, 0, 0, nullptr},
@@ -69,18 +59,6 @@ constexpr const char* kExportFileName = "Pennora.csv";
 // The program's name, as its other message boxes have it: the dialog's own
 // title would give the box and the dialog asked again one name.
 constexpr const char* kRefusalCaption = "KestovaPennora";
-
-// The exe as the system started it (under whatever name it has been given).
-std::string RunningExePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) return ToAnsi(std::wstring_view(path.data(), length));
-        if (path.size() > 0x10000) return {};
-        path.resize(path.size() * 2);
-    }
-}
 
 RECT RectIn(HWND parent, HWND control) {
     RECT rect;
@@ -125,6 +103,7 @@ EntryEditorPage::EntryEditorPage(HWND parent, EntryStore& store, EntryEditorLogi
     }
 
     LimitEditToBytes(Item(IDC_DBEDIT1), kTitleBoxLimit);
+    LimitEditToBytes(Item(IDC_DBMEMO1), kContentWidth);
     SetWindowSubclass(Item(IDC_DBEDIT1), TitleBoxProcedure, kTitleBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
     SetWindowSubclass(Item(IDC_DBMEMO1), ContentBoxProcedure, kContentBoxSubclass, 0);
     AddHint(IDC_DBCHECKBOX2, "Show Record in Hotkey-filling List");
@@ -212,7 +191,17 @@ void EntryEditorPage::ShowFlag(int id, const std::optional<bool>& flag) {
 // focus. Its editor ends as when the focus leaves it, and the title goes to
 // the store. The boxes' typing is in the store's pending change already.
 void EntryEditorPage::SettleTyping() {
-    if (editingLabel_ && ListView_GetEditControl(Item(IDC_DBGRID1))) SetFocus(Item(IDC_DBGRID1));
+    // The focus may have gone to a question that held the editor open.
+    holdingTyping_ = false;
+    if (HWND editor = editingLabel_ ? ListView_GetEditControl(Item(IDC_DBGRID1)) : nullptr) {
+        SetFocus(editor);
+        SetFocus(Item(IDC_DBGRID1));
+    }
+}
+
+bool EntryEditorPage::IsTyping() const {
+    HWND editor = editingLabel_ ? ListView_GetEditControl(Item(IDC_DBGRID1)) : nullptr;
+    return editor && labelRow_ < store_.RowCount() && InPlaceTitleChanged(editor, store_.Row(labelRow_).title);
 }
 
 bool EntryEditorPage::OnButtonClicked(int id) {
@@ -292,17 +281,22 @@ LRESULT EntryEditorPage::GridNotify(const NMHDR& header) {
     case LVN_BEGINLABELEDITA:
     case LVN_BEGINLABELEDITW:
         editingLabel_ = true;
-        if (HWND edit = ListView_GetEditControl(header.hwndFrom)) LimitEditToBytes(edit, kTitleWidth);
+        labelRow_ = std::size_t(reinterpret_cast<const NMLVDISPINFOA&>(header).item.iItem);
+        if (HWND edit = ListView_GetEditControl(header.hwndFrom)) {
+            LimitEditToBytes(edit, kTitleWidth);
+            HoldInPlaceEditorOpen(edit, holdingTyping_);
+        }
         return FALSE;
     case LVN_ENDLABELEDITA:
     case LVN_ENDLABELEDITW: {
         editingLabel_ = false;
         const auto& edit = reinterpret_cast<const NMLVDISPINFOA&>(header);
         if (edit.item.pszText) {
-            const std::string title = header.code == LVN_ENDLABELEDITA
-                                          ? std::string(edit.item.pszText)
-                                          : ToAnsi(reinterpret_cast<const wchar_t*>(edit.item.pszText));
-            logic_.GridTitleEdited(std::size_t(edit.item.iItem), title);
+            // A title GBK cannot hold keeps the row's old one, with a beep.
+            if (std::optional<std::string> title = EndedInPlaceTitle(header))
+                logic_.GridTitleEdited(std::size_t(edit.item.iItem), *title);
+            else
+                MessageBeep(MB_ICONWARNING);
         }
         ShowCurrent();
         return FALSE;

@@ -24,6 +24,12 @@ public:
     // What is being typed on the page goes to the store, so a save, the
     // close question or a session end sees it.
     void SettleTyping();
+    // A title is being typed in place in the grid and differs from the
+    // row's: unsaved work, though not in the store until it is settled.
+    bool IsTyping() const;
+    // While held, a title typed in place stays in its editor when the focus
+    // leaves it for a question; SettleTyping ends it still.
+    void HoldTyping(bool hold) { holdingTyping_ = hold; }
 
 protected:
     bool OnButtonClicked(int id) override;
@@ -71,6 +77,8 @@ private:
     int gridWidth_ = 0;
     bool showing_ = false;       // the page is setting its controls
     bool editingLabel_ = false;  // a title is being typed in the grid
+    std::size_t labelRow_ = 0;   // the row whose title it is
+    bool holdingTyping_ = false;
     bool splitting_ = false;     // the splitter is being dragged
 };
 

@@ -56,6 +56,19 @@ std::wstring_view PrefixOfAnsiSize(std::wstring_view text, std::size_t bytes) {
     return text.substr(0, units);
 }
 
+// `text` without the characters GBK does not have: stored through the code
+// page they would become "?" or a look-alike letter while the box showed
+// them. A lone half of a surrogate pair has no form either.
+std::wstring WithGbkFormsOnly(std::wstring_view text) {
+    std::wstring kept;
+    for (std::size_t units = 0; units < text.size();) {
+        const std::wstring_view character = text.substr(units, FirstCharacterUnits(text.substr(units)));
+        if (ToAnsiExactly(character)) kept += character;
+        units += character.size();
+    }
+    return kept;
+}
+
 // The part of `insertion` that the edit takes in place of its selection:
 // the whole-character prefix that keeps its ANSI text within `limit` bytes.
 std::wstring_view Fitting(HWND edit, std::wstring_view insertion, std::size_t limit) {
@@ -133,7 +146,8 @@ void RestoreSelectionAfterComposition(HWND edit, LimitedBox& box) {
 // Every way text gets into the edit passes here: a character typed or sent
 // by an input method, a paste (Ctrl+V, Shift+Insert, the context menu, the
 // middle button), EM_REPLACESEL. What would take the text past the limit is
-// refused at a character boundary, and the edit keeps what it held.
+// refused at a character boundary, a character GBK does not have is refused
+// wherever it stands (a beep for either), and the edit keeps what it held.
 LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR data) {
     LimitedBox& box = *reinterpret_cast<LimitedBox*>(data);
@@ -143,7 +157,8 @@ LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LP
     case WM_IME_CHAR:
     case WM_UNICHAR: {
         const std::wstring typed = TypedText(edit, message, wParam);
-        if (!typed.empty() && Fitting(edit, typed, limit).size() < typed.size()) {
+        if (!typed.empty() && (WithGbkFormsOnly(typed).size() < typed.size() ||
+                               Fitting(edit, typed, limit).size() < typed.size())) {
             MessageBeep(MB_OK);
             return message == WM_UNICHAR;  // TRUE: WM_UNICHAR is understood
         }
@@ -151,7 +166,7 @@ LRESULT CALLBACK LimitedEditProcedure(HWND edit, UINT message, WPARAM wParam, LP
     }
     case EM_REPLACESEL: {
         const std::wstring_view insertion = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
-        const std::wstring fitting(Fitting(edit, insertion, limit));
+        const std::wstring fitting(Fitting(edit, WithGbkFormsOnly(insertion), limit));
         if (fitting.size() == insertion.size()) break;
         MessageBeep(MB_OK);
         if (fitting.empty()) return 0;

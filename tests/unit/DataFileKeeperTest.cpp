@@ -498,15 +498,56 @@ TEST_F(DataFileKeeperVersionsTest, AVersionLoadedBeforeASessionEndIsStillAWholeR
     }
 }
 
-// The mark is part of what a session end keeps: when it cannot be written,
-// the end is told so (and can be held up until the user saves).
-TEST_F(DataFileKeeperVersionsTest, ASessionEndThatCannotMarkALoadedVersionSaysSo) {
-    const std::string mark = UnsavedVersionMarkOf(kPath);
+// The mark is part of what a session end keeps, and it is written before the
+// changes: a session killed between the two writes leaves a mark alone (the
+// next restore is only stricter), never a loaded version's rows with no mark
+// (restored as ordinary edits, their first save would overwrite the data file
+// with no copy kept). A mark that cannot be written still lets the changes be
+// written, and the end is told so (it can be held up until the user saves).
+TEST_F(DataFileKeeperVersionsTest, ASessionEndMarksALoadedVersionBeforeItWritesItsRows) {
+    const std::string unsaved = UnsavedFileOf(kPath), mark = UnsavedVersionMarkOf(kPath);
     dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
-    Load({Titled("saved")});
-    store.ReplaceAllAsUnsaved({Titled("V1")});
-    files.saveErrors[mark] = "无法写入文件 \"" + mark + "\"：磁盘已满。";
-    EXPECT_EQ(dataFile.SaveUnsavedChanges(), files.saveErrors[mark]);
+    struct Case {
+        const char* name;
+        bool markFails, rowsFail;
+    };
+    for (const Case& c : {Case{"both written", false, false}, Case{"the mark cannot be written", true, false},
+                          Case{"the rows cannot be written (killed before them)", false, true}}) {
+        SCOPED_TRACE(c.name);
+        files = {};
+        Load({Titled("saved")});
+        store.ReplaceAllAsUnsaved({Titled("V1")});
+        if (c.markFails) files.saveErrors[mark] = "无法写入文件 \"" + mark + "\"：磁盘已满。";
+        if (c.rowsFail) files.saveErrors[unsaved] = "无法写入文件 \"" + unsaved + "\"：磁盘已满。";
+        files.calls.clear();
+        const FileError error = dataFile.SaveUnsavedChanges();
+        EXPECT_EQ(error, c.markFails ? files.saveErrors[mark] : c.rowsFail ? files.saveErrors[unsaved] : "");
+        const std::vector<std::string> writes(files.calls.begin(), files.calls.end());
+        ASSERT_GE(writes.size(), 2u);
+        EXPECT_EQ(writes[0], "SaveWholeFile(" + fakes::Quoted(mark) + ")");
+        EXPECT_EQ(writes[1], "SaveWholeFile(" + fakes::Quoted(unsaved) + ")");
+        EXPECT_EQ(files.files.count(mark), c.markFails ? 0u : 1u);
+        EXPECT_EQ(files.files.count(unsaved), c.rowsFail ? 0u : 1u);
+    }
+}
+
+// A called-off session end removes the rows it kept, then their mark; when
+// the rows cannot be removed the mark stays beside them, so a later restore
+// of them still keeps the data file first.
+TEST_F(DataFileKeeperVersionsTest, DiscardedUnsavedChangesTakeTheirMarkOnlyWhenTheyGo) {
+    const std::string unsaved = UnsavedFileOf(kPath), mark = UnsavedVersionMarkOf(kPath);
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
+    for (bool removeFails : {false, true}) {
+        SCOPED_TRACE(removeFails ? "the rows cannot be removed" : "the rows are removed");
+        files = {};
+        Load({Titled("saved")});
+        store.ReplaceAllAsUnsaved({Titled("V1")});
+        ASSERT_EQ(dataFile.SaveUnsavedChanges(), "");
+        if (removeFails) files.removeErrors[unsaved] = "无法删除文件 \"" + unsaved + "\"：拒绝访问。";
+        EXPECT_EQ(dataFile.DiscardUnsavedChanges(), removeFails ? files.removeErrors[unsaved] : "");
+        EXPECT_EQ(files.files.count(unsaved), removeFails ? 1u : 0u);
+        EXPECT_EQ(files.files.count(mark), removeFails ? 1u : 0u);
+    }
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "fill/TextDelivery.h"
 #include "matrix/MatrixPage.h"
 #include "matrix/MatrixPageIds.h"
+#include "platform/win32/AnsiText.h"
 #include "platform/win32/ClipboardText.h"
 #include "platform/win32/Win32FileSystem.h"
 
@@ -276,6 +277,62 @@ TEST_F(ByteLimitedBoxesTest, ACompositionEndedWithNothingOverASelectionLosesNoth
                 EXPECT_EQ(selectedStart, start);
                 EXPECT_EQ(selectedEnd, end);
             }
+        }
+    }
+}
+
+// A character GBK does not have (one beyond the basic plane, typed as a
+// surrogate pair or sent whole, or a letter the code page would only give
+// as a look-alike) would be stored as "?" or as that look-alike while the
+// box shows it. The entry editor's title box, content box and in-place
+// title editor refuse it however it arrives, take the rest, and store what
+// they show.
+TEST_F(ByteLimitedBoxesTest, CharactersGbkLacksAreRefusedAndNeverStored) {
+    const std::wstring arriving = L"a\xD83D\xDE00\x0100" L"b";  // a, U+1F600, A with macron, b
+    const Route routes[] = {
+        {"WM_CHAR", [](HWND box, const std::wstring& text) { for (wchar_t c : text) SendMessageW(box, WM_CHAR, c, 1); }},
+        {"WM_UNICHAR",
+         [](HWND box, const std::wstring&) {
+             for (WPARAM c : {WPARAM(0x1F600), WPARAM(0x100)}) SendMessageW(box, WM_UNICHAR, c, 1);
+         }},
+        {"paste",
+         [](HWND box, const std::wstring& text) {
+             PutOnClipboard(text);
+             SendMessageW(box, WM_PASTE, 0, 0);
+         }},
+    };
+    enum class Where { TitleBox, ContentBox, InPlace };
+    const std::pair<const char*, Where> places[] = {
+        {"title box", Where::TitleBox}, {"content box", Where::ContentBox}, {"in-place title", Where::InPlace}};
+    HWND page = editor->hwnd(), grid = GetDlgItem(page, IDC_DBGRID1);
+    for (const auto& [placeName, where] : places) {
+        for (const Route& route : routes) {
+            SCOPED_TRACE(std::string(placeName) + ", " + route.name);
+            store.Cancel();
+            HWND box = GetDlgItem(page, where == Where::ContentBox ? IDC_DBMEMO1 : IDC_DBEDIT1);
+            if (where == Where::InPlace) {
+                // As a click or F2 starts it: a Unicode editor (one the
+                // program's own ANSI request would make gets "?" from the
+                // system before any check could see the character).
+                SetFocus(grid);
+                ASSERT_TRUE(SendMessageW(grid, LVM_EDITLABELW, 0, 0));
+                box = ListView_GetEditControl(grid);
+                ASSERT_TRUE(box);
+            }
+            SetFocus(box);
+            const std::wstring held = TextOf(box);
+            SendMessageW(box, EM_SETSEL, held.size(), held.size());
+            route.put(box, arriving);
+            DispatchPending();
+            const std::wstring shown = TextOf(box);
+            if (route.name != std::string("WM_UNICHAR")) EXPECT_EQ(shown, held + L"ab");
+            EXPECT_EQ(shown.find_first_of(L"\xD83D\xDE00\x0100"), std::wstring::npos);
+            if (where == Where::InPlace) SetFocus(grid);  // ends the editor, its title to the store
+            DispatchPending();
+            const Entry& row = store.Row(0);
+            const std::string stored = (where == Where::ContentBox ? row.content : row.title).value_or("");
+            EXPECT_EQ(stored.find('?'), std::string::npos) << stored;
+            EXPECT_EQ(stored, ToAnsi(shown));
         }
     }
 }

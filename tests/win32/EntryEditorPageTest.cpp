@@ -257,6 +257,24 @@ TEST_F(EntryEditorPageTest, SaveWhileATitleIsTypedInPlaceInTheGridSavesThatTitle
     EXPECT_FALSE(flags.dataModified);
 }
 
+// A title the program itself put in the in-place editor past its checks,
+// with a character GBK does not have: the end keeps the row's old title (a
+// "?" in its place would be stored and saved) and says so with a beep.
+TEST_F(EntryEditorPageTest, AnInPlaceTitleGbkCannotHoldKeepsTheOldTitle) {
+    ShowWindow(parent_, SW_SHOW);
+    HWND grid = Control(IDC_DBGRID1);
+    const std::optional<std::string> before = store.Row(0).title;
+    SetFocus(grid);
+    ASSERT_TRUE(SendMessageW(grid, LVM_EDITLABELW, 0, 0));
+    HWND titleEditor = ListView_GetEditControl(grid);
+    ASSERT_TRUE(titleEditor);
+    SetWindowTextW(titleEditor, L"B\xD83D\xDE00");
+    SetFocus(grid);
+    EXPECT_FALSE(ListView_GetEditControl(grid));
+    EXPECT_EQ(store.Row(0).title, before);
+    EXPECT_FALSE(store.HasPendingChange());
+}
+
 // Reached with Tab, the tool bar is used by keyboard: the arrows, Home and
 // End move its hot button (over separators, round the ends), Enter presses
 // it; the dialog leaves those keys to it.

@@ -460,24 +460,43 @@ TEST_F(ProgramTest, AForcedSessionEndStillKeepsTheUnsavedEntries) {
     EXPECT_EQ(unsaved.entries, kChangedEntries) << unsaved.error;
 }
 
+// Neither the changes kept at the query nor the mark of a loaded version
+// beside them outlive an end that is called off.
 TEST_F(ProgramTest, ASessionEndThatIsCalledOffLeavesNothingBehind) {
-    Start();
-    ChangeEntries();
-    HWND window = program_->window().hwnd();
-    EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-    SendMessageA(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
-    DispatchPending();
-    EXPECT_TRUE(IsWindow(window));
-    EXPECT_FALSE(Exists(std::string(kDataFileName) + ".unsaved"));
-    EXPECT_TRUE(program_->flags().dataModified);
+    for (bool versionLoaded : {false, true}) {
+        SCOPED_TRACE(versionLoaded ? "a version loaded" : "entries changed");
+        program_.reset();
+        app_.reset();
+        Start();
+        if (versionLoaded)
+            program_->store().ReplaceAllAsUnsaved(kChangedEntries);
+        else
+            ChangeEntries();
+        HWND window = program_->window().hwnd();
+        EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        EXPECT_TRUE(Exists(std::string(kDataFileName) + ".unsaved"));
+        EXPECT_EQ(Exists(UnsavedVersionMarkOf(kDataFileName)), versionLoaded);
+        SendMessageA(window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        DispatchPending();
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_FALSE(Exists(std::string(kDataFileName) + ".unsaved"));
+        EXPECT_FALSE(Exists(UnsavedVersionMarkOf(kDataFileName)));
+        EXPECT_TRUE(program_->flags().dataModified);
+        EXPECT_TRUE(program_->store().ReplacedWhole() == versionLoaded);
+        MessageBoxAnswerer answerer({{kClosePromptCaption, IDNO}});
+        EXPECT_TRUE(RequestClose().windowGone);
+    }
 }
 
 // What is being typed when the program ends is kept, whichever way it ends:
 // a title typed in place in the editor's list (its editor still open) or
 // into the title box. The close asks about it and Yes saves it; a session
-// end, with or without the query before it, keeps it for the next start.
-enum class Ending { CloseYes, CloseNo, SessionEnd, ForcedSessionEnd };
-enum class Typing { InPlaceInTheList, InTheTitleBox };
+// end, with or without the query before it, keeps it for the next start,
+// written when the query answers (the end may follow without a message).
+// Cancel at the question leaves a title typed in place in its editor, which
+// takes the next key. An editor opened with nothing typed is nothing to keep.
+enum class Ending { CloseYes, CloseNo, CloseCancel, SessionEnd, ForcedSessionEnd };
+enum class Typing { InPlaceInTheList, InTheTitleBox, InPlaceUntouched };
 struct TypingAtEndCase {
     const char* name;
     Ending ending;
@@ -493,47 +512,67 @@ TEST_P(ProgramTypingAtEndTest, WhatIsBeingTypedIsKept) {
     program_->window().SelectPage(kEditorPage);
     DispatchPending();
     HWND window = program_->window().hwnd(), page = program_->window().page(kEditorPage)->hwnd();
-    std::string typedTitle;
-    if (c.typing == Typing::InPlaceInTheList) {
-        HWND grid = GetDlgItem(page, IDC_DBGRID1);
-        SetFocus(grid);
-        ASSERT_TRUE(ListView_EditLabel(grid, 0));
-        HWND titleEditor = ListView_GetEditControl(grid);
-        ASSERT_TRUE(titleEditor);
-        SetWindowTextA(titleEditor, "T");
-        typedTitle = "T";
-    } else {
+    HWND grid = GetDlgItem(page, IDC_DBGRID1), titleEditor = nullptr;
+    std::string typedTitle = kTwoEntries[0].title.value_or("");
+    if (c.typing == Typing::InTheTitleBox) {
         HWND title = GetDlgItem(page, IDC_DBEDIT1);
         SetFocus(title);
         SendMessageA(title, EM_SETSEL, 1, 1);
         for (char ch : std::string("xy")) SendMessageA(title, WM_CHAR, ch, 1);
         typedTitle = "Axy";
+    } else {
+        SetFocus(grid);
+        ASSERT_TRUE(ListView_EditLabel(grid, 0));
+        titleEditor = ListView_GetEditControl(grid);
+        ASSERT_TRUE(titleEditor);
+        if (c.typing == Typing::InPlaceInTheList) {
+            SetWindowTextA(titleEditor, "T");
+            typedTitle = "T";
+        }
     }
     ASSERT_FALSE(program_->flags().dataModified);
+    const bool untouched = c.typing == Typing::InPlaceUntouched;
     const std::vector<Entry> typed{Entry{typedTitle, "1", true, true}, kTwoEntries[1]};
+    const std::string unsavedName = std::string(kDataFileName) + ".unsaved";
 
-    MessageBoxAnswerer answerer({{kClosePromptCaption, c.ending == Ending::CloseNo ? IDNO : IDYES}});
+    const int answer = c.ending == Ending::CloseNo ? IDNO : c.ending == Ending::CloseCancel ? IDCANCEL : IDYES;
+    MessageBoxAnswerer answerer({{kClosePromptCaption, answer}});
     switch (c.ending) {
     case Ending::CloseYes:
-    case Ending::CloseNo: RequestClose(); break;
+    case Ending::CloseNo:
+    case Ending::CloseCancel: RequestClose(); break;
     case Ending::SessionEnd:
         EXPECT_TRUE(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        EXPECT_EQ(Exists(unsavedName), !untouched) << "kept when the query answers";
         SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         break;
     case Ending::ForcedSessionEnd: SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL); break;
     }
     DispatchPending();
 
-    EXPECT_FALSE(IsWindow(window));
-    const bool closed = c.ending == Ending::CloseYes || c.ending == Ending::CloseNo;
-    EXPECT_EQ(answerer.Seen(), closed ? std::vector<SeenBox>{kClosePrompt} : std::vector<SeenBox>{});
-    EXPECT_EQ(DataFileEntries(), c.ending == Ending::CloseYes ? typed : kTwoEntries);
-    const std::string unsavedName = std::string(kDataFileName) + ".unsaved";
-    ASSERT_EQ(Exists(unsavedName), !closed);
-    if (!closed) {
+    const bool closed = c.ending == Ending::CloseYes || c.ending == Ending::CloseNo || c.ending == Ending::CloseCancel;
+    EXPECT_EQ(answerer.Seen(), closed && !untouched ? std::vector<SeenBox>{kClosePrompt} : std::vector<SeenBox>{});
+    EXPECT_EQ(DataFileEntries(), c.ending == Ending::CloseYes && !untouched ? typed : kTwoEntries);
+    ASSERT_EQ(Exists(unsavedName), !closed && !untouched);
+    if (!closed && !untouched) {
         const DecodedDataFile unsaved = DecodeDataFile(FileBytes(unsavedName));
         EXPECT_EQ(unsaved.entries, typed) << unsaved.error;
     }
+    if (c.ending != Ending::CloseCancel) {
+        EXPECT_FALSE(IsWindow(window));
+        return;
+    }
+    // Cancelled: the title is still in its editor, which takes the next key
+    // (the list's type-ahead does not get it and move the current row).
+    ASSERT_TRUE(IsWindow(window));
+    ASSERT_TRUE(IsWindow(titleEditor)) << "the editor was ended";
+    EXPECT_EQ(ListView_GetEditControl(grid), titleEditor);
+    EXPECT_EQ(GetFocus(), titleEditor);
+    SendMessageA(titleEditor, EM_SETSEL, 1, 1);
+    SendMessageA(titleEditor, WM_CHAR, 'U', 1);
+    EXPECT_EQ(TextOf(titleEditor), "TU");
+    EXPECT_EQ(program_->store().CurrentRow(), std::optional<std::size_t>(0));
+    EXPECT_FALSE(program_->flags().dataModified);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -541,8 +580,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TypingAtEndCase{"InPlaceCloseYes", Ending::CloseYes, Typing::InPlaceInTheList},
         TypingAtEndCase{"InPlaceCloseNo", Ending::CloseNo, Typing::InPlaceInTheList},
+        TypingAtEndCase{"InPlaceCloseCancel", Ending::CloseCancel, Typing::InPlaceInTheList},
         TypingAtEndCase{"InPlaceSessionEnd", Ending::SessionEnd, Typing::InPlaceInTheList},
         TypingAtEndCase{"InPlaceForcedSessionEnd", Ending::ForcedSessionEnd, Typing::InPlaceInTheList},
+        TypingAtEndCase{"UntouchedCloseYes", Ending::CloseYes, Typing::InPlaceUntouched},
+        TypingAtEndCase{"UntouchedSessionEnd", Ending::SessionEnd, Typing::InPlaceUntouched},
         TypingAtEndCase{"TitleBoxCloseYes", Ending::CloseYes, Typing::InTheTitleBox},
         TypingAtEndCase{"TitleBoxSessionEnd", Ending::SessionEnd, Typing::InTheTitleBox},
         TypingAtEndCase{"TitleBoxForcedSessionEnd", Ending::ForcedSessionEnd, Typing::InTheTitleBox}),
