@@ -211,33 +211,17 @@ Delivery FollowFocus(KeyPosting& input, KeyTyping& typing, const TabWait& wait, 
     }
 }
 
-// A Tab into a window of the tool's own thread. The tool's loop, which would
-// take a posted Tab key, runs only after the fill, and nothing of its queue
-// may run inside the fill (a queued Enter or a key of the user's can press a
-// button whose handler opens a modal box): the focus moves now, as the
-// dialog manager would move it, and the rest is posted to the window that
-// then has it. What was posted to the old field still arrives there.
-Delivery NextOwnField(KeyPosting& input, KeyTyping& typing, unsigned thread) {
-    GuiThreadInfo info;
-    if (!input.GetGUIThreadInfo(thread, info)) return Delivery::FocusUnknown;
-    const Hwnd before = info.focus != 0 ? info.focus : typing.Target();
-    // The focus in another of the tool's windows is not the target's to move.
-    const Hwnd form = input.GetAncestor(typing.Target(), kGaRoot);
-    if (input.GetAncestor(before, kGaRoot) != form) return Delivery::Interrupted;
-    const Hwnd next = input.TabToNextDlgItem(before);
-    if (next == 0 || next == before) return Delivery::FocusStayed;
-    // The focus handlers run as the focus moves; one that sent it elsewhere
-    // (or closed the form) ends the typing there.
-    if (!input.IsWindow(next) || input.GetAncestor(next, kGaRoot) != form) return Delivery::Interrupted;
-    typing.MoveTo(next);
-    return Delivery::Delivered;
-}
-
 // The Tab key into the target, then the typing goes on where the focus went.
 Delivery NextField(KeyPosting& input, KeyTyping& typing, std::uint64_t fillStarted) {
     TabWait wait{input.GetWindowThreadProcessId(typing.Target(), nullptr), 0, 0, fillStarted};
     if (wait.thread == 0) return Delivery::Closed;
-    if (wait.thread == input.GetCurrentThreadId()) return NextOwnField(input, typing, wait.thread);
+    // A window of the tool's own thread: its loop would take the Tab only
+    // after the fill, while the text before the Tab still waits in the queue
+    // for the old field, and nothing of that queue may run inside the fill (a
+    // queued Enter can press a button whose handler opens a modal box). So a
+    // fill stops at its first Tab there and says why; what came before it
+    // arrives in the field.
+    if (wait.thread == input.GetCurrentThreadId()) return Delivery::OwnWindow;
     GuiThreadInfo info;
     if (!input.GetGUIThreadInfo(wait.thread, info)) return Delivery::FocusUnknown;
     wait.before = info.focus != 0 ? info.focus : typing.Target();
@@ -337,6 +321,9 @@ const char* DeliveryProblemText(Delivery result) {
         return "填写中途目标窗口已关闭，其余的文字没有输入。";
     case Delivery::TooSlow:
         return "目标程序没有响应（忙碌或已停止响应），按 Tab 后没能及时切换输入框，填写已停止，其余的文字没有输入。";
+    case Delivery::OwnWindow:
+        return "在 Pennora 自己的窗口里，内容中的 Tab 不会切换到下一个输入框：第一个 Tab 之前的文字已输入，"
+               "其余的文字没有输入。";
     case Delivery::NotDropped:
     case Delivery::Delivered:
         break;

@@ -47,6 +47,7 @@ enum class Delivery {
     FocusUnknown,     // the target's focus could not be read at a Tab: the rest was not typed
     Closed,           // the target window closed during the typing: the rest was not typed
     TooSlow,          // the target did not take a Tab in time (busy or hung): the rest was not typed
+    OwnWindow,        // a Tab into one of the tool's own windows: the rest was not typed
 };
 using DropResult = Delivery;
 

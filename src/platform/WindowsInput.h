@@ -63,13 +63,6 @@ public:
     // clicks and keys, timers and posted commands wait in the queue and run
     // after the caller is done.
     virtual void WaitDrawing(unsigned milliseconds) = 0;
-    // Moves the focus from `focus`, a window of this thread, to the next tab
-    // stop of its top-level window as the dialog manager does for the Tab
-    // key (a dialog moves it itself; otherwise the next tab stop gets the
-    // focus, an edit box with its text selected), without taking anything
-    // from the queue. The window that then has the focus; 0 when there is no
-    // other tab stop to move to.
-    virtual Hwnd TabToNextDlgItem(Hwnd focus) = 0;
     virtual unsigned GetCurrentThreadId() = 0;
 
     // The application-wide cursor: one of the cursor ids below, which every

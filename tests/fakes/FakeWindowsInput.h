@@ -66,9 +66,6 @@ public:
     // Runs inside each WaitDrawing, as a message sent to the tool's windows
     // would be answered there.
     std::function<void()> whileWaiting;
-    // Answers TabToNextDlgItem: where the focus went (0, the answer when not
-    // set: there is no other tab stop).
-    std::function<Hwnd(Hwnd focus)> tabToNextDlgItem;
     unsigned ownThreadId = 0x50;  // GetCurrentThreadId
 
     CallLog& calls;
@@ -190,10 +187,6 @@ public:
         calls.push_back("WaitDrawing(" + std::to_string(milliseconds) + ")");
         if (whileWaiting) whileWaiting();
         ticks += milliseconds;
-    }
-    Hwnd TabToNextDlgItem(Hwnd focus) override {
-        calls.push_back("TabToNextDlgItem(" + Hex(focus) + ")");
-        return tabToNextDlgItem ? tabToNextDlgItem(focus) : 0;
     }
     unsigned GetCurrentThreadId() override { return ownThreadId; }
     bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override {

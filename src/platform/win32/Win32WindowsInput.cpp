@@ -117,26 +117,6 @@ void Wait(unsigned milliseconds) {
 
 void Win32WindowsInput::WaitDrawing(unsigned milliseconds) { Wait(milliseconds); }
 
-Hwnd Win32WindowsInput::TabToNextDlgItem(Hwnd focusWindow) {
-    HWND focus = ToHwnd(focusWindow);
-    HWND dialog = ::GetAncestor(focus, GA_ROOT);
-    if (!dialog) return 0;
-    // The tab stops of the top-level window, nested control parents among
-    // them, as the tool's loop hands its keys to that window's dialog manager.
-    HWND next = ::GetNextDlgTabItem(dialog, focus == dialog ? nullptr : focus, FALSE);
-    if (!next || next == focus) return 0;
-    char className[16] = {};
-    ::GetClassNameA(dialog, className, sizeof className);
-    if (std::string(className) == "#32770") {
-        // A dialog selects an edit box's text and moves its default button.
-        ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-    } else {
-        if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
-        ::SetFocus(next);
-    }
-    return FromHwnd(::GetFocus());
-}
-
 unsigned Win32WindowsInput::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 bool Win32WindowsInput::FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) {
     FLASHWINFO flash{sizeof flash, ToHwnd(window), flags, count, timeoutMs};

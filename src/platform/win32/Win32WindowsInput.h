@@ -38,7 +38,6 @@ public:
     std::string RealGetWindowClassA(Hwnd window) override;
     std::uint64_t GetTickCount64() override;
     void WaitDrawing(unsigned milliseconds) override;
-    Hwnd TabToNextDlgItem(Hwnd focus) override;
     unsigned GetCurrentThreadId() override;
     bool FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) override;
     Hwnd SetCapture(Hwnd window) override;
