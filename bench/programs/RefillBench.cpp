@@ -349,8 +349,9 @@ int main(int argc, char** argv) {
     pump();
 
     // A stored change while the find box has the keyboard: the refill, and
-    // the prepared texts made again in full by the message it posts; and
-    // the making alone (the contents looked up and the texts prepared).
+    // the prepared texts remade (for the changed lines) by the message it
+    // posts; and the making alone (the contents looked up and the texts
+    // prepared).
     const double refillPrepared = MedianMs(rounds, [&](int round) {
         store.SetContent("changed again " + std::to_string(round));
         store.Post();

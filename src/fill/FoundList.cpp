@@ -45,8 +45,10 @@ void FoundList::Paint(WNDPROC own) {
             bufferSize_ = bufferBitmap_ ? size : SIZE{0, 0};
             if (bufferBitmap_) SelectObject(buffer_, bufferBitmap_.get());
         }
-        if (bufferBitmap_) {
-            const int saved = SaveDC(buffer_);
+        // A state that cannot be saved could not be put back: the clip would
+        // stay narrowed for every later paint. Drawn on the screen instead.
+        const int saved = bufferBitmap_ ? SaveDC(buffer_) : 0;
+        if (saved) {
             IntersectClipRect(buffer_, dirty.left, dirty.top, dirty.right, dirty.bottom);
             CallWindowProcA(own, list_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer_), 0);
             CallWindowProcA(own, list_, WM_PAINT, reinterpret_cast<WPARAM>(buffer_), 0);
@@ -54,7 +56,7 @@ void FoundList::Paint(WNDPROC own) {
             BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer_,
                    dirty.left, dirty.top, SRCCOPY);
         } else {
-            // No bitmap to be had: drawn on the screen as the box draws itself.
+            // No bitmap (or its state) to be had: drawn on the screen as the box draws itself.
             CallWindowProcA(own, list_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(screen), 0);
             CallWindowProcA(own, list_, WM_PAINT, reinterpret_cast<WPARAM>(screen), 0);
         }
