@@ -389,7 +389,21 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) RefreshOptionsPage();
         break;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) RefreshOptionsPage();
+        // The keyboard comes back to the control that had it when the window
+        // was left (a question's box, another program), as in a dialog; left
+        // to the default it would go to the window itself, and an activation
+        // the window manager makes late would take it from where a Cancel put it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            focusWhenInactive_ = focus && IsChild(hwnd(), focus) ? focus : nullptr;
+            return 0;
+        }
+        RefreshOptionsPage();
+        if (HIWORD(wParam) == 0 && focusWhenInactive_ && IsWindow(focusWhenInactive_) &&
+            IsChild(hwnd(), focusWhenInactive_)) {
+            SetFocus(focusWhenInactive_);
+            return 0;
+        }
         break;
     case WM_DPICHANGED:
         OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -141,6 +141,7 @@ private:
 
     Context context_;
     int dpi_ = 96;  // the DPI the window is laid out for
+    HWND focusWhenInactive_ = nullptr;  // the control that had the keyboard when the window was last left
     OwnedFont font_;
     OwnedFont stripFont_;
     std::unique_ptr<TitleStrip> panel11_;
