@@ -267,18 +267,19 @@ void DataFileKeeper::KeepEarlierVersions(DataFileBackups& backups, std::function
 // changes from being written (a forced end that ignores the answer still has
 // them); its error is reported after. A mark of an earlier session that
 // cannot be removed only makes the next restore more careful, so that is no
-// error.
+// error; it is removed only after the new rows are written.
 FileError DataFileKeeper::SaveUnsavedChanges() {
     try {
         store_.Post();
         FileError markError;
         if (store_.ReplacedWhole())
             markError = files_.SaveWholeFile(UnsavedVersionMarkOf(path_), kUnsavedVersionMarkText);
-        else
-            RemoveUnsavedVersionMark();
         if (FileError error = files_.SaveWholeFile(UnsavedFileOf(path_), EncodeDataFile(store_.StoredEntries()));
             !error.empty())
             return error;
+        // Ordinary changes drop an earlier mark only once they stand in the
+        // file: rows of an earlier session left there keep theirs.
+        if (!store_.ReplacedWhole()) RemoveUnsavedVersionMark();
         return markError;
     } catch (const std::exception& error) {
         return error.what();

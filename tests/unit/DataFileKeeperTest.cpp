@@ -531,6 +531,26 @@ TEST_F(DataFileKeeperVersionsTest, ASessionEndMarksALoadedVersionBeforeItWritesI
     }
 }
 
+// Ordinary changes at a session end drop a mark left beside earlier rows
+// only once their own rows stand in the file: when they cannot be written,
+// the earlier rows keep their mark.
+TEST_F(DataFileKeeperVersionsTest, OrdinaryChangesDropAnEarlierMarkOnlyOnceTheirRowsAreWritten) {
+    const std::string unsaved = UnsavedFileOf(kPath), mark = UnsavedVersionMarkOf(kPath);
+    dataFile.KeepEarlierVersions(backups, [](const std::string&) {});
+    for (bool rowsFail : {false, true}) {
+        SCOPED_TRACE(rowsFail ? "the rows cannot be written" : "the rows are written");
+        files = {};
+        Load({Titled("saved")});
+        files.files[unsaved] = EncodeDataFile({Titled("V1")});
+        files.files[mark] = "";
+        store.MoveTo(0);
+        store.SetTitle("edited");
+        if (rowsFail) files.saveErrors[unsaved] = "无法写入文件 \"" + unsaved + "\"：磁盘已满。";
+        EXPECT_EQ(dataFile.SaveUnsavedChanges(), rowsFail ? files.saveErrors[unsaved] : "");
+        EXPECT_EQ(files.files.count(mark), rowsFail ? 1u : 0u);
+    }
+}
+
 // A called-off session end removes the rows it kept, then their mark; when
 // the rows cannot be removed the mark stays beside them, so a later restore
 // of them still keeps the data file first.
