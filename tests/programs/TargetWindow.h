@@ -65,7 +65,7 @@ inline bool ReadArguments(Arguments& arguments, const wchar_t* usage, const wcha
     return true;
 }
 
-struct WindowSpec {
+struct WindowLook {
     const wchar_t* className;  // also the window's title, which the tests search for
     WNDPROC procedure;
     int background;  // a COLOR_ index
@@ -79,17 +79,17 @@ struct WindowSpec {
 // messages until WM_QUIT; with `dialogLoop` the dialog manager sees each
 // message first, as in the ordinary dialog loop (IsDialogMessage). Gives the
 // exit code of WinMain.
-inline int RunWindow(HINSTANCE instance, const WindowSpec& spec, const Arguments& arguments, bool dialogLoop) {
+inline int RunWindow(HINSTANCE instance, const WindowLook& look, const Arguments& arguments, bool dialogLoop) {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = spec.procedure;
+    windowClass.lpfnWndProc = look.procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = HBRUSH(INT_PTR(spec.background + 1));
-    windowClass.lpszClassName = spec.className;
+    windowClass.hbrBackground = HBRUSH(INT_PTR(look.background + 1));
+    windowClass.lpszClassName = look.className;
     if (!RegisterClassW(&windowClass)) return 1;
 
-    HWND window = CreateWindowExW(spec.exStyle, spec.className, spec.className, spec.style, arguments.x, arguments.y,
-                                  spec.width, spec.height, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(look.exStyle, look.className, look.className, look.style, arguments.x, arguments.y,
+                                  look.width, look.height, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
 
     MSG message;

@@ -755,59 +755,6 @@ TEST_F(FillListsTest, ARefillDuringADragKeepsThePressedOneOfTwoLinesWithATitleSe
     }
 }
 
-// Each painted line of the list as its pixels, top to bottom, as far as the
-// list shows lines.
-std::vector<std::vector<DWORD>> PaintedLines(HWND list) {
-    RECT client{};
-    GetClientRect(list, &client);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ before = SelectObject(dc, bitmap);
-    SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    GdiFlush();
-    std::vector<std::vector<DWORD>> lines;
-    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int line = 0; line < count; ++line) {
-        RECT rect{};
-        SendMessageA(list, LB_GETITEMRECT, WPARAM(line), reinterpret_cast<LPARAM>(&rect));
-        if (rect.bottom > client.bottom) break;
-        std::vector<DWORD> pixels;
-        for (int y = rect.top; y < rect.bottom; ++y)
-            for (int x = rect.left; x < rect.right; ++x) pixels.push_back(static_cast<const DWORD*>(bits)[y * client.right + x]);
-        lines.push_back(std::move(pixels));
-    }
-    SelectObject(dc, before);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-    return lines;
-}
-
-// What the list paints: a found line looks as the line of its title looks
-// in the whole list, wherever the find puts it.
-TEST_F(FillListsTest, EachPaintedLineShowsTheTitleFoundForIt) {
-    LoadRunning(kFindEntries);  // 地址, Mail, Tel, mail 2
-    const std::vector<std::vector<DWORD>> whole = PaintedLines(List());
-    ASSERT_EQ(whole.size(), 4u);
-    for (std::size_t i = 0; i < whole.size(); ++i)
-        for (std::size_t j = i + 1; j < whole.size(); ++j) ASSERT_NE(whole[i], whole[j]) << i << " and " << j;
-    const struct {
-        const wchar_t* typed;
-        std::vector<std::size_t> lines;  // of the whole list
-    } cases[] = {{L"ma", {1, 3}}, {L"62", {2}}, {L"dz", {0}}, {L"mail ", {3}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "typed " << c.lines.size() << " lines");
-        Type(c.typed);
-        const std::vector<std::vector<DWORD>> found = PaintedLines(List());
-        ASSERT_EQ(found.size(), c.lines.size());
-        for (std::size_t line = 0; line < found.size(); ++line)
-            EXPECT_TRUE(found[line] == whole[c.lines[line]]) << "line " << line;
-        Press(VK_ESCAPE);
-    }
-}
-
 // The list's client area, pixel by pixel, as the screen shows it or as the
 // list draws itself into a bitmap (erased, then printed).
 std::vector<DWORD> ClientPixels(HWND list, bool onScreen) {
@@ -834,6 +781,49 @@ std::vector<DWORD> ClientPixels(HWND list, bool onScreen) {
     DeleteDC(dc);
     DeleteObject(bitmap);
     return pixels;
+}
+
+// Each painted line of the list as its pixels, top to bottom, as far as the
+// list shows lines.
+std::vector<std::vector<DWORD>> PaintedLines(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    const std::vector<DWORD> pixels = ClientPixels(list, false);
+    std::vector<std::vector<DWORD>> lines;
+    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int line = 0; line < count; ++line) {
+        RECT rect{};
+        SendMessageA(list, LB_GETITEMRECT, WPARAM(line), reinterpret_cast<LPARAM>(&rect));
+        if (rect.bottom > client.bottom) break;
+        std::vector<DWORD> linePixels;
+        for (int y = rect.top; y < rect.bottom; ++y)
+            for (int x = rect.left; x < rect.right; ++x) linePixels.push_back(pixels[std::size_t(y * client.right + x)]);
+        lines.push_back(std::move(linePixels));
+    }
+    return lines;
+}
+
+// What the list paints: a found line looks as the line of its title looks
+// in the whole list, wherever the find puts it.
+TEST_F(FillListsTest, EachPaintedLineShowsTheTitleFoundForIt) {
+    LoadRunning(kFindEntries);  // 地址, Mail, Tel, mail 2
+    const std::vector<std::vector<DWORD>> whole = PaintedLines(List());
+    ASSERT_EQ(whole.size(), 4u);
+    for (std::size_t i = 0; i < whole.size(); ++i)
+        for (std::size_t j = i + 1; j < whole.size(); ++j) ASSERT_NE(whole[i], whole[j]) << i << " and " << j;
+    const struct {
+        const wchar_t* typed;
+        std::vector<std::size_t> lines;  // of the whole list
+    } cases[] = {{L"ma", {1, 3}}, {L"62", {2}}, {L"dz", {0}}, {L"mail ", {3}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "typed " << c.lines.size() << " lines");
+        Type(c.typed);
+        const std::vector<std::vector<DWORD>> found = PaintedLines(List());
+        ASSERT_EQ(found.size(), c.lines.size());
+        for (std::size_t line = 0; line < found.size(); ++line)
+            EXPECT_TRUE(found[line] == whole[c.lines[line]]) << "line " << line;
+        Press(VK_ESCAPE);
+    }
 }
 
 // The list paints on the screen through a bitmap of its own: what reaches
