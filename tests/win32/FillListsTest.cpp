@@ -755,32 +755,52 @@ TEST_F(FillListsTest, ARefillDuringADragKeepsThePressedOneOfTwoLinesWithATitleSe
     }
 }
 
+// A width x height bitmap, pixel by pixel, after draw(dc) has drawn into it.
+std::vector<DWORD> PixelsDrawnBy(int width, int height, const std::function<void(HDC)>& draw) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ before = SelectObject(dc, bitmap);
+    draw(dc);
+    GdiFlush();
+    const auto* first = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(first, first + width * height);
+    SelectObject(dc, before);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
 // The list's client area, pixel by pixel, as the screen shows it or as the
 // list draws itself into a bitmap (erased, then printed).
 std::vector<DWORD> ClientPixels(HWND list, bool onScreen) {
     RECT client{};
     GetClientRect(list, &client);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ before = SelectObject(dc, bitmap);
-    if (onScreen) {
-        HDC screen = GetDC(list);
-        BitBlt(dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-        ReleaseDC(list, screen);
-    } else {
-        SendMessageA(list, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    }
-    GdiFlush();
-    const auto* first = static_cast<const DWORD*>(bits);
-    std::vector<DWORD> pixels(first, first + client.right * client.bottom);
-    SelectObject(dc, before);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-    return pixels;
+    return PixelsDrawnBy(client.right, client.bottom, [&](HDC dc) {
+        if (onScreen) {
+            HDC screen = GetDC(list);
+            BitBlt(dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+            ReleaseDC(list, screen);
+        } else {
+            SendMessageA(list, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        }
+    });
+}
+
+// The whole list window (its edge and scroll bar too), pixel by pixel, as
+// the screen shows it.
+std::vector<DWORD> WindowPixels(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    return PixelsDrawnBy(width, height, [&](HDC dc) {
+        HDC screen = GetWindowDC(window);
+        BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        ReleaseDC(window, screen);
+    });
 }
 
 // Each painted line of the list as its pixels, top to bottom, as far as the
@@ -880,6 +900,37 @@ TEST_F(FillListsTest, AContentChangedAndChangedBackIsFoundByWhatItHoldsNow) {
     Press(VK_ESCAPE);
     Type(L"8888");
     EXPECT_EQ(window.ListedTitles(), Titles{});
+}
+
+// A find draws the list's scroll bar only when it changes: whatever the
+// number of lines found (hundreds, about a page, one, all again), the
+// screen shows the list and its scroll bar as drawing them whole does.
+TEST_F(FillListsTest, TheScrollBarOnTheScreenFollowsEveryFind) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < 300; ++i) entries.push_back({"地址" + std::to_string(i), "北京", {}, {}});
+    LoadRunning(entries);
+    window.Show();
+    const auto screenShowsTheWholeList = [&] {
+        UpdateWindow(List());
+        const std::vector<DWORD> shown = WindowPixels(List());
+        RedrawWindow(List(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        return shown == WindowPixels(List());
+    };
+    ASSERT_TRUE(screenShowsTheWholeList()) << "every line";
+    const struct {
+        wchar_t key;
+        int lines;
+    } keys[] = {{L'1', 138}, {L'2', 13}, {L'3', 1}, {L'\b', 13}, {L'\b', 138}, {L'\b', 300},
+                {L'2', 138}, {L'9', 13}, {L'\b', 138}, {L'\b', 300}};
+    std::wstring typed;
+    for (const auto& k : keys) {
+        typed = k.key == L'\b' ? typed.substr(0, typed.size() - 1) : typed + k.key;
+        SCOPED_TRACE(::testing::Message() << "after " << typed.size() << " characters");
+        Type(std::wstring(1, k.key));
+        ASSERT_EQ(SendMessageA(List(), LB_GETCOUNT, 0, 0), k.lines);
+        EXPECT_TRUE(screenShowsTheWholeList());
+    }
+    window.Close();
 }
 
 // After a press the keyboard is in the list, which finds nothing by typing:
