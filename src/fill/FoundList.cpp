@@ -10,10 +10,13 @@
 
 namespace pennora {
 
+// The scroll bar stays when every line fits (disabled then): a find never
+// changes the lines' width nor the list's frame, so a keystroke draws at
+// most the scroll bar's new range, never the whole frame and every line.
 HWND FoundList::Create(HWND parent, int id) {
     list_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                                LBS_OWNERDRAWFIXED | LBS_NODATA,
+                                LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_DISABLENOSCROLL,
                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleA(nullptr),
                             nullptr);
     return list_;

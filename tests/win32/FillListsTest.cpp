@@ -902,10 +902,12 @@ TEST_F(FillListsTest, AContentChangedAndChangedBackIsFoundByWhatItHoldsNow) {
     EXPECT_EQ(window.ListedTitles(), Titles{});
 }
 
-// A find draws the list's scroll bar only when it changes: whatever the
-// number of lines found (hundreds, about a page, one, all again), the
-// screen shows the list and its scroll bar as drawing them whole does.
-TEST_F(FillListsTest, TheScrollBarOnTheScreenFollowsEveryFind) {
+// Whatever the number of lines a find leaves (hundreds, about a page, one,
+// all again), the screen shows the list and its scroll bar as drawing them
+// whole does, and the scroll bar stays: disabled when every line fits, so
+// the lines never change width (and the list's frame is never drawn anew)
+// while the user types.
+TEST_F(FillListsTest, TheScrollBarStaysAndTheScreenFollowsEveryFind) {
     std::vector<Entry> entries;
     for (int i = 0; i < 300; ++i) entries.push_back({"地址" + std::to_string(i), "北京", {}, {}});
     LoadRunning(entries);
@@ -917,6 +919,9 @@ TEST_F(FillListsTest, TheScrollBarOnTheScreenFollowsEveryFind) {
         return shown == WindowPixels(List());
     };
     ASSERT_TRUE(screenShowsTheWholeList()) << "every line";
+    RECT whole{};
+    GetClientRect(List(), &whole);
+    const int lineHeight = int(SendMessageA(List(), LB_GETITEMHEIGHT, 0, 0));
     const struct {
         wchar_t key;
         int lines;
@@ -929,6 +934,15 @@ TEST_F(FillListsTest, TheScrollBarOnTheScreenFollowsEveryFind) {
         Type(std::wstring(1, k.key));
         ASSERT_EQ(SendMessageA(List(), LB_GETCOUNT, 0, 0), k.lines);
         EXPECT_TRUE(screenShowsTheWholeList());
+        RECT client{};
+        GetClientRect(List(), &client);
+        EXPECT_EQ(client.right, whole.right) << "the lines' width";
+        SCROLLBARINFO bar{};
+        bar.cbSize = sizeof bar;
+        ASSERT_TRUE(GetScrollBarInfo(List(), OBJID_VSCROLL, &bar));
+        EXPECT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+        const bool everyLineFits = k.lines * lineHeight <= client.bottom;
+        EXPECT_EQ(bool(bar.rgstate[1] & STATE_SYSTEM_UNAVAILABLE), everyLineFits) << "the up arrow";
     }
     window.Close();
 }
