@@ -11,8 +11,10 @@
 namespace pennora {
 
 // The scroll bar stays when every line fits (disabled then): a find never
-// changes the lines' width nor the list's frame, so a keystroke draws at
-// most the scroll bar's new range, never the whole frame and every line.
+// changes the lines' width nor lays the list's frame out anew, so a
+// keystroke that changes the number of lines draws the scroll bar once and
+// the lines once. A bar shown or hidden would change the frame, and the
+// paint after it would draw the bar a second time.
 HWND FoundList::Create(HWND parent, int id) {
     list_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |

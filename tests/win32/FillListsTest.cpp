@@ -902,14 +902,18 @@ TEST_F(FillListsTest, AContentChangedAndChangedBackIsFoundByWhatItHoldsNow) {
     EXPECT_EQ(window.ListedTitles(), Titles{});
 }
 
-// Whatever the number of lines a find leaves (hundreds, about a page, one,
-// all again), the screen shows the list and its scroll bar as drawing them
-// whole does, and the scroll bar stays: disabled when every line fits, so
-// the lines never change width (and the list's frame is never drawn anew)
-// while the user types.
+// Whatever the number of lines a find leaves (hundreds, a page and one more,
+// a page, one, none, all again), the screen shows the list and its scroll
+// bar as drawing them whole does, and the scroll bar stays: disabled when
+// every line fits, so the lines never change width (and the list's frame is
+// never laid out anew) while the user types.
 TEST_F(FillListsTest, TheScrollBarStaysAndTheScreenFollowsEveryFind) {
     std::vector<Entry> entries;
     for (int i = 0; i < 300; ++i) entries.push_back({"地址" + std::to_string(i), "北京", {}, {}});
+    // Typing k v's finds the 41 - k of these whose content holds k v's or
+    // more ("v" starts no reading, and no title holds it).
+    for (int i = 1; i <= 40; ++i)
+        entries.push_back({"甲" + std::string{char('a' + i / 20), char('a' + i % 20)}, std::string(std::size_t(i), 'v'), {}, {}});
     LoadRunning(entries);
     window.Show();
     const auto screenShowsTheWholeList = [&] {
@@ -922,15 +926,20 @@ TEST_F(FillListsTest, TheScrollBarStaysAndTheScreenFollowsEveryFind) {
     RECT whole{};
     GetClientRect(List(), &whole);
     const int lineHeight = int(SendMessageA(List(), LB_GETITEMHEIGHT, 0, 0));
-    const struct {
+    const int page = whole.bottom / lineHeight;
+    ASSERT_LT(page + 1, 40) << "the v's find a page and one more";
+    struct Key {
         wchar_t key;
         int lines;
-    } keys[] = {{L'1', 138}, {L'2', 13}, {L'3', 1}, {L'\b', 13}, {L'\b', 138}, {L'\b', 300},
-                {L'2', 138}, {L'9', 13}, {L'\b', 138}, {L'\b', 300}};
+    };
+    std::vector<Key> keys{{L'1', 138}, {L'2', 13}, {L'3', 1}, {L'\b', 13}, {L'\b', 138}, {L'\b', 340},
+                          {L'2', 138}, {L'9', 13}, {L'\b', 138}, {L'\b', 340}};
+    for (int k = 1; k <= 41; ++k) keys.push_back({L'v', 41 - k});
+    for (int k = 40; k >= 1; --k) keys.push_back({L'\b', 41 - k});
     std::wstring typed;
-    for (const auto& k : keys) {
+    for (const Key& k : keys) {
         typed = k.key == L'\b' ? typed.substr(0, typed.size() - 1) : typed + k.key;
-        SCOPED_TRACE(::testing::Message() << "after " << typed.size() << " characters");
+        SCOPED_TRACE(::testing::Message() << "after " << typed.size() << " characters, " << k.lines << " lines");
         Type(std::wstring(1, k.key));
         ASSERT_EQ(SendMessageA(List(), LB_GETCOUNT, 0, 0), k.lines);
         EXPECT_TRUE(screenShowsTheWholeList());
@@ -941,8 +950,7 @@ TEST_F(FillListsTest, TheScrollBarStaysAndTheScreenFollowsEveryFind) {
         bar.cbSize = sizeof bar;
         ASSERT_TRUE(GetScrollBarInfo(List(), OBJID_VSCROLL, &bar));
         EXPECT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
-        const bool everyLineFits = k.lines * lineHeight <= client.bottom;
-        EXPECT_EQ(bool(bar.rgstate[1] & STATE_SYSTEM_UNAVAILABLE), everyLineFits) << "the up arrow";
+        EXPECT_EQ(bool(bar.rgstate[1] & STATE_SYSTEM_UNAVAILABLE), k.lines <= page) << "the up arrow";
     }
     window.Close();
 }
