@@ -61,8 +61,9 @@ endfunction()
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 add_executable(pennora_win32_tests ${win32_test_sources} ${CMAKE_SOURCE_DIR}/res/Pennora.rc)
 target_include_directories(pennora_win32_tests PRIVATE ${gtest_root}/include ${CMAKE_SOURCE_DIR}/tests)
-# imm32: the tests drive an input method's composition into the edit boxes.
-target_link_libraries(pennora_win32_tests PRIVATE pennora_ui imm32 ${gtest_root}/lib/libgtest_main.a ${gtest_root}/lib/libgmock.a ${gtest_root}/lib/libgtest.a)
+# imm32: the tests drive an input method's composition into the edit boxes;
+# oleacc: they ask for accessible objects as a screen reader does.
+target_link_libraries(pennora_win32_tests PRIVATE pennora_ui imm32 oleacc ${gtest_root}/lib/libgtest_main.a ${gtest_root}/lib/libgmock.a ${gtest_root}/lib/libgtest.a)
 target_link_options(pennora_win32_tests PRIVATE -static)
 target_compile_definitions(pennora_win32_tests PRIVATE PENNORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   PENNORA_APP_EXE="$<TARGET_FILE:Pennora>")

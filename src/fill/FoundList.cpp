@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fill/FoundListAccess.h"
 #include "fill/WindowText.h"
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/Owned.h"
@@ -141,17 +142,18 @@ void FoundList::DrawLine(const DRAWITEMSTRUCT& item, HFONT font) const {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &rect);
 }
 
-// The list holds no text; a reader of a line gets its title, and the list's
-// window text is its lines, one a line, which another process (a test, an
-// automation tool) can read where a line's text would not cross.
+// The list holds no text. Its window text is its lines, one a line, which
+// another process (a test, an automation tool) can read; a screen reader
+// asks for the list's accessible object, which names each line by its
+// title. LB_GETTEXT stays the list box's own: for a list without strings a
+// caller, and the system carrying the message from another process, makes
+// room for an item's data only, which a title would overrun.
 bool FoundList::AnswerText(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
-    if (message == LB_GETTEXTLEN || message == LB_GETTEXT) {
-        const std::string* title = TitleOfLine(wParam);
-        if (!title) return result = LB_ERR, true;
-        const std::size_t length = std::strlen(title->c_str());
-        if (message == LB_GETTEXT) std::memcpy(reinterpret_cast<char*>(lParam), title->c_str(), length + 1);
-        return result = LRESULT(length), true;
+    if (message == WM_GETOBJECT && DWORD(lParam) == DWORD(OBJID_CLIENT)) {
+        result = AccessibleListResult(list_, wParam);
+        return result != 0;
     }
+    if (message == LineTitleMessage()) return result = AnswerLineTitle(list_, TitleOfLine(wParam)), true;
     if (message != WM_GETTEXTLENGTH && message != WM_GETTEXT) return false;
     result = AnswerWindowText(list_, message, wParam, lParam, ListedLines());
     return true;

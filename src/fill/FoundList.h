@@ -52,8 +52,10 @@ public:
     // the bitmap already erases; any other (a WM_PRINT's) erases as usual.
     bool SkipsErase() const { return painting_; }
 
-    // The list's answers to readers of its text (LB_GETTEXT, WM_GETTEXT and
-    // their lengths) in `result`; false for any other message.
+    // The list's answers to readers of its text in `result`: its window
+    // text (WM_GETTEXT and its length) and its accessible object for a
+    // screen reader (WM_GETOBJECT), with the titles of its lines that object
+    // asks for; false for any other message.
     bool AnswerText(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
 
     // A character typed into the list (WM_CHAR, WM_IME_CHAR) goes on to the

@@ -4,4 +4,5 @@ list(APPEND PENNORA_WIN32_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DragFillWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DropNotice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FoundList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FoundListAccess.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FillMenu.cpp)
