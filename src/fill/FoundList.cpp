@@ -153,7 +153,10 @@ bool FoundList::AnswerText(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = AccessibleListResult(list_, wParam);
         return result != 0;
     }
-    if (message == LineTitleMessage()) return result = AnswerLineTitle(list_, TitleOfLine(wParam)), true;
+    // Registered messages are numbered from 0xC000: the list registers this
+    // one when it gets the first of them, not at its first message.
+    if (message >= 0xC000 && message == LineTitleMessage())
+        return result = AnswerLineTitle(list_, TitleOfLine(wParam)), true;
     if (message != WM_GETTEXTLENGTH && message != WM_GETTEXT) return false;
     result = AnswerWindowText(list_, message, wParam, lParam, ListedLines());
     return true;

@@ -35,7 +35,8 @@ const std::string kDataFile = "C:\\Pennora\\Pennora.Dat";
 const std::vector<Entry> kEntries{{"地址", "北京市海淀区", {}, {}},
                                   {"Mail address", "a@b.c", {}, {}},
                                   {"Tel", "010-6275", {}, {}},
-                                  {"mail 2", "x@y.z", {}, {}}};
+                                  {"mail 2", "x@y.z", {}, {}},
+                                  {std::string("Fax\0old", 7), "0755", {}, {}}};
 
 VARIANT Child(long id) {
     VARIANT child;
@@ -79,8 +80,8 @@ protected:
     }
     // Esc in the box, through a message loop like the program's.
     void PressEsc() const {
-        for (MSG message : {MSG{FindBox(), WM_KEYDOWN, VK_ESCAPE, 1},
-                            MSG{FindBox(), WM_KEYUP, VK_ESCAPE, LPARAM(0xC0000001)}}) {
+        for (MSG message : {MSG{FindBox(), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}},
+                            MSG{FindBox(), WM_KEYUP, VK_ESCAPE, LPARAM(0xC0000001), 0, {}}}) {
             do {
                 if (IsDialogMessageW(window->hwnd(), &message)) continue;
                 TranslateMessage(&message);
@@ -115,9 +116,10 @@ protected:
 
 // One object, kept as a screen reader keeps it, follows the lines through
 // finds: as many children as lines, each a list item named by its title in
-// UTF-16; an id past the lines names nothing.
+// UTF-16 (up to a NUL it holds, as the line shows it); an id past the lines
+// names nothing.
 TEST_F(FoundListAccessTest, TheLinesAreNamedByTheTitlesTheyShowThroughFindsAndEsc) {
-    const std::vector<std::wstring> all{L"地址", L"Mail address", L"Tel", L"mail 2"};
+    const std::vector<std::wstring> all{L"地址", L"Mail address", L"Tel", L"mail 2", L"Fax"};
     const struct {
         const char* step;
         std::function<void()> act;
@@ -236,7 +238,7 @@ TEST_F(FoundListAccessTest, AListOnAThreadOutsideComJoinsItWhenAsked) {
                   S_OK);
         long count = 0;
         EXPECT_EQ(list->get_accChildCount(&count), S_OK);
-        EXPECT_EQ(count, 4);
+        EXPECT_EQ(count, 5);
         EXPECT_EQ(NameOf(*list, 2).text, L"Mail address");
         list->Release();
     }).join();
