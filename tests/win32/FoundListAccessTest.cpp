@@ -163,35 +163,49 @@ TEST_F(FoundListAccessTest, ALineWhoseTitleIsGoneHasNoName) {
     EXPECT_EQ(NameOf(list, 2).text, L"mail 2");
 }
 
-// Where each line is on the screen, found from the list's client area and
-// its line height; the point in a line's middle finds that line, and the
-// selected line is the selection, the focus and the one selected.
+// Where each line is on the screen, found from the list's client area, its
+// line height and the top line shown; the point in a shown line's middle
+// finds that line, a line scrolled out is off the screen, and the selected
+// line is the selection, the focus and the one selected. The list shows two
+// lines, scrolled to the first and then to the third.
 TEST_F(FoundListAccessTest, EachLineIsWhereTheListShowsItAndTheSelectedLineIsTold) {
+    const long height = long(SendMessageA(List(), LB_GETITEMHEIGHT, 0, 0));
+    ASSERT_GT(height, 0);
+    RECT frame{}, client{};
+    GetWindowRect(List(), &frame);
+    GetClientRect(List(), &client);
+    SetWindowPos(List(), nullptr, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top - client.bottom + 2 * height, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(List(), &client);
     SendMessageA(List(), LB_SETCURSEL, 2, 0);
     SetFocus(List());
     IAccessible& list = Object();
     POINT origin{0, 0};
     ClientToScreen(List(), &origin);
-    RECT client{};
-    GetClientRect(List(), &client);
-    const long height = long(SendMessageA(List(), LB_GETITEMHEIGHT, 0, 0));
-    ASSERT_GT(height, 0);
-    for (long id = 1; id <= 4; ++id) {
-        SCOPED_TRACE("child " + std::to_string(id));
-        long x = 0, y = 0, width = 0, high = 0;
-        EXPECT_EQ(list.accLocation(&x, &y, &width, &high, Child(id)), S_OK);
-        EXPECT_EQ(x, origin.x);
-        EXPECT_EQ(y, origin.y + (id - 1) * height);
-        EXPECT_EQ(width, client.right);
-        EXPECT_EQ(high, height);
-        VARIANT hit{};
-        EXPECT_EQ(list.accHitTest(x + width / 2, y + high / 2, &hit), S_OK);
-        EXPECT_EQ(hit.vt, VT_I4);
-        EXPECT_EQ(hit.lVal, id);
-        VARIANT state{};
-        EXPECT_EQ(list.get_accState(Child(id), &state), S_OK);
-        const long selectedAndFocused = STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
-        EXPECT_EQ(state.lVal & selectedAndFocused, id == 3 ? selectedAndFocused : 0);
+    for (long top : {0, 2}) {
+        SendMessageA(List(), LB_SETTOPINDEX, WPARAM(top), 0);
+        ASSERT_EQ(SendMessageA(List(), LB_GETTOPINDEX, 0, 0), top);
+        for (long id = 1; id <= 5; ++id) {
+            SCOPED_TRACE("top line " + std::to_string(top) + ", child " + std::to_string(id));
+            const bool shown = id - 1 >= top && id - 1 < top + 2;
+            long x = 0, y = 0, width = 0, high = 0;
+            EXPECT_EQ(list.accLocation(&x, &y, &width, &high, Child(id)), S_OK);
+            EXPECT_EQ(x, origin.x);
+            EXPECT_EQ(y, origin.y + (id - 1 - top) * height);
+            EXPECT_EQ(width, client.right);
+            EXPECT_EQ(high, height);
+            if (shown) {
+                VARIANT hit{};
+                EXPECT_EQ(list.accHitTest(x + width / 2, y + high / 2, &hit), S_OK);
+                EXPECT_EQ(hit.vt, VT_I4);
+                EXPECT_EQ(hit.lVal, id);
+            }
+            VARIANT state{};
+            EXPECT_EQ(list.get_accState(Child(id), &state), S_OK);
+            const long selectedAndFocused = STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
+            EXPECT_EQ(state.lVal & selectedAndFocused, id == 3 ? selectedAndFocused : 0);
+            EXPECT_EQ(state.lVal & STATE_SYSTEM_OFFSCREEN, shown ? 0 : STATE_SYSTEM_OFFSCREEN);
+        }
     }
     for (auto question : {&IAccessible::get_accSelection, &IAccessible::get_accFocus}) {
         VARIANT answer{};
