@@ -273,6 +273,8 @@ void DragFillWindow::ShowFoundLines() {
     if (pressed_) foundList_->SelectLineOf(pressed_->index);
     if (!counted) SendMessageA(listBox1_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox1_, nullptr, FALSE);
+    // A screen reader learns that the lines are others now.
+    NotifyWinEvent(EVENT_OBJECT_REORDER, listBox1_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 std::vector<std::string> DragFillWindow::ListedTitles() const { return foundList_->ListedTitles(); }

@@ -4,6 +4,7 @@
 #include <oleacc.h>
 
 #include <new>
+#include <optional>
 
 #include "platform/win32/AnsiText.h"
 #include "platform/win32/LateBound.h"
@@ -56,6 +57,9 @@ void JoinApartment() {
 thread_local std::string* requestedTitle = nullptr;
 thread_local HWND requestedOf = nullptr;
 
+// What the list's lines are, as a screen reader names the list.
+const wchar_t* const kListName = L"标题";
+
 constexpr LRESULT kLineTitled = 0x5449544C;
 constexpr LRESULT kLineUntitled = 0x4E4F4E45;
 
@@ -102,8 +106,9 @@ public:
                                             DISPID* ids) override {
         return Alive() ? standard_->GetIDsOfNames(iid, names, count, locale, ids) : E_FAIL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPARAMS* parameters,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
         if (!Alive()) return E_FAIL;
         ITypeInfo* info = nullptr;
         const HRESULT found = standard_->GetTypeInfo(0, locale, &info);
@@ -128,14 +133,15 @@ public:
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        return Ask(child, [&] { return standard_->get_accChild(child, object); }, [](long) { return S_FALSE; });
+        return Ask(child, [&] { return standard_->get_accChild(Self(), object); }, [](long) { return S_FALSE; });
     }
 
+    // The list is named by what its lines are; its window text (every
+    // line, for automation tools) is far too long to be read out.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (!name) return E_POINTER;
         *name = nullptr;
-        return Ask(child, [&] { return standard_->get_accName(child, name); },
-                   [&](long line) { return TitleOf(line, *name); });
+        return Ask(child, [&] { return WideText(kListName, *name); }, [&](long line) { return TitleOf(line, *name); });
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         return TextOfList(child, value, &IAccessible::get_accValue);
@@ -156,20 +162,20 @@ public:
         if (!file || !topic) return E_POINTER;
         *file = nullptr;
         *topic = 0;
-        return Ask(child, [&] { return standard_->get_accHelpTopic(file, child, topic); },
+        return Ask(child, [&] { return standard_->get_accHelpTopic(file, Self(), topic); },
                    [](long) { return S_FALSE; });
     }
 
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         if (!role) return E_POINTER;
         role->vt = VT_EMPTY;
-        return Ask(child, [&] { return standard_->get_accRole(child, role); },
+        return Ask(child, [&] { return SetId(*role, ROLE_SYSTEM_LIST); },
                    [&](long) { return SetId(*role, ROLE_SYSTEM_LISTITEM); });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
         if (!state) return E_POINTER;
         state->vt = VT_EMPTY;
-        return Ask(child, [&] { return standard_->get_accState(child, state); },
+        return Ask(child, [&] { return standard_->get_accState(Self(), state); },
                    [&](long line) { return SetId(*state, StateOf(line)); });
     }
 
@@ -192,14 +198,14 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return Ask(child, [&] { return standard_->accSelect(flags, child); },
+        return Ask(child, [&] { return standard_->accSelect(flags, Self()); },
                    [](long) { return DISP_E_MEMBERNOTFOUND; });
     }
 
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
         if (!left || !top || !width || !height) return E_POINTER;
         *left = *top = *width = *height = 0;
-        return Ask(child, [&] { return standard_->accLocation(left, top, width, height, child); },
+        return Ask(child, [&] { return standard_->accLocation(left, top, width, height, Self()); },
                    [&](long line) {
                        RECT rect{};
                        if (SendMessageA(list_, LB_GETITEMRECT, WPARAM(line), reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
@@ -222,7 +228,7 @@ public:
             const long lines = Lines();
             if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD)
                 return lines == 0 ? S_FALSE : SetId(*end, direction == NAVDIR_FIRSTCHILD ? 1 : lines);
-            return standard_->accNavigate(direction, start, end);
+            return standard_->accNavigate(direction, Self(), end);
         };
         return Ask(start, ofList, [&](long line) -> HRESULT {
             long to = -1;
@@ -256,15 +262,15 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        return Ask(child, [&] { return standard_->accDoDefaultAction(child); },
+        return Ask(child, [&] { return standard_->accDoDefaultAction(Self()); },
                    [](long) { return DISP_E_MEMBERNOTFOUND; });
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return Ask(child, [&] { return standard_->put_accName(child, name); },
+        return Ask(child, [&] { return standard_->put_accName(Self(), name); },
                    [](long) { return DISP_E_MEMBERNOTFOUND; });
     }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return Ask(child, [&] { return standard_->put_accValue(child, value); },
+        return Ask(child, [&] { return standard_->put_accValue(Self(), value); },
                    [](long) { return DISP_E_MEMBERNOTFOUND; });
     }
 
@@ -296,10 +302,25 @@ private:
     template <class OfList, class OfLine>
     HRESULT Ask(const VARIANT& child, OfList ofList, OfLine ofLine) const {
         if (!Alive()) return E_FAIL;
-        if (child.vt != VT_I4) return E_INVALIDARG;
-        if (child.lVal == CHILDID_SELF) return ofList();
-        if (child.lVal < 1 || child.lVal > Lines()) return E_INVALIDARG;
-        return ofLine(child.lVal - 1);
+        const std::optional<long> id = ChildId(child);
+        if (!id) return E_INVALIDARG;
+        if (*id == CHILDID_SELF) return ofList();
+        if (*id < 1 || *id > Lines()) return E_INVALIDARG;
+        return ofLine(*id - 1);
+    }
+    // A child id as callers pass it: a 32-bit or (from a script's literal)
+    // 16-bit number; nothing, or a parameter left out (as the dispatch
+    // passes an optional one a script omits), is the list itself.
+    static std::optional<long> ChildId(const VARIANT& child) {
+        switch (child.vt) {
+        case VT_I4: return child.lVal;
+        case VT_I2: return long(child.iVal);
+        case VT_EMPTY: return long(CHILDID_SELF);
+        case VT_ERROR:
+            if (child.scode == DISP_E_PARAMNOTFOUND) return long(CHILDID_SELF);
+            return std::nullopt;
+        default: return std::nullopt;
+        }
     }
 
     // A text the list may have and its lines have not.
@@ -307,7 +328,12 @@ private:
                        HRESULT (STDMETHODCALLTYPE IAccessible::*question)(VARIANT, BSTR*)) const {
         if (!text) return E_POINTER;
         *text = nullptr;
-        return Ask(child, [&] { return (standard_->*question)(child, text); }, [](long) { return S_FALSE; });
+        return Ask(child, [&] { return (standard_->*question)(Self(), text); }, [](long) { return S_FALSE; });
+    }
+
+    static HRESULT WideText(const std::wstring& text, BSTR& out) {
+        out = Access().sysAllocStringLen(text.data(), UINT(text.size()));
+        return out ? S_OK : E_OUTOFMEMORY;
     }
 
     // The title the line shows, from the list: a line whose title is gone
@@ -322,14 +348,19 @@ private:
         if (answer == kLineUntitled) return E_INVALIDARG;
         if (answer != kLineTitled) return E_FAIL;
         try {
-            const std::wstring wide = ToWide(title);
-            name = Access().sysAllocStringLen(wide.data(), UINT(wide.size()));
+            return WideText(ToWide(title), name);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
-        return name ? S_OK : E_OUTOFMEMORY;
     }
 
+    // The list itself, as the system's object is asked about it.
+    static VARIANT Self() {
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        return self;
+    }
     static HRESULT SetId(VARIANT& value, long id) {
         value.vt = VT_I4;
         value.lVal = id;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <stdexcept>
 #include <memory>
@@ -25,6 +26,7 @@
 #include "fakes/FakeWindowsInput.h"
 #include "fill/DragFillIds.h"
 #include "fill/DragFillWindow.h"
+#include "fill/FoundListAccess.h"
 #include "fill/TextDelivery.h"
 #include "ui/IniFile.h"
 
@@ -256,6 +258,87 @@ TEST_F(FoundListAccessTest, AListOnAThreadOutsideComJoinsItWhenAsked) {
         EXPECT_EQ(NameOf(*list, 2).text, L"Mail address");
         list->Release();
     }).join();
+}
+
+// The list itself is named by what its lines are, not by their titles
+// (its window text, every line, is for automation tools), and is a list;
+// a child id comes as a script or a screen reader passes it.
+TEST_F(FoundListAccessTest, TheListIsAListNamedShortlyHoweverItsIdIsPassed) {
+    IAccessible& list = Object();
+    const auto variant = [](VARTYPE type, long value) {
+        VARIANT v{};
+        v.vt = type;
+        if (type == VT_I2) v.iVal = SHORT(value);
+        if (type == VT_I4) v.lVal = value;
+        if (type == VT_ERROR) v.scode = value;
+        return v;
+    };
+    const struct {
+        const char* how;
+        VARIANT child;
+        const wchar_t* name;
+        long role;
+    } cases[] = {
+        {"the list's id", variant(VT_I4, CHILDID_SELF), L"标题", ROLE_SYSTEM_LIST},
+        {"nothing", variant(VT_EMPTY, 0), L"标题", ROLE_SYSTEM_LIST},
+        {"left out", variant(VT_ERROR, DISP_E_PARAMNOTFOUND), L"标题", ROLE_SYSTEM_LIST},
+        {"a short number", variant(VT_I2, 1), L"地址", ROLE_SYSTEM_LISTITEM},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        BSTR name = nullptr;
+        EXPECT_EQ(list.get_accName(c.child, &name), S_OK);
+        EXPECT_EQ(name ? std::wstring(name, SysStringLen(name)) : L"", c.name);
+        SysFreeString(name);
+        VARIANT role{};
+        EXPECT_EQ(list.get_accRole(c.child, &role), S_OK);
+        EXPECT_EQ(role.vt, VT_I4);
+        EXPECT_EQ(role.lVal, c.role);
+    }
+    BSTR name = nullptr;
+    EXPECT_EQ(list.get_accName(variant(VT_BSTR, 0), &name), E_INVALIDARG);
+    EXPECT_EQ(name, nullptr);
+}
+
+// The message by which the object asks the list for a title is known to
+// every program: sent from elsewhere it answers nothing and writes nothing,
+// whatever it points at.
+TEST_F(FoundListAccessTest, TheTitleMessageFromElsewhereWritesNothing) {
+    std::string buffer(64, '#');
+    LRESULT answer = -1;
+    std::atomic<bool> sent{false};
+    std::thread other([&] {
+        answer = SendMessageA(List(), LineTitleMessage(), 0, reinterpret_cast<LPARAM>(&buffer));
+        sent = true;
+    });
+    // The other thread's message is taken while this one looks at its queue.
+    while (!sent) {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(1);
+    }
+    other.join();
+    EXPECT_EQ(answer, 0);
+    EXPECT_EQ(buffer, std::string(64, '#'));
+    EXPECT_EQ(SendMessageA(List(), LineTitleMessage(), 0, reinterpret_cast<LPARAM>(&buffer)), 0);
+    EXPECT_EQ(buffer, std::string(64, '#'));
+}
+
+// A screen reader hears of a find: the list's lines are others now.
+TEST_F(FoundListAccessTest, AFindTellsThatTheLinesChanged) {
+    static std::vector<HWND> reordered;
+    reordered.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr,
+        [](HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+            if (object == OBJID_CLIENT && child == CHILDID_SELF) reordered.push_back(hwnd);
+        },
+        0, GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    Type(L"mail");
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+    UnhookWinEvent(hook);
+    EXPECT_NE(std::find(reordered.begin(), reordered.end(), List()), reordered.end());
 }
 
 // A caller of LB_GETTEXT on a list without strings makes room for an item's
