@@ -17,9 +17,7 @@ LRESULT CALLBACK HeldEditorProcedure(HWND editor, UINT message, WPARAM wParam, L
 }  // namespace
 
 bool InPlaceTitleChanged(HWND editor, const std::optional<std::string>& title) {
-    std::wstring text(std::size_t(GetWindowTextLengthW(editor)) + 1, L'\0');
-    text.resize(std::size_t(GetWindowTextW(editor, text.data(), int(text.size()))));
-    return text != ToWide(title.value_or(std::string()));
+    return WindowTextW(editor) != ToWide(title.value_or(std::string()));
 }
 
 void HoldInPlaceEditorOpen(HWND editor, const bool& held) {

@@ -24,9 +24,7 @@ constexpr const char* kFindHint =
 // the code page does not have: the ANSI call would make that a "?", which
 // would then find every text holding one.
 std::optional<std::string> WindowTextGbk(HWND window) {
-    std::wstring wide(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-    wide.resize(std::size_t(GetWindowTextW(window, wide.data(), int(wide.size()))));
-    return ToAnsiExactly(wide);
+    return ToAnsiExactly(WindowTextW(window));
 }
 
 }  // namespace

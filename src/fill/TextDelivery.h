@@ -88,9 +88,9 @@ bool FillRunning();
 // another window comes to the front or takes the focus, when the target
 // closes, or when the waits pass their limits: nothing is ever typed into the
 // old field or into another program. The waits keep the tool's windows drawn.
-// A target of the tool's own thread is not waited for: at a Tab the typing
-// moves that thread's focus to the next tab stop itself and runs nothing of
-// the tool's queue. From the first Tab on, the app-starting cursor shows
+// A target of the tool's own thread is not waited for: the typing stops at
+// its first Tab (Delivery::OwnWindow), since that thread takes its keys only
+// after the typing, and runs nothing of the tool's queue. From the first Tab on, the app-starting cursor shows
 // until the typing ends; then the cursor the drag state calls for.
 Delivery TypeText(KeyPosting& input, Hwnd target, const std::string& text, TypingRules rules);
 

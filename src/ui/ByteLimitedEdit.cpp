@@ -28,12 +28,6 @@ struct LimitedBox {
     std::wstring textWithoutSelection;
 };
 
-std::wstring WindowTextW(HWND edit) {
-    std::wstring text(size_t(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(size_t(GetWindowTextW(edit, text.data(), int(text.size()))));
-    return text;
-}
-
 bool IsSingleLine(HWND edit) { return !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE); }
 
 // The code units of the first character of `text`: two for a surrogate pair.

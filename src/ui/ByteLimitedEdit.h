@@ -4,8 +4,8 @@
 // two. However the text arrives (typed, from an input method, pasted, by
 // EM_REPLACESEL), what does not fit is left out whole-character-wise and the
 // box keeps what it held. A character GBK does not have is left out too: the
-// box would show it while the ANSI text held a "?" or a look-alike letter. The program's own WM_SETTEXT is not limited: a box
-// shows a stored text whole.
+// box would show it while the ANSI text held a "?" or a look-alike letter.
+// The program's own WM_SETTEXT is not limited: a box shows a stored text whole.
 #include <cstddef>
 
 #include <windows.h>

@@ -30,14 +30,13 @@
 #include "fill/TextDelivery.h"
 #include "platform/win32/Handles.h"
 #include "ui/IniFile.h"
+#include "win32/DragFillParts.h"
 #include "win32/WinePaths.h"
 
 namespace pennora {
 namespace {
 
 using Titles = std::vector<std::string>;
-
-const std::string kDataFile = "C:\\Pennora\\Pennora.Dat";
 
 // What the menu shows and what choosing each item gives, against the titles:
 // one item per title in order, each with its caption and an id of its own
@@ -60,22 +59,14 @@ std::string MenuDisagreement(const FillMenu& menu, const Titles& titles) {
     return {};
 }
 
-class FillListsTest : public ::testing::Test {
+class FillListsTest : public ::testing::Test, protected DragFillParts {
 protected:
     FillListsTest() {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
     }
 
-    fakes::FakeProfile profile;
-    IniFile ini{profile, "C:\\Pennora\\Pennora.Ini"};
-    fakes::FakeFileSystem files;
-    EntryStore store;
-    DataFileKeeper dataFile{store, files, kDataFile};
-    fakes::FakeWindowsInput input;
-    bool tabToNextField = false;  // the Options page's choice, read at each drop
-    TextDelivery delivery{input, &tabToNextField};
-    DragFillWindow window{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
+    DragFillWindow window{WindowContext()};
     FillMenu menu;
 
     HWND List() const { return GetDlgItem(window.hwnd(), IDC_DF_LISTBOX1); }

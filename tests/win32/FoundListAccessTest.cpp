@@ -29,11 +29,11 @@
 #include "fill/FoundListAccess.h"
 #include "fill/TextDelivery.h"
 #include "ui/IniFile.h"
+#include "win32/DragFillParts.h"
 
 namespace pennora {
 namespace {
 
-const std::string kDataFile = "C:\\Pennora\\Pennora.Dat";
 const std::vector<Entry> kEntries{{"地址", "北京市海淀区", {}, {}},
                                   {"Mail address", "a@b.c", {}, {}},
                                   {"Tel", "010-6275", {}, {}},
@@ -61,7 +61,7 @@ Name NameOf(IAccessible& object, long id) {
     return got;
 }
 
-class FoundListAccessTest : public ::testing::Test {
+class FoundListAccessTest : public ::testing::Test, protected DragFillParts {
 protected:
     FoundListAccessTest() {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
@@ -103,16 +103,7 @@ protected:
         return *object;
     }
 
-    fakes::FakeProfile profile;
-    IniFile ini{profile, "C:\\Pennora\\Pennora.Ini"};
-    fakes::FakeFileSystem files;
-    EntryStore store;
-    DataFileKeeper dataFile{store, files, kDataFile};
-    fakes::FakeWindowsInput input;
-    bool tabToNextField = false;
-    TextDelivery delivery{input, &tabToNextField};
-    std::unique_ptr<DragFillWindow> window =
-        std::make_unique<DragFillWindow>(DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"});
+    std::unique_ptr<DragFillWindow> window = std::make_unique<DragFillWindow>(WindowContext());
     IAccessible* object = nullptr;
 };
 
@@ -243,7 +234,7 @@ TEST_F(FoundListAccessTest, AnObjectKeptAfterTheWindowIsGoneAnswersNothing) {
 // of it has the keyboard, so this one shows nothing).
 TEST_F(FoundListAccessTest, AListOnAThreadOutsideComJoinsItWhenAsked) {
     std::thread([&] {
-        DragFillWindow own{DragFillWindow::Context{ini, store, delivery, input, "C:\\Pennora\\"}};
+        DragFillWindow own{WindowContext()};
         own.FillList(store.WalkDragList());
         APTTYPE type{};
         APTTYPEQUALIFIER qualifier{};

@@ -41,4 +41,11 @@ inline std::wstring ToWide(std::string_view text) {
     return out;
 }
 
+// The whole text of a window as Unicode controls hold it.
+inline std::wstring WindowTextW(HWND window) {
+    std::wstring text(std::size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
+}
+
 }  // namespace pennora

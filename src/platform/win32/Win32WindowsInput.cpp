@@ -94,9 +94,7 @@ std::string Win32WindowsInput::RealGetWindowClassA(Hwnd window) {
 }
 std::uint64_t Win32WindowsInput::GetTickCount64() { return ::GetTickCount64(); }
 
-namespace {
-
-void Wait(unsigned milliseconds) {
+void Win32WindowsInput::WaitDrawing(unsigned milliseconds) {
     // Only paint messages are taken from the queue; sent messages are
     // answered inside PeekMessage and MsgWaitForMultipleObjects. A window that
     // does not validate its paint gets a bounded number of turns.
@@ -112,10 +110,6 @@ void Wait(unsigned milliseconds) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(milliseconds - waited), QS_PAINT | QS_SENDMESSAGE);
     }
 }
-
-}  // namespace
-
-void Win32WindowsInput::WaitDrawing(unsigned milliseconds) { Wait(milliseconds); }
 
 unsigned Win32WindowsInput::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 bool Win32WindowsInput::FlashWindowEx(Hwnd window, unsigned flags, unsigned count, unsigned timeoutMs) {
